@@ -1,0 +1,129 @@
+#include "WidgetPrompts.h"
+
+#include <QDesktopServices>
+#include <QDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QUrl>
+
+WidgetPrompts::WidgetPrompts(QString defaultCaption) : m_defaultCaption(std::move(defaultCaption)) {}
+
+MsgAnswer WidgetPrompts::message(const QString& text, MsgIcon icon, MsgButtons buttons, const QString& caption)
+{
+    QMessageBox box(m_parent);
+    box.setWindowTitle(caption.isEmpty() ? m_defaultCaption : caption);
+    box.setText(text);
+    switch (icon) {
+    case MsgIcon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    case MsgIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case MsgIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MsgIcon::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MsgIcon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    }
+    switch (buttons) {
+    case MsgButtons::OK:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case MsgButtons::OKCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+    case MsgButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
+    case MsgButtons::RetryCancel:
+        box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel);
+        break;
+    }
+    switch (box.exec()) {
+    case QMessageBox::Ok:
+        return MsgAnswer::OK;
+    case QMessageBox::Yes:
+        return MsgAnswer::Yes;
+    case QMessageBox::No:
+        return MsgAnswer::No;
+    case QMessageBox::Retry:
+        return MsgAnswer::Retry;
+    default:
+        return MsgAnswer::Cancel;
+    }
+}
+
+QStringList QtFileFilters(const QString& filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns;
+        for (const QString& pattern : parts.at(i + 1).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            QString anyCase;
+            for (const QChar c : pattern.trimmed()) {
+                anyCase += c.isLetter() && c.toLower() != c.toUpper()
+                               ? QStringLiteral("[%1%2]").arg(c.toUpper(), c.toLower())
+                               : QString(c);
+            }
+            patterns.append(anyCase);
+        }
+        filters.append(parts.at(i) + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')'));
+    }
+    return filters;
+}
+
+namespace {
+QString runFileDialog(QWidget* parent, QFileDialog::AcceptMode mode, const QString& caption, const QString& filter,
+                      const QString& start)
+{
+    QFileDialog dialog(parent, caption, start);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setNameFilters(QtFileFilters(filter));
+    // The patterns are spelled for any case; the captions already say what is offered.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return dialog.selectedFiles().constFirst();
+}
+} // namespace
+
+QString WidgetPrompts::openFileName(const QString& caption, const QString& filter, const QString& folder)
+{
+    return runFileDialog(m_parent, QFileDialog::AcceptOpen, caption, filter, folder);
+}
+
+QString WidgetPrompts::saveFileName(const QString& caption, const QString& filter, const QString& suggestedPath)
+{
+    return runFileDialog(m_parent, QFileDialog::AcceptSave, caption, filter, suggestedPath);
+}
+
+bool WidgetPrompts::choosePrinter(QPrinter& printer)
+{
+    QPrintDialog dialog(&printer, m_parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool WidgetPrompts::openInTextEditor(const QString& path)
+{
+#ifdef Q_OS_WIN
+    return QProcess::startDetached(QStringLiteral("notepad.exe"), {path});
+#else
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+#endif
+}
+
+int WidgetPrompts::showModal(QDialog& dialog)
+{
+    return dialog.exec();
+}

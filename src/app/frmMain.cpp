@@ -1,0 +1,721 @@
+#include "frmMain.h"
+
+#include "BusyCursor.h"
+#include "Clock.h"
+#include "Connection.h"
+#include "DatabaseChoice.h"
+#include "EventPump.h"
+#include "FileNames.h"
+#include "Formats.h"
+#include "InstanceGuard.h"
+#include "ProductConfig.h"
+#include "ProfileReader.h"
+#include "Prompts.h"
+#include "SettingsStore.h"
+#include "VersionText.h"
+#include "frmAbout.h"
+#include "frmRangePlot.h"
+#include "frmTitle.h"
+#include "ui_frmMain.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QMouseEvent>
+#include <QRandomGenerator>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTimer>
+
+#include <exception>
+
+namespace {
+
+const QString kOpenINI = QStringLiteral("<Open INI>");
+const QString kAll = QStringLiteral("<All>");
+const QString kStartPlot = QStringLiteral("Start Plot");
+const QString kStopPlot = QStringLiteral("Stop Plot");
+const QString kATEConfiguration = QStringLiteral("ATE Configuration");
+
+const QStringList kRanges = {
+    QStringLiteral("Today"),         QStringLiteral("Last 3 Days"),   QStringLiteral("Last 7 Days"),
+    QStringLiteral("Last 15 Days"),  QStringLiteral("Last 30 Days"),  QStringLiteral("Last 45 Days"),
+    QStringLiteral("Last 60 Days"),  QStringLiteral("Last 90 Days"),  QStringLiteral("Last 120 Days"),
+    QStringLiteral("Last 180 Days"), QStringLiteral("Custom"),
+};
+
+const QStringList kStatisticsCaptions = {
+    QStringLiteral("Distribution:"), QStringLiteral("Total:"), QStringLiteral("Std Dev:"),
+    QStringLiteral("Est Sigma:"),    QStringLiteral("Size:"),  QStringLiteral("UCL:"),
+    QStringLiteral("CL:"),           QStringLiteral("LCL:"),   QStringLiteral("USL:"),
+    QStringLiteral("LSL:"),          QStringLiteral("CpU:"),   QStringLiteral("Cp:"),
+    QStringLiteral("CpL:"),          QStringLiteral("CpK:"),   QStringLiteral("Sigma Type:"),
+    QString(),                       QStringLiteral("UCL:"),   QStringLiteral("CL:"),
+    QStringLiteral("LCL:"),
+};
+
+QString registryName(const char* valueName)
+{
+    return kSaveConfigKey + QLatin1String(valueName);
+}
+
+// The day the original platform counts dates from; it stands for "no date" in the saved values.
+const QDate kZeroDate(1899, 12, 30);
+
+// Saved check states: "0" unchecked, "1" checked, "2" grayed; anything else leaves the box as it is.
+void restoreCheck(QCheckBox* box, const QString& saved)
+{
+    bool ok = false;
+    const int value = saved.trimmed().toInt(&ok);
+    if (!ok) {
+        return;
+    }
+    if (value == 0 || value == 1) {
+        box->setCheckState(value == 1 ? Qt::Checked : Qt::Unchecked);
+    } else if (value == 2) {
+        box->setTristate(true);
+        box->setCheckState(Qt::PartiallyChecked);
+    }
+}
+
+QString checkText(const QCheckBox* box)
+{
+    switch (box->checkState()) {
+    case Qt::Checked:
+        return QStringLiteral("1");
+    case Qt::PartiallyChecked:
+        return QStringLiteral("2");
+    case Qt::Unchecked:
+        break;
+    }
+    return QStringLiteral("0");
+}
+
+// A saved Boolean: "True"/"False" in any case, or a number (non-zero is true).
+std::optional<bool> booleanValue(const QString& saved)
+{
+    const QString text = saved.trimmed();
+    if (text.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0) {
+        return true;
+    }
+    if (text.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0) {
+        return false;
+    }
+    if (const std::optional<double> number = NumericValue(text)) {
+        return *number != 0;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+frmMain::frmMain(AppServices services, QWidget* parent)
+    : QMainWindow(parent), ui(std::make_unique<Ui::frmMain>()), m_services(std::move(services))
+{
+    ui->setupUi(this);
+
+    connect(ui->cboProductName, &QComboBox::activated, this, &frmMain::cboProductName_Click);
+    connect(ui->cboDataParameters, &QComboBox::activated, this, &frmMain::cboDataParameters_Click);
+    connect(ui->cboTestedRange, &QComboBox::activated, this, &frmMain::cboTestedRange_Click);
+    connect(ui->cboXBarSize, &QComboBox::activated, this, &frmMain::cboXBarSize_Click);
+    connect(ui->optXBarPlot, &QRadioButton::toggled, this, &frmMain::optPlot_Click);
+    connect(ui->cmdPlotChart, &QPushButton::clicked, this, &frmMain::cmdPlotChart_Click);
+    connect(ui->cmdAbout, &QPushButton::clicked, this, &frmMain::cmdAbout_Click);
+    connect(ui->cmdExit, &QPushButton::clicked, this, &QWidget::close);
+
+    ui->txtSerialNumberFilter->installEventFilter(this);
+    for (QWidget* watched : {static_cast<QWidget*>(ui->lblOpenATE_INI), static_cast<QWidget*>(ui->lblOpenProducts_INI),
+                             ui->centralWidget, ui->selectionPanel}) {
+        watched->setMouseTracking(true);
+        watched->installEventFilter(this);
+    }
+}
+
+frmMain::~frmMain() = default;
+
+// ---------------------------------------------------------------------------------------------
+// Start-up and end
+
+bool frmMain::Load()
+{
+    try {
+        m_instance = std::make_unique<InstanceGuard>(m_services.instanceLockPath);
+        if (!m_instance->acquire()) {
+            m_services.prompts.message(QStringLiteral("An instance Tessaly software is running!"),
+                                       MsgIcon::Information, MsgButtons::OK);
+            m_instance.reset();
+            DoShutdownProgram();
+            return false;
+        }
+
+        showSplash();
+
+        m_state.gConnection = std::make_unique<Connection>();
+        PrepareTempFiles();
+
+        const QStringList products = SplitList(LocateINIFolder(false));
+        ui->cboProductName->addItem(kOpenINI);
+        ui->cboProductName->addItems(products);
+        if (!products.isEmpty()) {
+            ChooseItem(ui->cboProductName, 1);
+        }
+        if (m_shutDown) {
+            return false;
+        }
+
+        ui->cboTestedRange->addItems(kRanges);
+        LoadSettings();
+
+        ui->lblSPCParameter->setText(kStatisticsCaptions.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+        ui->lblVersion->setText(QStringLiteral("Version ") + VersionText());
+    } catch (const std::exception& e) {
+        showError(QString::fromLocal8Bit(e.what()));
+    }
+    return !m_shutDown;
+}
+
+void frmMain::showSplash()
+{
+    frmTitle splash;
+    splash.show();
+    QEventLoop wait;
+    QTimer::singleShot(m_services.splashMilliseconds, &wait, &QEventLoop::quit);
+    wait.exec();
+    m_services.pump.pump();
+}
+
+void frmMain::PrepareTempFiles()
+{
+    const QString folder = TemporaryFolder();
+    const QString today = FormatDate(m_services.clock.today(), QStringLiteral("mm/dd/yy"));
+    const QFileInfoList stale = QDir(folder).entryInfoList({QStringLiteral("~*.spc")}, QDir::Files);
+    for (const QFileInfo& file : stale) {
+        if (FormatDate(file.lastModified().date(), QStringLiteral("mm/dd/yy")) != today) {
+            QFile::remove(file.absoluteFilePath()); // a file still in use stays; that is fine
+        }
+    }
+    const double r = QRandomGenerator::global()->generateDouble();
+    m_state.gRawDataFile =
+        QDir(folder).filePath(QStringLiteral("~") + FormatNumber(r * 1e7, QStringLiteral("0000000")) +
+                              QStringLiteral(".spc"));
+}
+
+void frmMain::deleteRawDataFile()
+{
+    if (!m_state.gRawDataFile.isEmpty()) {
+        QFile::remove(m_state.gRawDataFile);
+    }
+}
+
+void frmMain::DoShutdownProgram()
+{
+    m_shutDown = true;
+    deleteRawDataFile();
+    if (m_state.gConnection) {
+        m_state.gConnection->close();
+        m_state.gConnection.reset();
+    }
+    m_instance.reset();
+    close();
+    QCoreApplication::exit(0);
+}
+
+void frmMain::closeEvent(QCloseEvent* event)
+{
+    if (m_shutDown || m_closeConfirmed) {
+        event->accept();
+        return;
+    }
+    if (m_services.prompts.message(QStringLiteral("Would you like to exit from program?."), MsgIcon::Information,
+                                   MsgButtons::OKCancel) != MsgAnswer::OK) {
+        event->ignore();
+        return;
+    }
+    m_closeConfirmed = true;
+    deleteRawDataFile();
+    if (m_state.gConnection) {
+        m_state.gConnection->close();
+        m_state.gConnection.reset();
+    }
+    SaveSettings();
+    hide();
+    showSplash();
+    m_instance.reset();
+    event->accept();
+}
+
+void frmMain::EnableControls(bool blnEnable)
+{
+    QWidget* const controls[] = {
+        ui->cmdExit,          ui->cmdPrint,          ui->cmdExport,      ui->cmdNextPage,
+        ui->cmdPreviousPage,  ui->cmdZoomXIn,        ui->cmdZoomXOut,    ui->cmdMoreCharts,
+        ui->cmdAbout,         ui->cboATEList,        ui->cboDataParameters, ui->cboProductName,
+        ui->cboTestedRange,   ui->cboTestID,         ui->chkHideSpec,    ui->chkLastDataOnly,
+        ui->chkAcceptZero,    ui->chkOnlyPass,       ui->txtSerialNumberFilter, ui->optIndividualPlot,
+        ui->optXBarPlot,      ui->cboXBarSize,
+    };
+    for (QWidget* control : controls) {
+        control->setEnabled(blnEnable);
+    }
+    if (ui->optIndividualPlot->isChecked()) {
+        ui->cboXBarSize->setEnabled(false);
+    }
+    ui->cmdPlotChart->setText(blnEnable ? kStartPlot : kStopPlot);
+    m_services.pump.pump();
+}
+
+void frmMain::showError(const QString& description)
+{
+    m_services.prompts.message(description + QLatin1Char('!'), MsgIcon::Exclamation, MsgButtons::OK);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Combo boxes
+
+void frmMain::ChooseItem(QComboBox* box, int index)
+{
+    box->setCurrentIndex(index);
+    if (index >= 0 && index < box->count()) {
+        emit box->activated(index);
+    }
+}
+
+bool frmMain::ChooseText(QComboBox* box, const QString& text)
+{
+    const int index = box->findText(text, Qt::MatchExactly);
+    ChooseItem(box, index);
+    return index >= 0;
+}
+
+void frmMain::cboTestedRange_Click()
+{
+    if (ui->cboTestedRange->currentText() == QLatin1String("Custom")) {
+        frmRangePlot dialog(m_state, m_services.prompts, this);
+        m_services.prompts.showModal(dialog);
+    }
+    ui->cboTestedRange->setToolTip(ui->cboTestedRange->currentText().trimmed());
+}
+
+void frmMain::cboXBarSize_Click()
+{
+    m_state.gXBarSize = static_cast<int>(LeadingNumber(ui->cboXBarSize->currentText()));
+}
+
+void frmMain::optPlot_Click()
+{
+    ui->cboXBarSize->setEnabled(ui->optXBarPlot->isChecked());
+}
+
+void frmMain::cmdAbout_Click()
+{
+    frmAbout about(this);
+    m_services.prompts.showModal(about);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Start Plot / Stop Plot
+
+void frmMain::cmdPlotChart_Click()
+{
+    if (ui->cmdPlotChart->text() == kStopPlot) {
+        if (m_services.prompts.message(QStringLiteral("Stop plot SPC chart?"), MsgIcon::Information,
+                                       MsgButtons::YesNo) == MsgAnswer::Yes) {
+            m_state.gStopPlot = true;
+        }
+        return;
+    }
+    const auto refuse = [this](const char* text) {
+        m_services.prompts.message(QLatin1String(text), MsgIcon::Exclamation, MsgButtons::OK);
+    };
+    if (ui->cboProductName->count() == 1) {
+        refuse("INI file is not loaded!");
+    } else if (ui->cboProductName->currentIndex() < 0) {
+        refuse("Please select product!");
+    } else if (ui->cboDataParameters->currentIndex() < 0) {
+        refuse("Please select test parameter!");
+    } else if (ui->cboTestedRange->currentIndex() < 0) {
+        refuse("Please select range!");
+    } else {
+        emit plotRequested(ui->optIndividualPlot->isChecked());
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Mouse over and clicks on the two INI labels, focus of the serial-number filter
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    const auto type = event->type();
+    if (watched == ui->txtSerialNumberFilter && type == QEvent::FocusIn) {
+        // Select all once the focus has arrived, so a click does not move the caret afterwards.
+        QTimer::singleShot(0, ui->txtSerialNumberFilter, [box = ui->txtSerialNumberFilter] {
+            box->setCursorPosition(0);
+            box->setSelection(0, static_cast<int>(box->text().size()));
+        });
+    } else if (watched == ui->lblOpenATE_INI || watched == ui->lblOpenProducts_INI) {
+        auto* label = static_cast<QLabel*>(watched);
+        if (type == QEvent::Enter || type == QEvent::MouseMove) {
+            underlineINILabel(label);
+        } else if (type == QEvent::MouseButtonRelease &&
+                   static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            lblOpenINI_Click(label == ui->lblOpenATE_INI ? QStringLiteral("ate.ini") : QStringLiteral("products.ini"));
+        }
+    } else if ((watched == ui->centralWidget || watched == ui->selectionPanel) && type == QEvent::MouseMove) {
+        underlineINILabel(nullptr);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmMain::underlineINILabel(QLabel* hovered)
+{
+    for (QLabel* label : {ui->lblOpenATE_INI, ui->lblOpenProducts_INI}) {
+        QFont font = label->font();
+        font.setUnderline(label == hovered);
+        label->setFont(font);
+    }
+}
+
+void frmMain::lblOpenINI_Click(const QString& fileName)
+{
+    const QString path = FindFileNoCase(QDir::currentPath(), fileName);
+    if (!path.isEmpty()) {
+        m_services.prompts.openInTextEditor(path);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Saved choices
+
+QString frmMain::ReadRegistry(const QString& KeyString) const
+{
+    return m_services.settings.read(KeyString);
+}
+
+bool frmMain::WriteRegistry(const QString& KeyString, const QString& Value)
+{
+    return m_services.settings.write(KeyString, Value);
+}
+
+void frmMain::LoadSettings()
+{
+    const auto savedDate = [this](const char* name) {
+        const QDate date = ParseShortDate(ReadRegistry(registryName(name)));
+        return date == kZeroDate ? QDate() : date;
+    };
+    if (const QDate start = savedDate("CustomStart"); start.isValid()) {
+        m_state.gCustomDateFrom = start;
+    }
+    if (const QDate end = savedDate("CustomEnd"); end.isValid()) {
+        m_state.gCustomDateTo = end;
+    }
+
+    const QString range = ReadRegistry(registryName("Range"));
+    ChooseText(ui->cboTestedRange, range.isEmpty() ? QStringLiteral("Custom") : range);
+
+    ui->txtSerialNumberFilter->setText(ReadRegistry(registryName("SNFilter")));
+
+    // The two option buttons are exclusive: checking one clears the other.
+    if (const std::optional<bool> xbar = booleanValue(ReadRegistry(registryName("XBar")))) {
+        (*xbar ? ui->optXBarPlot : ui->optIndividualPlot)->setChecked(true);
+    }
+
+    const QString size = ReadRegistry(registryName("XBarSize"));
+    const double leading = LeadingNumber(size);
+    if (leading < 2 || leading > 25) {
+        ChooseText(ui->cboXBarSize, QStringLiteral("5"));
+    } else if (ui->cboXBarSize->findText(size) >= 0) {
+        ChooseText(ui->cboXBarSize, size);
+    }
+
+    restoreCheck(ui->chkAcceptZero, ReadRegistry(registryName("IgnoreZero")));
+    restoreCheck(ui->chkOnlyPass, ReadRegistry(registryName("PassOnly")));
+    restoreCheck(ui->chkLastDataOnly, ReadRegistry(registryName("LastDataOnly")));
+    restoreCheck(ui->chkHideSpec, ReadRegistry(registryName("HideUSL/LSL")));
+}
+
+void frmMain::SaveSettings()
+{
+    const auto dateText = [](const QDate& date) { return ShortDateText(date.isValid() ? date : kZeroDate); };
+    const std::pair<const char*, QString> values[] = {
+        {"INIPath", QDir::toNativeSeparators(QDir::currentPath())},
+        {"Range", ui->cboTestedRange->currentText()},
+        {"SourceFilter", ui->cboATEList->currentText()},
+        {"SNFilter", ui->txtSerialNumberFilter->text()},
+        {"XBar", ui->optXBarPlot->isChecked() ? QStringLiteral("True") : QStringLiteral("False")},
+        {"XBarSize", ui->cboXBarSize->currentText()},
+        {"IgnoreZero", checkText(ui->chkAcceptZero)},
+        {"PassOnly", checkText(ui->chkOnlyPass)},
+        {"LastDataOnly", checkText(ui->chkLastDataOnly)},
+        {"HideUSL/LSL", checkText(ui->chkHideSpec)},
+        {"CustomStart", dateText(m_state.gCustomDateFrom)},
+        {"CustomEnd", dateText(m_state.gCustomDateTo)},
+    };
+    for (const auto& [name, value] : values) {
+        WriteRegistry(registryName(name), value); // a choice that cannot be kept is simply lost
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Configuration folder and product
+
+QString frmMain::iniPath(const QString& fileName) const
+{
+    const QString found = FindFileNoCase(QDir::currentPath(), fileName);
+    return found.isEmpty() ? QDir::current().filePath(fileName) : found;
+}
+
+void frmMain::fillTestIDList(bool withAll)
+{
+    const QString ateIni = iniPath(QStringLiteral("ATE.INI"));
+    ui->cboTestID->clear();
+    if (withAll) {
+        ui->cboTestID->addItem(kAll);
+    }
+    const QStringList ids = SplitList(ReadINI(kATEConfiguration, QStringLiteral("TestID"), ateIni));
+    ui->cboTestID->addItems(ids);
+    int selected = -1;
+    if (!ids.isEmpty()) {
+        const QString wanted = ReadINI(kATEConfiguration, QStringLiteral("TestIDDefault"), ateIni);
+        if (!wanted.isEmpty()) {
+            selected = ui->cboTestID->findText(wanted, Qt::MatchExactly);
+        } else if (!withAll) {
+            selected = 0;
+        }
+    }
+    if (selected < 0 && withAll) {
+        selected = 0;
+    }
+    ui->cboTestID->setCurrentIndex(selected);
+}
+
+QString frmMain::LocateINIFolder(bool blnReselect)
+{
+    const auto setCaption = [this] {
+        setWindowTitle(QStringLiteral("Korvane SPC (") + QDir::toNativeSeparators(QDir::currentPath()) +
+                       QLatin1Char(')'));
+    };
+    const auto bothFilesPresent = [] {
+        return !FindFileNoCase(QDir::currentPath(), QStringLiteral("ATE.INI")).isEmpty() &&
+               !FindFileNoCase(QDir::currentPath(), QStringLiteral("PRODUCTS.INI")).isEmpty();
+    };
+    const auto products = [this] {
+        return ReadINI(kATEConfiguration, QStringLiteral("TestProduct"), iniPath(QStringLiteral("ATE.INI")));
+    };
+
+    if (!blnReselect) {
+        const QString remembered = m_services.configFolder.isEmpty() ? ReadRegistry(registryName("INIPath"))
+                                                                     : m_services.configFolder;
+        if (!remembered.isEmpty() && QFileInfo(remembered).isDir() && QDir::setCurrent(remembered)) {
+            setCaption();
+            if (bothFilesPresent()) {
+                return products();
+            }
+        }
+    }
+
+    const QString chosen = m_services.prompts.openFileName(
+        QStringLiteral("Open INI files"), QStringLiteral("INI file (ATE.INI)|ATE.INI"), QDir::currentPath());
+    if (chosen.isEmpty() || chosen.contains(QLatin1Char('*'))) {
+        return {};
+    }
+    QDir::setCurrent(QFileInfo(chosen).absolutePath());
+
+    const auto missing = [this](const char* text) {
+        m_services.prompts.message(QLatin1String(text), MsgIcon::Exclamation, MsgButtons::OK,
+                                   QStringLiteral("Open INI Error"));
+        return QString();
+    };
+    if (FindFileNoCase(QDir::currentPath(), QStringLiteral("ATE.INI")).isEmpty()) {
+        return missing("Missing ATE.INI!.");
+    }
+    if (FindFileNoCase(QDir::currentPath(), QStringLiteral("PRODUCTS.INI")).isEmpty()) {
+        return missing("Missing PRODUCTS.INI!.");
+    }
+    fillTestIDList(false);
+    const QString list = products();
+    setCaption();
+    m_state.gINIFolder = QDir::currentPath();
+    return list;
+}
+
+void frmMain::cboProductName_Click()
+{
+    try {
+        const QString name = ui->cboProductName->currentText().trimmed();
+        if (name.isEmpty()) {
+            return;
+        }
+        if (name != kOpenINI) {
+            fillTestIDList(true);
+            LoadColumnMapping(name);
+            LoadParameterList(name);
+            if (ConnectDatabase(name)) {
+                return;
+            }
+            if (m_services.prompts.message(
+                    QStringLiteral("Would you like to re-select the other INI? or click Cancel for exit from program."),
+                    MsgIcon::Question, MsgButtons::RetryCancel) != MsgAnswer::Retry) {
+                DoShutdownProgram();
+                return;
+            }
+        }
+        const QStringList products = SplitList(LocateINIFolder(true));
+        if (products.isEmpty()) {
+            return;
+        }
+        ui->cboProductName->clear();
+        ui->cboDataParameters->clear();
+        ui->cboProductName->addItem(kOpenINI);
+        ui->cboProductName->addItems(products);
+        ChooseItem(ui->cboProductName, 1);
+    } catch (const std::exception& e) {
+        showError(QString::fromLocal8Bit(e.what()));
+    }
+}
+
+void frmMain::LoadColumnMapping(const QString& strProduct)
+{
+    const ColumnMapping mapping = ReadColumnMapping(iniPath(QStringLiteral("PRODUCTS.INI")), strProduct);
+    m_state.gTestIDField = mapping.testIDField;
+    m_state.gTestStartTimeField = mapping.testStartTimeField;
+    m_state.gSerialNumberField = mapping.serialNumberField;
+    m_state.gPassFailField = mapping.passFailField;
+    m_state.gATEIDField = mapping.ateIDField;
+    m_state.gPassIdentical = mapping.passIdentical;
+}
+
+void frmMain::LoadParameterList(const QString& strProduct)
+{
+    ui->cboDataParameters->clear();
+    m_state.gParameterField.clear();
+    m_state.gUSL.clear();
+    m_state.gLSL.clear();
+    m_state.gUnit.clear();
+
+    const SpecificationList list = ReadSpecificationList(iniPath(QStringLiteral("PRODUCTS.INI")), strProduct,
+                                                         [this] { m_services.pump.pump(); });
+    for (const ParameterSpec& spec : list.parameters) {
+        ui->cboDataParameters->addItem(spec.listText());
+        m_state.gParameterField.append(spec.field);
+        m_state.gLSL.append(spec.lsl);
+        m_state.gUSL.append(spec.usl);
+        m_state.gUnit.append(spec.unit);
+    }
+    if (list.outcome != SpecificationList::Outcome::Complete) {
+        ui->cboDataParameters->setCurrentIndex(-1);
+        m_services.prompts.message(list.message(), MsgIcon::Exclamation, MsgButtons::OK);
+        return;
+    }
+    if (ui->cboDataParameters->count() > 0) {
+        ChooseItem(ui->cboDataParameters, 0);
+    }
+}
+
+void frmMain::cboDataParameters_Click()
+{
+    const int k = ui->cboDataParameters->currentIndex();
+    if (k < 0 || k >= m_state.gUSL.size()) {
+        return;
+    }
+    const auto limitText = [](double value, double none) {
+        return value == none ? QStringLiteral("N/A") : NumberText(value);
+    };
+    ui->txtUSL->setText(limitText(m_state.gUSL.at(k), kNoUSL));
+    ui->txtLSL->setText(limitText(m_state.gLSL.at(k), kNoLSL));
+    for (QLineEdit* box : {ui->txtLSL, ui->txtUSL}) {
+        if (!IsNumericText(box->text())) {
+            box->setText(QStringLiteral("N/A"));
+        }
+    }
+    const QString& unit = m_state.gUnit.at(k);
+    ui->lblTestParameter->setText(unit.isEmpty() ? QStringLiteral("Test Parameter")
+                                                 : QStringLiteral("Test Parameter (") + unit + QLatin1Char(')'));
+}
+
+void frmMain::GetTestParameterName()
+{
+    if (ui->cboDataParameters->count() == 0) {
+        m_services.prompts.message(QStringLiteral("Not found parameters!"), MsgIcon::Exclamation, MsgButtons::OK);
+        return;
+    }
+    const BusyCursor busy;
+    if (m_state.gINIFolder.isEmpty()) {
+        m_state.gINIFolder = QDir::currentPath();
+    }
+    const QString productsIni = FindFileNoCase(m_state.gINIFolder, QStringLiteral("Products.ini"));
+    const SpecificationList list = ReadSpecificationList(productsIni, ui->cboProductName->currentText());
+    m_state.gParameterName.clear();
+    for (const ParameterSpec& spec : list.parameters) {
+        m_state.gParameterName.append(spec.name);
+    }
+    if (list.outcome != SpecificationList::Outcome::Complete) {
+        m_services.prompts.message(list.message(), MsgIcon::Exclamation, MsgButtons::OK);
+        return;
+    }
+    m_state.gParameterName = m_state.gParameterName.mid(0, ui->cboDataParameters->count());
+}
+
+// ---------------------------------------------------------------------------------------------
+// The product's database
+
+bool frmMain::ConnectDatabase(const QString& strProduct)
+{
+    m_state.gTableName.clear();
+    m_state.gDatabaseType.clear();
+    const QString ateIni = iniPath(QStringLiteral("ATE.INI"));
+    const auto database = [&ateIni](const char* key) {
+        return ReadINI(QStringLiteral("Database"), QLatin1String(key), ateIni);
+    };
+    const DatabaseSettings settings{database("DatabaseName"), database("DataSourceName"), database("UserName"),
+                                    database("Password"), database("ServerName")};
+    const QString table = ReadINI(strProduct, QStringLiteral("TableName"), iniPath(QStringLiteral("PRODUCTS.INI")));
+    const DatabaseChoice choice = ChooseDatabase(settings, strProduct, table);
+    m_state.gTableName = choice.tableName;
+    if (!choice.error.isEmpty()) {
+        m_services.prompts.message(choice.error, MsgIcon::Exclamation, MsgButtons::OK);
+        return false;
+    }
+
+    const BusyCursor busy;
+    const auto fail = [this](const QString& description) {
+        ui->cboATEList->clear();
+        showError(description);
+        return false;
+    };
+    if (!m_state.gConnection->open(choice.connectionText)) {
+        return fail(m_state.gConnection->lastError());
+    }
+    m_state.gDatabaseType = choice.databaseType;
+
+    ui->cboATEList->clear();
+    const QString& ate = m_state.gATEIDField;
+    QSqlQuery query(m_state.gConnection->database());
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT ") + ate + QStringLiteral(" AS ATEx FROM ") + m_state.gTableName +
+                    QStringLiteral(" GROUP BY ") + ate + QStringLiteral(" ORDER BY ") + ate + QLatin1Char(';'))) {
+        return fail(query.lastError().databaseText());
+    }
+    QStringList sources;
+    ThrottledPump pump(m_services.pump);
+    while (query.next()) {
+        pump.maybePump();
+        const QVariant value = query.value(0);
+        if (!value.isNull() && !value.toString().isEmpty()) {
+            sources.append(value.toString());
+        }
+    }
+    // The list is kept in case-insensitive order, with "<All>" ahead of every source.
+    std::sort(sources.begin(), sources.end(), [](const QString& a, const QString& b) {
+        return QString::localeAwareCompare(a.toLower(), b.toLower()) < 0;
+    });
+    ui->cboATEList->addItem(kAll);
+    ui->cboATEList->addItems(sources);
+    ui->cboATEList->setCurrentIndex(ui->cboATEList->findText(kAll));
+    const int saved = ui->cboATEList->findText(ReadRegistry(registryName("SourceFilter")));
+    if (saved >= 0) {
+        ui->cboATEList->setCurrentIndex(saved);
+    }
+    return true;
+}

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "AppServices.h"
+#include "SharedState.h"
+
+#include <QMainWindow>
+
+#include <memory>
+
+class InstanceGuard;
+class QComboBox;
+class QLabel;
+
+namespace Ui {
+class frmMain;
+}
+
+// The main window: start-up, the user's selection, Start Plot / Stop Plot, and the orderly end.
+// It owns the program's shared state.
+class frmMain : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit frmMain(AppServices services, QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // Runs the start-up steps. False when the program ended during them (another instance runs).
+    bool Load();
+
+    // True once DoShutdownProgram ran: the program is over and nothing else may happen.
+    bool isShutDown() const { return m_shutDown; }
+
+    SharedState& state() { return m_state; }
+    Ui::frmMain& form() { return *ui; }
+
+    void EnableControls(bool blnEnable);
+    void DoShutdownProgram();
+    void PrepareTempFiles();
+
+    QString ReadRegistry(const QString& KeyString) const;
+    bool WriteRegistry(const QString& KeyString, const QString& Value);
+    void LoadSettings();
+    void SaveSettings();
+
+    QString LocateINIFolder(bool blnReselect);
+    void LoadColumnMapping(const QString& strProduct);
+    void LoadParameterList(const QString& strProduct);
+    void GetTestParameterName();
+    bool ConnectDatabase(const QString& strProduct);
+
+    // Selects item index of box and raises the box's reaction, as a user's choice would.
+    static void ChooseItem(QComboBox* box, int index);
+    // Selects the item with exactly this text; false (and nothing selected) when there is none.
+    static bool ChooseText(QComboBox* box, const QString& text);
+
+signals:
+    // Start Plot passed its checks: the chosen chart is to be loaded.
+    void plotRequested(bool individual);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void cboProductName_Click();
+    void cboDataParameters_Click();
+    void cboTestedRange_Click();
+    void cboXBarSize_Click();
+    void optPlot_Click();
+    void cmdPlotChart_Click();
+    void cmdAbout_Click();
+    void lblOpenINI_Click(const QString& fileName);
+    void underlineINILabel(QLabel* hovered);
+
+    void showSplash();
+    void showError(const QString& description);
+    QString iniPath(const QString& fileName) const;
+    void fillTestIDList(bool withAll);
+    void deleteRawDataFile();
+
+    std::unique_ptr<Ui::frmMain> ui;
+    AppServices m_services;
+    SharedState m_state;
+    std::unique_ptr<InstanceGuard> m_instance;
+    bool m_shutDown = false;
+    bool m_closeConfirmed = false;
+};

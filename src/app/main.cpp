@@ -1,0 +1,75 @@
+#include "Clock.h"
+#include "EventPump.h"
+#include "InstanceGuard.h"
+#include "SettingsStore.h"
+#include "WidgetPrompts.h"
+#include "frmMain.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <QTextStream>
+#include <QTimer>
+
+namespace {
+
+// TESSALY_SNAPSHOT=file.png: start, render the main window into that file and end without
+// saving anything. Used where there is no display.
+int saveSnapshot(frmMain& window, const QString& path)
+{
+    window.show();
+    QCoreApplication::processEvents();
+    const bool saved = window.grab().save(path, "PNG");
+    QTextStream(stdout) << (saved ? QStringLiteral("Main window rendered to ") + path
+                                  : QStringLiteral("Could not write ") + path)
+                        << Qt::endl;
+    window.DoShutdownProgram();
+    return saved ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tessaly"));
+    QApplication::setOrganizationName(QStringLiteral("Korvane"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Statistical process control of production test results."));
+    parser.addHelpOption();
+    const QCommandLineOption configOption(QStringLiteral("config"),
+                                          QStringLiteral("Use <folder> as the configuration folder for this run."),
+                                          QStringLiteral("folder"));
+    parser.addOption(configOption);
+    parser.process(app);
+
+    QString configFolder;
+    if (parser.isSet(configOption)) {
+        const QFileInfo folder(parser.value(configOption));
+        if (!folder.isDir()) {
+            QTextStream(stderr) << "tessaly: no such configuration folder: " << parser.value(configOption)
+                                << Qt::endl;
+            return 2;
+        }
+        configFolder = folder.absoluteFilePath();
+    }
+
+    WidgetPrompts prompts(QStringLiteral("Tessaly"));
+    SettingsStore settings(SettingsStore::defaultFilePath());
+    const SystemClock clock;
+    const EventPump pump;
+    frmMain window(AppServices{prompts, settings, clock, pump, InstanceGuard::defaultLockPath(), 600, configFolder});
+    prompts.setParentWindow(&window);
+
+    if (!window.Load()) {
+        return 0;
+    }
+    const QString snapshot = qEnvironmentVariable("TESSALY_SNAPSHOT");
+    if (!snapshot.isEmpty()) {
+        return saveSnapshot(window, snapshot);
+    }
+    window.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,75 @@
+#include "AppFixture.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace {
+const QByteArray kAteIni = "[ATE Configuration]\r\n"
+                           "TestProduct=Small,Other Small\r\n"
+                           "TestID=FT1,FT2,RETEST\r\n"
+                           "TestIDDefault=FT2\r\n"
+                           "[Database]\r\n"
+                           "DatabaseName=C:\\Data\\results_small.sqlite\r\n";
+
+const QByteArray kProductsIni = "[Small]\r\n"
+                                "TableName=Results\r\n"
+                                "[Small Spec]\r\n"
+                                "1=Vout,4.75,5.25,0,V,Output,Output Voltage\r\n"
+                                "2=Iin,N/A,2.5,0,A,,Input Current\r\n"
+                                "3=Ripple,0,999,0,,,Ripple\r\n"
+                                "5=Eff,80,100,0,%,,Efficiency\r\n"
+                                "6=<EOT>,,,,,,\r\n"
+                                "[Other Small]\r\n"
+                                "TableName=Results\r\n"
+                                "ATEID=[SerialNumber]\r\n"
+                                "[Other Small Spec]\r\n"
+                                "1=Eff,80,100,0,%,,Efficiency\r\n"
+                                "2=<eot>\r\n";
+} // namespace
+
+AppFixture::AppFixture()
+    : settings(m_root.filePath(QStringLiteral("settings.ini"))), m_previousDirectory(QDir::currentPath()),
+      m_previousTemp(qgetenv("TEMP"))
+{
+    QDir(m_root.path()).mkpath(QStringLiteral("config"));
+    QDir(m_root.path()).mkpath(QStringLiteral("temp"));
+    // Lower-case names on disk: the program finds them without regard to case.
+    writeConfigFile(QStringLiteral("ate.ini"), kAteIni);
+    writeConfigFile(QStringLiteral("Products.INI"), kProductsIni);
+    QFile::copy(qEnvironmentVariable("TESSALY_FIXTURES") + QStringLiteral("/results_small.sqlite"),
+                QDir(configFolder()).filePath(QStringLiteral("results_small.sqlite")));
+    QFile(QDir(configFolder()).filePath(QStringLiteral("results_small.sqlite")))
+        .setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    qputenv("TEMP", tempFolder().toLocal8Bit());
+}
+
+AppFixture::~AppFixture()
+{
+    window.reset();
+    QDir::setCurrent(m_previousDirectory);
+    qputenv("TEMP", m_previousTemp);
+}
+
+void AppFixture::writeConfigFile(const QString& name, const QByteArray& content) const
+{
+    QFile file(QDir(configFolder()).filePath(name));
+    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    file.write(content);
+}
+
+void AppFixture::saveChoice(const QString& valueName, const QString& value)
+{
+    settings.write(kSaveConfigKey + valueName, value);
+}
+
+QString AppFixture::savedChoice(const QString& valueName) const
+{
+    return settings.read(kSaveConfigKey + valueName);
+}
+
+frmMain& AppFixture::start()
+{
+    window = std::make_unique<frmMain>(AppServices{prompts, settings, clock, pump, lockPath(), 0, QString()});
+    loaded = window->Load();
+    return *window;
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "Clock.h"
+#include "EventPump.h"
+#include "FakePrompts.h"
+#include "SettingsStore.h"
+#include "frmMain.h"
+
+#include <QTemporaryDir>
+
+#include <memory>
+
+// A configuration folder with two products on a copy of the small SQLite fixture, a settings
+// file, a temporary folder and a lock of their own, and a main window built on them.
+class AppFixture
+{
+public:
+    AppFixture();
+    ~AppFixture();
+
+    QString configFolder() const { return m_root.filePath(QStringLiteral("config")); }
+    QString tempFolder() const { return m_root.filePath(QStringLiteral("temp")); }
+    QString settingsPath() const { return m_root.filePath(QStringLiteral("settings.ini")); }
+    QString lockPath() const { return m_root.filePath(QStringLiteral("tessaly.lock")); }
+
+    void writeConfigFile(const QString& name, const QByteArray& content) const;
+    void saveChoice(const QString& valueName, const QString& value);
+    QString savedChoice(const QString& valueName) const;
+
+    // Remembers the configuration folder, so the start-up needs no file dialog.
+    void rememberConfigFolder() { saveChoice(QStringLiteral("INIPath"), configFolder()); }
+
+    // Builds the main window and runs its start-up.
+    frmMain& start();
+
+private:
+    QTemporaryDir m_root; // first: the members below live in it
+
+public:
+    FakePrompts prompts;
+    FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(9, 30))};
+    EventPump pump{[] {}};
+    SettingsStore settings;
+    std::unique_ptr<frmMain> window;
+    bool loaded = false;
+
+private:
+    QString m_previousDirectory;
+    QByteArray m_previousTemp;
+};
