@@ -26,7 +26,7 @@
 #include <QRandomGenerator>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QSqlRecord>
+#include <QAbstractItemView>
 #include <QTimer>
 
 #include <exception>
@@ -603,6 +603,8 @@ void frmMain::LoadParameterList(const QString& strProduct)
         m_state.gUSL.append(spec.usl);
         m_state.gUnit.append(spec.unit);
     }
+    // Long parameter names stay readable in the open list.
+    ui->cboDataParameters->view()->setMinimumWidth(ui->cboDataParameters->view()->sizeHintForColumn(0) + 24);
     if (list.outcome != SpecificationList::Outcome::Complete) {
         ui->cboDataParameters->setCurrentIndex(-1);
         m_services.prompts.message(list.message(), MsgIcon::Exclamation, MsgButtons::OK);

@@ -60,7 +60,7 @@ int main(int argc, char* argv[])
     SettingsStore settings(SettingsStore::defaultFilePath());
     const SystemClock clock;
     const EventPump pump;
-    frmMain window(AppServices{prompts, settings, clock, pump, InstanceGuard::defaultLockPath(), 600, configFolder});
+    frmMain window(AppServices{prompts, settings, clock, pump, InstanceGuard::defaultLockPath(), 400, configFolder});
     prompts.setParentWindow(&window);
 
     if (!window.Load()) {

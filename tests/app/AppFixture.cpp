@@ -5,7 +5,7 @@
 
 namespace {
 const QByteArray kAteIni = "[ATE Configuration]\r\n"
-                           "TestProduct=Small,Other Small\r\n"
+                           "TestProduct=Small, Other Small\r\n" // the blank stays in the list item
                            "TestID=FT1,FT2,RETEST\r\n"
                            "TestIDDefault=FT2\r\n"
                            "[Database]\r\n"

@@ -45,7 +45,7 @@ private slots:
         QVERIFY(app.loaded);
         QCOMPARE(app.prompts.texts(), QStringList());
         QCOMPARE(app.window->windowTitle(), "Korvane SPC (" + QDir::toNativeSeparators(app.configFolder()) + ")");
-        QCOMPARE(items(ui.cboProductName), (QStringList{"<Open INI>", "Small", "Other Small"}));
+        QCOMPARE(items(ui.cboProductName), (QStringList{"<Open INI>", "Small", " Other Small"}));
         QCOMPARE(ui.cboProductName->currentIndex(), 1);
         QCOMPARE(items(ui.cboTestID), (QStringList{"<All>", "FT1", "FT2", "RETEST"}));
         QCOMPARE(ui.cboTestID->currentText(), "FT2");
@@ -447,7 +447,7 @@ private slots:
         app.prompts.fileNames.push_back(other.filePath("ATE.INI"));
         frmMain::ChooseItem(ui.cboProductName, 0);
         QCOMPARE(app.prompts.texts(), QStringList{"Missing PRODUCTS.INI!."});
-        QCOMPARE(items(ui.cboProductName), (QStringList{"<Open INI>", "Small", "Other Small"}));
+        QCOMPARE(items(ui.cboProductName), (QStringList{"<Open INI>", "Small", " Other Small"}));
         QCOMPARE(QDir::currentPath(), QDir(other.path()).absolutePath());
     }
 
@@ -457,7 +457,7 @@ private slots:
         app.rememberConfigFolder();
         app.saveChoice("Range", "Today");
         frmMain& window = app.start();
-        frmMain::ChooseText(window.form().cboProductName, "Other Small");
+        frmMain::ChooseText(window.form().cboProductName, " Other Small");
         QCOMPARE(window.state().gATEIDField, "[SerialNumber]");
         QCOMPARE(window.state().gTestIDField, "[TestID]");
         QCOMPARE(window.form().cboATEList->count(), 512 + 1 /* distinct serial numbers and "<All>" */);
