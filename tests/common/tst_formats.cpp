@@ -1,0 +1,276 @@
+#include "Formats.h"
+#include "TestMain.h"
+
+#include <QTest>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// Exact text of a double, so that comparisons are bit-exact rather than fuzzy and tell -0 from 0.
+QByteArray exact(double value)
+{
+    char buffer[64];
+    const auto printed = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return QByteArray(buffer, static_cast<qsizetype>(printed.ptr - buffer));
+}
+
+const QLocale en(QLocale::English, QLocale::UnitedStates);
+const QLocale de(QLocale::German, QLocale::Germany);
+const QDateTime kAfternoon(QDate(2024, 3, 7), QTime(13, 5, 9));
+
+} // namespace
+
+class FormatsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void formatNumber_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("expected");
+
+        QTest::newRow("optional decimals shown") << 1234.5 << "#,##0.0##" << en << "1,234.5";
+        QTest::newRow("one decimal forced") << 2.0 << "#,##0.0##" << en << "2.0";
+        QTest::newRow("cut to three decimals") << 0.12345 << "#,##0.0##" << en << "0.123";
+        QTest::newRow("tie away from zero") << 0.1245 << "#,##0.0##" << en << "0.125";
+        QTest::newRow("negative integer tie") << -2.5 << "#,##0" << en << "-3";
+        QTest::newRow("zero without forced digit") << 0.0 << "#,###" << en << "";
+        QTest::newRow("small negative to nothing") << -0.4 << "#,###" << en << "";
+        QTest::newRow("millions") << 1234567.891 << "#,##0.##" << en << "1,234,567.89";
+        QTest::newRow("optional decimals all zero") << 2.0 << "#,##0.##" << en << "2.";
+        QTest::newRow("no integer digit, half") << 0.5 << "#,###.##" << en << ".5";
+        QTest::newRow("negative fixed decimals") << -0.5 << "##0.000" << en << "-0.500";
+        QTest::newRow("zero padded") << 12345.6 << "0000000" << en << "0012346";
+        QTest::newRow("padding is grouped") << 5.0 << "0,000" << en << "0,005";
+        QTest::newRow("carry into new group") << 999.9996 << "#,##0.###" << en << "1,000.";
+        // 2.675 is stored as 2.67499999999999982...; at 15 significant digits it is a tie.
+        QTest::newRow("binary tie literal") << 2.675 << "0.00" << en << "2.68";
+        QTest::newRow("binary tie computed") << 2.6749999999999994 << "0.00" << en << "2.68";
+        QTest::newRow("below tie at 15 digits") << 2.67499999999999 << "0.00" << en << "2.67";
+        QTest::newRow("empty pattern") << 1234.5 << "" << en << "1234.5";
+        QTest::newRow("de grouped") << 1234.5 << "#,##0.0##" << de << "1.234,5";
+        QTest::newRow("de optional decimals") << 2.0 << "#,##0.##" << de << "2,";
+    }
+
+    void formatNumber()
+    {
+        QFETCH(double, value);
+        QFETCH(QString, pattern);
+        QFETCH(QLocale, locale);
+        QFETCH(QString, expected);
+        QCOMPARE(FormatNumber(value, pattern, locale), expected);
+    }
+
+    void formatDate_data()
+    {
+        QTest::addColumn<QDateTime>("value");
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("expected");
+
+        const QDateTime midnight(QDate(2024, 3, 7), QTime(0, 30));
+        const QDateTime noon(QDate(2024, 12, 25), QTime(12, 0));
+
+        QTest::newRow("short year") << kAfternoon << "mm/dd/yy" << en << "03/07/24";
+        QTest::newRow("12-hour upper") << kAfternoon << "mm/dd/yyyy hh:mm AM/PM" << en << "03/07/2024 01:05 PM";
+        QTest::newRow("month name lower") << kAfternoon << "mmm dd, yyyy hh:mm am/pm" << en << "Mar 07, 2024 01:05 pm";
+        QTest::newRow("half past midnight") << midnight << "h:nn AM/PM" << en << "12:30 AM";
+        QTest::newRow("noon one letter") << noon << "hh:mm a/p" << en << "12:00 p";
+        QTest::newRow("24-hour") << kAfternoon << "hh:mm:ss" << en << "13:05:09";
+        QTest::newRow("minutes before seconds") << kAfternoon << "mm:ss" << en << "05:09";
+        QTest::newRow("unpadded") << kAfternoon << "m/d/yyyy h:m" << en << "3/7/2024 13:5";
+        QTest::newRow("names") << kAfternoon << "dddd, mmmm d (ddd)" << en << "Thursday, March 7 (Thu)";
+        QTest::newRow("upper case letters") << kAfternoon << "MM/DD/YYYY HH:MM" << en << "03/07/2024 13:05";
+        QTest::newRow("quoted and escaped") << kAfternoon << "\"day\" d \\d" << en << "day 7 d";
+        QTest::newRow("short date") << kAfternoon << "Short Date" << en << "3/7/2024";
+        QTest::newRow("de short date") << kAfternoon << "Short Date" << de << "07.03.2024";
+        QTest::newRow("de names") << kAfternoon << "dddd, d. mmmm yyyy" << de << "Donnerstag, 7. März 2024";
+    }
+
+    void formatDate()
+    {
+        QFETCH(QDateTime, value);
+        QFETCH(QString, pattern);
+        QFETCH(QLocale, locale);
+        QFETCH(QString, expected);
+        QCOMPARE(FormatDate(value, pattern, locale), expected);
+    }
+
+    void formatDateOfDateOnly()
+    {
+        QCOMPARE(FormatDate(QDate(2024, 3, 7), QStringLiteral("mm/dd/yyyy hh:mm AM/PM")),
+                 QStringLiteral("03/07/2024 12:00 AM"));
+        QCOMPARE(FormatDate(QDate(), QStringLiteral("Short Date")), QString());
+    }
+
+    void shortDateRoundTrip_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QDate>("date");
+
+        for (const char* name : {"en_US", "de_DE", "bg_BG", "ar_EG", "ja_JP", "fa_IR"}) {
+            for (const QDate& date : {QDate(1925, 12, 31), QDate(2000, 2, 29), QDate(2031, 1, 1)}) {
+                QTest::addRow("%s %s", name, qPrintable(date.toString(Qt::ISODate)))
+                    << QLocale(QString::fromLatin1(name)) << date;
+            }
+        }
+    }
+
+    void shortDateRoundTrip()
+    {
+        QFETCH(QLocale, locale);
+        QFETCH(QDate, date);
+        QCOMPARE(ParseShortDate(ShortDateText(date, locale), locale), date);
+    }
+
+    void parseShortDate_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QDate>("expected");
+
+        QTest::newRow("padded fields") << "03/07/2024" << en << QDate(2024, 3, 7);
+        QTest::newRow("blanks around") << "  3/7/2024 " << en << QDate(2024, 3, 7);
+        QTest::newRow("two-digit year") << "3/7/24" << en << QDate(2024, 3, 7);
+        QTest::newRow("window top") << "3/7/29" << en << QDate(2029, 3, 7);
+        QTest::newRow("window bottom") << "3/7/30" << en << QDate(1930, 3, 7);
+        QTest::newRow("leap day of 2000") << "2/29/00" << en << QDate(2000, 2, 29);
+        QTest::newRow("month 13") << "13/1/2024" << en << QDate();
+        QTest::newRow("day 30 of February") << "2/30/2024" << en << QDate();
+        QTest::newRow("no year") << "3/7" << en << QDate();
+        QTest::newRow("three-digit year") << "3/7/202" << en << QDate();
+        QTest::newRow("trailing text") << "3/7/2024x" << en << QDate();
+        QTest::newRow("other locale's text") << "7.3.2024" << en << QDate();
+        QTest::newRow("de short") << "7.3.24" << de << QDate(2024, 3, 7);
+        QTest::newRow("de given US text") << "3/7/2024" << de << QDate();
+    }
+
+    void parseShortDate()
+    {
+        QFETCH(QString, text);
+        QFETCH(QLocale, locale);
+        QFETCH(QDate, expected);
+        QCOMPARE(ParseShortDate(text, locale), expected);
+    }
+
+    void round3_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<double>("expected");
+
+        QTest::newRow("tie down to even") << 2.0005 << 2.0;
+        QTest::newRow("tie up to even") << 2.0015 << 2.002;
+        QTest::newRow("negative tie") << -2.0025 << -2.002;
+        QTest::newRow("above half") << 1.23456 << 1.235;
+        QTest::newRow("just above tie") << 2.00050001 << 2.001;
+        QTest::newRow("carry") << 9.9995 << 10.0;
+        QTest::newRow("negative to zero") << -0.0004 << 0.0;
+        QTest::newRow("large") << 123456789.12345 << 123456789.123;
+        QTest::newRow("huge") << 1e300 << 1e300;
+    }
+
+    void round3()
+    {
+        QFETCH(double, value);
+        QFETCH(double, expected);
+        QCOMPARE(exact(Round3(value)), exact(expected));
+    }
+
+    void leadingNumber_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("expected");
+
+        QTest::newRow("digits then letters") << "12abc" << 12.0;
+        QTest::newRow("blanks and sign") << "  -3.5x" << -3.5;
+        QTest::newRow("no number") << "x" << 0.0;
+        QTest::newRow("empty") << "" << 0.0;
+        QTest::newRow("two signs") << "--5" << 0.0;
+        QTest::newRow("blank inside") << "1 2" << 12.0;
+        QTest::newRow("blank after sign") << "- 3" << -3.0;
+        QTest::newRow("exponent") << "1e3" << 1000.0;
+        QTest::newRow("D exponent") << "1D2" << 100.0;
+        QTest::newRow("exponent without digits") << "1e" << 1.0;
+        QTest::newRow("second point") << "2.5.1" << 2.5;
+        QTest::newRow("leading point") << ".5" << 0.5;
+        QTest::newRow("comma stops") << "1,000" << 1.0;
+        QTest::newRow("overflow") << "1e400" << std::numeric_limits<double>::infinity();
+        QTest::newRow("underflow") << "1e-400" << 0.0;
+    }
+
+    void leadingNumber()
+    {
+        QFETCH(QString, text);
+        QFETCH(double, expected);
+        QCOMPARE(exact(LeadingNumber(text)), exact(expected));
+    }
+
+    void numericValue_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<bool>("numeric");
+        QTest::addColumn<double>("value");
+
+        QTest::newRow("decimal") << "1.5" << en << true << 1.5;
+        QTest::newRow("grouped") << "1,234.5" << en << true << 1234.5;
+        QTest::newRow("blanks and sign") << " -2 " << en << true << -2.0;
+        QTest::newRow("exponent") << "1e3" << en << true << 1000.0;
+        QTest::newRow("blank") << "   " << en << false << 0.0;
+        QTest::newRow("not available") << "N/A" << en << false << 0.0;
+        QTest::newRow("nan") << "nan" << en << false << 0.0;
+        QTest::newRow("trailing text") << "1.5x" << en << false << 0.0;
+        QTest::newRow("de decimal") << "1,5" << de << true << 1.5;
+        QTest::newRow("de grouped") << "1.234,5" << de << true << 1234.5;
+        QTest::newRow("de given US decimal") << "1.5" << de << false << 0.0;
+    }
+
+    void numericValue()
+    {
+        QFETCH(QString, text);
+        QFETCH(QLocale, locale);
+        QFETCH(bool, numeric);
+        QFETCH(double, value);
+        QCOMPARE(IsNumericText(text, locale), numeric);
+        const std::optional<double> read = NumericValue(text, locale);
+        QCOMPARE(read.has_value(), numeric);
+        if (numeric) {
+            QCOMPARE(exact(*read), exact(value));
+        }
+    }
+
+    void numberText_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("expected");
+
+        QTest::newRow("decimals") << 4.75 << en << "4.75";
+        QTest::newRow("negative") << -0.1 << en << "-0.1";
+        QTest::newRow("no grouping") << 1234567.0 << en << "1234567";
+        QTest::newRow("binary noise kept") << 0.1 + 0.2 << en << "0.30000000000000004";
+        QTest::newRow("small plain") << 0.000001 << en << "0.000001";
+        QTest::newRow("tiny") << 1.5e-7 << en << "1.5E-07";
+        QTest::newRow("huge") << 1e20 << en << "1E+20";
+        QTest::newRow("de decimals") << 4.75 << de << "4,75";
+    }
+
+    // The text reads back as the same value in the same locale.
+    void numberText()
+    {
+        QFETCH(double, value);
+        QFETCH(QLocale, locale);
+        QFETCH(QString, expected);
+        QCOMPARE(NumberText(value, locale), expected);
+        QCOMPARE(NumericValue(expected, locale), std::optional<double>(value));
+    }
+};
+
+TESSALY_TEST(FormatsTest)
+
+#include "tst_formats.moc"

@@ -1,0 +1,126 @@
+#include "SettingsStore.h"
+#include "TestMain.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QString fileText(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly | QIODevice::Text) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+bool writeText(const QString& path, const QByteArray& text)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
+}
+
+} // namespace
+
+class SettingsStoreTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        QVERIFY(m_dir.isValid());
+        // A fresh file for every test function and data row, in a folder not made yet.
+        m_file = m_dir.filePath(QStringLiteral("%1/Korvane/Tessaly.ini").arg(++m_count));
+    }
+
+    void slashIsPartOfTheValueName()
+    {
+        QVERIFY(SettingsStore(m_file).write(kSaveConfigKey + QStringLiteral("HideUSL/LSL"), QStringLiteral("1")));
+        const SettingsStore store(m_file);
+        QCOMPARE(store.read(kSaveConfigKey + QStringLiteral("HideUSL/LSL")), QStringLiteral("1"));
+        QCOMPARE(store.read(kSaveConfigKey + QStringLiteral("LSL")), QString());
+        QCOMPARE(store.read(kSaveConfigKey + QStringLiteral("HideUSL\\LSL")), QString());
+        QCOMPARE(store.read(kSaveConfigKey + QStringLiteral("Other")), QString());
+        QCOMPARE(store.read(QStringLiteral("HKLM\\SOFTWARE\\Korvane\\Tessaly\\Nowhere\\HideUSL/LSL")), QString());
+        const QStringList lines = fileText(m_file).split(QLatin1Char('\n'));
+        const qsizetype section = lines.indexOf(QStringLiteral("[SaveConfig]"));
+        QVERIFY(section >= 0);
+        QCOMPARE(lines.value(section + 1), QStringLiteral("HideUSL/LSL=1"));
+    }
+
+    void missingFileReadsEmpty() { QCOMPARE(SettingsStore(m_file).read(kSaveConfigKey + "INIPath"), QString()); }
+
+    void valuesSurvive_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("value");
+        const QString name = kSaveConfigKey + QStringLiteral("Value");
+        QTest::newRow("empty") << name << QString();
+        QTest::newRow("backslashes") << name << QStringLiteral("C:\\Data\\Lot 7\\");
+        QTest::newRow("escape look-alike") << name << QStringLiteral("a\\nb");
+        QTest::newRow("line breaks") << name << QStringLiteral("two\nlines\r\n");
+        QTest::newRow("blanks around") << name << QStringLiteral("  lead and trail  ");
+        QTest::newRow("section look-alike") << name << QStringLiteral("[SaveConfig]");
+        QTest::newRow("non-ASCII") << name << QStringLiteral("Maß µm ±0,5");
+        QTest::newRow("other case") << QStringLiteral("hklm\\software\\korvane\\tessaly\\saveconfig\\VALUE")
+                                    << QStringLiteral("x");
+        QTest::newRow("nested section") << QStringLiteral("HKLM\\SOFTWARE\\Korvane\\Tessaly\\SaveConfig\\Sub\\Value")
+                                        << QStringLiteral("sub");
+        QTest::newRow("no section") << QStringLiteral("Value") << QStringLiteral("bare");
+    }
+
+    // Each value is written among others and read back by a new store.
+    void valuesSurvive()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, value);
+        const QString neighbour = kSaveConfigKey + QStringLiteral("Value");
+        QVERIFY(SettingsStore(m_file).write(neighbour, QStringLiteral("neighbour")));
+        QVERIFY(SettingsStore(m_file).write(name, value));
+        QVERIFY(SettingsStore(m_file).write(kSaveConfigKey + QStringLiteral("Next"), QStringLiteral("n")));
+        QCOMPARE(SettingsStore(m_file).read(name.toUpper()), value);
+        QCOMPARE(SettingsStore(m_file).read(kSaveConfigKey + QStringLiteral("Next")), QStringLiteral("n"));
+        if (name.compare(neighbour, Qt::CaseInsensitive) != 0) {
+            QCOMPARE(SettingsStore(m_file).read(neighbour), QStringLiteral("neighbour"));
+        }
+    }
+
+    void rewriteKeepsOrderAndSpelling()
+    {
+        QVERIFY(QDir().mkpath(QFileInfo(m_file).path()));
+        QVERIFY(writeText(m_file, "[SaveConfig]\nZeta=1\nalphaValue=2\n\n[Other]\nMixedCase=x\n"));
+        QVERIFY(SettingsStore(m_file).write(kSaveConfigKey + QStringLiteral("ALPHAVALUE"), QStringLiteral("3")));
+        QVERIFY(SettingsStore(m_file).write(kSaveConfigKey + QStringLiteral("New"), QStringLiteral("4")));
+        const QStringList lines = fileText(m_file).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines, QStringList({"[SaveConfig]", "Zeta=1", "alphaValue=3", "New=4", "[Other]", "MixedCase=x"}));
+    }
+
+    void unwritableLocation_data()
+    {
+        QTest::addColumn<QString>("relativePath");
+        QTest::newRow("folder is a file") << QStringLiteral("plain.txt/Tessaly.ini");
+        QTest::newRow("deeper under a file") << QStringLiteral("plain.txt/Korvane/Tessaly.ini");
+        QTest::newRow("file is a folder") << QStringLiteral("folder");
+    }
+
+    void unwritableLocation()
+    {
+        QFETCH(QString, relativePath);
+        QVERIFY(writeText(m_dir.filePath(QStringLiteral("plain.txt")), "text"));
+        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("folder")));
+        SettingsStore store(m_dir.filePath(relativePath));
+        QVERIFY(!store.write(kSaveConfigKey + QStringLiteral("INIPath"), QStringLiteral("x")));
+        QCOMPARE(fileText(m_dir.filePath(QStringLiteral("plain.txt"))), QStringLiteral("text"));
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_file;
+    int m_count = 0;
+};
+
+TESSALY_TEST(SettingsStoreTest)
+
+#include "tst_settingsstore.moc"
