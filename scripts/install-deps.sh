@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev libqt6opengl6-dev qt6-svg-dev qt6-base-dev-tools
   libqt6sql6-sqlite libqt6sql6-odbc
   mdbtools mdbtools-dev libfreexl-dev
-  unixodbc unixodbc-dev tdsodbc libsqliteodbc sqlite3
+  unixodbc unixodbc-dev tdsodbc libsqliteodbc sqlite3 libsqlite3-dev
   xvfb xauth python3 python3-xlwt
 )
 

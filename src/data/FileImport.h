@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+
+// Copies one table of a Jet database (.mdb) or one worksheet of an Excel 97-2003 workbook
+// (.xls) into an open SQLite database, as table targetName (created anew):
+// - numbers become REAL, text becomes TEXT COLLATE NOCASE (Jet compares text without case),
+//   date-times become ISO 'YYYY-MM-DD HH:MM:SS' text, Null and blank cells become NULL;
+// - the source table or sheet is found without regard to case and may hold blanks;
+// - for a worksheet the first row holds the column names.
+// Returns "" on success, else the description the user sees (for a missing table the text the
+// Jet engine gives). The source file is only ever opened for reading.
+QString ImportMdbTable(const QString& mdbPath, const QString& tableName, QSqlDatabase& target,
+                       const QString& targetName);
+QString ImportXlsSheet(const QString& xlsPath, const QString& sheetName, QSqlDatabase& target,
+                       const QString& targetName);

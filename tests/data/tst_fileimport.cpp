@@ -1,0 +1,240 @@
+#include "FileImport.h"
+#include "TestMain.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString kColumns = QStringLiteral("SerialNumber, ATEID, TestStartTime, PassFail, TestID, Vout, Iin, Ripple, Eff");
+constexpr int kFirstValue = 5; // the columns from Vout on are numbers
+// Named with a blank and a '$' as the import cache names sheet copies.
+const QString kTarget = QStringLiteral("Copy of Results$");
+
+QString fixture(const QString& name)
+{
+    return qEnvironmentVariable("TESSALY_FIXTURES") + QLatin1Char('/') + name;
+}
+
+QByteArray sha256(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(&file);
+    return hash.result();
+}
+
+// A record as one line, for comparing row sets of any order: Null as "<null>", numbers with all
+// 17 digits so that only the same double gives the same text.
+QString numberText(double v)
+{
+    return QString::number(v, 'g', 17);
+}
+
+QStringList csvRows(int count)
+{
+    QFile file(fixture(QStringLiteral("results_small.csv")));
+    file.open(QIODevice::ReadOnly | QIODevice::Text);
+    file.readLine(); // header
+    QStringList rows;
+    while (!file.atEnd() && rows.size() < count) {
+        QStringList fields = QString::fromUtf8(file.readLine()).trimmed().split(QLatin1Char(','));
+        for (int i = 0; i < fields.size(); ++i) {
+            if (fields[i].isEmpty()) {
+                fields[i] = QStringLiteral("<null>");
+            } else if (i >= kFirstValue) {
+                fields[i] = numberText(fields[i].toDouble());
+            }
+        }
+        rows << fields.join(QLatin1Char('|'));
+    }
+    rows.sort();
+    return rows;
+}
+
+QStringList importedRows(QSqlDatabase& db)
+{
+    QSqlQuery q(db);
+    q.exec(QStringLiteral("SELECT %1 FROM [%2]").arg(kColumns, kTarget));
+    QStringList rows;
+    while (q.next()) {
+        QStringList fields;
+        for (int i = 0; i < 9; ++i) {
+            const QVariant v = q.value(i);
+            fields << (v.isNull()         ? QStringLiteral("<null>")
+                       : i >= kFirstValue ? numberText(v.toDouble())
+                                          : v.toString());
+        }
+        rows << fields.join(QLatin1Char('|'));
+    }
+    rows.sort();
+    return rows;
+}
+
+bool isExcel(const QString& file)
+{
+    return file.endsWith(QLatin1String(".xls"));
+}
+
+QString import(const QString& file, const QString& table, QSqlDatabase& db)
+{
+    return isExcel(file) ? ImportXlsSheet(file, table, db, kTarget) : ImportMdbTable(file, table, db, kTarget);
+}
+
+} // namespace
+
+class TestFileImport : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir_;
+    QSqlDatabase db_;
+
+    // A writable copy, so that an importer writing to its source would change it.
+    QString copyOf(const QString& name)
+    {
+        const QString path = dir_.filePath(name);
+        if (!QFile::exists(path)) {
+            QFile::copy(fixture(name), path);
+            QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        }
+        return path;
+    }
+
+    void addSources()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("Jet 2000") << "results_small_v2000.mdb"
+                                  << "Results" << 514;
+        QTest::newRow("Jet 2000, name in lower case") << "results_small_v2000.mdb"
+                                                      << "results" << 514;
+        QTest::newRow("Jet 2000, name with a blank") << "results_small_v2000.mdb"
+                                                     << "OTHER RESULTS" << 50;
+        QTest::newRow("Jet 2002-2003") << "results_small_v2003.mdb"
+                                       << "Results" << 514;
+        QTest::newRow("Excel") << "results_small.xls"
+                               << "Results" << 514;
+        QTest::newRow("Excel, name in other case") << "results_small.xls"
+                                                   << "sHEET1" << 50;
+    }
+
+private slots:
+    void init()
+    {
+        QVERIFY(dir_.isValid());
+        db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fileimport"));
+        db_.setDatabaseName(QStringLiteral(":memory:"));
+        QVERIFY(db_.open());
+    }
+
+    void cleanup()
+    {
+        db_.close();
+        db_ = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("fileimport"));
+    }
+
+    void copiesEveryValue_data() { addSources(); }
+    void copiesEveryValue()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, table);
+        QFETCH(int, rows);
+        const QString path = copyOf(file);
+        const QByteArray before = sha256(path);
+        // A table of the target's name from an earlier copy is replaced.
+        QSqlQuery(db_).exec(QStringLiteral("CREATE TABLE [%1] (Stale TEXT)").arg(kTarget));
+        QSqlQuery(db_).exec(QStringLiteral("INSERT INTO [%1] VALUES ('old')").arg(kTarget));
+
+        QCOMPARE(import(path, table, db_), QString());
+
+        const QStringList imported = importedRows(db_);
+        QCOMPARE(imported.size(), rows);
+        QCOMPARE(imported, csvRows(rows));
+        QCOMPARE(sha256(path), before);
+    }
+
+    // Values are stored as numbers and date-times as ISO text, so that SQL compares and
+    // aggregates them as the program expects.
+    void storesNumbersAndDatesByKind_data() { addSources(); }
+    void storesNumbersAndDatesByKind()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, table);
+        QCOMPARE(import(copyOf(file), table, db_), QString());
+        const QStringList columns = kColumns.split(QStringLiteral(", "));
+        for (int i = 0; i < columns.size(); ++i) {
+            const QString expected = i >= kFirstValue ? QStringLiteral("real") : QStringLiteral("text");
+            QSqlQuery q(db_);
+            QVERIFY(q.exec(QStringLiteral("SELECT count(*) FROM [%1] WHERE %2 IS NOT NULL AND typeof(%2) <> '%3'")
+                               .arg(kTarget, columns[i], expected)));
+            QVERIFY(q.next());
+            QVERIFY2(q.value(0).toInt() == 0, qPrintable(columns[i]));
+        }
+    }
+
+    void comparesTextWithoutCase_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("Jet") << "results_small_v2000.mdb";
+        QTest::newRow("Excel") << "results_small.xls";
+    }
+    void comparesTextWithoutCase()
+    {
+        QFETCH(QString, file);
+        QCOMPARE(import(copyOf(file), QStringLiteral("Results"), db_), QString());
+        QSqlQuery q(db_);
+        QVERIFY(q.exec(QStringLiteral("SELECT SerialNumber FROM [%1] WHERE PassFail = 'PASS'").arg(kTarget)));
+        QStringList serials;
+        while (q.next()) {
+            serials << q.value(0).toString();
+        }
+        QCOMPARE(serials.size(), 507);
+        QVERIFY(serials.contains(QStringLiteral("SNLOWER")));
+    }
+
+    void describesWhatCannotBeRead_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("asExcel");
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no such table") << "results_small_v2000.mdb" << false << "Result"
+                                       << "The Microsoft Jet database engine cannot find the input table or query "
+                                          "'Result'.  Make sure it exists and that its name is spelled correctly.";
+        QTest::newRow("no such sheet") << "results_small.xls" << true << "Sheet 1"
+                                       << "'Sheet 1$' is not a valid name.  Make sure that it does not include "
+                                          "invalid characters or punctuation and that it is not too long.";
+        QTest::newRow("workbook read as Jet") << "results_small.xls" << false << "Results"
+                                              << "Unrecognized database format '%1'.";
+        QTest::newRow("Jet read as workbook") << "results_small_v2000.mdb" << true << "Results"
+                                              << "External table is not in the expected format.";
+        QTest::newRow("CSV read as workbook") << "results_small.csv" << true << "Results"
+                                              << "External table is not in the expected format.";
+    }
+    void describesWhatCannotBeRead()
+    {
+        QFETCH(QString, file);
+        QFETCH(bool, asExcel);
+        QFETCH(QString, table);
+        QFETCH(QString, message);
+        const QString path = copyOf(file);
+        const QString error =
+            asExcel ? ImportXlsSheet(path, table, db_, kTarget) : ImportMdbTable(path, table, db_, kTarget);
+        QCOMPARE(error, message.contains(QLatin1String("%1")) ? message.arg(path) : message);
+        QCOMPARE(db_.tables(), QStringList());
+    }
+};
+
+TESSALY_TEST(TestFileImport)
+#include "tst_fileimport.moc"
