@@ -10,6 +10,8 @@
 #include "InstanceGuard.h"
 #include "ProductConfig.h"
 #include "ProfileReader.h"
+#include "QueryBuilder.h"
+#include "Recordset.h"
 #include "Prompts.h"
 #include "SettingsStore.h"
 #include "VersionText.h"
@@ -24,8 +26,6 @@
 #include <QFileInfo>
 #include <QMouseEvent>
 #include <QRandomGenerator>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QAbstractItemView>
 #include <QTimer>
 
@@ -693,31 +693,56 @@ bool frmMain::ConnectDatabase(const QString& strProduct)
 
     ui->cboATEList->clear();
     const QString& ate = m_state.gATEIDField;
-    QSqlQuery query(m_state.gConnection->database());
-    query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT ") + ate + QStringLiteral(" AS ATEx FROM ") + m_state.gTableName +
-                    QStringLiteral(" GROUP BY ") + ate + QStringLiteral(" ORDER BY ") + ate + QLatin1Char(';'))) {
-        return fail(query.lastError().databaseText());
+    Recordset sources;
+    if (!sources.Open(*m_state.gConnection,
+                      QStringLiteral("SELECT ") + ate + QStringLiteral(" AS ATEx FROM ") + m_state.gTableName +
+                          QStringLiteral(" GROUP BY ") + ate + QStringLiteral(" ORDER BY ") + ate + QLatin1Char(';'),
+                      Recordset::Cursor::ForwardOnly)) {
+        return fail(sources.lastError());
     }
-    QStringList sources;
+    QStringList names;
     ThrottledPump pump(m_services.pump);
-    while (query.next()) {
+    for (; !sources.isEOF(); sources.MoveNext()) {
         pump.maybePump();
-        const QVariant value = query.value(0);
+        const QVariant value = sources.value(QStringLiteral("ATEx"));
         if (!value.isNull() && !value.toString().isEmpty()) {
-            sources.append(value.toString());
+            names.append(value.toString());
         }
     }
     // The list is kept in case-insensitive order, with "<All>" ahead of every source.
-    std::sort(sources.begin(), sources.end(), [](const QString& a, const QString& b) {
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
         return QString::localeAwareCompare(a.toLower(), b.toLower()) < 0;
     });
     ui->cboATEList->addItem(kAll);
-    ui->cboATEList->addItems(sources);
+    ui->cboATEList->addItems(names);
     ui->cboATEList->setCurrentIndex(ui->cboATEList->findText(kAll));
     const int saved = ui->cboATEList->findText(ReadRegistry(registryName("SourceFilter")));
     if (saved >= 0) {
         ui->cboATEList->setCurrentIndex(saved);
     }
     return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Query text
+
+QString frmMain::GetSQL(const QString& strParameter, const QString& strRange, const QString& strATE,
+                        const QString& strSortBy, const QString& strSerialNumberFilter, const QString& strPassFail,
+                        bool blnOnlyLastData, const QString& strChartType, const QString& strXSource,
+                        const QString& strYsource)
+{
+    QString error;
+    const QString range = GetTestedRange(strRange, m_state.gDatabaseType, m_services.clock.today(),
+                                         m_state.gCustomDateFrom, m_state.gCustomDateTo, &error);
+    if (range.isEmpty()) {
+        if (!error.isEmpty()) {
+            m_services.prompts.message(error, MsgIcon::Exclamation, MsgButtons::OK);
+        }
+        return {};
+    }
+    const QueryContext context{m_state.gTableName,        m_state.gSerialNumberField, m_state.gATEIDField,
+                               m_state.gTestStartTimeField, m_state.gPassFailField,     m_state.gTestIDField,
+                               ui->chkAcceptZero->checkState() != Qt::Unchecked};
+    return MakeSQL(context, strParameter, range, strATE, strSortBy, strSerialNumberFilter,
+                   ui->cboTestID->currentText(), strPassFail, blnOnlyLastData, strChartType, strXSource, strYsource);
 }

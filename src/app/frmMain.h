@@ -49,6 +49,13 @@ public:
     void GetTestParameterName();
     bool ConnectDatabase(const QString& strProduct);
 
+    // The statement of a chart kind for the main window's range, test ID and zero choice;
+    // "" when the range cannot be used (the user has been told why).
+    QString GetSQL(const QString& strParameter, const QString& strRange, const QString& strATE,
+                   const QString& strSortBy, const QString& strSerialNumberFilter, const QString& strPassFail,
+                   bool blnOnlyLastData, const QString& strChartType = {}, const QString& strXSource = {},
+                   const QString& strYsource = {});
+
     // Selects item index of box and raises the box's reaction, as a user's choice would.
     static void ChooseItem(QComboBox* box, int index);
     // Selects the item with exactly this text; false (and nothing selected) when there is none.

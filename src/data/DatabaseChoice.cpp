@@ -46,8 +46,13 @@ DatabaseChoice ChooseDatabase(const DatabaseSettings& s, const QString& product,
                        QStringLiteral(" and key TableName (PRODUCTS.INI)!"));
     }
 
+    // From here on a failure still reports the table that was read.
     DatabaseChoice choice;
     choice.tableName = tableName;
+    const auto failure = [&choice](const QString& message) {
+        choice.error = message;
+        return choice;
+    };
     const QString jetProvider = QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=");
 
     if (s.databaseName.contains(QLatin1String(".mdb"), Qt::CaseInsensitive)) {

@@ -480,6 +480,85 @@ private slots:
         QCOMPARE(app.prompts.texts(), QStringList{"Not found parameters!"});
     }
 
+    void productOpensEveryKindOfDatabase_data()
+    {
+        QTest::addColumn<QString>("fixture");
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("databaseType");
+        QTest::addColumn<QString>("tableName");
+        QTest::addColumn<QStringList>("sources");
+        const QStringList all{"<All>", "ATE-01", "ATE-02", "ATE-03"};
+        QTest::newRow("Jet") << "results_small_v2000.mdb" << "Results" << "ACCESS" << "Results" << all;
+        QTest::newRow("Jet, table with a blank")
+            << "results_small_v2000.mdb" << "[Other Results]" << "ACCESS" << "[Other Results]"
+            << QStringList{"<All>", "ATE-01", "ATE-02"};
+        QTest::newRow("Jet 2003") << "results_small_v2003.mdb" << "Results" << "ACCESS" << "Results" << all;
+        QTest::newRow("Excel") << "results_small.xls" << "Results" << "ACCESS" << "[Results$]" << all;
+        QTest::newRow("SQLite") << "results_small.sqlite" << "Results" << "SQLITE" << "Results" << all;
+    }
+
+    void productOpensEveryKindOfDatabase()
+    {
+        QFETCH(QString, fixture);
+        QFETCH(QString, table);
+        AppFixture app;
+        QFile::copy(qEnvironmentVariable("TESSALY_FIXTURES") + "/" + fixture, QDir(app.configFolder()).filePath(fixture));
+        app.writeConfigFile("ate.ini", "[ATE Configuration]\r\nTestProduct=Small\r\n[Database]\r\nDatabaseName=" +
+                                           fixture.toUtf8() + "\r\n");
+        app.writeConfigFile("Products.INI", "[Small]\r\nTableName=" + table.toUtf8() +
+                                                "\r\n[Small Spec]\r\n1=Vout,4.75,5.25,0,V,,Vout\r\n2=<EOT>\r\n");
+        app.rememberConfigFolder();
+        app.saveChoice("Range", "Today");
+        app.saveChoice("SourceFilter", "ATE-02");
+        frmMain& window = app.start();
+
+        QCOMPARE(app.prompts.texts(), QStringList());
+        QTEST(window.state().gDatabaseType, "databaseType");
+        QTEST(window.state().gTableName, "tableName");
+        QTEST(items(window.form().cboATEList), "sources");
+        QCOMPARE(window.form().cboATEList->currentText(), "ATE-02");
+    }
+
+    void refusedLoginLeavesNoDatabaseType()
+    {
+        AppFixture app;
+        app.writeConfigFile("ate.ini", "[ATE Configuration]\r\nTestProduct=Small\r\n[Database]\r\n"
+                                       "DatabaseName=Results\r\nUserName=sa\r\nServerName=127.0.0.1,1\r\n");
+        app.rememberConfigFolder();
+        app.saveChoice("Range", "Today");
+        app.prompts.answers = {MsgAnswer::OK, MsgAnswer::Retry};
+        frmMain& window = app.start();
+
+        QCOMPARE(app.prompts.messages.size(), 2);
+        QVERIFY(app.prompts.messages.at(0).text.endsWith("!"));
+        QCOMPARE(app.prompts.messages.at(0).icon, MsgIcon::Exclamation);
+        QCOMPARE(window.state().gDatabaseType, "");
+        QCOMPARE(window.form().cboATEList->count(), 0);
+    }
+
+    void getSqlUsesTheWindowsChoices()
+    {
+        AppFixture app;
+        app.clock.set(QDateTime(QDate(2024, 3, 7), QTime(15, 0)));
+        app.rememberConfigFolder();
+        app.saveChoice("Range", "Today");
+        app.saveChoice("IgnoreZero", "0");
+        frmMain& window = app.start();
+        window.form().cboTestID->setCurrentIndex(window.form().cboTestID->findText("FT1"));
+
+        QCOMPARE(window.GetSQL("Vout", "Last 7 Days", "ATE-02", "[TestStartTime], [ATEID]", "", "= 'PASS'", false),
+                 "SELECT [SerialNumber] AS SNX, [ATEID] AS ATEX, [TestStartTime] AS DateX, [Vout] AS ValueX FROM "
+                 "Results WHERE [PassFail] = 'PASS' AND [ATEID] = 'ATE-02' AND [SerialNumber] LIKE '%%' AND "
+                 "[TestStartTime] BETWEEN '03/01/24 00:00:01 am' AND '03/07/24 11:59:59 pm' AND [TestID] = 'FT1' AND "
+                 "[Vout] IS NOT NULL AND [Vout] <> 999 AND [Vout] <> -999 AND [Vout] <> 0 ORDER BY [TestStartTime], "
+                 "[ATEID];");
+        QCOMPARE(app.prompts.texts(), QStringList());
+
+        // A custom range that was never entered cannot be used.
+        QCOMPARE(window.GetSQL("Vout", "Custom", "", "[TestStartTime]", "", "LIKE '%'", false), "");
+        QCOMPARE(app.prompts.texts(), QStringList{"Can not reach to custom date!"});
+    }
+
     void iniLabelsOpenTheFiles()
     {
         AppFixture app;

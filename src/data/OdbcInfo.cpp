@@ -1,0 +1,84 @@
+#include "OdbcInfo.h"
+
+#include "Connection.h"
+
+#include <QSqlDriver>
+#include <QVariant>
+
+#include <odbcinst.h>
+#include <sql.h>
+#include <sqlext.h>
+
+QString OdbcTextForDataSource(const QString& connectionText)
+{
+    QString text = ConnectionValue(connectionText, QStringLiteral("DSN"));
+    const QString database = ConnectionValue(connectionText, QStringLiteral("Database"));
+    if (!database.isEmpty()) {
+        text += QStringLiteral(";DATABASE=") + database;
+    }
+    return text;
+}
+
+QString OdbcTextForSqlServer(const QString& connectionText, const QStringList& installedDrivers)
+{
+    const auto value = [&connectionText](const char* key) { return ConnectionValue(connectionText, QLatin1String(key)); };
+    QString server = value("server");
+    QString port;
+    if (const qsizetype comma = server.indexOf(QLatin1Char(',')); comma >= 0) {
+        port = server.mid(comma + 1).trimmed();
+        server = server.left(comma).trimmed();
+    }
+    const QString credentials = QStringLiteral("DATABASE=") + value("database") + QStringLiteral(";UID=") +
+                                value("uid") + QStringLiteral(";PWD=") + value("pwd") + QLatin1Char(';');
+
+    QString microsoft;
+    for (const QString& driver : installedDrivers) {
+        if (driver.startsWith(QLatin1String("ODBC Driver")) && driver.endsWith(QLatin1String("for SQL Server")) &&
+            driver > microsoft) {
+            microsoft = driver; // the newest version
+        }
+    }
+    if (!microsoft.isEmpty()) {
+        const QString address = port.isEmpty() ? server : server + QLatin1Char(',') + port;
+        return QStringLiteral("DRIVER={") + microsoft + QStringLiteral("};SERVER=tcp:") + address + QLatin1Char(';') +
+               credentials + QStringLiteral("TrustServerCertificate=yes;");
+    }
+    return QStringLiteral("DRIVER={FreeTDS};SERVER=") + server + QStringLiteral(";PORT=") +
+           (port.isEmpty() ? QStringLiteral("1433") : port) + QLatin1Char(';') + credentials +
+           QStringLiteral("TDS_Version=7.4;");
+}
+
+QString OdbcTextForSqlServer(const QString& connectionText)
+{
+    return OdbcTextForSqlServer(connectionText, InstalledOdbcDrivers());
+}
+
+QStringList InstalledOdbcDrivers()
+{
+    char buffer[16384] = {};
+    WORD length = 0;
+    if (!SQLGetInstalledDrivers(buffer, sizeof buffer - 1, &length)) {
+        return {};
+    }
+    // The names are separated by NUL characters and end with two.
+    QStringList names;
+    for (const char* p = buffer; *p != '\0' && p < buffer + sizeof buffer; p += qstrlen(p) + 1) {
+        names.append(QString::fromLocal8Bit(p));
+    }
+    return names;
+}
+
+QString OdbcDbmsName(const QSqlDatabase& db)
+{
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (db.driverName() != QLatin1String("QODBC") || !handle.isValid()) {
+        return {};
+    }
+    SQLHANDLE connection = *static_cast<const SQLHANDLE*>(handle.data());
+    SQLCHAR name[256] = {};
+    SQLSMALLINT length = 0;
+    if (!SQL_SUCCEEDED(SQLGetInfo(connection, SQL_DBMS_NAME, name, sizeof name, &length))) {
+        return {};
+    }
+    return QString::fromUtf8(reinterpret_cast<const char*>(name));
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+// How the ODBC-based connection texts reach unixODBC through Qt's QODBC driver.
+
+// "Provider=MSDASQL;UID=u;PWD=p;Database=d;DSN=n;" -> the data source name, followed by
+// ";DATABASE=d" when a database is named. QODBC puts "DSN=" in front of a text that names
+// neither a driver nor a server, which is what reaches the data source.
+QString OdbcTextForDataSource(const QString& connectionText);
+
+// "Provider=SQLOLEDB;...;uid=u;pwd=p;server=s;database=d;DSN=;" -> a driver connection over
+// TCP: Microsoft's ODBC driver for SQL Server where one is registered, else FreeTDS (which
+// honours the login timeout only when a TDS version is named). A server written "host,port"
+// gives the port.
+QString OdbcTextForSqlServer(const QString& connectionText, const QStringList& installedDrivers);
+QString OdbcTextForSqlServer(const QString& connectionText);
+
+// The ODBC drivers registered with unixODBC.
+QStringList InstalledOdbcDrivers();
+
+// The DBMS behind an open QODBC connection, as its driver names it ("SQLite", "Microsoft SQL
+// Server", "ACCESS", ...); "" when it cannot be asked.
+QString OdbcDbmsName(const QSqlDatabase& db);

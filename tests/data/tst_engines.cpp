@@ -1,0 +1,322 @@
+#include "Connection.h"
+#include "QueryBuilder.h"
+#include "Recordset.h"
+#include "TestMain.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+// One record of results_small.csv; an empty field is Null.
+struct CsvRow
+{
+    QString serial, ate, time, passFail, testID;
+    std::optional<double> values[4]; // Vout, Iin, Ripple, Eff
+};
+
+QList<CsvRow> readCsv(const QString& path)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly | QIODevice::Text);
+    QList<CsvRow> rows;
+    file.readLine(); // header
+    while (!file.atEnd()) {
+        const QStringList f = QString::fromUtf8(file.readLine()).trimmed().split(QLatin1Char(','));
+        CsvRow row{f[0], f[1], f[2], f[3], f[4], {}};
+        for (int i = 0; i < 4; ++i) {
+            if (!f[5 + i].isEmpty()) {
+                row.values[i] = f[5 + i].toDouble();
+            }
+        }
+        rows.append(row);
+    }
+    return rows;
+}
+
+const QStringList kParameters{"Vout", "Iin", "Ripple", "Eff"};
+
+struct Selection
+{
+    QString chartType{};
+    QString parameter{}; // "X:::Y" for a scatter pair
+    bool lastOnly = false;
+    bool passOnly = true;
+    bool acceptZero = true;
+    QString source{};
+    QString serial{};
+    QString testID{};
+    QDate from{2024, 3, 1};
+    QDate to{2024, 3, 7};
+};
+
+// A row as "serial|source|time|value[|value]", for comparing result sets of any order.
+using Rows = QStringList;
+
+QString number(double v)
+{
+    return QString::number(v, 'g', 10);
+}
+
+// What a selection must return, worked out from the CSV with the meaning of the query's
+// clauses: Nulls never match, text compares without case, ranges run from 00:00:01 of the first
+// day to 23:59:59 of the last, missing-measurement markers and (optionally) zeros are dropped,
+// and the grouped forms keep the largest value of each serial/source/time.
+Rows expectedRows(const QList<CsvRow>& csv, const Selection& s)
+{
+    const QStringList params = s.parameter.split(QStringLiteral(":::"));
+    const QString low = s.from.toString("yyyy-MM-dd") + " 00:00:01";
+    const QString high = s.to.toString("yyyy-MM-dd") + " 23:59:59";
+    QMap<QString, QList<double>> groups;
+    Rows rows;
+    for (const CsvRow& r : csv) {
+        const bool passOk = s.passOnly ? r.passFail.compare("PASS", Qt::CaseInsensitive) == 0 : !r.passFail.isEmpty();
+        const bool sourceOk = s.source.isEmpty() || r.ate.compare(s.source, Qt::CaseInsensitive) == 0;
+        const bool serialOk = s.serial.isEmpty() ? !r.serial.isEmpty() : r.serial.compare(s.serial, Qt::CaseInsensitive) == 0;
+        const bool testOk = s.testID.isEmpty() || r.testID.compare(s.testID, Qt::CaseInsensitive) == 0;
+        if (!passOk || !sourceOk || !serialOk || !testOk || r.time < low || r.time > high) {
+            continue;
+        }
+        QList<double> values;
+        bool valueOk = true;
+        for (const QString& p : params) {
+            const std::optional<double> v = r.values[kParameters.indexOf(p)];
+            valueOk = valueOk && v && *v != 999 && *v != -999 && (s.acceptZero || *v != 0);
+            values.append(v.value_or(0));
+        }
+        if (!valueOk) {
+            continue;
+        }
+        const QString key = r.serial + "|" + r.ate + "|" + r.time;
+        if (s.lastOnly) {
+            QList<double>& group = groups[key];
+            for (int i = 0; i < values.size(); ++i) {
+                group.size() > i ? void(group[i] = std::max(group[i], values[i])) : group.append(values[i]);
+            }
+        } else {
+            QStringList text{key};
+            for (double v : values) {
+                text.append(number(v));
+            }
+            rows.append(text.join("|"));
+        }
+    }
+    for (auto it = groups.cbegin(); it != groups.cend(); ++it) {
+        QStringList text{it.key()};
+        for (double v : it.value()) {
+            text.append(number(v));
+        }
+        rows.append(text.join("|"));
+    }
+    rows.sort();
+    return rows;
+}
+
+QByteArray sha1(const QString& path)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha1);
+}
+
+} // namespace
+
+class TestEngines : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QList<CsvRow> m_csv;
+    QMap<QString, QByteArray> m_hashes;
+
+    QString fixture(const QString& name) const { return m_dir.filePath(name); }
+
+private slots:
+    void initTestCase()
+    {
+        const QDir fixtures(qEnvironmentVariable("TESSALY_FIXTURES"));
+        for (const char* name : {"results_small_v2000.mdb", "results_small_v2003.mdb", "results_small.xls",
+                                 "results_small.sqlite", "results_small.csv"}) {
+            QVERIFY(QFile::copy(fixtures.filePath(name), fixture(name)));
+            QFile(fixture(name)).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+            m_hashes.insert(name, sha1(fixture(name)));
+        }
+        m_csv = readCsv(fixture("results_small.csv"));
+        QCOMPARE(m_csv.size(), 514);
+
+        // An ODBC data source of our own on Debian's SQLite driver.
+        QFile drivers(m_dir.filePath("odbcinst.ini"));
+        QVERIFY(drivers.open(QIODevice::WriteOnly));
+        drivers.write("[SQLite3]\nDriver=libsqlite3odbc.so\n");
+        drivers.close();
+        QFile sources(m_dir.filePath("odbc.ini"));
+        QVERIFY(sources.open(QIODevice::WriteOnly));
+        sources.write("[TessalySmall]\nDriver=SQLite3\nDatabase=" + fixture("results_small.sqlite").toUtf8() + "\n");
+        sources.close();
+        qputenv("ODBCSYSINI", m_dir.path().toUtf8());
+        qputenv("ODBCINI", m_dir.filePath("odbc.ini").toUtf8());
+    }
+
+    void sameRowsOnEveryEngine_data()
+    {
+        QTest::addColumn<QString>("connectionText");
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("databaseType");
+        QTest::addColumn<int>("limitRows"); // the table holds only the first rows of the CSV
+
+        const QString jet = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=";
+        QTest::newRow("Jet 2000") << jet + fixture("results_small_v2000.mdb") + ";" << "Results" << "ACCESS" << 514;
+        QTest::newRow("Jet 2000, table with a blank")
+            << jet + fixture("results_small_v2000.mdb") + ";" << "[Other Results]" << "ACCESS" << 50;
+        QTest::newRow("Jet 2003") << jet + fixture("results_small_v2003.mdb") + ";" << "results" << "ACCESS" << 514;
+        QTest::newRow("Excel") << jet + fixture("results_small.xls") + ";Extended Properties=\"Excel 8.0;HRD=YES;\""
+                               << "[Results$]" << "ACCESS" << 514;
+        QTest::newRow("Excel, second sheet")
+            << jet + fixture("results_small.xls") + ";Extended Properties=\"Excel 8.0;HRD=YES;\"" << "[Sheet1$]"
+            << "ACCESS" << 50;
+        QTest::newRow("SQLite file") << "Provider=SQLite;Data Source=" + fixture("results_small.sqlite") + ";"
+                                     << "Results" << "SQLITE" << 514;
+        QTest::newRow("ODBC data source") << "Provider=MSDASQL;UID=;PWD=;Database=;DSN=TessalySmall;" << "Results"
+                                          << "ODBC" << 514;
+    }
+
+    void sameRowsOnEveryEngine()
+    {
+        QFETCH(QString, connectionText);
+        QFETCH(QString, table);
+        QFETCH(QString, databaseType);
+        QFETCH(int, limitRows);
+
+        Connection connection;
+        QVERIFY2(connection.open(connectionText), qPrintable(connection.lastError()));
+        const QList<CsvRow> csv = m_csv.mid(0, limitRows);
+
+        const QList<std::pair<const char*, Selection>> selections = {
+            {"control chart", {"", "Vout"}},
+            {"control chart, grouped", {"", "Vout", true}},
+            {"pass or fail, zero refused", {"", "Vout", false, false, false}},
+            {"grouped, pass or fail", {"", "Iin", true, false}},
+            {"source", {"", "Vout", false, true, true, "ATE-02"}},
+            {"serial of a duplicated record", {"", "Vout", false, false, true, "", "SNDUP1"}},
+            {"serial, grouped", {"", "Vout", true, false, true, "", "SNDUP1"}},
+            {"serial in lower case", {"", "Vout", false, true, true, "", "snlower"}},
+            {"test ID", {"", "Eff", false, true, true, "", "", "T7", QDate(2024, 2, 1), QDate(2024, 3, 31)}},
+            {"whole period", {"", "Ripple", false, false, false, "", "", "", QDate(2024, 1, 1), QDate(2024, 12, 31)}},
+            {"range edges", {"", "Vout", false, true, true, "ATE-01", "", "", QDate(2024, 3, 1), QDate(2024, 3, 7)}},
+            {"one day", {"", "Vout", false, false, true, "", "", "", QDate(2024, 3, 2), QDate(2024, 3, 2)}},
+            {"histogram", {"Histogram", "Vout", false, false, false}},
+            {"pareto, grouped", {"Pareto", "Eff", true, false}},
+            {"scatter, one source", {"Scatter", "Vout", false, false, true, "ATE-01"}},
+            {"scatter pair", {"Scatter", "Vout:::Iin", false, false, false}},
+            {"scatter pair, grouped", {"Scatter", "Vout:::Iin", true, true, true}},
+        };
+        for (const auto& [name, s] : selections) {
+            const QString range = GetTestedRange("Custom", databaseType, QDate(2024, 3, 7), s.from, s.to);
+            QueryContext context{table};
+            context.acceptZero = s.acceptZero;
+            const QString sql = MakeSQL(context, s.parameter, range, s.source, "[TestStartTime], [ATEID]", s.serial,
+                                        s.testID, s.passOnly ? "= 'PASS'" : "LIKE '%'", s.lastOnly, s.chartType,
+                                        s.chartType == "Scatter" ? s.source : QString());
+            Recordset rs;
+            QVERIFY2(rs.Open(connection, sql, Recordset::Cursor::Client), qPrintable(name + (": " + rs.lastError())));
+            const bool pair = s.parameter.contains(":::");
+            Rows rows;
+            for (; !rs.isEOF(); rs.MoveNext()) {
+                const QVariant date = rs.value(s.lastOnly && s.chartType == "Pareto" ? "TimeX" : "DateX");
+                QCOMPARE(date.typeId(), QMetaType::QDateTime);
+                QStringList text{rs.value("SNX").toString(), rs.value("atex").toString(),
+                                 date.toDateTime().toString("yyyy-MM-dd HH:mm:ss"), number(rs.value("ValueX").toDouble())};
+                if (pair) {
+                    text.append(number(rs.value("ValueY").toDouble()));
+                }
+                rows.append(text.join("|"));
+            }
+            QCOMPARE(rs.RecordCount(), qint64(rows.size()));
+            rows.sort();
+            const Rows expected = expectedRows(csv, s);
+            QVERIFY2(!expected.isEmpty() || QByteArray(name) == "serial in lower case" || limitRows < 514, name);
+            if (rows != expected) {
+                qWarning() << name << sql << "\n got" << rows.mid(0, 5) << "\n want" << expected.mid(0, 5);
+            }
+            QCOMPARE(rows.size(), expected.size());
+            QCOMPARE(rows, expected);
+        }
+    }
+
+    void clientRecordsetRewinds()
+    {
+        Connection connection;
+        QVERIFY(connection.open("Provider=SQLite;Data Source=" + fixture("results_small.sqlite") + ";"));
+        Recordset rs;
+        QVERIFY(rs.Open(connection, "SELECT [SerialNumber] AS SNX, [Vout] AS ValueX FROM Results ORDER BY [TestStartTime];",
+                        Recordset::Cursor::Client));
+        QCOMPARE(rs.RecordCount(), qint64(514));
+        const QString first = rs.value("snx").toString();
+        int nulls = 0;
+        for (; !rs.isEOF(); rs.MoveNext()) {
+            nulls += rs.isNull("ValueX") ? 1 : 0;
+        }
+        QCOMPARE(nulls, 1);
+        rs.MoveFirst();
+        QCOMPARE(rs.value("SNX").toString(), first);
+        QVERIFY(!rs.value("NoSuchField").isValid());
+    }
+
+    void failuresCarryTheEngineDescription_data()
+    {
+        QTest::addColumn<QString>("connectionText");
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("description");
+        const QString jet = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + fixture("results_small_v2000.mdb") + ";";
+        QTest::newRow("missing Jet table")
+            << jet << "SELECT * FROM Missing;"
+            << "The Microsoft Jet database engine cannot find the input table or query 'Missing'.  Make sure it "
+               "exists and that its name is spelled correctly.";
+        QTest::newRow("missing column") << "Provider=SQLite;Data Source=" + fixture("results_small.sqlite") + ";"
+                                        << "SELECT [Nope] FROM Results;" << "no such column: Nope";
+        QTest::newRow("unknown provider") << "Provider=Foo;" << "" << "Provider cannot be found. It may not be properly installed.";
+    }
+
+    void failuresCarryTheEngineDescription()
+    {
+        QFETCH(QString, connectionText);
+        QFETCH(QString, sql);
+        QFETCH(QString, description);
+        Connection connection;
+        if (!connection.open(connectionText)) {
+            QCOMPARE(connection.lastError(), description);
+            QCOMPARE(connection.state(), 0);
+            return;
+        }
+        Recordset rs;
+        QVERIFY(!rs.Open(connection, sql, Recordset::Cursor::ForwardOnly));
+        QCOMPARE(rs.lastError(), description);
+    }
+
+    void sqlServerThatRefusesReportsTheDriversMessage()
+    {
+        Connection connection;
+        // Port 1 on this machine: nothing listens, the connection is refused at once.
+        const bool opened = connection.open("Provider=SQLOLEDB;Network Library=DBMSSOCN;uid=sa;pwd=;"
+                                            "server=127.0.0.1,1;database=Results;DSN=;");
+        QVERIFY(!opened);
+        QCOMPARE(connection.state(), 0);
+        QVERIFY2(!connection.lastError().isEmpty(), "the driver's description");
+    }
+
+    void cleanupTestCase()
+    {
+        for (auto it = m_hashes.cbegin(); it != m_hashes.cend(); ++it) {
+            QVERIFY2(sha1(fixture(it.key())) == it.value(), qPrintable(it.key() + " was changed"));
+        }
+    }
+};
+
+TESSALY_TEST(TestEngines)
+#include "tst_engines.moc"
