@@ -1,0 +1,396 @@
+#include "ChartControl.h"
+
+#include <QFile>
+#include <QImageWriter>
+#include <QMouseEvent>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPrinter>
+#include <QSvgGenerator>
+#include <algorithm>
+#include <stdexcept>
+
+namespace {
+
+// A drag shorter than this is a click, not a zoom.
+constexpr int kMinimumZoomPixels = 8;
+
+} // namespace
+
+ChartControl::ChartControl(QWidget* parent) : QWidget(parent)
+{
+    m_model.font = font();
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+ChartControl::~ChartControl() = default;
+
+void ChartControl::checkSeries(int index) const
+{
+    if (index < 0 || index >= seriesCount()) {
+        throw std::out_of_range("List index out of bounds (" + std::to_string(index) + ")");
+    }
+}
+
+int ChartControl::addSeries(SeriesKind kind)
+{
+    ChartSeries s;
+    s.kind = kind;
+    if (kind == SeriesKind::Point && s.look.pointerStyle == PointerStyle::None) {
+        s.look.pointerStyle = PointerStyle::Rectangle;
+    }
+    m_model.series.push_back(std::move(s));
+    update();
+    return seriesCount() - 1;
+}
+
+void ChartControl::removeSeries(int index)
+{
+    checkSeries(index);
+    m_model.series.erase(m_model.series.begin() + index);
+    pointsChanged();
+}
+
+void ChartControl::clearSeries(int index)
+{
+    checkSeries(index);
+    m_model.series[static_cast<size_t>(index)].points.clear();
+    pointsChanged();
+}
+
+void ChartControl::pointsChanged()
+{
+    m_model.paging.clamp(m_model.pagedPointCount());
+    m_hovered.reset();
+    update();
+}
+
+ChartSeries& ChartControl::series(int index)
+{
+    checkSeries(index);
+    update();
+    return m_model.series[static_cast<size_t>(index)];
+}
+
+const ChartSeries& ChartControl::series(int index) const
+{
+    checkSeries(index);
+    return m_model.series[static_cast<size_t>(index)];
+}
+
+qint64 ChartControl::addPoint(int seriesIndex, double y, const QString& label)
+{
+    return series(seriesIndex).points.add(y, label);
+}
+
+qint64 ChartControl::addPointXY(int seriesIndex, double x, double y, const QString& label)
+{
+    return series(seriesIndex).points.add(x, y, label);
+}
+
+namespace {
+
+void CheckPoint(const SeriesPoints& points, qint64 point)
+{
+    if (point < 0 || point >= points.count()) {
+        throw std::out_of_range("List index out of bounds (" + std::to_string(point) + ")");
+    }
+}
+
+} // namespace
+
+double ChartControl::pointX(int seriesIndex, qint64 point) const
+{
+    const SeriesPoints& points = series(seriesIndex).points;
+    CheckPoint(points, point);
+    return points.x(point);
+}
+
+double ChartControl::pointY(int seriesIndex, qint64 point) const
+{
+    const SeriesPoints& points = series(seriesIndex).points;
+    CheckPoint(points, point);
+    return points.y(point);
+}
+
+QString ChartControl::pointLabel(int seriesIndex, qint64 point) const
+{
+    const SeriesPoints& points = series(seriesIndex).points;
+    CheckPoint(points, point);
+    return points.label(point);
+}
+
+ChartAxis& ChartControl::axis(AxisId id)
+{
+    update();
+    return m_model.axis(id);
+}
+
+TextBlock& ChartControl::text(TextBlockId id)
+{
+    update();
+    return m_model.text(id);
+}
+
+void ChartControl::setBackgroundColor(const QColor& color)
+{
+    m_model.backColor = color;
+    update();
+}
+
+void ChartControl::setMaxPointsPerPage(int perPage)
+{
+    m_model.paging.setMaxPointsPerPage(perPage);
+    m_model.paging.clamp(m_model.pagedPointCount());
+    update();
+}
+
+void ChartControl::setCurrentPage(int page)
+{
+    if (m_model.paging.setCurrentPage(page, m_model.pagedPointCount())) {
+        m_hovered.reset();
+        update();
+        emit pageChanged();
+    }
+}
+
+void ChartControl::zoomToPixels(double fromX, double toX)
+{
+    const double left = std::min(fromX, toX);
+    const double right = std::max(fromX, toX);
+    if (right - left < 1) {
+        return;
+    }
+    const ChartLayout layout = currentLayout();
+    for (const AxisId id : {AxisId::Top, AxisId::Bottom}) {
+        const AxisMapping& mapping = layout.axis(id).mapping;
+        if (layout.axis(id).used) {
+            m_model.zoom[static_cast<size_t>(id)] = AxisRange{mapping.toValue(left), mapping.toValue(right)};
+        }
+    }
+    update();
+}
+
+void ChartControl::undoZoom()
+{
+    m_model.zoom.fill(std::nullopt);
+    update();
+}
+
+void ChartControl::cancelMouseAction()
+{
+    if (m_dragging) {
+        m_dragging = false;
+        update();
+    }
+}
+
+ChartLayout ChartControl::currentLayout() const
+{
+    return m_renderer.layout(m_model, QRectF(rect()));
+}
+
+double ChartControl::valueAtPixel(AxisId axis, double pixel) const
+{
+    return currentLayout().axis(axis).mapping.toValue(pixel);
+}
+
+double ChartControl::pixelAtValue(AxisId axis, double value) const
+{
+    return currentLayout().axis(axis).mapping.toPixel(value);
+}
+
+AxisRange ChartControl::axisRange(AxisId axis) const
+{
+    return currentLayout().axis(axis).mapping.range;
+}
+
+QRectF ChartControl::plotRect() const
+{
+    return currentLayout().plot;
+}
+
+QRectF ChartControl::axisPanel(AxisId vertical) const
+{
+    return currentLayout().panel(vertical);
+}
+
+std::optional<PointRef> ChartControl::pointAt(const QPointF& pos) const
+{
+    return m_renderer.pointAt(m_model, currentLayout(), pos);
+}
+
+void ChartControl::paintChart(QPainter& painter, const QRectF& target, bool outputOnly) const
+{
+    RenderOptions options;
+    options.outputOnly = outputOnly;
+    options.hovered = m_hovered;
+    if (m_dragging) {
+        options.rubberBand = QRectF(m_dragStart, m_dragEnd).normalized();
+    }
+    m_renderer.paint(painter, m_model, target, options);
+}
+
+QSize ChartControl::outputSize(const QSize& requested) const
+{
+    return requested.isEmpty() ? size() : requested;
+}
+
+QImage ChartControl::renderImage(const QSize& size) const
+{
+    QImage image(outputSize(size), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    paintChart(painter, QRectF(image.rect()), true);
+    painter.end();
+    return image;
+}
+
+bool ChartControl::exportPng(const QString& path, const QSize& size, QString* error) const
+{
+    QImageWriter writer(path, "png");
+    if (writer.write(renderImage(size))) {
+        return true;
+    }
+    if (error) {
+        *error = writer.errorString();
+    }
+    return false;
+}
+
+bool ChartControl::exportSvg(const QString& path, const QSize& size, QString* error) const
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        if (error) {
+            *error = file.errorString();
+        }
+        return false;
+    }
+    const QSize pixels = outputSize(size);
+    QSvgGenerator generator;
+    generator.setOutputDevice(&file);
+    generator.setSize(pixels);
+    generator.setViewBox(QRect(QPoint(0, 0), pixels));
+    generator.setResolution(96);
+    QPainter painter(&generator);
+    paintChart(painter, QRectF(QPointF(0, 0), pixels), true);
+    painter.end();
+    if (file.error() != QFileDevice::NoError) {
+        if (error) {
+            *error = file.errorString();
+        }
+        return false;
+    }
+    return true;
+}
+
+void ChartControl::printPage(QPainter& painter, QPrinter& printer) const
+{
+    // The renderer works in pixels at 96 per inch; the painter is scaled to the printer's.
+    const QSizeF page = printer.pageLayout().paintRectPixels(printer.resolution()).size();
+    const double scale = printer.resolution() / 96.0;
+    const QSizeF logical = page / scale;
+    const double aspect = width() > 0 ? static_cast<double>(height()) / width() : 0.75;
+    const QSizeF target(logical.width(), std::min(logical.height(), logical.width() * aspect));
+    painter.save();
+    painter.scale(scale, scale);
+    paintChart(painter, QRectF(QPointF(0, 0), target), true);
+    painter.restore();
+}
+
+bool ChartControl::print(QPrinter& printer, QString* error) const
+{
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        if (error) {
+            *error = tr("The printer could not be started");
+        }
+        return false;
+    }
+    printPage(painter, printer);
+    painter.end();
+    return true;
+}
+
+void ChartControl::paintEvent(QPaintEvent* /*event*/)
+{
+    QPainter painter(this);
+    paintChart(painter, QRectF(rect()), false);
+}
+
+void ChartControl::mousePressEvent(QMouseEvent* event)
+{
+    const QPoint pos = event->position().toPoint();
+    if (event->button() == Qt::LeftButton) {
+        m_dragging = true;
+        m_dragStart = m_dragEnd = pos;
+    }
+    if (const auto hit = pointAt(event->position())) {
+        emit seriesClicked(hit->series, hit->point, event->button(), event->modifiers(), pos.x(), pos.y());
+    }
+}
+
+void ChartControl::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint pos = event->position().toPoint();
+    emit mouseMoved(event->modifiers(), pos.x(), pos.y());
+    if (m_dragging) {
+        // A release that went elsewhere (to a dialog opened from a click) ends the drag.
+        if (!(event->buttons() & Qt::LeftButton)) {
+            cancelMouseAction();
+        } else {
+            m_dragEnd = pos;
+            update();
+        }
+    }
+    const auto hit = pointAt(event->position());
+    setHovered(hit && m_model.series[static_cast<size_t>(hit->series)].look.handCursor ? hit : std::nullopt);
+}
+
+void ChartControl::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton || !m_dragging) {
+        return;
+    }
+    m_dragging = false;
+    const int dx = event->position().toPoint().x() - m_dragStart.x();
+    if (dx >= kMinimumZoomPixels) {
+        zoomToPixels(m_dragStart.x(), event->position().x());
+        emit zoomed();
+    } else if (dx <= -kMinimumZoomPixels) {
+        undoZoom();
+        emit zoomed();
+    }
+    update();
+}
+
+void ChartControl::leaveEvent(QEvent* event)
+{
+    setHovered(std::nullopt);
+    QWidget::leaveEvent(event);
+}
+
+void ChartControl::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::FontChange) {
+        m_model.font = font();
+        update();
+    }
+    QWidget::changeEvent(event);
+}
+
+void ChartControl::setHovered(const std::optional<PointRef>& hovered)
+{
+    if (hovered == m_hovered) {
+        return;
+    }
+    m_hovered = hovered;
+    if (hovered) {
+        setCursor(Qt::PointingHandCursor);
+    } else {
+        unsetCursor();
+    }
+    update();
+}

@@ -1,0 +1,133 @@
+#pragma once
+
+#include "ChartModel.h"
+#include "ChartRenderer.h"
+
+#include <QImage>
+#include <QWidget>
+#include <optional>
+
+class QPrinter;
+
+// The chart control of every chart window: series by index (line, point, bar), five axes (left,
+// right, top, bottom and Custom0 for a lower panel), paging, horizontal zoom, the Title, SubFoot
+// and Foot text blocks, point-click and mouse-move signals, and export to PNG, SVG and printer.
+// It holds a ChartModel and paints it with one ChartRenderer; export and print use the same
+// renderer without the hover decoration.
+//
+// Mouse: a left drag from left to right zooms horizontally into the dragged x range, a drag
+// from right to left undoes the zoom; both emit zoomed(). A press on a drawn point emits
+// seriesClicked() after the drag has started, so a slot may cancel the drag with
+// cancelMouseAction().
+//
+// Indices out of range throw std::out_of_range ("List index out of bounds (i)"). Changes through
+// the non-const accessors schedule a repaint.
+class ChartControl : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit ChartControl(QWidget* parent = nullptr);
+    ~ChartControl() override;
+
+    // Series, 0-based.
+    int seriesCount() const { return static_cast<int>(m_model.series.size()); }
+    int addSeries(SeriesKind kind); // returns the new index
+    int addLineSeries() { return addSeries(SeriesKind::Line); }
+    void removeSeries(int index);
+    void clearSeries(int index);
+    ChartSeries& series(int index);
+    const ChartSeries& series(int index) const;
+
+    // Points. addPoint gives the point the next x (0, 1, 2, ...); both return the point's index.
+    qint64 addPoint(int seriesIndex, double y, const QString& label = {});
+    qint64 addPointXY(int seriesIndex, double x, double y, const QString& label = {});
+    qint64 pointCount(int seriesIndex) const { return series(seriesIndex).points.count(); }
+    double pointX(int seriesIndex, qint64 point) const;
+    double pointY(int seriesIndex, qint64 point) const;
+    QString pointLabel(int seriesIndex, qint64 point) const;
+
+    ChartAxis& axis(AxisId id);
+    const ChartAxis& axis(AxisId id) const { return m_model.axis(id); }
+    TextBlock& text(TextBlockId id);
+    const TextBlock& text(TextBlockId id) const { return m_model.text(id); }
+    TextBlock& title() { return text(TextBlockId::Title); }
+    TextBlock& subFoot() { return text(TextBlockId::SubFoot); }
+    TextBlock& foot() { return text(TextBlockId::Foot); }
+
+    QColor backgroundColor() const { return m_model.backColor; }
+    void setBackgroundColor(const QColor& color);
+    const ChartModel& model() const { return m_model; }
+
+    // Paging over the point index of the series with the most points; 0 points per page shows
+    // all. The last page keeps the scale of full pages. pageChanged() follows every change of
+    // the current page by these calls.
+    int maxPointsPerPage() const { return m_model.paging.maxPointsPerPage(); }
+    void setMaxPointsPerPage(int perPage);
+    int currentPage() const { return m_model.paging.currentPage(m_model.pagedPointCount()); }
+    int pageCount() const { return m_model.paging.pageCount(m_model.pagedPointCount()); }
+    void setCurrentPage(int page);
+    void nextPage() { setCurrentPage(currentPage() + 1); }
+    void previousPage() { setCurrentPage(currentPage() - 1); }
+
+    // Horizontal zoom into the x range between two widget x pixels, on the top and bottom axes.
+    void zoomToPixels(double fromX, double toX);
+    void undoZoom();
+    bool isZoomed() const { return m_model.isZoomed(); }
+    // Ends a zoom drag in progress without zooming.
+    void cancelMouseAction();
+
+    // Geometry as drawn at the widget's current size, in widget pixels. The conversions
+    // extrapolate outside the axis' panel.
+    double valueAtPixel(AxisId axis, double pixel) const;
+    double pixelAtValue(AxisId axis, double value) const;
+    AxisRange axisRange(AxisId axis) const;
+    QRectF plotRect() const;
+    QRectF axisPanel(AxisId vertical) const;
+    std::optional<PointRef> pointAt(const QPointF& pos) const;
+
+    // Output. paintChart paints into any painter (SVG generator, printer, image); outputOnly
+    // leaves out the hover decoration. Export and print always paint output only. An empty size
+    // is the widget's size. On failure the export functions return false with the reason in error.
+    void paintChart(QPainter& painter, const QRectF& target, bool outputOnly = true) const;
+    QImage renderImage(const QSize& size = {}) const;
+    bool exportPng(const QString& path, const QSize& size = {}, QString* error = nullptr) const;
+    bool exportSvg(const QString& path, const QSize& size = {}, QString* error = nullptr) const;
+    // Prints the current page on the printer's page with the printer's margins, keeping the
+    // widget's proportions. printPage paints on a painter already open on the printer (for
+    // several pages in one job, with printer.newPage() between); print opens and closes one.
+    void printPage(QPainter& painter, QPrinter& printer) const;
+    bool print(QPrinter& printer, QString* error = nullptr) const;
+
+    QSize sizeHint() const override { return {640, 480}; }
+    QSize minimumSizeHint() const override { return {160, 120}; }
+
+signals:
+    // x and y are widget pixels.
+    void seriesClicked(int series, qint64 point, Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
+    void mouseMoved(Qt::KeyboardModifiers modifiers, int x, int y);
+    void pageChanged();
+    void zoomed();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    ChartLayout currentLayout() const;
+    QSize outputSize(const QSize& requested) const;
+    void checkSeries(int index) const;
+    void setHovered(const std::optional<PointRef>& hovered);
+    void pointsChanged();
+
+    ChartModel m_model;
+    ChartRenderer m_renderer;
+    bool m_dragging = false;
+    QPoint m_dragStart;
+    QPoint m_dragEnd;
+    std::optional<PointRef> m_hovered;
+};

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "ChartModel.h"
+
+#include <QPointF>
+#include <QRectF>
+#include <QStringList>
+#include <array>
+#include <optional>
+#include <vector>
+
+class QPainter;
+
+// One point of one series, both 0-based.
+struct PointRef
+{
+    int series = -1;
+    qint64 point = -1;
+
+    bool operator==(const PointRef&) const = default;
+};
+
+struct RenderOptions
+{
+    // Export, printing and SVG: the hover decoration below is left out.
+    bool outputOnly = false;
+    std::optional<PointRef> hovered; // ringed
+    QRectF rubberBand;               // the zoom rectangle being dragged; empty when none
+};
+
+// A label of an axis. position is the pixel of its value along the axis (where tick and grid
+// line go); centre is where the text is centred, moved inwards where the text would leave the
+// chart.
+struct AxisLabel
+{
+    double position = 0;
+    double centre = 0;
+    QStringList lines;
+    double width = 0; // widest line, pixels
+};
+
+struct AxisGeometry
+{
+    bool used = false;  // a visible series is drawn on it, or it is the default of its direction
+    bool shown = false; // used and visible: drawn with its labels and title
+    AxisMapping mapping;
+    // Vertical axes: their own part of the plot height. Horizontal axes: the height spanned by
+    // the panels of their series, where their grid lines go.
+    PixelSpan span;
+    std::vector<AxisLabel> labels;
+    QRectF titleRect; // empty when there is no title; vertical titles are drawn turned in it
+};
+
+// What is drawn of one series. points: the vertices of its line, bars or marks, those inside the
+// shown x range (lines also the neighbour on each side, whose segments run to the plot edge),
+// decimated per pixel column when there are more than four per column. pointers: where its
+// pointers go, inside the range; with that many points, one per half-pointer cell plus the
+// column extremes.
+struct SeriesDrawing
+{
+    std::vector<qint64> points;
+    std::vector<qint64> pointers;
+};
+
+// Where everything goes for one model in one rectangle, in the painter's logical coordinates.
+struct ChartLayout
+{
+    QRectF bounds;
+    QRectF plot; // inside the axes
+    std::array<AxisGeometry, kAxisCount> axes;
+    std::array<QRectF, kTextBlockCount> textRects;
+
+    const AxisGeometry& axis(AxisId id) const { return axes[static_cast<size_t>(id)]; }
+    // The part of the plot a vertical axis spans, over the full plot width.
+    QRectF panel(AxisId vertical) const;
+};
+
+// Paints a chart model into any QPainter: the widget, a QImage for PNG, QSvgGenerator, QPrinter.
+// Sizes (line widths, pointers, fonts) are in logical pixels at 96 per inch; a caller painting
+// on a high-resolution device scales the painter first. Stateless.
+class ChartRenderer
+{
+public:
+    ChartLayout layout(const ChartModel& model, const QRectF& bounds) const;
+    void paint(QPainter& painter, const ChartModel& model, const QRectF& bounds,
+               const RenderOptions& options = {}) const;
+    void paint(QPainter& painter, const ChartModel& model, const ChartLayout& layout,
+               const RenderOptions& options = {}) const;
+
+    // The topmost point drawn under pos (within its pointer, or a few pixels of a vertex, or
+    // inside its bar); only points inside the shown x range count.
+    std::optional<PointRef> pointAt(const ChartModel& model, const ChartLayout& layout, const QPointF& pos) const;
+
+    // The points of a series drawn in a layout: see SeriesDrawing.
+    SeriesDrawing plan(const ChartModel& model, const ChartLayout& layout, int series) const;
+};

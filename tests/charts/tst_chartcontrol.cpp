@@ -1,0 +1,396 @@
+#include "ChartControl.h"
+#include "TestMain.h"
+
+#include <QFile>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPrinter>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cmath>
+#include <functional>
+
+namespace {
+
+constexpr int kData = 0;
+constexpr int kRange = 1;
+constexpr int kLine = 2;
+const QSize kSize(800, 600);
+
+// Whether a pixel is (nearly) of a pure colour: the core of a line, not its blended edge.
+std::function<bool(QRgb)> Is(QColor colour)
+{
+    return [colour](QRgb c) {
+        return std::abs(qRed(c) - colour.red()) < 56 && std::abs(qGreen(c) - colour.green()) < 90 &&
+               std::abs(qBlue(c) - colour.blue()) < 56;
+    };
+}
+const auto IsRed = Is(Qt::red);
+const auto IsBlue = Is(Qt::blue);
+const auto IsMagenta = Is(Qt::magenta);
+
+// Whether a pixel passing test lies in column x, within two pixels of row y (or, with y < 0, in
+// the rows of the panel).
+template <typename Test> bool ColumnHas(const QImage& image, int x, const QRectF& panel, int y, Test test)
+{
+    const int top = y < 0 ? static_cast<int>(panel.top()) : y - 2;
+    const int bottom = y < 0 ? static_cast<int>(panel.bottom()) : y + 2;
+    for (int row = top; row <= bottom; ++row) {
+        if (test(image.pixel(x, row))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A control chart in miniature: data on the top and left axes (red, green diamonds, labels of
+// two lines), the range chart on the bottom axis and Custom0 (blue), and a magenta centre line
+// at 10 from x = 0 to x = count - 1. The left axis ends at 74 % of the plot, where Custom0
+// starts. Lines are 2 px wide: a thin slanted line has no pixel of full colour.
+void SetUpControlChart(ChartControl& chart, int count, int perPage)
+{
+    chart.resize(kSize);
+    for (int i = 0; i < 3; ++i) {
+        chart.addLineSeries();
+        chart.series(i).look.lineWidth = 2;
+    }
+    chart.axis(AxisId::Left).endPercent = 74;
+    chart.axis(AxisId::Custom0).startPercent = 74;
+    chart.axis(AxisId::Left).title = "X-Bar";
+    chart.axis(AxisId::Custom0).title = "Range";
+    chart.axis(AxisId::Top).labelsFromPoints = true;
+    chart.axis(AxisId::Bottom).labelsFromPoints = true;
+    chart.title().add("SPC Chart");
+    ChartSeries& data = chart.series(kData);
+    data.horizontalAxis = AxisId::Top;
+    data.look.pointerStyle = PointerStyle::Diamond;
+    data.look.handCursor = true;
+    chart.series(kRange).verticalAxis = AxisId::Custom0;
+    chart.series(kRange).look.lineColor = Qt::blue;
+    chart.series(kLine).horizontalAxis = AxisId::Top;
+    chart.series(kLine).look.lineColor = Qt::magenta;
+
+    for (int i = 0; i < count; ++i) {
+        const QString label = QStringLiteral("SN%1\r\n03/07").arg(i, 4, 10, QLatin1Char('0'));
+        chart.addPoint(kData, 10 + 2 * std::sin(i * 0.7), label);
+        chart.addPoint(kRange, 1 + std::abs(std::cos(i * 0.3)), label);
+    }
+    chart.addPointXY(kLine, 0, 10, "CL");
+    chart.addPointXY(kLine, count - 1, 10, "CL=10.0");
+    chart.setMaxPointsPerPage(perPage);
+}
+
+QPoint PointPixel(const ChartControl& chart, int series, qint64 point)
+{
+    const ChartSeries& s = chart.series(series);
+    return QPointF(chart.pixelAtValue(s.horizontalAxis, s.points.x(point)),
+                   chart.pixelAtValue(s.verticalAxis, s.points.y(point)))
+        .toPoint();
+}
+
+ChartLayout LayoutOf(const ChartControl& chart)
+{
+    return ChartRenderer().layout(chart.model(), QRectF(QPointF(0, 0), kSize));
+}
+
+} // namespace
+
+class ChartControlTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void panelsSplitAt74Percent()
+    {
+        ChartControl chart;
+        SetUpControlChart(chart, 60, 80);
+        const QRectF plot = chart.plotRect();
+        const double split = plot.top() + 0.74 * plot.height();
+        QVERIFY(std::abs(chart.axisPanel(AxisId::Left).bottom() - split) < 1e-9);
+        QVERIFY(std::abs(chart.axisPanel(AxisId::Custom0).top() - split) < 1e-9);
+        QCOMPARE(chart.axisPanel(AxisId::Custom0).bottom(), plot.bottom());
+
+        // Each series stays in its own panel, and so do the labels of its axis.
+        const QImage image = chart.renderImage(kSize);
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = static_cast<int>(plot.left()); x < plot.right(); ++x) {
+                QVERIFY(!IsRed(image.pixel(x, y)) || y <= split);
+                QVERIFY(!IsBlue(image.pixel(x, y)) || y >= split - 1);
+            }
+        }
+        const ChartLayout layout = LayoutOf(chart);
+        const double half = QFontMetricsF(chart.font()).height() / 2;
+        QVERIFY(layout.axis(AxisId::Left).labels.size() >= 3);
+        QVERIFY(layout.axis(AxisId::Custom0).labels.size() >= 2);
+        for (const AxisLabel& label : layout.axis(AxisId::Left).labels) {
+            QVERIFY(label.centre + half <= split + 1);
+        }
+        for (const AxisLabel& label : layout.axis(AxisId::Custom0).labels) {
+            QVERIFY(label.centre - half >= split - 1);
+        }
+    }
+
+    // Values that vary in the third decimal on an axis whose format shows two: labels step by
+    // 0.01 at the finest, so no two read the same.
+    void axisLabelsReadDistinct()
+    {
+        ChartControl chart;
+        chart.resize(kSize);
+        chart.addLineSeries();
+        for (int i = 0; i < 50; ++i) {
+            chart.addPoint(0, 4.975 + 0.05 * std::abs(std::sin(i * 0.4)));
+        }
+        const ChartLayout layout = LayoutOf(chart);
+        QStringList texts;
+        for (const AxisLabel& label : layout.axis(AxisId::Left).labels) {
+            texts += label.lines;
+        }
+        QVERIFY2(texts.size() >= 3, qPrintable(texts.join(' ')));
+        QCOMPARE(texts.removeDuplicates(), 0);
+    }
+
+    // A page spans the plot width from its first x to its first x + perPage - 1, the last page
+    // too (it keeps the scale of full pages). The red data line ends at the page's last point;
+    // the centre line runs from x = 0 to count - 1, cut at the plot's edges.
+    void pageSpansThePlotWidth_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("perPage");
+        QTest::addColumn<int>("page");
+        QTest::addColumn<double>("firstX");
+        QTest::addColumn<double>("lastX");
+        QTest::addColumn<int>("lastPoint");
+        QTest::newRow("first page") << 200 << 80 << 1 << 0.0 << 79.0 << 79;
+        QTest::newRow("short last page") << 200 << 80 << 3 << 160.0 << 239.0 << 199;
+        QTest::newRow("paging off") << 50 << 0 << 1 << 0.0 << 49.0 << 49;
+    }
+
+    void pageSpansThePlotWidth()
+    {
+        QFETCH(int, count);
+        QFETCH(int, perPage);
+        QFETCH(int, page);
+        QFETCH(double, firstX);
+        QFETCH(double, lastX);
+        QFETCH(int, lastPoint);
+        ChartControl chart;
+        SetUpControlChart(chart, count, perPage);
+        chart.series(kData).look.pointerStyle = PointerStyle::None;
+        chart.setCurrentPage(page);
+        const QRectF plot = chart.plotRect();
+        QCOMPARE(chart.pixelAtValue(AxisId::Top, firstX), plot.left());
+        QCOMPARE(chart.pixelAtValue(AxisId::Top, lastX), plot.right());
+        QCOMPARE(chart.pixelAtValue(AxisId::Bottom, lastX), plot.right());
+
+        const QImage image = chart.renderImage(kSize);
+        const QRectF upper = chart.axisPanel(AxisId::Left);
+        const int left = static_cast<int>(plot.left());
+        const int end = static_cast<int>(std::lround(chart.pixelAtValue(AxisId::Top, lastPoint)));
+        QVERIFY(ColumnHas(image, left + 1, upper, -1, IsRed));
+        QVERIFY(ColumnHas(image, end - 2, upper, -1, IsRed));
+        QVERIFY(end + 3 >= plot.right() || !ColumnHas(image, end + 3, upper, -1, IsRed));
+
+        const int y = static_cast<int>(std::lround(chart.pixelAtValue(AxisId::Left, 10)));
+        const int lineEnd = static_cast<int>(std::min(chart.pixelAtValue(AxisId::Top, count - 1), plot.right()));
+        QVERIFY(ColumnHas(image, left + 2, upper, y, IsMagenta));
+        QVERIFY(ColumnHas(image, lineEnd - 2, upper, y, IsMagenta));
+        QVERIFY(!ColumnHas(image, left - 3, upper, y, IsMagenta));
+        QVERIFY(!ColumnHas(image, lineEnd + 3, upper, y, IsMagenta));
+    }
+
+    void pointLabelsOnTheTopAxisDoNotOverlap()
+    {
+        ChartControl chart;
+        SetUpControlChart(chart, 1000, 0);
+        const ChartLayout layout = LayoutOf(chart);
+        const AxisGeometry& top = layout.axis(AxisId::Top);
+        QVERIFY(top.labels.size() > 3);
+        for (size_t i = 0; i < top.labels.size(); ++i) {
+            const AxisLabel& label = top.labels[i];
+            const auto point = static_cast<qint64>(std::lround(top.mapping.toValue(label.position)));
+            QCOMPARE(label.lines, LabelLines(chart.pointLabel(kData, point)));
+            if (i > 0) {
+                QVERIFY(label.centre - label.width / 2 >= top.labels[i - 1].centre + top.labels[i - 1].width / 2);
+            }
+        }
+        // Room for the two lines of the labels between the title and the plot.
+        QVERIFY(layout.plot.top() > layout.textRects[0].bottom() + 2 * QFontMetricsF(chart.font()).height());
+    }
+
+    // point -1: halfway between points 5 and 6 near the top of the panel, where nothing is.
+    void clickOnAPoint_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<int>("series");
+        QTest::addColumn<qint64>("point");
+        QTest::addColumn<Qt::MouseButton>("button");
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        const Qt::KeyboardModifiers none;
+        QTest::newRow("data point, left button") << 1 << kData << qint64(5) << Qt::LeftButton << none;
+        QTest::newRow("range point, right button") << 1 << kRange << qint64(10) << Qt::RightButton << none;
+        QTest::newRow("last point of the page, shift")
+            << 1 << kData << qint64(79) << Qt::LeftButton << Qt::KeyboardModifiers(Qt::ShiftModifier);
+        QTest::newRow("second page") << 2 << kData << qint64(85) << Qt::LeftButton << none;
+        QTest::newRow("between points") << 1 << kData << qint64(-1) << Qt::LeftButton << none;
+    }
+
+    void clickOnAPoint()
+    {
+        QFETCH(int, page);
+        QFETCH(int, series);
+        QFETCH(qint64, point);
+        QFETCH(Qt::MouseButton, button);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        ChartControl chart;
+        SetUpControlChart(chart, 200, 80);
+        chart.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&chart));
+        chart.setCurrentPage(page);
+        QSignalSpy clicks(&chart, &ChartControl::seriesClicked);
+        const QPoint between((PointPixel(chart, kData, 5).x() + PointPixel(chart, kData, 6).x()) / 2,
+                             static_cast<int>(chart.axisPanel(AxisId::Left).top()) + 2);
+        const QPoint at = point < 0 ? between : PointPixel(chart, series, point) + QPoint(1, 1);
+        QTest::mouseClick(&chart, button, modifiers, at);
+        QCOMPARE(clicks.count(), point < 0 ? 0 : 1);
+        if (point >= 0) {
+            const QList<QVariant> args = clicks.takeFirst();
+            QCOMPARE(args[0].toInt(), series);
+            QCOMPARE(args[1].toLongLong(), point);
+            QCOMPARE(args[2].value<Qt::MouseButton>(), button);
+            QCOMPARE(args[3].value<Qt::KeyboardModifiers>(), modifiers);
+            QCOMPARE(QPoint(args[4].toInt(), args[5].toInt()), at);
+        }
+    }
+
+    void dragZoomsAndDragBackUndoes()
+    {
+        ChartControl chart;
+        SetUpControlChart(chart, 200, 80);
+        chart.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&chart));
+        QSignalSpy zooms(&chart, &ChartControl::zoomed);
+        const QRectF plot = chart.plotRect();
+        const int y = static_cast<int>(chart.axisPanel(AxisId::Left).top()) + 3;
+        const QPoint from(static_cast<int>(plot.left() + plot.width() / 4), y);
+        const QPoint to(static_cast<int>(plot.left() + plot.width() / 2), y);
+        const AxisRange dragged{chart.valueAtPixel(AxisId::Top, from.x()), chart.valueAtPixel(AxisId::Top, to.x())};
+        const auto drag = [&](QPoint start, QPoint end) {
+            QTest::mousePress(&chart, Qt::LeftButton, {}, start);
+            QTest::mouseMove(&chart, end);
+            QTest::mouseRelease(&chart, Qt::LeftButton, {}, end);
+        };
+
+        drag(from, to);
+        QVERIFY(chart.isZoomed());
+        QCOMPARE(zooms.count(), 1);
+        QVERIFY(std::abs(chart.axisRange(AxisId::Top).min - dragged.min) < 1e-9);
+        QVERIFY(std::abs(chart.axisRange(AxisId::Top).max - dragged.max) < 1e-9);
+        drag(to, from);
+        QVERIFY(!chart.isZoomed());
+        QCOMPARE(zooms.count(), 2);
+        QCOMPARE(chart.axisRange(AxisId::Top), (AxisRange{0, 79}));
+
+        // A click slot that opens a window cancels the drag its press began.
+        connect(&chart, &ChartControl::seriesClicked, &chart, &ChartControl::cancelMouseAction);
+        const QPoint onPoint = PointPixel(chart, kData, 10);
+        drag(onPoint, onPoint + QPoint(100, 0));
+        QVERIFY(!chart.isZoomed());
+        QCOMPARE(zooms.count(), 2);
+    }
+
+    void pageNavigationSignals()
+    {
+        ChartControl chart;
+        SetUpControlChart(chart, 200, 80);
+        QSignalSpy pages(&chart, &ChartControl::pageChanged);
+        chart.nextPage();
+        chart.nextPage();
+        chart.nextPage(); // already on the last page
+        QCOMPARE(chart.currentPage(), 3);
+        QCOMPARE(pages.count(), 2);
+        chart.clearSeries(kData);
+        chart.clearSeries(kRange);
+        QCOMPARE(chart.pageCount(), 1);
+        QCOMPARE(chart.currentPage(), 1);
+    }
+
+    void hoverDecorationIsNotExported()
+    {
+        ChartControl chart;
+        SetUpControlChart(chart, 60, 80);
+        chart.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&chart));
+        const QImage before = chart.renderImage(kSize);
+        QTest::mouseMove(&chart, PointPixel(chart, kData, 20));
+        QCOMPARE(chart.cursor().shape(), Qt::PointingHandCursor);
+        QCOMPARE(chart.renderImage(kSize), before);
+
+        QImage onScreen(kSize, QImage::Format_ARGB32_Premultiplied);
+        onScreen.fill(Qt::white);
+        QPainter painter(&onScreen);
+        chart.paintChart(painter, QRectF(QPointF(0, 0), kSize), false);
+        painter.end();
+        QVERIFY(onScreen != before);
+    }
+
+    // Each output format to a file; "size" is the PNG's expected size (empty: the widget's).
+    void exportToFiles_data()
+    {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QByteArray>("start");
+        QTest::newRow("png, requested size") << "chart.png" << QSize(1600, 900) << true << QByteArray("\x89PNG");
+        QTest::newRow("png, widget size") << "chart.png" << QSize() << true << QByteArray("\x89PNG");
+        QTest::newRow("png, missing folder") << "no/such/chart.png" << QSize(100, 100) << false << QByteArray();
+        QTest::newRow("svg") << "chart.svg" << QSize(640, 480) << true << QByteArray("<?xml");
+        QTest::newRow("pdf printer") << "chart.pdf" << QSize() << true << QByteArray("%PDF-");
+    }
+
+    void exportToFiles()
+    {
+        QFETCH(QString, fileName);
+        QFETCH(QSize, size);
+        QFETCH(bool, ok);
+        QFETCH(QByteArray, start);
+        QTemporaryDir dir;
+        ChartControl chart;
+        SetUpControlChart(chart, 60, 80);
+        const QString path = dir.filePath(fileName);
+        QString error;
+        if (fileName.endsWith(".pdf")) {
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(path);
+            QCOMPARE(chart.print(printer, &error), ok);
+        } else if (fileName.endsWith(".svg")) {
+            QCOMPARE(chart.exportSvg(path, size, &error), ok);
+        } else {
+            QCOMPARE(chart.exportPng(path, size, &error), ok);
+        }
+        QCOMPARE(error.isEmpty(), ok);
+        QFile file(path);
+        QCOMPARE(file.open(QIODevice::ReadOnly), ok);
+        if (ok) {
+            const QByteArray bytes = file.readAll();
+            QVERIFY(bytes.startsWith(start));
+            QVERIFY(fileName.endsWith(".png") || bytes.contains("SPC Chart") || bytes.size() > 5000);
+        }
+        if (ok && fileName.endsWith(".png")) {
+            QCOMPARE(QImage(path).size(), size.isEmpty() ? kSize : size);
+        }
+    }
+
+    void badIndexThrows()
+    {
+        ChartControl chart;
+        chart.addLineSeries();
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, chart.series(1));
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, chart.pointY(0, 0));
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, chart.removeSeries(-1));
+    }
+};
+
+TESSALY_TEST(ChartControlTest)
+#include "tst_chartcontrol.moc"

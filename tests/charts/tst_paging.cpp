@@ -1,0 +1,113 @@
+#include "ChartPaging.h"
+#include "TestMain.h"
+
+#include <QTest>
+
+class PagingTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void pageCount_data()
+    {
+        QTest::addColumn<int>("perPage");
+        QTest::addColumn<qint64>("points");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("empty chart") << 80 << qint64(0) << 1;
+        QTest::newRow("one full page") << 80 << qint64(80) << 1;
+        QTest::newRow("one point over") << 80 << qint64(81) << 2;
+        QTest::newRow("ten full pages") << 80 << qint64(800) << 10;
+        QTest::newRow("partial last page") << 80 << qint64(801) << 11;
+        QTest::newRow("paging off") << 0 << qint64(1000) << 1;
+        QTest::newRow("zoomed in to 10") << 10 << qint64(95) << 10;
+        QTest::newRow("zoomed out to 90") << 90 << qint64(200) << 3;
+        QTest::newRow("negative is off") << -5 << qint64(100) << 1;
+    }
+
+    void pageCount()
+    {
+        QFETCH(int, perPage);
+        QFETCH(qint64, points);
+        QFETCH(int, expected);
+        ChartPaging paging;
+        paging.setMaxPointsPerPage(perPage);
+        QCOMPARE(paging.pageCount(points), expected);
+    }
+
+    void window_data()
+    {
+        QTest::addColumn<int>("perPage");
+        QTest::addColumn<qint64>("points");
+        QTest::addColumn<int>("page");
+        QTest::addColumn<double>("first");
+        QTest::addColumn<double>("last");
+        QTest::newRow("first page") << 80 << qint64(200) << 1 << 0.0 << 79.0;
+        QTest::newRow("middle page") << 80 << qint64(200) << 2 << 80.0 << 159.0;
+        // 40 points on the last page, drawn at the scale of a full page.
+        QTest::newRow("last page keeps the scale") << 80 << qint64(200) << 3 << 160.0 << 239.0;
+        QTest::newRow("page past the end shows the last") << 80 << qint64(100) << 9 << 80.0 << 159.0;
+        QTest::newRow("one point per page") << 1 << qint64(5) << 2 << 0.5 << 1.5;
+    }
+
+    void window()
+    {
+        QFETCH(int, perPage);
+        QFETCH(qint64, points);
+        QFETCH(int, page);
+        QFETCH(double, first);
+        QFETCH(double, last);
+        ChartPaging paging;
+        paging.setMaxPointsPerPage(perPage);
+        paging.setCurrentPage(page, points);
+        const auto window = paging.window(points);
+        QVERIFY(window.has_value());
+        QCOMPARE(window->min, first);
+        QCOMPARE(window->max, last);
+    }
+
+    // Actions: 'n' next page, 'p' previous page. Pages after each, and whether each changed it.
+    void navigation_data()
+    {
+        QTest::addColumn<int>("perPage");
+        QTest::addColumn<qint64>("points");
+        QTest::addColumn<QString>("actions");
+        QTest::addColumn<QList<int>>("pages");
+        QTest::addColumn<QString>("changed");
+        QTest::newRow("forward to the end") << 80 << qint64(200) << "nnn" << QList<int>{2, 3, 3} << "110";
+        QTest::newRow("back at the start") << 80 << qint64(200) << "p" << QList<int>{1} << "0";
+        QTest::newRow("there and back") << 80 << qint64(200) << "nnpp" << QList<int>{2, 3, 2, 1} << "1111";
+        QTest::newRow("single page") << 80 << qint64(80) << "np" << QList<int>{1, 1} << "00";
+        QTest::newRow("paging off") << 0 << qint64(1000) << "n" << QList<int>{1} << "0";
+    }
+
+    void navigation()
+    {
+        QFETCH(int, perPage);
+        QFETCH(qint64, points);
+        QFETCH(QString, actions);
+        QFETCH(QList<int>, pages);
+        QFETCH(QString, changed);
+        ChartPaging paging;
+        paging.setMaxPointsPerPage(perPage);
+        for (qsizetype i = 0; i < actions.size(); ++i) {
+            const bool moved = actions[i] == 'n' ? paging.nextPage(points) : paging.previousPage(points);
+            QCOMPARE(paging.currentPage(points), pages[i]);
+            QCOMPARE(moved, changed[i] == '1');
+        }
+    }
+
+    // Adding points keeps the page on screen; clearing them brings it back to page 1.
+    void pageAfterPointsChange()
+    {
+        ChartPaging paging;
+        paging.setMaxPointsPerPage(80);
+        paging.setCurrentPage(2, 100);
+        QCOMPARE(paging.currentPage(1000), 2);
+        paging.clamp(0);
+        QCOMPARE(paging.currentPage(1000), 1);
+        QVERIFY(!ChartPaging().window(1000).has_value());
+    }
+};
+
+TESSALY_TEST(PagingTest)
+#include "tst_paging.moc"
