@@ -7,12 +7,13 @@
 
 namespace {
 
-// The date separator of the locale: the first non-letter of its short date format ("M/d/yy" ->
-// '/', "dd.MM.yy" -> '.'); '/' when the format has none.
+// The date separator of the locale: the first character of its short date format that is
+// neither a letter nor a blank ("M/d/yy" -> '/', "dd.MM.yy" -> '.'); '/' when the format has none
+// (the C locale writes "d MMM yyyy").
 QChar dateSeparator(const QLocale& locale)
 {
     for (const QChar c : locale.dateFormat(QLocale::ShortFormat)) {
-        if (!c.isLetter()) {
+        if (!c.isLetter() && !c.isSpace()) {
             return c;
         }
     }

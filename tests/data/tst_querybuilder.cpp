@@ -59,6 +59,9 @@ private slots:
                                           << "ACCESS" << kToday << none << none << "de_DE"
                                           << "#03.07.24 00:00:01 am# AND #03.07.24 11:59:59 pm#"
                                           << "";
+        QTest::newRow("C locale: no separator in its date format")
+            << "Today" << "SQLITE" << kToday << none << none << "C"
+            << "'03/07/24 00:00:01 am' AND '03/07/24 11:59:59 pm'" << "";
         QTest::newRow("custom, one day") << "Custom"
                                          << "SQLITE" << kToday << QDate(2023, 12, 5) << QDate(2023, 12, 5) << "en_US"
                                          << "'12/05/23 00:00:01 am' AND '12/05/23 11:59:59 pm'"
