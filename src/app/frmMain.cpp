@@ -1,6 +1,8 @@
 #include "frmMain.h"
 
 #include "BusyCursor.h"
+#include "ChartControl.h"
+#include "ControlChartLoader.h"
 #include "Clock.h"
 #include "Connection.h"
 #include "DatabaseChoice.h"
@@ -15,6 +17,7 @@
 #include "Prompts.h"
 #include "SettingsStore.h"
 #include "VersionText.h"
+#include "XBarChart.h"
 #include "frmAbout.h"
 #include "frmRangePlot.h"
 #include "frmTitle.h"
@@ -153,6 +156,15 @@ bool frmMain::Load()
         showSplash();
 
         m_state.gConnection = std::make_unique<Connection>();
+        m_xbarChart = std::make_unique<XBarChart>(*ui->ocxXBarChart);
+        m_xbarChart->SetupRangeSeries();
+        m_constants = InitControlChartConstants();
+        m_loader = std::make_unique<ControlChartLoader>(m_state, *m_xbarChart, m_services.prompts, m_services.pump,
+                                                        m_constants, [this](bool enable) { EnableControls(enable); });
+        connect(ui->ocxXBarChart, &ChartControl::pageChanged, this,
+                [this] { m_xbarChart->WritePageLine(m_state.gChartTitle); });
+        connect(ui->ocxXBarChart, &ChartControl::zoomed, this,
+                [this] { m_xbarChart->WritePageLine(m_state.gChartTitle, true); });
         PrepareTempFiles();
 
         const QStringList products = SplitList(LocateINIFolder(false));
@@ -338,8 +350,38 @@ void frmMain::cmdPlotChart_Click()
     } else if (ui->cboTestedRange->currentIndex() < 0) {
         refuse("Please select range!");
     } else {
-        emit plotRequested(ui->optIndividualPlot->isChecked());
+        PlotChart(ui->optIndividualPlot->isChecked());
     }
+}
+
+void frmMain::PlotChart(bool individual)
+{
+    const int k = ui->cboDataParameters->currentIndex();
+    if (k < 0 || k >= m_state.gParameterField.size()) {
+        return;
+    }
+    const QString source = ui->cboATEList->currentText() == kAll ? QString() : ui->cboATEList->currentText();
+    PlotRequest request;
+    request.product = ui->cboProductName->currentText().trimmed();
+    request.parameterName = ui->cboDataParameters->currentText().trimmed();
+    request.unit = m_state.gUnit.at(k);
+    request.sourceFilter = source;
+    request.uslText = ui->txtUSL->text();
+    request.lslText = ui->txtLSL->text();
+    request.subgroupSize = m_state.gXBarSize;
+    request.hideSpec = ui->chkHideSpec->checkState() != Qt::Unchecked;
+    request.makeSql = [this, k, source] {
+        return GetSQL(m_state.gParameterField.at(k), ui->cboTestedRange->currentText().trimmed(), source,
+                      m_state.gTestStartTimeField + QStringLiteral(", ") + m_state.gATEIDField,
+                      ui->txtSerialNumberFilter->text().toUpper(),
+                      ui->chkOnlyPass->checkState() != Qt::Unchecked ? QStringLiteral("= ") + m_state.gPassIdentical
+                                                                       : QStringLiteral("LIKE '%'"),
+                      ui->chkLastDataOnly->checkState() != Qt::Unchecked);
+    };
+    ui->lblSPCParameter1->clear();
+    const PlotResult result =
+        individual ? m_loader->PlotIndividualChart(request) : m_loader->PlotXBarChart(request);
+    ui->lblSPCParameter1->setText(result.panelText);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -570,6 +612,8 @@ void frmMain::cboProductName_Click()
         ui->cboProductName->addItem(kOpenINI);
         ui->cboProductName->addItems(products);
         ChooseItem(ui->cboProductName, 1);
+        m_xbarChart->ResetChart(QString(), ui->optIndividualPlot->isChecked(), m_state.gChartTitle);
+        ui->lblSPCParameter1->clear();
     } catch (const std::exception& e) {
         showError(QString::fromLocal8Bit(e.what()));
     }

@@ -1,13 +1,16 @@
 #pragma once
 
 #include "AppServices.h"
+#include "ControlChartMath.h"
 #include "SharedState.h"
 
 #include <QMainWindow>
 
 #include <memory>
 
+class ControlChartLoader;
 class InstanceGuard;
+class XBarChart;
 class QComboBox;
 class QLabel;
 
@@ -33,6 +36,7 @@ public:
 
     SharedState& state() { return m_state; }
     Ui::frmMain& form() { return *ui; }
+    XBarChart& xbarChart() { return *m_xbarChart; }
 
     void EnableControls(bool blnEnable);
     void DoShutdownProgram();
@@ -61,10 +65,6 @@ public:
     // Selects the item with exactly this text; false (and nothing selected) when there is none.
     static bool ChooseText(QComboBox* box, const QString& text);
 
-signals:
-    // Start Plot passed its checks: the chosen chart is to be loaded.
-    void plotRequested(bool individual);
-
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -76,6 +76,7 @@ private:
     void cboXBarSize_Click();
     void optPlot_Click();
     void cmdPlotChart_Click();
+    void PlotChart(bool individual);
     void cmdAbout_Click();
     void lblOpenINI_Click(const QString& fileName);
     void underlineINILabel(QLabel* hovered);
@@ -90,6 +91,9 @@ private:
     AppServices m_services;
     SharedState m_state;
     std::unique_ptr<InstanceGuard> m_instance;
+    ControlChartConstants m_constants;
+    std::unique_ptr<XBarChart> m_xbarChart;
+    std::unique_ptr<ControlChartLoader> m_loader;
     bool m_shutDown = false;
     bool m_closeConfirmed = false;
 };

@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 
 namespace {
 const QByteArray kAteIni = "[ATE Configuration]\r\n"
@@ -72,4 +74,33 @@ frmMain& AppFixture::start()
     window = std::make_unique<frmMain>(AppServices{prompts, settings, clock, pump, lockPath(), 0, QString()});
     loaded = window->Load();
     return *window;
+}
+
+void AppFixture::writeResults(const QList<Record>& records) const
+{
+    writeConfigFile(QStringLiteral("ate.ini"), "[ATE Configuration]\r\nTestProduct=Line\r\n"
+                                               "[Database]\r\nDatabaseName=line.sqlite\r\n");
+    writeConfigFile(QStringLiteral("Products.INI"), "[Line]\r\nTableName=Results\r\n[Line Spec]\r\n"
+                                                    "1=Vout,4.75,5.25,0,V,Output,Output Voltage\r\n2=<EOT>\r\n");
+    const QString name = QStringLiteral("fixture-writer");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(QDir(configFolder()).filePath(QStringLiteral("line.sqlite")));
+        db.open();
+        QSqlQuery q(db);
+        q.exec(QStringLiteral("CREATE TABLE Results (SerialNumber TEXT, ATEID TEXT, TestStartTime TEXT, "
+                              "PassFail TEXT, TestID TEXT, Vout REAL)"));
+        db.transaction();
+        q.prepare(QStringLiteral("INSERT INTO Results VALUES (?, ?, ?, ?, 'T1', ?)"));
+        for (const Record& r : records) {
+            q.addBindValue(r.serial);
+            q.addBindValue(r.source);
+            q.addBindValue(r.time);
+            q.addBindValue(r.verdict);
+            q.addBindValue(r.value);
+            q.exec();
+        }
+        db.commit();
+    }
+    QSqlDatabase::removeDatabase(name);
 }

@@ -27,6 +27,18 @@ public:
     void saveChoice(const QString& valueName, const QString& value);
     QString savedChoice(const QString& valueName) const;
 
+    // Replaces the product's results with a SQLite table of these records (serial, source,
+    // ISO time, verdict, Vout) and a configuration with one product "Line" and its parameter Vout.
+    struct Record
+    {
+        QString serial;
+        QString source;
+        QString time;
+        QString verdict;
+        double value;
+    };
+    void writeResults(const QList<Record>& records) const;
+
     // Remembers the configuration folder, so the start-up needs no file dialog.
     void rememberConfigFolder() { saveChoice(QStringLiteral("INIPath"), configFolder()); }
 

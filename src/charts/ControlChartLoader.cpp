@@ -1,0 +1,232 @@
+#include "ControlChartLoader.h"
+
+#include "BusyCursor.h"
+#include "ChartControl.h"
+#include "EventPump.h"
+#include "Formats.h"
+#include "Prompts.h"
+#include "Recordset.h"
+#include "SharedState.h"
+#include "XBarChart.h"
+
+#include <QFile>
+#include <QTextStream>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Runs the clean-up of a plot on every way out of it.
+class PlotCleanup
+{
+public:
+    explicit PlotCleanup(std::function<void()> action) : m_action(std::move(action)) {}
+    ~PlotCleanup() { m_action(); }
+    PlotCleanup(const PlotCleanup&) = delete;
+    PlotCleanup& operator=(const PlotCleanup&) = delete;
+
+private:
+    std::function<void()> m_action;
+};
+
+double limitValue(const QString& text, double absent)
+{
+    return NumericValue(text).value_or(absent);
+}
+
+} // namespace
+
+ControlChartLoader::ControlChartLoader(SharedState& state, XBarChart& chart, Prompts& prompts, const EventPump& pump,
+                                       const ControlChartConstants& constants,
+                                       std::function<void(bool)> enableControls)
+    : m_state(state), m_chart(chart), m_prompts(prompts), m_pump(pump), m_constants(constants),
+      m_enableControls(std::move(enableControls))
+{
+}
+
+double ControlChartLoader::GetAverage(const std::vector<double>& values, qsizetype count)
+{
+    double sum = 0;
+    for (qsizetype i = 0; i < count; ++i) {
+        sum += values[static_cast<size_t>(i)];
+    }
+    return sum / static_cast<double>(count);
+}
+
+double ControlChartLoader::GetRange(const std::vector<double>& values, qsizetype last)
+{
+    double highest = values[0];
+    double lowest = values[0];
+    for (qsizetype i = 1; i <= last; ++i) {
+        highest = std::max(highest, values[static_cast<size_t>(i)]);
+        lowest = std::min(lowest, values[static_cast<size_t>(i)]);
+    }
+    return highest - lowest;
+}
+
+QString ControlChartLoader::ListingLine(const QString& serial, double value, const QString& source,
+                                        const QDateTime& date)
+{
+    const QString shownSerial = serial.size() > 15 ? serial.left(12) + QStringLiteral("...") : serial.leftJustified(15);
+    return shownSerial + QLatin1Char('\t') + FormatNumber(value, QStringLiteral("##0.000")) + QLatin1Char('\t') +
+           source + QLatin1Char('\t') + FormatDate(date, QStringLiteral("mm/dd/yyyy hh:mm AM/PM"));
+}
+
+PlotResult ControlChartLoader::PlotXBarChart(const PlotRequest& request)
+{
+    return plot(request, false);
+}
+
+PlotResult ControlChartLoader::PlotIndividualChart(const PlotRequest& request)
+{
+    return plot(request, true);
+}
+
+PlotResult ControlChartLoader::plot(const PlotRequest& request, bool individual)
+{
+    PlotResult result;
+    m_enableControls(false);
+    const BusyCursor busy;
+    m_state.gStopPlot = false;
+    m_state.gChartTitle = request.product.trimmed() + QLatin1Char(' ') + request.parameterName.trimmed();
+
+    Recordset records;
+    QFile listing(m_state.gRawDataFile);
+    const PlotCleanup cleanup([&] {
+        records.Close();
+        listing.close();
+        m_enableControls(true);
+        m_chart.chart().setCurrentPage(1);
+        m_chart.WritePageLine(m_state.gChartTitle);
+    });
+    const auto fail = [this](const QString& description) {
+        m_prompts.message(description + QLatin1Char('!'), MsgIcon::Exclamation, MsgButtons::OK);
+        return PlotResult();
+    };
+
+    const QString sql = request.makeSql ? request.makeSql() : QString();
+    if (sql.isEmpty()) {
+        return result;
+    }
+    if (!records.Open(*m_state.gConnection, sql, Recordset::Cursor::Client)) {
+        return fail(records.lastError());
+    }
+    const qint64 count = records.RecordCount();
+    const int n = request.subgroupSize;
+    if (!individual && count < n) {
+        m_prompts.message(QStringLiteral("There is no data collection for this selected range of filter condition!"),
+                          MsgIcon::Information, MsgButtons::OK);
+        return result;
+    }
+    if (individual && count < 2) {
+        m_prompts.message(QStringLiteral("No data collection for this selected range of filter condition!"),
+                          MsgIcon::Information, MsgButtons::OK);
+        return result;
+    }
+    // A partial last subgroup is never read.
+    const qint64 used = individual ? count : count - count % n;
+
+    double usl = limitValue(request.uslText, 999);
+    double lsl = limitValue(request.lslText, -999);
+    if (usl < lsl) {
+        m_prompts.message(QStringLiteral("USL value greater then LSL!"), MsgIcon::Exclamation, MsgButtons::OK);
+        std::swap(usl, lsl);
+    }
+
+    m_chart.ResetChart(request.unit, individual, m_state.gChartTitle);
+    if (!listing.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        return fail(listing.errorString());
+    }
+    QTextStream out(&listing);
+    out << "S/N\t" << request.parameterName.trimmed() << "\tATE ID\tDate\r\n";
+
+    const int ateField = records.fieldIndex(QStringLiteral("ATEX"));
+    const int dateField = records.fieldIndex(QStringLiteral("DateX"));
+    const int serialField = records.fieldIndex(QStringLiteral("SNX"));
+    const int valueField = records.fieldIndex(QStringLiteral("ValueX"));
+    ChartControl& chart = m_chart.chart();
+    ThrottledPump pump(m_pump);
+
+    double sumX = 0;
+    double sumX2 = 0;
+    double sumCentres = 0; // of subgroup means, or of the values
+    double sumRanges = 0;  // of subgroup ranges, or of the moving ranges
+    qint64 points = 0;
+    std::vector<double> subgroup(static_cast<size_t>(std::max(n, 1)));
+    std::optional<double> previous;
+    QString movingRangeLabel = request.sourceFilter;
+
+    for (qint64 record = 0; record < used && !records.isEOF();) {
+        const int groupSize = individual ? 1 : n;
+        QString source;
+        QDateTime date;
+        for (int j = 0; j < groupSize; ++j, ++record) {
+            source = records.value(ateField).toString().trimmed();
+            date = records.value(dateField).toDateTime();
+            const QString serial = records.value(serialField).toString().trimmed().toUpper();
+            const double value = records.value(valueField).toDouble();
+            subgroup[static_cast<size_t>(j)] = value;
+            out << ListingLine(serial, value, source, date);
+            if (individual) {
+                out << '\t' << (record + 1);
+            }
+            out << "\r\n";
+            sumX += value;
+            sumX2 += value * value;
+            records.MoveNext();
+        }
+        const QString dayLabel = FormatDate(date, QStringLiteral("mm/dd"));
+        double range = 0;
+        if (individual) {
+            const double value = subgroup[0];
+            if (previous) {
+                range = std::abs(value - *previous);
+                movingRangeLabel = source;
+            }
+            previous = value;
+            chart.addPoint(XBarChart::kDataSeries, value, dayLabel);
+            chart.addPoint(XBarChart::kRangeSeries, range, movingRangeLabel);
+            sumCentres += value;
+        } else {
+            const double mean = GetAverage(subgroup, n);
+            range = GetRange(subgroup, n - 1);
+            chart.addPoint(XBarChart::kDataSeries, mean, dayLabel);
+            chart.addPoint(XBarChart::kRangeSeries, range, source);
+            sumCentres += mean;
+        }
+        sumRanges += range;
+        ++points;
+        result.records = record;
+        pump.maybePump();
+        if (m_state.gStopPlot) {
+            result.stopped = true;
+            return result; // a stopped plot draws no limits
+        }
+    }
+
+    const double centre = sumCentres / static_cast<double>(points);
+    const double rBar = sumRanges / static_cast<double>(points);
+    const double d2 = m_constants.d2[individual ? 0 : static_cast<size_t>(n - ControlChartConstants::kSmallestSize)];
+    result.statistics = CalculateProcessStatistic(centre, rBar, usl, lsl, d2, sumX, sumX2, static_cast<double>(used));
+    if (!result.statistics.error.isEmpty()) {
+        m_prompts.message(result.statistics.error + QLatin1Char('!'), MsgIcon::Exclamation, MsgButtons::OK);
+    }
+    const ProcessStatistics& s = result.statistics;
+    XBarChart::Drawing drawing;
+    drawing.lsl = lsl;
+    drawing.usl = usl;
+    drawing.cl = centre;
+    drawing.rBar = rBar;
+    drawing.sigma = s.estSigma;
+    drawing.cp = s.cp;
+    drawing.cpk = s.cpk;
+    drawing.cpu = s.cpu;
+    drawing.cpl = s.cpl;
+    drawing.total = static_cast<double>(points);
+    drawing.isXBar = !individual;
+    drawing.stdDev = s.stdDev;
+    result.panelText = m_chart.DrawControlLimits(drawing, m_constants, n, request.hideSpec);
+    result.drawn = true;
+    return result;
+}

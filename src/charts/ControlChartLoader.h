@@ -1,0 +1,72 @@
+#pragma once
+
+#include "ControlChartMath.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+class EventPump;
+class Prompts;
+class XBarChart;
+struct SharedState;
+
+// What one control-chart plot reads from the selection.
+struct PlotRequest
+{
+    QString product;       // as chosen, trimmed
+    QString parameterName; // the parameter's list text, trimmed
+    QString unit;
+    // Makes the statement of the selection once the window is locked; "" when it cannot be made
+    // (the user has been told why).
+    std::function<QString()> makeSql;
+    QString sourceFilter;  // the source passed to the query ("" for all): the first moving range's label
+    QString uslText;       // the limits as the user left them; non-numbers mean "no limit"
+    QString lslText;
+    int subgroupSize = 5;
+    bool hideSpec = false;
+};
+
+// The outcome of one plot.
+struct PlotResult
+{
+    bool drawn = false;     // limits and statistics were drawn
+    bool stopped = false;   // the user stopped the load
+    qint64 records = 0;     // records read
+    QString panelText;      // the statistics panel, when drawn
+    ProcessStatistics statistics;
+};
+
+// Loads X-bar/R and individual/moving-range charts: reads the selection's records through a
+// client recordset on the shared connection, writes the raw-data listing file, fills series 0
+// and 4, computes the process statistics and draws the limits. The main window's part (locking
+// its controls) comes in through enableControls.
+class ControlChartLoader
+{
+public:
+    ControlChartLoader(SharedState& state, XBarChart& chart, Prompts& prompts, const EventPump& pump,
+                       const ControlChartConstants& constants, std::function<void(bool)> enableControls);
+
+    PlotResult PlotXBarChart(const PlotRequest& request);
+    PlotResult PlotIndividualChart(const PlotRequest& request);
+
+    // The mean of the first count entries, and the largest minus the smallest of entries 0 to last.
+    static double GetAverage(const std::vector<double>& values, qsizetype count);
+    static double GetRange(const std::vector<double>& values, qsizetype last);
+
+    // A listing line: serial padded to 15 (or cut to 12 + "..."), value "##0.000", source,
+    // date "mm/dd/yyyy hh:mm AM/PM".
+    static QString ListingLine(const QString& serial, double value, const QString& source, const QDateTime& date);
+
+private:
+    PlotResult plot(const PlotRequest& request, bool individual);
+
+    SharedState& m_state;
+    XBarChart& m_chart;
+    Prompts& m_prompts;
+    const EventPump& m_pump;
+    const ControlChartConstants& m_constants;
+    std::function<void(bool)> m_enableControls;
+};

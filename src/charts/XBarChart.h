@@ -1,0 +1,65 @@
+#pragma once
+
+#include "ControlChartMath.h"
+
+#include <QString>
+
+class ChartControl;
+
+// The control chart of the main window on a ChartControl: the upper chart (subgroup means or
+// individual values, series 0, on the top and left axes, down to 74 % of the height) and the
+// range chart below it (series 4, bottom axis and custom axis 0), the specification lines
+// (series 2 and 3) and, from index 5, the six control lines of the last drawing.
+class XBarChart
+{
+public:
+    static constexpr int kDataSeries = 0;
+    static constexpr int kLimitsSeries = 1;
+    static constexpr int kLslSeries = 2;
+    static constexpr int kUslSeries = 3;
+    static constexpr int kRangeSeries = 4;
+    static constexpr int kFirstControlLine = 5;
+    static constexpr int kPointsPerPage = 80;
+
+    // Applies the chart's layout and creates the five preset series.
+    explicit XBarChart(ChartControl& chart);
+
+    ChartControl& chart() { return m_chart; }
+
+    // Attaches series 4 to custom axis 0 and the bottom axis.
+    void SetupRangeSeries();
+
+    // Clears the drawing for a new one: zoom undone, control lines removed, points cleared,
+    // 80 points per page, the page line rewritten; the left axis titled after the chart kind
+    // and the unit.
+    void ResetChart(const QString& unit, bool individual, const QString& chartTitle);
+
+    // A new line series on the upper chart ("X-Bar") or the range chart (any other kind).
+    int AddControlLineSeries(const QString& kind);
+
+    // The inputs of one drawing.
+    struct Drawing
+    {
+        double lsl = -999;
+        double usl = 999;
+        double cl = 0;
+        double rBar = 0;
+        Statistic sigma, cp, cpk, cpu, cpl;
+        double total = 0;
+        bool isXBar = true;
+        double stdDev = 0;
+    };
+
+    // Computes the limits, draws the specification lines (unless hidden), the centre and
+    // control lines with their end labels, and returns the statistics panel text (nineteen
+    // lines, each ended by CR LF).
+    QString DrawControlLimits(const Drawing& d, const ControlChartConstants& constants, int subgroupSize,
+                              bool hideSpec);
+
+    // SubFoot line 0: chartTitle + "  Chart Page: " + page + " of " + count (one blank before
+    // "Chart" when compact).
+    void WritePageLine(const QString& chartTitle, bool compact = false);
+
+private:
+    ChartControl& m_chart;
+};

@@ -1,0 +1,190 @@
+#include "AppFixture.h"
+#include "ChartControl.h"
+#include "TestMain.h"
+#include "ui_frmMain.h"
+
+#include <QFile>
+#include <QTest>
+
+namespace {
+
+// n records a minute (or secondsApart) apart from 1 March 2024 08:00, values from the list in turn.
+QList<AppFixture::Record> records(int n, const QList<double>& values, int secondsApart = 60)
+{
+    QList<AppFixture::Record> list;
+    const QDateTime start(QDate(2024, 3, 1), QTime(8, 0));
+    for (int i = 0; i < n; ++i) {
+        list.append({"SN" + QString::number(i + 1), i % 2 ? "ATE-02" : "ATE-01",
+                     start.addSecs(secondsApart * i).toString("yyyy-MM-dd HH:mm:ss"), "PASS",
+                     values[i % values.size()]});
+    }
+    return list;
+}
+
+QList<double> yValues(const ChartControl& chart, int series)
+{
+    QList<double> ys;
+    for (qint64 i = 0; i < chart.pointCount(series); ++i) {
+        ys.append(chart.pointY(series, i));
+    }
+    return ys;
+}
+
+QStringList listingLines(const frmMain& window)
+{
+    QFile file(const_cast<frmMain&>(window).state().gRawDataFile);
+    file.open(QIODevice::ReadOnly);
+    return QString::fromUtf8(file.readAll()).split("\r\n", Qt::SkipEmptyParts);
+}
+
+} // namespace
+
+class TestPlot : public QObject
+{
+    Q_OBJECT
+
+    // Starts the window on the records with the chart kind and size chosen, then presses Start Plot.
+    static frmMain& plot(AppFixture& app, const QList<AppFixture::Record>& data, bool individual, int size = 5)
+    {
+        app.writeResults(data);
+        app.rememberConfigFolder();
+        app.saveChoice("Range", "Last 30 Days");
+        app.saveChoice("XBar", individual ? "False" : "True");
+        app.saveChoice("XBarSize", QString::number(size));
+        frmMain& window = app.start();
+        window.form().cboTestID->setCurrentIndex(0);
+        QTest::mouseClick(window.form().cmdPlotChart, Qt::LeftButton);
+        return window;
+    }
+
+private slots:
+    void xbarUsesWholeSubgroupsOnly()
+    {
+        AppFixture app;
+        QList<AppFixture::Record> data = records(23, {1, 2, 3, 4, 5});
+        data[0].serial = "SNLONGSERIALNUMBER01"; // 20 characters
+        frmMain& window = plot(app, data, false);
+        const ChartControl& chart = *window.form().ocxXBarChart;
+
+        QCOMPARE(app.prompts.texts(), QStringList());
+        QCOMPARE(yValues(chart, 0), (QList<double>{3, 3, 3, 3}));
+        QCOMPARE(yValues(chart, 4), (QList<double>{4, 4, 4, 4}));
+        QCOMPARE(chart.pointLabel(0, 0), "03/01");
+        QCOMPARE(chart.pointLabel(4, 0), "ATE-01"); // the source of the subgroup's last record
+        QCOMPARE(chart.seriesCount(), 11);
+        QCOMPARE(window.state().gChartTitle, "Line Output: [Output Voltage]");
+
+        const QStringList lines = listingLines(window);
+        QCOMPARE(lines.size(), 21); // the header and 20 records; the last 3 are never read
+        QCOMPARE(lines[0], "S/N\tOutput: [Output Voltage]\tATE ID\tDate");
+        QCOMPARE(lines[1], "SNLONGSERIAL...\t1.000\tATE-01\t03/01/2024 08:00 AM");
+        QCOMPARE(lines[2], "SN2            \t2.000\tATE-02\t03/01/2024 08:01 AM");
+
+        const QStringList panel = window.form().lblSPCParameter1->text().split("\r\n");
+        QCOMPARE(panel.mid(0, 6), (QStringList{"Normal", "4", "1.451", "1.72", "5", "5.308"}));
+        QCOMPARE(panel[14], "Est.");
+        QCOMPARE(window.form().cmdPlotChart->text(), "Start Plot");
+        QVERIFY(window.form().cboProductName->isEnabled());
+    }
+
+    void individualValuesAndMovingRanges()
+    {
+        AppFixture app;
+        frmMain& window = plot(app, records(3, {10, 12, 11}), true);
+        const ChartControl& chart = *window.form().ocxXBarChart;
+
+        QCOMPARE(yValues(chart, 0), (QList<double>{10, 12, 11}));
+        QCOMPARE(yValues(chart, 4), (QList<double>{0, 2, 1}));
+        QCOMPARE(chart.pointLabel(4, 0), ""); // the source filter passed to the query: all sources
+        QCOMPARE(chart.pointLabel(4, 1), "ATE-02");
+        const QStringList lines = listingLines(window);
+        QCOMPARE(lines.size(), 4);
+        QVERIFY(lines[3].endsWith("\t3"));
+        const QStringList panel = window.form().lblSPCParameter1->text().split("\r\n");
+        // Est Sigma 1 / 1.128; CL 11; size 1; moving-range CL 1.
+        QCOMPARE((QStringList{panel[3], panel[4], panel[6], panel[17], panel[18]}),
+                 (QStringList{"0.887", "1", "11.0", "1.0", "0.0"}));
+        QCOMPARE(window.form().ocxXBarChart->axis(AxisId::Left).title, "Individual (V)");
+    }
+
+    void tooFewRecords_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<bool>("individual");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("x-bar, 4 of 5") << 4 << false
+                                       << "There is no data collection for this selected range of filter condition!";
+        QTest::newRow("individual, 1") << 1 << true << "No data collection for this selected range of filter condition!";
+    }
+
+    void tooFewRecords()
+    {
+        QFETCH(int, count);
+        QFETCH(bool, individual);
+        AppFixture app;
+        frmMain& window = plot(app, records(count, {5}), individual);
+        QTEST(app.prompts.texts().value(0), "message");
+        QCOMPARE(app.prompts.messages.value(0).icon, MsgIcon::Information);
+        QCOMPARE(window.form().ocxXBarChart->pointCount(0), 0);
+        QCOMPARE(window.form().cmdPlotChart->text(), "Start Plot");
+    }
+
+    void reversedLimitsAreSwapped()
+    {
+        AppFixture app;
+        app.writeResults(records(10, {5, 6}));
+        app.rememberConfigFolder();
+        app.saveChoice("Range", "Last 30 Days");
+        frmMain& window = app.start();
+        window.form().cboTestID->setCurrentIndex(0);
+        window.form().txtUSL->setText("5");
+        window.form().txtLSL->setText("10");
+        QTest::mouseClick(window.form().cmdPlotChart, Qt::LeftButton);
+        QCOMPARE(app.prompts.texts(), QStringList{"USL value greater then LSL!"});
+        const QStringList panel = window.form().lblSPCParameter1->text().split("\r\n");
+        QCOMPARE((QStringList{panel[8], panel[9]}), (QStringList{"10.0", "5.0"}));
+    }
+
+    void stopPlotEndsALongLoad_data()
+    {
+        QTest::addColumn<MsgAnswer>("answer");
+        QTest::addColumn<bool>("stopped");
+        QTest::newRow("Yes") << MsgAnswer::Yes << true;
+        QTest::newRow("No") << MsgAnswer::No << false;
+    }
+
+    void stopPlotEndsALongLoad()
+    {
+        QFETCH(MsgAnswer, answer);
+        QFETCH(bool, stopped);
+        AppFixture app;
+        const int total = 60000;
+        app.writeResults(records(total, {5, 5.1, 4.9}, 10));
+        app.rememberConfigFolder();
+        app.saveChoice("Range", "Last 180 Days");
+        app.saveChoice("XBar", "False");
+        // The user presses Stop Plot the first time the load lets window events run.
+        int pumps = 0;
+        frmMain* window = nullptr;
+        app.pump = EventPump([&] {
+            if (window && window->form().cmdPlotChart->text() == "Stop Plot" && ++pumps == 2) {
+                app.prompts.answers.push_back(answer);
+                QTest::mouseClick(window->form().cmdPlotChart, Qt::LeftButton);
+            }
+        });
+        window = &app.start();
+        window->form().cboTestID->setCurrentIndex(0);
+        QTest::mouseClick(window->form().cmdPlotChart, Qt::LeftButton);
+
+        QCOMPARE(app.prompts.texts(), QStringList{"Stop plot SPC chart?"});
+        const qint64 points = window->form().ocxXBarChart->pointCount(0);
+        QCOMPARE(points < total, stopped);
+        QCOMPARE(window->form().ocxXBarChart->pointCount(4), points);
+        QCOMPARE(window->form().ocxXBarChart->seriesCount(), stopped ? 5 : 11); // no limits for a stopped plot
+        QCOMPARE(window->form().lblSPCParameter1->text().isEmpty(), stopped);
+        QCOMPARE(window->form().cmdPlotChart->text(), "Start Plot");
+    }
+};
+
+TESSALY_TEST(TestPlot)
+#include "tst_plot.moc"
