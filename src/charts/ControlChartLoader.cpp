@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -28,6 +29,33 @@ public:
 
 private:
     std::function<void()> m_action;
+};
+
+// The text of a date in one pattern, kept while consecutive records fall in the same minute
+// (or day): records come in time order, so most of them reuse the previous text.
+class DateTextCache
+{
+public:
+    DateTextCache(QString pattern, qint64 secondsPerStep) : m_pattern(std::move(pattern)), m_step(secondsPerStep) {}
+
+    // valid false: the record has no date.
+    const QString& text(bool valid, qint64 day, int second)
+    {
+        const qint64 key = valid ? (day * 86400 + second) / m_step : std::numeric_limits<qint64>::min();
+        if (!m_filled || key != m_key) {
+            m_filled = true;
+            m_key = key;
+            m_text = valid ? FormatDate(WallClock(day, second), m_pattern) : QString();
+        }
+        return m_text;
+    }
+
+private:
+    QString m_pattern;
+    qint64 m_step;
+    bool m_filled = false;
+    qint64 m_key = 0;
+    QString m_text;
 };
 
 double limitValue(const QString& text, double absent)
@@ -65,12 +93,15 @@ double ControlChartLoader::GetRange(const std::vector<double>& values, qsizetype
     return highest - lowest;
 }
 
-QString ControlChartLoader::ListingLine(const QString& serial, double value, const QString& source,
-                                        const QDateTime& date)
+void ControlChartLoader::WriteListingLine(QTextStream& out, const QString& serial, double value,
+                                          const QString& source, const QString& dateText)
 {
-    const QString shownSerial = serial.size() > 15 ? serial.left(12) + QStringLiteral("...") : serial.leftJustified(15);
-    return shownSerial + QLatin1Char('\t') + FormatNumber(value, QStringLiteral("##0.000")) + QLatin1Char('\t') +
-           source + QLatin1Char('\t') + FormatDate(date, QStringLiteral("mm/dd/yyyy hh:mm AM/PM"));
+    if (serial.size() > 15) {
+        out << QStringView(serial).left(12) << "...";
+    } else {
+        out << serial << QString(15 - serial.size(), QLatin1Char(' '));
+    }
+    out << '\t' << FormatNumber(value, QStringLiteral("##0.000")) << '\t' << source << '\t' << dateText;
 }
 
 PlotResult ControlChartLoader::PlotXBarChart(const PlotRequest& request)
@@ -96,6 +127,7 @@ PlotResult ControlChartLoader::plot(const PlotRequest& request, bool individual)
     const PlotCleanup cleanup([&] {
         records.Close();
         listing.close();
+        m_chart.chart().setUpdatesEnabled(true);
         m_enableControls(true);
         m_chart.chart().setCurrentPage(1);
         m_chart.WritePageLine(m_state.gChartTitle);
@@ -146,7 +178,12 @@ PlotResult ControlChartLoader::plot(const PlotRequest& request, bool individual)
     const int serialField = records.fieldIndex(QStringLiteral("SNX"));
     const int valueField = records.fieldIndex(QStringLiteral("ValueX"));
     ChartControl& chart = m_chart.chart();
+    // The chart is painted once the load is done: repainting a growing series while the window's
+    // events run would cost more than the load itself.
+    chart.setUpdatesEnabled(false);
     ThrottledPump pump(m_pump);
+    DateTextCache minuteTexts(QStringLiteral("mm/dd/yyyy hh:mm AM/PM"), 60);
+    DateTextCache dayTexts(QStringLiteral("mm/dd"), 86400);
 
     double sumX = 0;
     double sumX2 = 0;
@@ -160,14 +197,16 @@ PlotResult ControlChartLoader::plot(const PlotRequest& request, bool individual)
     for (qint64 record = 0; record < used && !records.isEOF();) {
         const int groupSize = individual ? 1 : n;
         QString source;
-        QDateTime date;
+        bool dated = false;
+        qint64 day = 0;
+        int second = 0;
         for (int j = 0; j < groupSize; ++j, ++record) {
             source = records.value(ateField).toString().trimmed();
-            date = records.value(dateField).toDateTime();
+            dated = records.dateTimeParts(dateField, day, second);
             const QString serial = records.value(serialField).toString().trimmed().toUpper();
             const double value = records.value(valueField).toDouble();
             subgroup[static_cast<size_t>(j)] = value;
-            out << ListingLine(serial, value, source, date);
+            WriteListingLine(out, serial, value, source, minuteTexts.text(dated, day, second));
             if (individual) {
                 out << '\t' << (record + 1);
             }
@@ -176,7 +215,7 @@ PlotResult ControlChartLoader::plot(const PlotRequest& request, bool individual)
             sumX2 += value * value;
             records.MoveNext();
         }
-        const QString dayLabel = FormatDate(date, QStringLiteral("mm/dd"));
+        const QString& dayLabel = dayTexts.text(dated, day, second);
         double range = 0;
         if (individual) {
             const double value = subgroup[0];

@@ -1,5 +1,7 @@
 #include "Formats.h"
 
+#include <QHash>
+
 #include <QList>
 #include <QTime>
 #include <algorithm>
@@ -313,6 +315,17 @@ QString numberOfWidth(int value, int width)
     return width >= 2 ? twoDigits(value) : QString::number(value);
 }
 
+// The program uses a handful of patterns, often once per record: each is read once per thread.
+const QList<DateToken>& cachedDatePattern(const QString& pattern)
+{
+    thread_local QHash<QString, QList<DateToken>> parsed;
+    auto found = parsed.find(pattern);
+    if (found == parsed.end()) {
+        found = parsed.insert(pattern, tokenizeDatePattern(pattern));
+    }
+    return *found;
+}
+
 QString formatDateTime(const QDate& date, const QTime& time, const QString& pattern, const QLocale& locale)
 {
     if (!date.isValid()) {
@@ -321,7 +334,7 @@ QString formatDateTime(const QDate& date, const QTime& time, const QString& patt
     if (pattern.compare(QLatin1String("Short Date"), Qt::CaseInsensitive) == 0) {
         return ShortDateText(date, locale);
     }
-    const QList<DateToken> tokens = tokenizeDatePattern(pattern);
+    const QList<DateToken>& tokens = cachedDatePattern(pattern);
     const bool twelveHour =
         std::any_of(tokens.begin(), tokens.end(), [](const DateToken& t) { return t.field == DateField::AmPm; });
     const int hour = time.isValid() ? time.hour() : 0;

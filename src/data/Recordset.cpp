@@ -97,7 +97,7 @@ bool isoParts(QStringView text, qint64& day, int& second)
 }
 
 // A date-time value as (Julian day, seconds of day); false when v holds none.
-bool dateTimeParts(const QVariant& v, qint64& day, int& second)
+bool variantDateTimeParts(const QVariant& v, qint64& day, int& second)
 {
     switch (v.typeId()) {
     case QMetaType::QDateTime: {
@@ -119,6 +119,11 @@ bool dateTimeParts(const QVariant& v, qint64& day, int& second)
 
 } // namespace
 
+QDateTime WallClock(qint64 julianDay, int secondOfDay)
+{
+    return QDateTime(QDate::fromJulianDay(julianDay), QTime::fromMSecsSinceStartOfDay(secondOfDay * 1000), Qt::UTC);
+}
+
 QDateTime ParseIsoDateTime(const QString& text)
 {
     qint64 day = 0;
@@ -126,7 +131,7 @@ QDateTime ParseIsoDateTime(const QString& text)
     if (!isoParts(text, day, second)) {
         return {};
     }
-    return QDateTime(QDate::fromJulianDay(day), QTime(0, 0).addSecs(second));
+    return WallClock(day, second);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -185,7 +190,7 @@ void Recordset::Column::appendDateTime(qint64 day, int second)
         days.push_back(day);
         seconds.push_back(second);
     } else {
-        mixed.emplace_back(QDateTime(QDate::fromJulianDay(day), QTime(0, 0).addSecs(second)));
+        mixed.emplace_back(WallClock(day, second));
     }
     nulls.push_back(false);
 }
@@ -241,7 +246,7 @@ void Recordset::Column::append(const QVariant& v)
         appendNumber(v.toDouble());
     } else if (v.typeId() == QMetaType::QString) {
         appendText(*static_cast<const QString*>(v.constData()));
-    } else if (dateTimeParts(v, day, second)) {
+    } else if (variantDateTimeParts(v, day, second)) {
         appendDateTime(day, second);
     } else {
         settle(Kind::Mixed);
@@ -274,7 +279,7 @@ QVariant Recordset::Column::at(qint64 row) const
     case Kind::Number:
         return numbers[row];
     case Kind::DateTime:
-        return QDateTime(QDate::fromJulianDay(days[row]), QTime(0, 0).addSecs(seconds[row]));
+        return WallClock(days[row], seconds[row]);
     case Kind::Text:
         return texts[row];
     case Kind::Mixed:
@@ -459,6 +464,20 @@ QVariant Recordset::value(int field) const
         return {};
     }
     return m_stream ? streamedValue(field) : m_columns[field].at(m_row);
+}
+
+bool Recordset::dateTimeParts(int field, qint64& day, int& second) const
+{
+    if (!m_stream && field >= 0 && field < m_names.size() && !isEOF()) {
+        const Column& column = m_columns[field];
+        if (column.kind == Column::Kind::DateTime) {
+            const size_t row = static_cast<size_t>(m_row);
+            day = column.days[row];
+            second = column.seconds[row];
+            return !column.nulls[row];
+        }
+    }
+    return variantDateTimeParts(value(field), day, second);
 }
 
 QVariant Recordset::streamedValue(int field) const

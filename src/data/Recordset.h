@@ -21,7 +21,7 @@ class QSqlQuery;
 // A forward-only recordset streams: RecordCount is -1 and it can only move on.
 //
 // Field values are Null-aware: a Null field gives an invalid QVariant; otherwise a double for
-// numbers, a QDateTime for date-times (ISO text from the SQLite engines included) and a
+// numbers, a QDateTime for date-times (ISO text from the SQLite engines included; see WallClock) and a
 // QString for text. Fields are addressed by their alias without regard to case.
 class Recordset
 {
@@ -48,6 +48,9 @@ public:
     QVariant value(int field) const;
     QVariant value(const QString& alias) const { return value(fieldIndex(alias)); }
     bool isNull(const QString& alias) const { return value(alias).isNull(); }
+    // The date-time of a field as (Julian day, second of the day), without building a QDateTime;
+    // false when the field holds none.
+    bool dateTimeParts(int field, qint64& day, int& second) const;
 
     struct Column;
 
@@ -99,6 +102,11 @@ private:
     QHash<QByteArray, QString> m_shared;
     bool m_sharing = true;
 };
+
+// A stored date-time: its fields are the wall-clock time as recorded. It is built in UTC, which
+// keeps the fields as they are and spares the time-zone lookup that a local time costs for
+// every value.
+QDateTime WallClock(qint64 julianDay, int secondOfDay);
 
 // Reads "YYYY-MM-DD HH:MM:SS" (or "YYYY-MM-DD", or with a 'T') as a date-time; invalid when
 // the text is not of that form.
