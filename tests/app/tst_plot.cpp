@@ -3,6 +3,7 @@
 #include "TestMain.h"
 #include "ui_frmMain.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTest>
 
@@ -143,6 +144,36 @@ private slots:
         QCOMPARE(app.prompts.texts(), QStringList{"USL value greater then LSL!"});
         const QStringList panel = window.form().lblSPCParameter1->text().split("\r\n");
         QCOMPARE((QStringList{panel[8], panel[9]}), (QStringList{"10.0", "5.0"}));
+    }
+
+    void sameChartFromJetAndSQLite()
+    {
+        // The small fixture's records over 1-7 March, plotted from the .mdb and from the .sqlite copy.
+        QStringList panels;
+        QList<QList<double>> means;
+        for (const QString fixture : {"results_small_v2000.mdb", "results_small.sqlite"}) {
+            AppFixture app;
+            QFile::copy(qEnvironmentVariable("TESSALY_FIXTURES") + "/" + fixture,
+                        QDir(app.configFolder()).filePath(fixture));
+            app.writeConfigFile("ate.ini", "[ATE Configuration]\r\nTestProduct=Small\r\n[Database]\r\n"
+                                           "DatabaseName=" + fixture.toUtf8() + "\r\n");
+            app.writeConfigFile("Products.INI", "[Small]\r\nTableName=Results\r\n[Small Spec]\r\n"
+                                                "1=Vout,4.75,5.25,0,V,,Output Voltage\r\n2=<EOT>\r\n");
+            app.rememberConfigFolder();
+            app.saveChoice("Range", "Today");
+            app.saveChoice("CustomStart", "3/1/2024");
+            app.saveChoice("CustomEnd", "3/7/2024");
+            frmMain& window = app.start();
+            window.form().cboTestID->setCurrentIndex(0);
+            window.form().cboTestedRange->setCurrentIndex(window.form().cboTestedRange->findText("Custom"));
+            QTest::mouseClick(window.form().cmdPlotChart, Qt::LeftButton);
+            QCOMPARE(app.prompts.texts(), QStringList());
+            panels.append(window.form().lblSPCParameter1->text());
+            means.append(yValues(*window.form().ocxXBarChart, 0));
+        }
+        QVERIFY(means[0].size() > 10);
+        QCOMPARE(means[0], means[1]);
+        QCOMPARE(panels[0], panels[1]);
     }
 
     void stopPlotEndsALongLoad_data()
