@@ -1,9 +1,11 @@
 #include "Clock.h"
+#include "ConsolePrompts.h"
 #include "EventPump.h"
 #include "InstanceGuard.h"
 #include "SettingsStore.h"
 #include "WidgetPrompts.h"
 #include "frmMain.h"
+#include "ui_frmMain.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -14,11 +16,14 @@
 
 namespace {
 
-// TESSALY_SNAPSHOT=file.png: start, render the main window into that file and end without
-// saving anything. Used where there is no display.
+// TESSALY_SNAPSHOT=file.png: start, plot the saved selection, render the main window into that
+// file and end without saving anything. Used where there is no display.
 int saveSnapshot(frmMain& window, const QString& path)
 {
+    window.resize(1280, 800);
     window.show();
+    QCoreApplication::processEvents();
+    window.form().cmdPlotChart->click();
     QCoreApplication::processEvents();
     const bool saved = window.grab().save(path, "PNG");
     QTextStream(stdout) << (saved ? QStringLiteral("Main window rendered to ") + path
@@ -56,17 +61,21 @@ int main(int argc, char* argv[])
         configFolder = folder.absoluteFilePath();
     }
 
-    WidgetPrompts prompts(QStringLiteral("Tessaly"));
+    // A snapshot run has no user to answer: its messages go to standard error.
+    const QString snapshot = qEnvironmentVariable("TESSALY_SNAPSHOT");
+    WidgetPrompts windowPrompts(QStringLiteral("Tessaly"));
+    ConsolePrompts consolePrompts;
+    Prompts& prompts = snapshot.isEmpty() ? static_cast<Prompts&>(windowPrompts) : consolePrompts;
     SettingsStore settings(SettingsStore::defaultFilePath());
     const SystemClock clock;
     const EventPump pump;
-    frmMain window(AppServices{prompts, settings, clock, pump, InstanceGuard::defaultLockPath(), 400, configFolder});
-    prompts.setParentWindow(&window);
+    frmMain window(AppServices{prompts, settings, clock, pump, InstanceGuard::defaultLockPath(),
+                               snapshot.isEmpty() ? 400 : 0, configFolder});
+    windowPrompts.setParentWindow(&window);
 
     if (!window.Load()) {
         return 0;
     }
-    const QString snapshot = qEnvironmentVariable("TESSALY_SNAPSHOT");
     if (!snapshot.isEmpty()) {
         return saveSnapshot(window, snapshot);
     }
