@@ -19,8 +19,26 @@ fi
 export TESSALY_SETTINGS="$PWD/$settings"
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-  echo "No display found: rendering the main window offscreen instead."
+  echo "No display found: rendering the main window offscreen and writing reports instead."
   QT_QPA_PLATFORM=offscreen TESSALY_SNAPSHOT="$PWD/$build/demo/tessaly-demo.png" "$build/tessaly" --config demo
+  # The first parameter of each demo product, as an X-bar and an individual chart.
+  reports="$PWD/$build/demo/reports"
+  mkdir -p "$reports"
+  python3 - demo/PRODUCTS.INI <<'PY' | while IFS='|' read -r product column; do
+import configparser, sys
+ini = configparser.ConfigParser(strict=False, interpolation=None)
+ini.read(sys.argv[1])
+for section in ini.sections():
+    if not section.endswith(" Spec"):
+        print(section + "|" + ini[section + " Spec"]["1"].split(",")[0])
+PY
+    for chart in xbar individual; do
+      base="$reports/$(echo "$product" | tr ' ' '_')-$column-$chart"
+      "$build/tessaly" report --config demo --product "$product" --parameter "$column" --chart "$chart" \
+        --png "$base.png" --json "$base.json" 2> /dev/null && echo "Report written: $base.png, $base.json" \
+        || echo "No report for $product $column ($chart): see tessaly report --help"
+    done
+  done
 else
   exec "$build/tessaly" --config demo
 fi

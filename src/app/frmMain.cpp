@@ -115,7 +115,8 @@ std::optional<bool> booleanValue(const QString& saved)
 } // namespace
 
 frmMain::frmMain(AppServices services, QWidget* parent)
-    : QMainWindow(parent), ui(std::make_unique<Ui::frmMain>()), m_services(std::move(services))
+    : QMainWindow(parent), ui(std::make_unique<Ui::frmMain>()), m_services(std::move(services)),
+      m_lastPlot(std::make_unique<PlotResult>())
 {
     ui->setupUi(this);
 
@@ -379,9 +380,8 @@ void frmMain::PlotChart(bool individual)
                       ui->chkLastDataOnly->checkState() != Qt::Unchecked);
     };
     ui->lblSPCParameter1->clear();
-    const PlotResult result =
-        individual ? m_loader->PlotIndividualChart(request) : m_loader->PlotXBarChart(request);
-    ui->lblSPCParameter1->setText(result.panelText);
+    *m_lastPlot = individual ? m_loader->PlotIndividualChart(request) : m_loader->PlotXBarChart(request);
+    ui->lblSPCParameter1->setText(m_lastPlot->panelText);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -9,6 +9,7 @@
 #include <memory>
 
 class ControlChartLoader;
+struct PlotResult;
 class InstanceGuard;
 class XBarChart;
 class QComboBox;
@@ -37,6 +38,8 @@ public:
     SharedState& state() { return m_state; }
     Ui::frmMain& form() { return *ui; }
     XBarChart& xbarChart() { return *m_xbarChart; }
+    // What the last Start Plot read and drew.
+    const PlotResult& lastPlot() const { return *m_lastPlot; }
 
     void EnableControls(bool blnEnable);
     void DoShutdownProgram();
@@ -94,6 +97,7 @@ private:
     ControlChartConstants m_constants;
     std::unique_ptr<XBarChart> m_xbarChart;
     std::unique_ptr<ControlChartLoader> m_loader;
+    std::unique_ptr<PlotResult> m_lastPlot;
     bool m_shutDown = false;
     bool m_closeConfirmed = false;
 };

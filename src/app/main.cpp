@@ -2,6 +2,7 @@
 #include "ConsolePrompts.h"
 #include "EventPump.h"
 #include "InstanceGuard.h"
+#include "ReportCommand.h"
 #include "SettingsStore.h"
 #include "WidgetPrompts.h"
 #include "frmMain.h"
@@ -37,12 +38,27 @@ int saveSnapshot(frmMain& window, const QString& path)
 
 int main(int argc, char* argv[])
 {
+    const bool report = argc > 1 && qstrcmp(argv[1], "report") == 0;
+    if (report && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen"); // a report never needs a display
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessaly"));
     QApplication::setOrganizationName(QStringLiteral("Korvane"));
 
+    if (report) {
+        const QStringList arguments = QApplication::arguments().mid(2);
+        if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
+            QTextStream(stdout) << ReportCommand::HelpText();
+            return 0;
+        }
+        return ReportCommand::Run(arguments);
+    }
+
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Statistical process control of production test results."));
+    parser.setApplicationDescription(QStringLiteral(
+        "Statistical process control of production test results.\n"
+        "tessaly report --help describes the control-chart reports made without a window."));
     parser.addHelpOption();
     const QCommandLineOption configOption(QStringLiteral("config"),
                                           QStringLiteral("Use <folder> as the configuration folder for this run."),

@@ -265,7 +265,11 @@ PlotResult ControlChartLoader::plot(const PlotRequest& request, bool individual)
     drawing.total = static_cast<double>(points);
     drawing.isXBar = !individual;
     drawing.stdDev = s.stdDev;
-    result.panelText = m_chart.DrawControlLimits(drawing, m_constants, n, request.hideSpec);
+    const XBarChart::Drawn drawn = m_chart.DrawControlLimits(drawing, m_constants, n, request.hideSpec);
+    result.panelText = drawn.panelText;
+    result.limits = drawn.limits;
+    result.centre = centre;
+    result.rBar = rBar;
     result.drawn = true;
     return result;
 }

@@ -37,7 +37,10 @@ struct PlotResult
     bool stopped = false;   // the user stopped the load
     qint64 records = 0;     // records read
     QString panelText;      // the statistics panel, when drawn
+    double centre = 0;      // unrounded: mean of the means (or of the values)
+    double rBar = 0;        // unrounded: mean range (or moving range)
     ProcessStatistics statistics;
+    ControlLimits limits;
 };
 
 // Loads X-bar/R and individual/moving-range charts: reads the selection's records through a

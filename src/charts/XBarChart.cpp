@@ -126,8 +126,8 @@ int XBarChart::AddControlLineSeries(const QString& kind)
     return index;
 }
 
-QString XBarChart::DrawControlLimits(const Drawing& d, const ControlChartConstants& constants, int subgroupSize,
-                                     bool hideSpec)
+XBarChart::Drawn XBarChart::DrawControlLimits(const Drawing& d, const ControlChartConstants& constants,
+                                              int subgroupSize, bool hideSpec)
 {
     const ControlLimits l = ComputeControlLimits(constants, d.isXBar, subgroupSize, d.cl, d.rBar, d.sigma, d.cp,
                                                  d.cpk, d.cpu, d.cpl);
@@ -170,7 +170,7 @@ QString XBarChart::DrawControlLimits(const Drawing& d, const ControlChartConstan
     }
 
     const QStringList panel = StatisticsPanelLines(l, d.isXBar, subgroupSize, d.total, d.stdDev, uslText, lslText);
-    return panel.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+    return {l, panel.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")};
 }
 
 void XBarChart::WritePageLine(const QString& chartTitle, bool compact)

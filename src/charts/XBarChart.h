@@ -50,11 +50,17 @@ public:
         double stdDev = 0;
     };
 
-    // Computes the limits, draws the specification lines (unless hidden), the centre and
-    // control lines with their end labels, and returns the statistics panel text (nineteen
-    // lines, each ended by CR LF).
-    QString DrawControlLimits(const Drawing& d, const ControlChartConstants& constants, int subgroupSize,
-                              bool hideSpec);
+    // What a drawing computed: the limits and the statistics panel text (nineteen lines, each
+    // ended by CR LF).
+    struct Drawn
+    {
+        ControlLimits limits;
+        QString panelText;
+    };
+
+    // Computes the limits, draws the specification lines (unless hidden) and the centre and
+    // control lines with their end labels.
+    Drawn DrawControlLimits(const Drawing& d, const ControlChartConstants& constants, int subgroupSize, bool hideSpec);
 
     // SubFoot line 0: chartTitle + "  Chart Page: " + page + " of " + count (one blank before
     // "Chart" when compact).

@@ -27,7 +27,7 @@ class TestXBarChart : public QObject
         d.cpk = cpk;
         d.total = points;
         d.stdDev = 1;
-        return chart.DrawControlLimits(d, InitControlChartConstants(), 5, hideSpec);
+        return chart.DrawControlLimits(d, InitControlChartConstants(), 5, hideSpec).panelText;
     }
 
 private slots:

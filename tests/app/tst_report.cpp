@@ -1,0 +1,138 @@
+#include "AppFixture.h"
+#include "ChartControl.h"
+#include "ControlChartLoader.h"
+#include "ReportCommand.h"
+#include "TestMain.h"
+#include "ui_frmMain.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+
+namespace {
+
+QList<AppFixture::Record> records()
+{
+    QList<AppFixture::Record> list;
+    const QDateTime start(QDate(2024, 3, 1), QTime(8, 0));
+    const double values[] = {5.01, 4.98, 5.03, 4.97, 5.00, 5.02, 4.99, 5.04};
+    for (int i = 0; i < 203; ++i) {
+        list.append({"SN" + QString::number(i), i % 3 ? "ATE-02" : "ATE-01",
+                     start.addSecs(600 * i).toString("yyyy-MM-dd HH:mm:ss"), i % 17 ? "PASS" : "FAIL",
+                     values[i % 8] + (i % 5) * 0.001});
+    }
+    return list;
+}
+
+QJsonObject readJson(const QString& path)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return QJsonDocument::fromJson(file.readAll()).object();
+}
+
+} // namespace
+
+class TestReport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void reportRepeatsTheWindow_data()
+    {
+        QTest::addColumn<bool>("individual");
+        QTest::addColumn<QStringList>("extra");
+        QTest::newRow("x-bar, size 4, pass only") << false << QStringList{"--size", "4"};
+        QTest::newRow("individual, all results, one source")
+            << true << QStringList{"--chart", "individual", "--all-results", "--source", "ATE-02"};
+    }
+
+    void reportRepeatsTheWindow()
+    {
+        QFETCH(bool, individual);
+        QFETCH(QStringList, extra);
+        AppFixture app;
+        app.writeResults(records());
+        app.rememberConfigFolder();
+        app.saveChoice("Range", "Today");
+        frmMain& window = app.start();
+        Ui::frmMain& ui = window.form();
+        window.state().gCustomDateFrom = QDate(2024, 3, 1);
+        window.state().gCustomDateTo = QDate(2024, 3, 2);
+        ui.cboTestedRange->setCurrentIndex(ui.cboTestedRange->findText("Custom"));
+        ui.cboTestID->setCurrentIndex(0);
+        (individual ? ui.optIndividualPlot : ui.optXBarPlot)->setChecked(true);
+        frmMain::ChooseText(ui.cboXBarSize, "4");
+        if (individual) {
+            ui.chkOnlyPass->setChecked(false);
+            ui.cboATEList->setCurrentIndex(ui.cboATEList->findText("ATE-02"));
+        }
+        QTest::mouseClick(ui.cmdPlotChart, Qt::LeftButton);
+        QVERIFY(window.lastPlot().drawn);
+
+        const QString json = QDir(app.tempFolder()).filePath("report.json");
+        const QString png = QDir(app.tempFolder()).filePath("report.png");
+        QCOMPARE(ReportCommand::Run(QStringList{"--config", app.configFolder(), "--product", "line", "--parameter",
+                                                "Vout", "--from", "2024-03-01", "--to", "2024-03-02", "--test-id",
+                                                "<All>", "--json", json, "--png", png} +
+                                    extra),
+                 ReportCommand::kOk);
+
+        const QJsonObject report = readJson(json);
+        const QStringList panel = ui.lblSPCParameter1->text().split("\r\n");
+        const QJsonArray lines = report["statistics"].toArray();
+        QCOMPARE(lines.size(), 19);
+        for (int i = 0; i < 19; ++i) {
+            QCOMPARE(lines[i].toArray()[1].toString(), panel[i]);
+        }
+        const QJsonArray values = report["series"].toObject()["values"].toArray();
+        const ChartControl& chart = *ui.ocxXBarChart;
+        QCOMPARE(values.size(), int(chart.pointCount(0)));
+        for (int i = 0; i < values.size(); ++i) {
+            QCOMPARE(values[i].toObject()["y"].toDouble(), chart.pointY(0, i));
+            QCOMPARE(values[i].toObject()["label"].toString(), chart.pointLabel(0, i));
+        }
+        QCOMPARE(report["numbers"].toObject()["centre"].toDouble(), window.lastPlot().centre);
+        QCOMPARE(report["records"].toInteger(), window.lastPlot().records);
+        QVERIFY(QImage(png).width() == 1600);
+    }
+
+    void exitStatuses_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("ateIni");
+        QTest::addColumn<int>("status");
+        const QByteArray good = "[ATE Configuration]\r\nTestProduct=Line\r\n[Database]\r\nDatabaseName=line.sqlite\r\n";
+        const QStringList base{"--product", "Line", "--parameter", "Output Voltage", "--json", "-"};
+        QTest::newRow("no product given") << QStringList{"--parameter", "Vout", "--json", "-"} << good
+                                          << ReportCommand::kUsage;
+        QTest::newRow("size out of range") << base + QStringList{"--size", "26"} << good << ReportCommand::kUsage;
+        QTest::newRow("half a custom range") << base + QStringList{"--from", "2024-03-01"} << good
+                                             << ReportCommand::kUsage;
+        QTest::newRow("unknown product") << QStringList{"--product", "Other", "--parameter", "Vout", "--json", "-"}
+                                         << good << ReportCommand::kUsage;
+        QTest::newRow("unknown parameter") << QStringList{"--product", "Line", "--parameter", "Iin", "--json", "-"}
+                                           << good << ReportCommand::kUsage;
+        QTest::newRow("no data") << base + QStringList{"--from", "2020-01-01", "--to", "2020-01-31"} << good
+                                 << ReportCommand::kNoData;
+        QTest::newRow("missing database")
+            << base << QByteArray("[ATE Configuration]\r\nTestProduct=Line\r\n[Database]\r\nDatabaseName=gone.sqlite\r\n")
+            << ReportCommand::kConfiguration;
+    }
+
+    void exitStatuses()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, ateIni);
+        AppFixture app;
+        app.writeResults(records());
+        app.writeConfigFile("ate.ini", ateIni);
+        QTEST(ReportCommand::Run(QStringList{"--config", app.configFolder()} + arguments), "status");
+    }
+};
+
+TESSALY_TEST(TestReport)
+#include "tst_report.moc"
