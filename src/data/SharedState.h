@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Connection.h"
+#include "ProductConfig.h"
 
 #include <QDate>
 #include <QList>
@@ -19,12 +20,12 @@ struct SharedState
     QString gDatabaseType; // "ACCESS", "ODBC", "MSSQL" or "SQLITE"; "" when nothing is open
 
     // Column names (bracketed, ready for SQL) and the pass marker of the chosen product.
-    QString gTestIDField = QStringLiteral("[TestID]");
-    QString gTestStartTimeField = QStringLiteral("[TestStartTime]");
-    QString gSerialNumberField = QStringLiteral("[SerialNumber]");
-    QString gPassFailField = QStringLiteral("[PassFail]");
-    QString gATEIDField = QStringLiteral("[ATEID]");
-    QString gPassIdentical = QStringLiteral("'PASS'");
+    QString gTestIDField = ColumnMapping().testIDField;
+    QString gTestStartTimeField = ColumnMapping().testStartTimeField;
+    QString gSerialNumberField = ColumnMapping().serialNumberField;
+    QString gPassFailField = ColumnMapping().passFailField;
+    QString gATEIDField = ColumnMapping().ateIDField;
+    QString gPassIdentical = ColumnMapping().passIdentical;
 
     // Per parameter, indexed like the parameter list: column, limits (999 / -999: no limit),
     // unit; and the display names built on request.
