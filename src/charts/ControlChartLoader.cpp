@@ -10,6 +10,7 @@
 #include "XBarChart.h"
 
 #include <QFile>
+#include <QHash>
 #include <QTextStream>
 
 #include <algorithm>
@@ -58,6 +59,27 @@ private:
     QString m_text;
 };
 
+// The listing text of a value: measurements repeat, so each distinct value is formatted once.
+class ValueTextCache
+{
+public:
+    const QString& text(double value)
+    {
+        auto found = m_texts.constFind(value);
+        if (found == m_texts.cend()) {
+            if (m_texts.size() >= kMostKept) {
+                m_texts.clear();
+            }
+            found = m_texts.insert(value, FormatNumber(value, QStringLiteral("##0.000")));
+        }
+        return *found;
+    }
+
+private:
+    static constexpr qsizetype kMostKept = 16384;
+    QHash<double, QString> m_texts;
+};
+
 double limitValue(const QString& text, double absent)
 {
     return NumericValue(text).value_or(absent);
@@ -93,7 +115,7 @@ double ControlChartLoader::GetRange(const std::vector<double>& values, qsizetype
     return highest - lowest;
 }
 
-void ControlChartLoader::WriteListingLine(QTextStream& out, const QString& serial, double value,
+void ControlChartLoader::WriteListingLine(QTextStream& out, const QString& serial, const QString& valueText,
                                           const QString& source, const QString& dateText)
 {
     if (serial.size() > 15) {
@@ -101,7 +123,7 @@ void ControlChartLoader::WriteListingLine(QTextStream& out, const QString& seria
     } else {
         out << serial << QString(15 - serial.size(), QLatin1Char(' '));
     }
-    out << '\t' << FormatNumber(value, QStringLiteral("##0.000")) << '\t' << source << '\t' << dateText;
+    out << '\t' << valueText << '\t' << source << '\t' << dateText;
 }
 
 PlotResult ControlChartLoader::PlotXBarChart(const PlotRequest& request)
@@ -184,6 +206,7 @@ PlotResult ControlChartLoader::plot(const PlotRequest& request, bool individual)
     ThrottledPump pump(m_pump);
     DateTextCache minuteTexts(QStringLiteral("mm/dd/yyyy hh:mm AM/PM"), 60);
     DateTextCache dayTexts(QStringLiteral("mm/dd"), 86400);
+    ValueTextCache valueTexts;
 
     double sumX = 0;
     double sumX2 = 0;
@@ -201,12 +224,12 @@ PlotResult ControlChartLoader::plot(const PlotRequest& request, bool individual)
         qint64 day = 0;
         int second = 0;
         for (int j = 0; j < groupSize; ++j, ++record) {
-            source = records.value(ateField).toString().trimmed();
+            source = records.text(ateField).trimmed();
             dated = records.dateTimeParts(dateField, day, second);
-            const QString serial = records.value(serialField).toString().trimmed().toUpper();
+            const QString serial = records.text(serialField).trimmed().toUpper();
             const double value = records.value(valueField).toDouble();
             subgroup[static_cast<size_t>(j)] = value;
-            WriteListingLine(out, serial, value, source, minuteTexts.text(dated, day, second));
+            WriteListingLine(out, serial, valueTexts.text(value), source, minuteTexts.text(dated, day, second));
             if (individual) {
                 out << '\t' << (record + 1);
             }

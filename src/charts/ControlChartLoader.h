@@ -60,10 +60,10 @@ public:
     static double GetAverage(const std::vector<double>& values, qsizetype count);
     static double GetRange(const std::vector<double>& values, qsizetype last);
 
-    // A listing line without its end: serial padded to 15 (or cut to 12 + "..."), value
-    // "##0.000", source, and the date as written ("mm/dd/yyyy hh:mm AM/PM"), tab-separated.
-    static void WriteListingLine(QTextStream& out, const QString& serial, double value, const QString& source,
-                                 const QString& dateText);
+    // A listing line without its end: serial padded to 15 (or cut to 12 + "..."), the value as
+    // written ("##0.000"), source, and the date as written ("mm/dd/yyyy hh:mm AM/PM"), tab-separated.
+    static void WriteListingLine(QTextStream& out, const QString& serial, const QString& valueText,
+                                 const QString& source, const QString& dateText);
 
 private:
     PlotResult plot(const PlotRequest& request, bool individual);

@@ -466,6 +466,17 @@ QVariant Recordset::value(int field) const
     return m_stream ? streamedValue(field) : m_columns[field].at(m_row);
 }
 
+QString Recordset::text(int field) const
+{
+    if (!m_stream && field >= 0 && field < m_names.size() && !isEOF()) {
+        const Column& column = m_columns[field];
+        if (column.kind == Column::Kind::Text) {
+            return column.texts[static_cast<size_t>(m_row)];
+        }
+    }
+    return value(field).toString();
+}
+
 bool Recordset::dateTimeParts(int field, qint64& day, int& second) const
 {
     if (!m_stream && field >= 0 && field < m_names.size() && !isEOF()) {

@@ -48,6 +48,8 @@ public:
     QVariant value(int field) const;
     QVariant value(const QString& alias) const { return value(fieldIndex(alias)); }
     bool isNull(const QString& alias) const { return value(alias).isNull(); }
+    // A field as text (empty for Null), without a QVariant for text fields.
+    QString text(int field) const;
     // The date-time of a field as (Julian day, second of the day), without building a QDateTime;
     // false when the field holds none.
     bool dateTimeParts(int field, qint64& day, int& second) const;

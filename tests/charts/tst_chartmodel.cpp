@@ -116,8 +116,7 @@ private slots:
         QTest::addColumn<QString>("label");
         QTest::addColumn<QStringList>("lines");
         QTest::newRow("CR LF") << "SN1\r\n03/07" << QStringList{"SN1", "03/07"};
-        QTest::newRow("CR alone") << "Vout\r(12)" << QStringList{"Vout", "(12)"};
-        QTest::newRow("LF alone") << "a\nb\nc" << QStringList{"a", "b", "c"};
+        QTest::newRow("CR alone, LF alone") << "Vout\r(12)\nV" << QStringList{"Vout", "(12)", "V"};
         QTest::newRow("one line") << "CL" << QStringList{"CL"};
     }
 
@@ -133,12 +132,10 @@ private slots:
         QTest::addColumn<double>("value");
         QTest::addColumn<QString>("format");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("whole number, no separator") << 2.0 << "#,##0.##"
-                                                    << "2";
-        QTest::newRow("negative") << -0.25 << "#,##0.##"
-                                  << "-0.25";
-        QTest::newRow("zero without digits") << 0.0 << "#,###.##"
-                                             << "";
+        const QString grouped = QStringLiteral("#,##0.##");
+        QTest::newRow("whole number, no separator") << 2.0 << grouped << QStringLiteral("2");
+        QTest::newRow("negative") << -0.25 << grouped << QStringLiteral("-0.25");
+        QTest::newRow("zero without digits") << 0.0 << QStringLiteral("#,###.##") << QString();
     }
 
     void axisValueText()

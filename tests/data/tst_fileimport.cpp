@@ -78,14 +78,10 @@ QStringList importedRows(QSqlDatabase& db)
     return rows;
 }
 
-bool isExcel(const QString& file)
-{
-    return file.endsWith(QLatin1String(".xls"));
-}
-
 QString import(const QString& file, const QString& table, QSqlDatabase& db)
 {
-    return isExcel(file) ? ImportXlsSheet(file, table, db, kTarget) : ImportMdbTable(file, table, db, kTarget);
+    return file.endsWith(QLatin1String(".xls")) ? ImportXlsSheet(file, table, db, kTarget)
+                                                : ImportMdbTable(file, table, db, kTarget);
 }
 
 } // namespace
@@ -109,25 +105,6 @@ private:
         return path;
     }
 
-    void addSources()
-    {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("table");
-        QTest::addColumn<int>("rows");
-        QTest::newRow("Jet 2000") << "results_small_v2000.mdb"
-                                  << "Results" << 514;
-        QTest::newRow("Jet 2000, name in lower case") << "results_small_v2000.mdb"
-                                                      << "results" << 514;
-        QTest::newRow("Jet 2000, name with a blank") << "results_small_v2000.mdb"
-                                                     << "OTHER RESULTS" << 50;
-        QTest::newRow("Jet 2002-2003") << "results_small_v2003.mdb"
-                                       << "Results" << 514;
-        QTest::newRow("Excel") << "results_small.xls"
-                               << "Results" << 514;
-        QTest::newRow("Excel, name in other case") << "results_small.xls"
-                                                   << "sHEET1" << 50;
-    }
-
 private slots:
     void init()
     {
@@ -144,7 +121,23 @@ private slots:
         QSqlDatabase::removeDatabase(QStringLiteral("fileimport"));
     }
 
-    void copiesEveryValue_data() { addSources(); }
+    void copiesEveryValue_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<int>("rows");
+        const QString v2000 = QStringLiteral("results_small_v2000.mdb");
+        const QString xls = QStringLiteral("results_small.xls");
+        QTest::newRow("Jet 2000") << v2000 << QStringLiteral("Results") << 514;
+        QTest::newRow("Jet 2000, name in lower case") << v2000 << QStringLiteral("results") << 514;
+        QTest::newRow("Jet 2000, name with a blank") << v2000 << QStringLiteral("OTHER RESULTS") << 50;
+        QTest::newRow("Jet 2002-2003") << QStringLiteral("results_small_v2003.mdb") << QStringLiteral("Results") << 514;
+        QTest::newRow("Excel") << xls << QStringLiteral("Results") << 514;
+        QTest::newRow("Excel, name in other case") << xls << QStringLiteral("sHEET1") << 50;
+    }
+
+    // Every value arrives unchanged, numbers stored as numbers and date-times as ISO text (so that
+    // SQL compares and aggregates them as the program expects), and the source file is untouched.
     void copiesEveryValue()
     {
         QFETCH(QString, file);
@@ -162,16 +155,6 @@ private slots:
         QCOMPARE(imported.size(), rows);
         QCOMPARE(imported, csvRows(rows));
         QCOMPARE(sha256(path), before);
-    }
-
-    // Values are stored as numbers and date-times as ISO text, so that SQL compares and
-    // aggregates them as the program expects.
-    void storesNumbersAndDatesByKind_data() { addSources(); }
-    void storesNumbersAndDatesByKind()
-    {
-        QFETCH(QString, file);
-        QFETCH(QString, table);
-        QCOMPARE(import(copyOf(file), table, db_), QString());
         const QStringList columns = kColumns.split(QStringLiteral(", "));
         for (int i = 0; i < columns.size(); ++i) {
             const QString expected = i >= kFirstValue ? QStringLiteral("real") : QStringLiteral("text");
