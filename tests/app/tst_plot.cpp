@@ -194,11 +194,13 @@ private slots:
         app.rememberConfigFolder();
         app.saveChoice("Range", "Last 180 Days");
         app.saveChoice("XBar", "False");
-        // The user presses Stop Plot the first time the load lets window events run.
+        // The user presses Stop Plot when the load lets window events run: a Yes while records
+        // are read (the second pass; the first comes as the window locks), a No at once.
+        const int pressAt = stopped ? 2 : 1;
         int pumps = 0;
         frmMain* window = nullptr;
         app.pump = EventPump([&] {
-            if (window && window->form().cmdPlotChart->text() == "Stop Plot" && ++pumps == 2) {
+            if (window && window->form().cmdPlotChart->text() == "Stop Plot" && ++pumps == pressAt) {
                 app.prompts.answers.push_back(answer);
                 QTest::mouseClick(window->form().cmdPlotChart, Qt::LeftButton);
             }
