@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlError>
+#include <QSqlQuery>
 
 namespace {
 
@@ -113,6 +114,10 @@ bool Connection::openSQLite(const QString& file)
         m_lastError = describe(db.lastError());
         return false;
     }
+    // Chart queries group and sort up to millions of rows: let SQLite sort in memory instead of
+    // spilling to temporary files.
+    QSqlQuery(db).exec(QStringLiteral("PRAGMA temp_store = MEMORY"));
+    QSqlQuery(db).exec(QStringLiteral("PRAGMA cache_size = -16384"));
     return true;
 }
 

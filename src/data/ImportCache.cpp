@@ -56,6 +56,7 @@ FileVersion* currentVersion(const QString& file, QString& error)
         }
         QSqlQuery(db).exec(QStringLiteral("PRAGMA journal_mode=OFF"));
         QSqlQuery(db).exec(QStringLiteral("PRAGMA synchronous=OFF"));
+        QSqlQuery(db).exec(QStringLiteral("PRAGMA temp_store=MEMORY")); // sorts of chart queries stay in memory
     }
     return &version;
 }
