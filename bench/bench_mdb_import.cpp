@@ -6,9 +6,9 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -31,8 +31,10 @@ double openProductSeconds(const QString& file, qint64& sources)
         timer.start();
         Connection connection;
         Recordset list;
-        if (!connection.open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + copy + QLatin1Char(';')) ||
-            !list.Open(connection, QStringLiteral("SELECT [ATEID] AS ATEx FROM Results GROUP BY [ATEID] ORDER BY [ATEID];"),
+        if (!connection.open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + copy +
+                             QLatin1Char(';')) ||
+            !list.Open(connection,
+                       QStringLiteral("SELECT [ATEID] AS ATEx FROM Results GROUP BY [ATEID] ORDER BY [ATEID];"),
                        Recordset::Cursor::ForwardOnly)) {
             std::printf("opening failed: %s %s\n", qPrintable(connection.lastError()), qPrintable(list.lastError()));
             return 1e9;

@@ -9,7 +9,6 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTextStream>
-
 #include <algorithm>
 #include <cstdio>
 #include <vector>

@@ -17,11 +17,10 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
-
 #include <algorithm>
 #include <cstdio>
-#include <vector>
 #include <random>
+#include <vector>
 
 namespace {
 
@@ -122,9 +121,9 @@ int main(int argc, char** argv)
     bool pass = true;
     for (const bool individual : {false, true}) {
         (individual ? ui.optIndividualPlot : ui.optXBarPlot)->setChecked(true);
-        const QString sql = ToSQLiteDialect(window.GetSQL(
-            QStringLiteral("Vout"), QStringLiteral("Last 180 Days"), QString(), QStringLiteral("[TestStartTime], [ATEID]"),
-            QString(), QStringLiteral("= 'PASS'"), true));
+        const QString sql = ToSQLiteDialect(window.GetSQL(QStringLiteral("Vout"), QStringLiteral("Last 180 Days"),
+                                                          QString(), QStringLiteral("[TestStartTime], [ATEID]"),
+                                                          QString(), QStringLiteral("= 'PASS'"), true));
         // Medians of alternating runs, so that a busy machine weighs on both sides alike.
         std::vector<double> shellRuns;
         std::vector<double> plotRuns;

@@ -15,7 +15,7 @@ struct AppServices
     SettingsStore& settings;
     const Clock& clock;
     const EventPump& pump;
-    QString instanceLockPath;    // the single-instance lock file
-    int splashMilliseconds = 0;  // how long the splash window stays
-    QString configFolder;        // --config: used instead of the remembered folder; "" for none
+    QString instanceLockPath;   // the single-instance lock file
+    int splashMilliseconds = 0; // how long the splash window stays
+    QString configFolder;       // --config: used instead of the remembered folder; "" for none
 };

@@ -82,7 +82,8 @@ int positiveInt(const QString& text, const char* option)
     bool ok = false;
     const int v = text.toInt(&ok);
     if (!ok || v <= 0) {
-        throw UsageError(QStringLiteral("--%1 needs a positive whole number, not \"%2\"").arg(QLatin1String(option), text));
+        throw UsageError(
+            QStringLiteral("--%1 needs a positive whole number, not \"%2\"").arg(QLatin1String(option), text));
     }
     return v;
 }
@@ -369,10 +370,9 @@ int ReportCommand::Run(const QStringList& arguments)
         const ControlLimits& l = plot.limits;
         const QJsonObject report{
             {QStringLiteral("product"), ui.cboProductName->currentText().trimmed()},
-            {QStringLiteral("parameter"),
-             QJsonObject{{QStringLiteral("text"), ui.cboDataParameters->currentText()},
-                         {QStringLiteral("column"), state.gParameterField.at(parameter)},
-                         {QStringLiteral("unit"), state.gUnit.at(parameter)}}},
+            {QStringLiteral("parameter"), QJsonObject{{QStringLiteral("text"), ui.cboDataParameters->currentText()},
+                                                      {QStringLiteral("column"), state.gParameterField.at(parameter)},
+                                                      {QStringLiteral("unit"), state.gUnit.at(parameter)}}},
             {QStringLiteral("chart"), o.chart},
             {QStringLiteral("subgroupSize"), individual ? 1 : o.size},
             {QStringLiteral("selection"),
@@ -387,19 +387,18 @@ int ReportCommand::Run(const QStringList& arguments)
                          {QStringLiteral("acceptZero"), ui.chkAcceptZero->isChecked()}}},
             {QStringLiteral("records"), plot.records},
             {QStringLiteral("statistics"), lines},
-            {QStringLiteral("numbers"),
-             QJsonObject{{QStringLiteral("centre"), plot.centre},
-                         {QStringLiteral("ucl"), l.ucl},
-                         {QStringLiteral("lcl"), l.lcl},
-                         {QStringLiteral("rangeCentre"), plot.rBar},
-                         {QStringLiteral("rangeUcl"), l.rangeUcl},
-                         {QStringLiteral("rangeLcl"), l.rangeLcl},
-                         {QStringLiteral("stdDev"), s.stdDev},
-                         {QStringLiteral("estSigma"), number(s.estSigma)},
-                         {QStringLiteral("cp"), number(s.cp)},
-                         {QStringLiteral("cpk"), number(s.cpk)},
-                         {QStringLiteral("cpu"), number(s.cpu)},
-                         {QStringLiteral("cpl"), number(s.cpl)}}},
+            {QStringLiteral("numbers"), QJsonObject{{QStringLiteral("centre"), plot.centre},
+                                                    {QStringLiteral("ucl"), l.ucl},
+                                                    {QStringLiteral("lcl"), l.lcl},
+                                                    {QStringLiteral("rangeCentre"), plot.rBar},
+                                                    {QStringLiteral("rangeUcl"), l.rangeUcl},
+                                                    {QStringLiteral("rangeLcl"), l.rangeLcl},
+                                                    {QStringLiteral("stdDev"), s.stdDev},
+                                                    {QStringLiteral("estSigma"), number(s.estSigma)},
+                                                    {QStringLiteral("cp"), number(s.cp)},
+                                                    {QStringLiteral("cpk"), number(s.cpk)},
+                                                    {QStringLiteral("cpu"), number(s.cpu)},
+                                                    {QStringLiteral("cpl"), number(s.cpl)}}},
             {QStringLiteral("series"),
              QJsonObject{{QStringLiteral("values"), seriesJson(chart, XBarChart::kDataSeries)},
                          {QStringLiteral("ranges"), seriesJson(chart, XBarChart::kRangeSeries)}}},

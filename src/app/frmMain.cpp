@@ -2,9 +2,9 @@
 
 #include "BusyCursor.h"
 #include "ChartControl.h"
-#include "ControlChartLoader.h"
 #include "Clock.h"
 #include "Connection.h"
+#include "ControlChartLoader.h"
 #include "DatabaseChoice.h"
 #include "EventPump.h"
 #include "FileNames.h"
@@ -12,9 +12,9 @@
 #include "InstanceGuard.h"
 #include "ProductConfig.h"
 #include "ProfileReader.h"
+#include "Prompts.h"
 #include "QueryBuilder.h"
 #include "Recordset.h"
-#include "Prompts.h"
 #include "SettingsStore.h"
 #include "VersionText.h"
 #include "XBarChart.h"
@@ -23,15 +23,14 @@
 #include "frmTitle.h"
 #include "ui_frmMain.h"
 
+#include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QMouseEvent>
 #include <QRandomGenerator>
-#include <QAbstractItemView>
 #include <QTimer>
-
 #include <exception>
 
 namespace {
@@ -43,19 +42,22 @@ const QString kStopPlot = QStringLiteral("Stop Plot");
 const QString kATEConfiguration = QStringLiteral("ATE Configuration");
 
 const QStringList kRanges = {
-    QStringLiteral("Today"),         QStringLiteral("Last 3 Days"),   QStringLiteral("Last 7 Days"),
-    QStringLiteral("Last 15 Days"),  QStringLiteral("Last 30 Days"),  QStringLiteral("Last 45 Days"),
-    QStringLiteral("Last 60 Days"),  QStringLiteral("Last 90 Days"),  QStringLiteral("Last 120 Days"),
+    QStringLiteral("Today"),         QStringLiteral("Last 3 Days"),  QStringLiteral("Last 7 Days"),
+    QStringLiteral("Last 15 Days"),  QStringLiteral("Last 30 Days"), QStringLiteral("Last 45 Days"),
+    QStringLiteral("Last 60 Days"),  QStringLiteral("Last 90 Days"), QStringLiteral("Last 120 Days"),
     QStringLiteral("Last 180 Days"), QStringLiteral("Custom"),
 };
 
 const QStringList kStatisticsCaptions = {
-    QStringLiteral("Distribution:"), QStringLiteral("Total:"), QStringLiteral("Std Dev:"),
-    QStringLiteral("Est Sigma:"),    QStringLiteral("Size:"),  QStringLiteral("UCL:"),
-    QStringLiteral("CL:"),           QStringLiteral("LCL:"),   QStringLiteral("USL:"),
-    QStringLiteral("LSL:"),          QStringLiteral("CpU:"),   QStringLiteral("Cp:"),
-    QStringLiteral("CpL:"),          QStringLiteral("CpK:"),   QStringLiteral("Sigma Type:"),
-    QString(),                       QStringLiteral("UCL:"),   QStringLiteral("CL:"),
+    QStringLiteral("Distribution:"), QStringLiteral("Total:"),
+    QStringLiteral("Std Dev:"),      QStringLiteral("Est Sigma:"),
+    QStringLiteral("Size:"),         QStringLiteral("UCL:"),
+    QStringLiteral("CL:"),           QStringLiteral("LCL:"),
+    QStringLiteral("USL:"),          QStringLiteral("LSL:"),
+    QStringLiteral("CpU:"),          QStringLiteral("Cp:"),
+    QStringLiteral("CpL:"),          QStringLiteral("CpK:"),
+    QStringLiteral("Sigma Type:"),   QString(),
+    QStringLiteral("UCL:"),          QStringLiteral("CL:"),
     QStringLiteral("LCL:"),
 };
 
@@ -147,8 +149,8 @@ bool frmMain::Load()
     try {
         m_instance = std::make_unique<InstanceGuard>(m_services.instanceLockPath);
         if (!m_instance->acquire()) {
-            m_services.prompts.message(QStringLiteral("An instance Tessaly software is running!"),
-                                       MsgIcon::Information, MsgButtons::OK);
+            m_services.prompts.message(QStringLiteral("An instance Tessaly software is running!"), MsgIcon::Information,
+                                       MsgButtons::OK);
             m_instance.reset();
             DoShutdownProgram();
             return false;
@@ -210,9 +212,8 @@ void frmMain::PrepareTempFiles()
         }
     }
     const double r = QRandomGenerator::global()->generateDouble();
-    m_state.gRawDataFile =
-        QDir(folder).filePath(QStringLiteral("~") + FormatNumber(r * 1e7, QStringLiteral("0000000")) +
-                              QStringLiteral(".spc"));
+    m_state.gRawDataFile = QDir(folder).filePath(
+        QStringLiteral("~") + FormatNumber(r * 1e7, QStringLiteral("0000000")) + QStringLiteral(".spc"));
 }
 
 void frmMain::deleteRawDataFile()
@@ -262,12 +263,28 @@ void frmMain::closeEvent(QCloseEvent* event)
 void frmMain::EnableControls(bool blnEnable)
 {
     QWidget* const controls[] = {
-        ui->cmdExit,          ui->cmdPrint,          ui->cmdExport,      ui->cmdNextPage,
-        ui->cmdPreviousPage,  ui->cmdZoomXIn,        ui->cmdZoomXOut,    ui->cmdMoreCharts,
-        ui->cmdAbout,         ui->cboATEList,        ui->cboDataParameters, ui->cboProductName,
-        ui->cboTestedRange,   ui->cboTestID,         ui->chkHideSpec,    ui->chkLastDataOnly,
-        ui->chkAcceptZero,    ui->chkOnlyPass,       ui->txtSerialNumberFilter, ui->optIndividualPlot,
-        ui->optXBarPlot,      ui->cboXBarSize,
+        ui->cmdExit,
+        ui->cmdPrint,
+        ui->cmdExport,
+        ui->cmdNextPage,
+        ui->cmdPreviousPage,
+        ui->cmdZoomXIn,
+        ui->cmdZoomXOut,
+        ui->cmdMoreCharts,
+        ui->cmdAbout,
+        ui->cboATEList,
+        ui->cboDataParameters,
+        ui->cboProductName,
+        ui->cboTestedRange,
+        ui->cboTestID,
+        ui->chkHideSpec,
+        ui->chkLastDataOnly,
+        ui->chkAcceptZero,
+        ui->chkOnlyPass,
+        ui->txtSerialNumberFilter,
+        ui->optIndividualPlot,
+        ui->optXBarPlot,
+        ui->cboXBarSize,
     };
     for (QWidget* control : controls) {
         control->setEnabled(blnEnable);
@@ -376,7 +393,7 @@ void frmMain::PlotChart(bool individual)
                       m_state.gTestStartTimeField + QStringLiteral(", ") + m_state.gATEIDField,
                       ui->txtSerialNumberFilter->text().toUpper(),
                       ui->chkOnlyPass->checkState() != Qt::Unchecked ? QStringLiteral("= ") + m_state.gPassIdentical
-                                                                       : QStringLiteral("LIKE '%'"),
+                                                                     : QStringLiteral("LIKE '%'"),
                       ui->chkLastDataOnly->checkState() != Qt::Unchecked);
     };
     ui->lblSPCParameter1->clear();
@@ -400,8 +417,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
         auto* label = static_cast<QLabel*>(watched);
         if (type == QEvent::Enter || type == QEvent::MouseMove) {
             underlineINILabel(label);
-        } else if (type == QEvent::MouseButtonRelease &&
-                   static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        } else if (type == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
             lblOpenINI_Click(label == ui->lblOpenATE_INI ? QStringLiteral("ate.ini") : QStringLiteral("products.ini"));
         }
     } else if ((watched == ui->centralWidget || watched == ui->selectionPanel) && type == QEvent::MouseMove) {
@@ -547,8 +563,8 @@ QString frmMain::LocateINIFolder(bool blnReselect)
     };
 
     if (!blnReselect) {
-        const QString remembered = m_services.configFolder.isEmpty() ? ReadRegistry(registryName("INIPath"))
-                                                                     : m_services.configFolder;
+        const QString remembered =
+            m_services.configFolder.isEmpty() ? ReadRegistry(registryName("INIPath")) : m_services.configFolder;
         if (!remembered.isEmpty() && QFileInfo(remembered).isDir() && QDir::setCurrent(remembered)) {
             setCaption();
             if (bothFilesPresent()) {
@@ -638,8 +654,8 @@ void frmMain::LoadParameterList(const QString& strProduct)
     m_state.gLSL.clear();
     m_state.gUnit.clear();
 
-    const SpecificationList list = ReadSpecificationList(iniPath(QStringLiteral("PRODUCTS.INI")), strProduct,
-                                                         [this] { m_services.pump.pump(); });
+    const SpecificationList list =
+        ReadSpecificationList(iniPath(QStringLiteral("PRODUCTS.INI")), strProduct, [this] { m_services.pump.pump(); });
     for (const ParameterSpec& spec : list.parameters) {
         ui->cboDataParameters->addItem(spec.listText());
         m_state.gParameterField.append(spec.field);
@@ -784,9 +800,13 @@ QString frmMain::GetSQL(const QString& strParameter, const QString& strRange, co
         }
         return {};
     }
-    const QueryContext context{m_state.gTableName,        m_state.gSerialNumberField, m_state.gATEIDField,
-                               m_state.gTestStartTimeField, m_state.gPassFailField,     m_state.gTestIDField,
+    const QueryContext context{m_state.gTableName,
+                               m_state.gSerialNumberField,
+                               m_state.gATEIDField,
+                               m_state.gTestStartTimeField,
+                               m_state.gPassFailField,
+                               m_state.gTestIDField,
                                ui->chkAcceptZero->checkState() != Qt::Unchecked};
-    return MakeSQL(context, strParameter, range, strATE, strSortBy, strSerialNumberFilter,
-                   ui->cboTestID->currentText(), strPassFail, blnOnlyLastData, strChartType, strXSource, strYsource);
+    return MakeSQL(context, strParameter, range, strATE, strSortBy, strSerialNumberFilter, ui->cboTestID->currentText(),
+                   strPassFail, blnOnlyLastData, strChartType, strXSource, strYsource);
 }

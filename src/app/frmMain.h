@@ -5,7 +5,6 @@
 #include "SharedState.h"
 
 #include <QMainWindow>
-
 #include <memory>
 
 class ControlChartLoader;

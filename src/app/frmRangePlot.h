@@ -2,7 +2,6 @@
 
 #include <QDate>
 #include <QDialog>
-
 #include <memory>
 
 class Prompts;

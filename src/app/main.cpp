@@ -56,9 +56,9 @@ int main(int argc, char* argv[])
     }
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Statistical process control of production test results.\n"
-        "tessaly report --help describes the control-chart reports made without a window."));
+    parser.setApplicationDescription(
+        QStringLiteral("Statistical process control of production test results.\n"
+                       "tessaly report --help describes the control-chart reports made without a window."));
     parser.addHelpOption();
     const QCommandLineOption configOption(QStringLiteral("config"),
                                           QStringLiteral("Use <folder> as the configuration folder for this run."),
@@ -70,8 +70,7 @@ int main(int argc, char* argv[])
     if (parser.isSet(configOption)) {
         const QFileInfo folder(parser.value(configOption));
         if (!folder.isDir()) {
-            QTextStream(stderr) << "tessaly: no such configuration folder: " << parser.value(configOption)
-                                << Qt::endl;
+            QTextStream(stderr) << "tessaly: no such configuration folder: " << parser.value(configOption) << Qt::endl;
             return 2;
         }
         configFolder = folder.absoluteFilePath();

@@ -12,7 +12,6 @@
 #include <QFile>
 #include <QHash>
 #include <QTextStream>
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -88,8 +87,7 @@ double limitValue(const QString& text, double absent)
 } // namespace
 
 ControlChartLoader::ControlChartLoader(SharedState& state, XBarChart& chart, Prompts& prompts, const EventPump& pump,
-                                       const ControlChartConstants& constants,
-                                       std::function<void(bool)> enableControls)
+                                       const ControlChartConstants& constants, std::function<void(bool)> enableControls)
     : m_state(state), m_chart(chart), m_prompts(prompts), m_pump(pump), m_constants(constants),
       m_enableControls(std::move(enableControls))
 {

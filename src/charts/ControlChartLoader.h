@@ -4,7 +4,6 @@
 
 #include <QDateTime>
 #include <QString>
-
 #include <functional>
 #include <vector>
 
@@ -23,8 +22,8 @@ struct PlotRequest
     // Makes the statement of the selection once the window is locked; "" when it cannot be made
     // (the user has been told why).
     std::function<QString()> makeSql;
-    QString sourceFilter;  // the source passed to the query ("" for all): the first moving range's label
-    QString uslText;       // the limits as the user left them; non-numbers mean "no limit"
+    QString sourceFilter; // the source passed to the query ("" for all): the first moving range's label
+    QString uslText;      // the limits as the user left them; non-numbers mean "no limit"
     QString lslText;
     int subgroupSize = 5;
     bool hideSpec = false;
@@ -33,12 +32,12 @@ struct PlotRequest
 // The outcome of one plot.
 struct PlotResult
 {
-    bool drawn = false;     // limits and statistics were drawn
-    bool stopped = false;   // the user stopped the load
-    qint64 records = 0;     // records read
-    QString panelText;      // the statistics panel, when drawn
-    double centre = 0;      // unrounded: mean of the means (or of the values)
-    double rBar = 0;        // unrounded: mean range (or moving range)
+    bool drawn = false;   // limits and statistics were drawn
+    bool stopped = false; // the user stopped the load
+    qint64 records = 0;   // records read
+    QString panelText;    // the statistics panel, when drawn
+    double centre = 0;    // unrounded: mean of the means (or of the values)
+    double rBar = 0;      // unrounded: mean range (or moving range)
     ProcessStatistics statistics;
     ControlLimits limits;
 };

@@ -19,8 +19,8 @@ ControlChartConstants InitControlChartConstants()
     return c;
 }
 
-ProcessStatistics CalculateProcessStatistic(double xBar, double rBar, double usl, double lsl, double d2,
-                                            double sumX, double sumX2, double n)
+ProcessStatistics CalculateProcessStatistic(double xBar, double rBar, double usl, double lsl, double d2, double sumX,
+                                            double sumX2, double n)
 {
     ProcessStatistics s;
     const double divisor = n * (n - 1);
@@ -56,9 +56,8 @@ Statistic rounded(const Statistic& value)
 }
 } // namespace
 
-ControlLimits ComputeControlLimits(const ControlChartConstants& constants, bool isXBar, int n, double cl,
-                                   double rBar, Statistic sigma, Statistic cp, Statistic cpk, Statistic cpu,
-                                   Statistic cpl)
+ControlLimits ComputeControlLimits(const ControlChartConstants& constants, bool isXBar, int n, double cl, double rBar,
+                                   Statistic sigma, Statistic cp, Statistic cpk, Statistic cpu, Statistic cpl)
 {
     ControlLimits l;
     if (isXBar) {

@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <array>
 #include <optional>
 
@@ -40,8 +39,8 @@ struct ProcessStatistics
 // Sample standard deviation (rounded to 3 decimals) from the sums of n values; the estimated
 // sigma rBar / d2 (d2 of the subgroup size for an X-bar chart, of size 2 otherwise); the
 // capability indices against the limits, a limit of 999 or -999 counting as absent.
-ProcessStatistics CalculateProcessStatistic(double xBar, double rBar, double usl, double lsl, double d2,
-                                            double sumX, double sumX2, double n);
+ProcessStatistics CalculateProcessStatistic(double xBar, double rBar, double usl, double lsl, double d2, double sumX,
+                                            double sumX2, double n);
 
 // What DrawControlLimits computes and shows.
 struct ControlLimits
@@ -55,9 +54,8 @@ struct ControlLimits
 
 // Limits from the unrounded centre and mean range: X-bar mode with the factors of size n,
 // individual mode with d2 = 1.128 and D4 = 3.267 (sigma recomputed from rBar).
-ControlLimits ComputeControlLimits(const ControlChartConstants& constants, bool isXBar, int n, double cl,
-                                   double rBar, Statistic sigma, Statistic cp, Statistic cpk, Statistic cpu,
-                                   Statistic cpl);
+ControlLimits ComputeControlLimits(const ControlChartConstants& constants, bool isXBar, int n, double cl, double rBar,
+                                   Statistic sigma, Statistic cp, Statistic cpk, Statistic cpu, Statistic cpl);
 
 // A statistic as the panel and the line labels show it: "#,##0.0##", or "N/A".
 QString StatisticText(const Statistic& value);

@@ -103,7 +103,8 @@ void XBarChart::ResetChart(const QString& unit, bool individual, const QString& 
     m_chart.setMaxPointsPerPage(kPointsPerPage);
     WritePageLine(chartTitle);
     const QString shownUnit = unit.isEmpty() ? QString() : QLatin1Char('(') + unit + QLatin1Char(')');
-    m_chart.axis(AxisId::Left).title = (individual ? QStringLiteral("Individual ") : QStringLiteral("X-Bar ")) + shownUnit;
+    m_chart.axis(AxisId::Left).title =
+        (individual ? QStringLiteral("Individual ") : QStringLiteral("X-Bar ")) + shownUnit;
     m_chart.axis(AxisId::Custom0).title = individual ? QStringLiteral("Moving Range") : QStringLiteral("Range");
     m_chart.update();
 }
@@ -129,8 +130,8 @@ int XBarChart::AddControlLineSeries(const QString& kind)
 XBarChart::Drawn XBarChart::DrawControlLimits(const Drawing& d, const ControlChartConstants& constants,
                                               int subgroupSize, bool hideSpec)
 {
-    const ControlLimits l = ComputeControlLimits(constants, d.isXBar, subgroupSize, d.cl, d.rBar, d.sigma, d.cp,
-                                                 d.cpk, d.cpu, d.cpl);
+    const ControlLimits l =
+        ComputeControlLimits(constants, d.isXBar, subgroupSize, d.cl, d.rBar, d.sigma, d.cp, d.cpk, d.cpu, d.cpl);
     const double lastX = static_cast<double>(m_chart.pointCount(kDataSeries) - 1);
 
     // An absent limit shows "N/A" and has no line; hidden limits keep their numbers and have none.
@@ -156,7 +157,8 @@ XBarChart::Drawn XBarChart::DrawControlLimits(const Drawing& d, const ControlCha
         const char* name;
         QString longLabel;
     } lines[] = {
-        {"X-Bar", l.cl, "CL", QStringLiteral("CL=") + StatisticText(l.cl) + QStringLiteral("; CpK=") + StatisticText(l.cpk)},
+        {"X-Bar", l.cl, "CL",
+         QStringLiteral("CL=") + StatisticText(l.cl) + QStringLiteral("; CpK=") + StatisticText(l.cpk)},
         {"X-Bar", l.lcl, "LCL", QStringLiteral("LCL=") + StatisticText(l.lcl)},
         {"X-Bar", l.ucl, "UCL", QStringLiteral("UCL=") + StatisticText(l.ucl)},
         {"Range", l.rBar, "CL", QStringLiteral("CL=") + StatisticText(l.rBar)},

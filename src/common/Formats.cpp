@@ -1,7 +1,6 @@
 #include "Formats.h"
 
 #include <QHash>
-
 #include <QList>
 #include <QTime>
 #include <algorithm>

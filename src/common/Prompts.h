@@ -6,9 +6,29 @@ class QDialog;
 class QPrinter;
 
 // Icons, button sets and answers of the program's message boxes.
-enum class MsgIcon { None, Information, Question, Exclamation, Critical };
-enum class MsgButtons { OK, OKCancel, YesNo, RetryCancel };
-enum class MsgAnswer { OK, Cancel, Yes, No, Retry };
+enum class MsgIcon
+{
+    None,
+    Information,
+    Question,
+    Exclamation,
+    Critical
+};
+enum class MsgButtons
+{
+    OK,
+    OKCancel,
+    YesNo,
+    RetryCancel
+};
+enum class MsgAnswer
+{
+    OK,
+    Cancel,
+    Yes,
+    No,
+    Retry
+};
 
 // Everything that asks the user something or leaves the program's own windows goes through
 // this interface: message boxes, file and printer dialogs, the external text editor and the

@@ -1,13 +1,12 @@
 #include "SettingsStore.h"
 
-#include <algorithm>
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QTextStream>
+#include <algorithm>
 
 namespace {
 
@@ -111,8 +110,7 @@ QList<SettingsStore::Section> SettingsStore::load() const
 
 namespace {
 
-template <typename List, typename Name>
-auto findNamed(List& list, const QString& wanted, Name nameOf)
+template <typename List, typename Name> auto findNamed(List& list, const QString& wanted, Name nameOf)
 {
     return std::find_if(list.begin(), list.end(),
                         [&](const auto& item) { return nameOf(item).compare(wanted, Qt::CaseInsensitive) == 0; });

@@ -3,7 +3,6 @@
 #include <QList>
 #include <QLocale>
 #include <QString>
-
 #include <functional>
 
 // Column names and pass marker of a product's results table, ready for SQL.
@@ -47,7 +46,12 @@ struct ParameterSpec
 // The parameter list of a product, read up to its "<EOT>" line.
 struct SpecificationList
 {
-    enum class Outcome { Complete, IncompleteLine, NoEndMarker };
+    enum class Outcome
+    {
+        Complete,
+        IncompleteLine,
+        NoEndMarker
+    };
 
     QList<ParameterSpec> parameters; // those read before the end or the failure
     Outcome outcome = Outcome::Complete;
@@ -61,9 +65,14 @@ struct SpecificationList
 // ends at the first line whose field 0 is "<EOT>" in any case. A line needs seven fields.
 // perLine runs before each line is read (the caller lets window events run there).
 SpecificationList ReadSpecificationList(const QString& productsIniPath, const QString& product,
-                                        const std::function<void()>& perLine = {},
-                                        const QLocale& locale = QLocale());
+                                        const std::function<void()>& perLine = {}, const QLocale& locale = QLocale());
 
 // Whether a limit is the sentinel for "no limit" (also when configured as exactly that number).
-inline bool IsNoUSL(double usl) { return usl == kNoUSL; }
-inline bool IsNoLSL(double lsl) { return lsl == kNoLSL; }
+inline bool IsNoUSL(double usl)
+{
+    return usl == kNoUSL;
+}
+inline bool IsNoLSL(double lsl)
+{
+    return lsl == kNoLSL;
+}

@@ -5,7 +5,6 @@
 #include <QHash>
 #include <QMutex>
 #include <QStringDecoder>
-
 #include <memory>
 
 namespace {

@@ -16,7 +16,14 @@ class QSqlError;
 class Connection
 {
 public:
-    enum class Engine { None, SQLiteFile, JetImport, ExcelImport, Odbc };
+    enum class Engine
+    {
+        None,
+        SQLiteFile,
+        JetImport,
+        ExcelImport,
+        Odbc
+    };
 
     Connection();
     ~Connection();
@@ -44,8 +51,8 @@ private:
     bool openImport(const QString& file, Engine engine);
     bool openOdbc(const QString& odbcText, const QString& user, const QString& password);
 
-    QString m_name;          // Qt connection name of the engine in use
-    QString m_sourceFile;    // the Jet or Excel file behind an import
+    QString m_name;       // Qt connection name of the engine in use
+    QString m_sourceFile; // the Jet or Excel file behind an import
     Engine m_engine = Engine::None;
     bool m_sqliteDialect = false;
     QString m_lastError;

@@ -42,8 +42,7 @@ FileVersion* currentVersion(const QString& file, QString& error)
     }
     static int counter = 0;
     FileVersion& version = cache()[info.canonicalFilePath()];
-    if (version.connectionName.isEmpty() || version.size != info.size() ||
-        version.modified != info.lastModified()) {
+    if (version.connectionName.isEmpty() || version.size != info.size() || version.modified != info.lastModified()) {
         if (!version.connectionName.isEmpty()) {
             QSqlDatabase::removeDatabase(version.connectionName);
         }
@@ -82,7 +81,8 @@ QString ImportCache::DatabaseWith(const QString& file, Format format, const QStr
         QSqlDatabase db = QSqlDatabase::database(version->connectionName, false);
         // The copy is named after the table as the program's SQL spells it.
         const QString target = format == Format::Excel ? table + QLatin1Char('$') : table;
-        error = format == Format::Jet ? ImportMdbTable(file, table, db, target) : ImportXlsSheet(file, table, db, target);
+        error =
+            format == Format::Jet ? ImportMdbTable(file, table, db, target) : ImportXlsSheet(file, table, db, target);
         if (!error.isEmpty()) {
             return {};
         }

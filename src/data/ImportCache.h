@@ -8,7 +8,11 @@
 // replaces the copies of the older one.
 namespace ImportCache {
 
-enum class Format { Jet, Excel };
+enum class Format
+{
+    Jet,
+    Excel
+};
 
 // The Qt connection name of the database holding table (a Jet table, or a worksheet name
 // without its "$") of file, importing it first when needed. Empty, with the description in

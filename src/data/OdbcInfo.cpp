@@ -4,7 +4,6 @@
 
 #include <QSqlDriver>
 #include <QVariant>
-
 #include <odbcinst.h>
 #include <sql.h>
 #include <sqlext.h>
@@ -21,7 +20,9 @@ QString OdbcTextForDataSource(const QString& connectionText)
 
 QString OdbcTextForSqlServer(const QString& connectionText, const QStringList& installedDrivers)
 {
-    const auto value = [&connectionText](const char* key) { return ConnectionValue(connectionText, QLatin1String(key)); };
+    const auto value = [&connectionText](const char* key) {
+        return ConnectionValue(connectionText, QLatin1String(key));
+    };
     QString server = value("server");
     QString port;
     if (const qsizetype comma = server.indexOf(QLatin1Char(',')); comma >= 0) {

@@ -184,8 +184,8 @@ bool comparedForEquality(const QString& sql, qsizetype start)
     while (i >= 0 && sql.at(i).isSpace()) {
         --i;
     }
-    return i >= 0 && (sql.at(i) == QLatin1Char('=') || (sql.at(i) == QLatin1Char('>') && i > 0 &&
-                                                        sql.at(i - 1) == QLatin1Char('<')));
+    return i >= 0 && (sql.at(i) == QLatin1Char('=') ||
+                      (sql.at(i) == QLatin1Char('>') && i > 0 && sql.at(i - 1) == QLatin1Char('<')));
 }
 
 } // namespace

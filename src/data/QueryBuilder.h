@@ -33,8 +33,8 @@ struct QueryContext
 // std::invalid_argument when the separator is missing.
 QString MakeSQL(const QueryContext& context, const QString& strParameter, const QString& strRange,
                 const QString& strATE, const QString& strSortBy, const QString& strSerialNumber,
-                const QString& strTestID, const QString& strPassFail, bool blnOnlyLastData,
-                const QString& strChartType, const QString& strXSource = {}, const QString& strYsource = {});
+                const QString& strTestID, const QString& strPassFail, bool blnOnlyLastData, const QString& strChartType,
+                const QString& strXSource = {}, const QString& strYsource = {});
 
 // The program's SQL as SQLite reads it: Jet date literals (#mm/dd/yy hh:mm:ss am#) and quoted
 // US-style date-times ('mm/dd/yy hh:mm:ss pm') become 'YYYY-MM-DD HH:MM:SS'; two-digit years

@@ -6,7 +6,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
-
 #include <sqlite3.h>
 
 namespace {

@@ -6,7 +6,6 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
-
 #include <memory>
 #include <vector>
 
@@ -26,7 +25,11 @@ class QSqlQuery;
 class Recordset
 {
 public:
-    enum class Cursor { Client, ForwardOnly };
+    enum class Cursor
+    {
+        Client,
+        ForwardOnly
+    };
 
     Recordset();
     ~Recordset();
@@ -76,7 +79,14 @@ private:
 // as variants.
 struct Recordset::Column
 {
-    enum class Kind { Unknown, Number, DateTime, Text, Mixed };
+    enum class Kind
+    {
+        Unknown,
+        Number,
+        DateTime,
+        Text,
+        Mixed
+    };
     Kind kind = Kind::Unknown;
     std::vector<double> numbers;
     std::vector<qint64> days; // Julian day numbers

@@ -7,7 +7,6 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
-
 #include <memory>
 
 // The program's shared state, owned by the main window and handed by reference to the code
@@ -35,11 +34,11 @@ struct SharedState
     QStringList gUnit;
     QStringList gParameterName;
 
-    int gXBarSize = 5;        // subgroup size, 2 to 25
-    bool gStopPlot = false;   // a running load is to end early
-    QDate gCustomDateFrom;    // the custom range; a null date means none
+    int gXBarSize = 5;      // subgroup size, 2 to 25
+    bool gStopPlot = false; // a running load is to end early
+    QDate gCustomDateFrom;  // the custom range; a null date means none
     QDate gCustomDateTo;
-    QString gINIFolder;       // folder accepted through the open-file dialog; "" otherwise
-    QString gRawDataFile;     // full path of this run's raw-data listing file
-    QString gChartTitle;      // product + " " + parameter of the last control chart
+    QString gINIFolder;   // folder accepted through the open-file dialog; "" otherwise
+    QString gRawDataFile; // full path of this run's raw-data listing file
+    QString gChartTitle;  // product + " " + parameter of the last control chart
 };

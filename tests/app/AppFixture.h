@@ -7,7 +7,6 @@
 #include "frmMain.h"
 
 #include <QTemporaryDir>
-
 #include <memory>
 
 // A configuration folder with two products on a copy of the small SQLite fixture, a settings

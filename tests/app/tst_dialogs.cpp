@@ -59,7 +59,8 @@ private slots:
         QTest::mouseClick(dialog.findChild<QPushButton*>("cmdDateEnterOK"), Qt::LeftButton);
 
         QCOMPARE(dialog.result() == QDialog::Accepted, accepted);
-        QCOMPARE(prompts.texts(), accepted ? QStringList() : QStringList{"From-Date must be earlier or same as To-Date!"});
+        QCOMPARE(prompts.texts(),
+                 accepted ? QStringList() : QStringList{"From-Date must be earlier or same as To-Date!"});
         QTEST(state.gCustomDateFrom, "storedFrom");
         QTEST(state.gCustomDateTo, "storedTo");
     }

@@ -73,9 +73,15 @@ private slots:
         QTest::addColumn<QString>("lsl");
         QTest::addColumn<QString>("usl");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("both limits") << 0 << "4.75" << "5.25" << "Test Parameter (V)";
-        QTest::newRow("non-numeric LSL") << 1 << "N/A" << "2.5" << "Test Parameter (A)";
-        QTest::newRow("USL of 999, no unit") << 2 << "0" << "N/A" << "Test Parameter";
+        QTest::newRow("both limits") << 0 << "4.75"
+                                     << "5.25"
+                                     << "Test Parameter (V)";
+        QTest::newRow("non-numeric LSL") << 1 << "N/A"
+                                         << "2.5"
+                                         << "Test Parameter (A)";
+        QTest::newRow("USL of 999, no unit") << 2 << "0"
+                                             << "N/A"
+                                             << "Test Parameter";
     }
 
     void parameterReactionShowsLimits()
@@ -118,11 +124,14 @@ private slots:
         QTest::addColumn<QStringList>("messages");
         QTest::addColumn<int>("dialogs");
 
-        QTest::newRow("vanished folder, dialog cancelled") << "/no/such/folder" << "" << false << QStringList{} << 1;
+        QTest::newRow("vanished folder, dialog cancelled") << "/no/such/folder"
+                                                           << "" << false << QStringList{} << 1;
         QTest::newRow("folder lacks PRODUCTS.INI, dialog picks it")
-            << "config" << "Products.INI" << true << QStringList{"Missing PRODUCTS.INI!."} << 1;
+            << "config"
+            << "Products.INI" << true << QStringList{"Missing PRODUCTS.INI!."} << 1;
         QTest::newRow("folder lacks ATE.INI, dialog picks it")
-            << "config" << "ate.ini" << true << QStringList{"Missing ATE.INI!."} << 1;
+            << "config"
+            << "ate.ini" << true << QStringList{"Missing ATE.INI!."} << 1;
     }
 
     void folderProblemsAtStartUp()
@@ -241,11 +250,16 @@ private slots:
     {
         QTest::addColumn<QString>("saved");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("too small") << "1" << "5";
-        QTest::newRow("too large") << "26" << "5";
-        QTest::newRow("not a number") << "x" << "5";
-        QTest::newRow("missing") << "" << "5";
-        QTest::newRow("in range") << "12" << "12";
+        QTest::newRow("too small") << "1"
+                                   << "5";
+        QTest::newRow("too large") << "26"
+                                   << "5";
+        QTest::newRow("not a number") << "x"
+                                      << "5";
+        QTest::newRow("missing") << ""
+                                 << "5";
+        QTest::newRow("in range") << "12"
+                                  << "12";
     }
 
     void restoresSavedSizes()
@@ -429,8 +443,7 @@ private slots:
         app.rememberConfigFolder();
         app.saveChoice("Range", "Today");
         Ui::frmMain& ui = app.start().form();
-        QCOMPARE(app.prompts.texts(),
-                 QStringList{"Specification Info. in INI is not completed or missing at line#2!"});
+        QCOMPARE(app.prompts.texts(), QStringList{"Specification Info. in INI is not completed or missing at line#2!"});
         QCOMPARE(items(ui.cboDataParameters), QStringList{"Output Voltage"});
         QCOMPARE(ui.cboDataParameters->currentIndex(), -1);
         QCOMPARE(ui.cboATEList->count(), 4); // the database still opens
@@ -489,13 +502,26 @@ private slots:
         QTest::addColumn<QString>("tableName");
         QTest::addColumn<QStringList>("sources");
         const QStringList all{"<All>", "ATE-01", "ATE-02", "ATE-03"};
-        QTest::newRow("Jet") << "results_small_v2000.mdb" << "Results" << "ACCESS" << "Results" << all;
-        QTest::newRow("Jet, table with a blank")
-            << "results_small_v2000.mdb" << "[Other Results]" << "ACCESS" << "[Other Results]"
-            << QStringList{"<All>", "ATE-01", "ATE-02"};
-        QTest::newRow("Jet 2003") << "results_small_v2003.mdb" << "Results" << "ACCESS" << "Results" << all;
-        QTest::newRow("Excel") << "results_small.xls" << "Results" << "ACCESS" << "[Results$]" << all;
-        QTest::newRow("SQLite") << "results_small.sqlite" << "Results" << "SQLITE" << "Results" << all;
+        QTest::newRow("Jet") << "results_small_v2000.mdb"
+                             << "Results"
+                             << "ACCESS"
+                             << "Results" << all;
+        QTest::newRow("Jet, table with a blank") << "results_small_v2000.mdb"
+                                                 << "[Other Results]"
+                                                 << "ACCESS"
+                                                 << "[Other Results]" << QStringList{"<All>", "ATE-01", "ATE-02"};
+        QTest::newRow("Jet 2003") << "results_small_v2003.mdb"
+                                  << "Results"
+                                  << "ACCESS"
+                                  << "Results" << all;
+        QTest::newRow("Excel") << "results_small.xls"
+                               << "Results"
+                               << "ACCESS"
+                               << "[Results$]" << all;
+        QTest::newRow("SQLite") << "results_small.sqlite"
+                                << "Results"
+                                << "SQLITE"
+                                << "Results" << all;
     }
 
     void productOpensEveryKindOfDatabase()
@@ -503,7 +529,8 @@ private slots:
         QFETCH(QString, fixture);
         QFETCH(QString, table);
         AppFixture app;
-        QFile::copy(qEnvironmentVariable("TESSALY_FIXTURES") + "/" + fixture, QDir(app.configFolder()).filePath(fixture));
+        QFile::copy(qEnvironmentVariable("TESSALY_FIXTURES") + "/" + fixture,
+                    QDir(app.configFolder()).filePath(fixture));
         app.writeConfigFile("ate.ini", "[ATE Configuration]\r\nTestProduct=Small\r\n[Database]\r\nDatabaseName=" +
                                            fixture.toUtf8() + "\r\n");
         app.writeConfigFile("Products.INI", "[Small]\r\nTableName=" + table.toUtf8() +

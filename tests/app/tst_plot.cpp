@@ -115,7 +115,8 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("x-bar, 4 of 5") << 4 << false
                                        << "There is no data collection for this selected range of filter condition!";
-        QTest::newRow("individual, 1") << 1 << true << "No data collection for this selected range of filter condition!";
+        QTest::newRow("individual, 1") << 1 << true
+                                       << "No data collection for this selected range of filter condition!";
     }
 
     void tooFewRecords()
@@ -156,7 +157,8 @@ private slots:
             QFile::copy(qEnvironmentVariable("TESSALY_FIXTURES") + "/" + fixture,
                         QDir(app.configFolder()).filePath(fixture));
             app.writeConfigFile("ate.ini", "[ATE Configuration]\r\nTestProduct=Small\r\n[Database]\r\n"
-                                           "DatabaseName=" + fixture.toUtf8() + "\r\n");
+                                           "DatabaseName=" +
+                                               fixture.toUtf8() + "\r\n");
             app.writeConfigFile("Products.INI", "[Small]\r\nTableName=Results\r\n[Small Spec]\r\n"
                                                 "1=Vout,4.75,5.25,0,V,,Output Voltage\r\n2=<EOT>\r\n");
             app.rememberConfigFolder();

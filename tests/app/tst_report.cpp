@@ -107,19 +107,20 @@ private slots:
         QTest::addColumn<int>("status");
         const QByteArray good = "[ATE Configuration]\r\nTestProduct=Line\r\n[Database]\r\nDatabaseName=line.sqlite\r\n";
         const QStringList base{"--product", "Line", "--parameter", "Output Voltage", "--json", "-"};
-        QTest::newRow("no product given") << QStringList{"--parameter", "Vout", "--json", "-"} << good
-                                          << ReportCommand::kUsage;
+        QTest::newRow("no product given")
+            << QStringList{"--parameter", "Vout", "--json", "-"} << good << ReportCommand::kUsage;
         QTest::newRow("size out of range") << base + QStringList{"--size", "26"} << good << ReportCommand::kUsage;
-        QTest::newRow("half a custom range") << base + QStringList{"--from", "2024-03-01"} << good
-                                             << ReportCommand::kUsage;
+        QTest::newRow("half a custom range")
+            << base + QStringList{"--from", "2024-03-01"} << good << ReportCommand::kUsage;
         QTest::newRow("unknown product") << QStringList{"--product", "Other", "--parameter", "Vout", "--json", "-"}
                                          << good << ReportCommand::kUsage;
-        QTest::newRow("unknown parameter") << QStringList{"--product", "Line", "--parameter", "Iin", "--json", "-"}
-                                           << good << ReportCommand::kUsage;
+        QTest::newRow("unknown parameter")
+            << QStringList{"--product", "Line", "--parameter", "Iin", "--json", "-"} << good << ReportCommand::kUsage;
         QTest::newRow("no data") << base + QStringList{"--from", "2020-01-01", "--to", "2020-01-31"} << good
                                  << ReportCommand::kNoData;
         QTest::newRow("missing database")
-            << base << QByteArray("[ATE Configuration]\r\nTestProduct=Line\r\n[Database]\r\nDatabaseName=gone.sqlite\r\n")
+            << base
+            << QByteArray("[ATE Configuration]\r\nTestProduct=Line\r\n[Database]\r\nDatabaseName=gone.sqlite\r\n")
             << ReportCommand::kConfiguration;
     }
 

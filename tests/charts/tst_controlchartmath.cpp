@@ -60,8 +60,8 @@ private slots:
         const Statistic na;
         QTest::newRow("n = 4, both limits") << 10.0 << 2.059 << 13.0 << 8.0 << 2.059 << Statistic(1.0) << Statistic(1.0)
                                             << Statistic(2.0 / 3) << Statistic(2.0 / 3) << Statistic(5.0 / 6);
-        QTest::newRow("no USL") << 10.0 << 2.059 << 999.0 << 8.0 << 2.059 << Statistic(1.0) << na
-                                << Statistic(2.0 / 3) << Statistic(2.0 / 3) << na;
+        QTest::newRow("no USL") << 10.0 << 2.059 << 999.0 << 8.0 << 2.059 << Statistic(1.0) << na << Statistic(2.0 / 3)
+                                << Statistic(2.0 / 3) << na;
         QTest::newRow("USL written as -999") << 10.0 << 2.059 << -999.0 << 8.0 << 2.059 << Statistic(1.0) << na
                                              << Statistic(2.0 / 3) << Statistic(2.0 / 3) << na;
         QTest::newRow("no limits") << 10.0 << 2.059 << 999.0 << -999.0 << 2.059 << Statistic(1.0) << na << na << na
@@ -134,14 +134,13 @@ private slots:
         QTest::addColumn<double>("rBar");
         QTest::addColumn<QList<double>>("expected"); // UCL, LCL, range UCL, range LCL, sigma, CL, RBar
 
-        QTest::newRow("x-bar, n = 5") << true << 5 << 10.0 << 2.0
-                                      << QList<double>{11.154, 8.846, 4.23, 0, 0.86, 10, 2};
-        QTest::newRow("x-bar, n = 7, D3 above 0") << true << 7 << 10.0 << 1.0
-                                                  << QList<double>{10.419, 9.581, 1.924, 0.076, 0.37, 10, 1};
-        QTest::newRow("individual: 10, 12, 11") << false << 5 << 11.0 << 1.0
-                                                << QList<double>{13.661, 8.339, 3.267, 0, 0.887, 11, 1};
-        QTest::newRow("limits from the unrounded centre") << true << 2 << 1.0004 << 0.0005
-                                                          << QList<double>{1.001, 0.999, 0.002, 0, 0.5, 1.0, 0.0};
+        QTest::newRow("x-bar, n = 5") << true << 5 << 10.0 << 2.0 << QList<double>{11.154, 8.846, 4.23, 0, 0.86, 10, 2};
+        QTest::newRow("x-bar, n = 7, D3 above 0")
+            << true << 7 << 10.0 << 1.0 << QList<double>{10.419, 9.581, 1.924, 0.076, 0.37, 10, 1};
+        QTest::newRow("individual: 10, 12, 11")
+            << false << 5 << 11.0 << 1.0 << QList<double>{13.661, 8.339, 3.267, 0, 0.887, 11, 1};
+        QTest::newRow("limits from the unrounded centre")
+            << true << 2 << 1.0004 << 0.0005 << QList<double>{1.001, 0.999, 0.002, 0, 0.5, 1.0, 0.0};
     }
 
     void limits()
@@ -154,8 +153,7 @@ private slots:
         const ControlLimits l = ComputeControlLimits(InitControlChartConstants(), isXBar, n, cl, rBar,
                                                      // individual mode ignores the sigma it is given
                                                      Statistic(isXBar ? expected[4] : 99.0), Statistic(),
-                                                     Statistic(1.23456),
-                                                     Statistic(), Statistic());
+                                                     Statistic(1.23456), Statistic(), Statistic());
         QCOMPARE((QList<double>{l.ucl, l.lcl, l.rangeUcl, l.rangeLcl, *l.sigma, l.cl, l.rBar}), expected);
         QCOMPARE(*l.cpk, 1.235);
         QVERIFY(!l.cp);

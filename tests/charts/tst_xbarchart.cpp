@@ -61,10 +61,14 @@ private slots:
         QTest::addColumn<QString>("uslText");
         QTest::addColumn<int>("lslPoints");
         QTest::addColumn<int>("uslPoints");
-        QTest::newRow("both drawn") << 8.0 << 14.0 << false << "8.0" << "14.0" << 2 << 2;
-        QTest::newRow("absent LSL") << -999.0 << 14.0 << false << "N/A" << "14.0" << 0 << 2;
-        QTest::newRow("USL configured as 999") << 8.0 << 999.0 << false << "8.0" << "N/A" << 2 << 0;
-        QTest::newRow("hidden: numbers kept, no lines") << -999.0 << 14.0 << true << "-999.0" << "14.0" << 0 << 0;
+        QTest::newRow("both drawn") << 8.0 << 14.0 << false << "8.0"
+                                    << "14.0" << 2 << 2;
+        QTest::newRow("absent LSL") << -999.0 << 14.0 << false << "N/A"
+                                    << "14.0" << 0 << 2;
+        QTest::newRow("USL configured as 999") << 8.0 << 999.0 << false << "8.0"
+                                               << "N/A" << 2 << 0;
+        QTest::newRow("hidden: numbers kept, no lines") << -999.0 << 14.0 << true << "-999.0"
+                                                        << "14.0" << 0 << 0;
     }
 
     void specificationLines()

@@ -68,15 +68,15 @@ private slots:
             << QByteArray("1=Vout,11.4,12.6,0,V,Output,Output Voltage\n2=Iin,0,3,0,A,,Input Current\n"
                           "4=Eff,85,N/A,0,%,,Efficiency\n5=<EOT>,,,,,,\n")
             << QStringList{"Output: [Output Voltage]", "Input Current", "Efficiency"} << complete << QString();
-        QTest::newRow("end marker in lower case") << QByteArray("1=a,1,2,0,V,,A\n2=<eot>\n3=b,1,2,0,V,,B\n")
-                                                  << QStringList{"A"} << complete << QString();
-        QTest::newRow("first line ends the list") << QByteArray("1=<EOT>,,,,,,\n2=a,1,2,0,V,,A\n") << QStringList{}
-                                                  << complete << QString();
-        QTest::newRow("six fields")
-            << QByteArray("1=a,1,2,0,V,,A\n2=b,1,2,0,V,B\n3=<EOT>\n") << QStringList{"A"} << incomplete
-            << "Specification Info. in INI is not completed or missing at line#2!";
-        QTest::newRow("extra fields ignored") << QByteArray("1=a,1,2,0,V,,A,x,y\n3=<EOT>\n") << QStringList{"A"}
-                                              << complete << QString();
+        QTest::newRow("end marker in lower case")
+            << QByteArray("1=a,1,2,0,V,,A\n2=<eot>\n3=b,1,2,0,V,,B\n") << QStringList{"A"} << complete << QString();
+        QTest::newRow("first line ends the list")
+            << QByteArray("1=<EOT>,,,,,,\n2=a,1,2,0,V,,A\n") << QStringList{} << complete << QString();
+        QTest::newRow("six fields") << QByteArray("1=a,1,2,0,V,,A\n2=b,1,2,0,V,B\n3=<EOT>\n") << QStringList{"A"}
+                                    << incomplete
+                                    << "Specification Info. in INI is not completed or missing at line#2!";
+        QTest::newRow("extra fields ignored")
+            << QByteArray("1=a,1,2,0,V,,A,x,y\n3=<EOT>\n") << QStringList{"A"} << complete << QString();
         QTest::newRow("no end marker") << QByteArray("1=a,1,2,0,V,,A\n") << QStringList{"A"} << noEnd
                                        << "Can't reach to End Of Test <EOT> record!";
         QTest::newRow("no section") << QByteArray("[Other]\n1=x\n") << QStringList{} << noEnd
@@ -112,11 +112,16 @@ private slots:
         QTest::addColumn<QString>("unit");
         QTest::addColumn<QString>("field");
 
-        QTest::newRow("numbers") << QByteArray("Vout,11.40,12.6,0,V,,n") << 11.4 << 12.6 << "V" << "Vout";
-        QTest::newRow("non-numeric LSL") << QByteArray("Vout,low,12.6,0,V,,n") << -999.0 << 12.6 << "V" << "Vout";
-        QTest::newRow("N/A USL") << QByteArray("Eff,85,N/A,0,%,,n") << 85.0 << 999.0 << "%" << "Eff";
-        QTest::newRow("empty limits") << QByteArray("X,,,0,,,n") << -999.0 << 999.0 << "" << "X";
-        QTest::newRow("negative and exponent") << QByteArray("T,-40,1e2,0,C,,n") << -40.0 << 100.0 << "C" << "T";
+        QTest::newRow("numbers") << QByteArray("Vout,11.40,12.6,0,V,,n") << 11.4 << 12.6 << "V"
+                                 << "Vout";
+        QTest::newRow("non-numeric LSL") << QByteArray("Vout,low,12.6,0,V,,n") << -999.0 << 12.6 << "V"
+                                         << "Vout";
+        QTest::newRow("N/A USL") << QByteArray("Eff,85,N/A,0,%,,n") << 85.0 << 999.0 << "%"
+                                 << "Eff";
+        QTest::newRow("empty limits") << QByteArray("X,,,0,,,n") << -999.0 << 999.0 << ""
+                                      << "X";
+        QTest::newRow("negative and exponent") << QByteArray("T,-40,1e2,0,C,,n") << -40.0 << 100.0 << "C"
+                                               << "T";
     }
 
     void limitsAndUnits()
@@ -127,8 +132,8 @@ private slots:
         QFETCH(QString, unit);
         QFETCH(QString, field);
         QTemporaryDir dir;
-        const SpecificationList list = ReadSpecificationList(
-            writeProducts(dir, "[P Spec]\n1=" + line + "\n2=<EOT>\n"), QStringLiteral("P"));
+        const SpecificationList list =
+            ReadSpecificationList(writeProducts(dir, "[P Spec]\n1=" + line + "\n2=<EOT>\n"), QStringLiteral("P"));
         QCOMPARE(list.parameters.size(), 1);
         const ParameterSpec& spec = list.parameters.constFirst();
         QCOMPARE(spec.lsl, lsl);

@@ -18,29 +18,61 @@ private slots:
         QTest::addColumn<QString>("expected");
 
         const QByteArray ate = "[ATE Configuration]\r\nTestProduct = PSU-450, DCDC \r\nTestID=FT1,FT2\r\n";
-        QTest::newRow("CRLF, blanks around the value") << ate << "ATE Configuration" << "TestProduct"
+        QTest::newRow("CRLF, blanks around the value") << ate << "ATE Configuration"
+                                                       << "TestProduct"
                                                        << "PSU-450, DCDC";
-        QTest::newRow("names ignore case") << ate << "ate configuration" << "TESTID" << "FT1,FT2";
-        QTest::newRow("missing key") << ate << "ATE Configuration" << "TestIDDefault" << "";
-        QTest::newRow("missing section") << ate << "Database" << "TestID" << "";
-        QTest::newRow("LF only") << QByteArray("[A]\nk=v\n") << "A" << "k" << "v";
-        QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF[A]\nk=v\n") << "A" << "k" << "v";
-        QTest::newRow("first key wins") << QByteArray("[A]\nk=1\nK=2\n") << "A" << "k" << "1";
-        QTest::newRow("first section wins") << QByteArray("[A]\nk=1\n[a]\nk=2\nj=3\n") << "A" << "j" << "";
-        QTest::newRow("blanks around section and key") << QByteArray("[ A ]\n  k  =  v w  \n") << "A" << "k"
-                                                        << "v w";
-        QTest::newRow("double quotes removed") << QByteArray("[A]\nk=\" x \"\n") << "A" << "k" << " x ";
-        QTest::newRow("single quotes removed") << QByteArray("[A]\nk='PASS'\n") << "A" << "k" << "PASS";
-        QTest::newRow("unmatched quote kept") << QByteArray("[A]\nk='PASS\n") << "A" << "k" << "'PASS";
-        QTest::newRow("value holding '='") << QByteArray("[A]\nk=a=b\n") << "A" << "k" << "a=b";
-        QTest::newRow("empty value") << QByteArray("[A]\nk=\n") << "A" << "k" << "";
-        QTest::newRow("comment line") << QByteArray("[A]\n;k=1\nk=2\n") << "A" << "k" << "2";
-        QTest::newRow("key before any section") << QByteArray("k=1\n[A]\n") << "A" << "k" << "";
-        QTest::newRow("UTF-8 text") << QByteArray("[A]\nk=\xC2\xB5V\n") << "A" << "k" << QString::fromUtf8("\u00B5V");
-        QTest::newRow("Windows-1252 text") << QByteArray("[A]\nk=\xB5V \x80\n") << "A" << "k"
-                                           << QString::fromUtf8("\u00B5V \u20AC");
-        QTest::newRow("1,500 characters read as 1,022")
-            << QByteArray("[A]\nk=") + QByteArray(1500, 'x') + "\n" << "A" << "k" << QString(1022, QLatin1Char('x'));
+        QTest::newRow("names ignore case") << ate << "ate configuration"
+                                           << "TESTID"
+                                           << "FT1,FT2";
+        QTest::newRow("missing key") << ate << "ATE Configuration"
+                                     << "TestIDDefault"
+                                     << "";
+        QTest::newRow("missing section") << ate << "Database"
+                                         << "TestID"
+                                         << "";
+        QTest::newRow("LF only") << QByteArray("[A]\nk=v\n") << "A"
+                                 << "k"
+                                 << "v";
+        QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF[A]\nk=v\n") << "A"
+                                         << "k"
+                                         << "v";
+        QTest::newRow("first key wins") << QByteArray("[A]\nk=1\nK=2\n") << "A"
+                                        << "k"
+                                        << "1";
+        QTest::newRow("first section wins") << QByteArray("[A]\nk=1\n[a]\nk=2\nj=3\n") << "A"
+                                            << "j"
+                                            << "";
+        QTest::newRow("blanks around section and key") << QByteArray("[ A ]\n  k  =  v w  \n") << "A"
+                                                       << "k"
+                                                       << "v w";
+        QTest::newRow("double quotes removed") << QByteArray("[A]\nk=\" x \"\n") << "A"
+                                               << "k"
+                                               << " x ";
+        QTest::newRow("single quotes removed") << QByteArray("[A]\nk='PASS'\n") << "A"
+                                               << "k"
+                                               << "PASS";
+        QTest::newRow("unmatched quote kept") << QByteArray("[A]\nk='PASS\n") << "A"
+                                              << "k"
+                                              << "'PASS";
+        QTest::newRow("value holding '='") << QByteArray("[A]\nk=a=b\n") << "A"
+                                           << "k"
+                                           << "a=b";
+        QTest::newRow("empty value") << QByteArray("[A]\nk=\n") << "A"
+                                     << "k"
+                                     << "";
+        QTest::newRow("comment line") << QByteArray("[A]\n;k=1\nk=2\n") << "A"
+                                      << "k"
+                                      << "2";
+        QTest::newRow("key before any section") << QByteArray("k=1\n[A]\n") << "A"
+                                                << "k"
+                                                << "";
+        QTest::newRow("UTF-8 text") << QByteArray("[A]\nk=\xC2\xB5V\n") << "A"
+                                    << "k" << QString::fromUtf8("\u00B5V");
+        QTest::newRow("Windows-1252 text") << QByteArray("[A]\nk=\xB5V \x80\n") << "A"
+                                           << "k" << QString::fromUtf8("\u00B5V \u20AC");
+        QTest::newRow("1,500 characters read as 1,022") << QByteArray("[A]\nk=") + QByteArray(1500, 'x') + "\n"
+                                                        << "A"
+                                                        << "k" << QString(1022, QLatin1Char('x'));
     }
 
     void readsLikeTheProfileReader()

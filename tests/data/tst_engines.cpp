@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <algorithm>
 #include <optional>
 
@@ -78,7 +77,8 @@ Rows expectedRows(const QList<CsvRow>& csv, const Selection& s)
     for (const CsvRow& r : csv) {
         const bool passOk = s.passOnly ? r.passFail.compare("PASS", Qt::CaseInsensitive) == 0 : !r.passFail.isEmpty();
         const bool sourceOk = s.source.isEmpty() || r.ate.compare(s.source, Qt::CaseInsensitive) == 0;
-        const bool serialOk = s.serial.isEmpty() ? !r.serial.isEmpty() : r.serial.compare(s.serial, Qt::CaseInsensitive) == 0;
+        const bool serialOk =
+            s.serial.isEmpty() ? !r.serial.isEmpty() : r.serial.compare(s.serial, Qt::CaseInsensitive) == 0;
         const bool testOk = s.testID.isEmpty() || r.testID.compare(s.testID, Qt::CaseInsensitive) == 0;
         if (!passOk || !sourceOk || !serialOk || !testOk || r.time < low || r.time > high) {
             continue;
@@ -171,18 +171,27 @@ private slots:
         QTest::addColumn<int>("limitRows"); // the table holds only the first rows of the CSV
 
         const QString jet = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=";
-        QTest::newRow("Jet 2000") << jet + fixture("results_small_v2000.mdb") + ";" << "Results" << "ACCESS" << 514;
-        QTest::newRow("Jet 2000, table with a blank")
-            << jet + fixture("results_small_v2000.mdb") + ";" << "[Other Results]" << "ACCESS" << 50;
-        QTest::newRow("Jet 2003") << jet + fixture("results_small_v2003.mdb") + ";" << "results" << "ACCESS" << 514;
+        QTest::newRow("Jet 2000") << jet + fixture("results_small_v2000.mdb") + ";"
+                                  << "Results"
+                                  << "ACCESS" << 514;
+        QTest::newRow("Jet 2000, table with a blank") << jet + fixture("results_small_v2000.mdb") + ";"
+                                                      << "[Other Results]"
+                                                      << "ACCESS" << 50;
+        QTest::newRow("Jet 2003") << jet + fixture("results_small_v2003.mdb") + ";"
+                                  << "results"
+                                  << "ACCESS" << 514;
         QTest::newRow("Excel") << jet + fixture("results_small.xls") + ";Extended Properties=\"Excel 8.0;HRD=YES;\""
-                               << "[Results$]" << "ACCESS" << 514;
+                               << "[Results$]"
+                               << "ACCESS" << 514;
         QTest::newRow("Excel, second sheet")
-            << jet + fixture("results_small.xls") + ";Extended Properties=\"Excel 8.0;HRD=YES;\"" << "[Sheet1$]"
+            << jet + fixture("results_small.xls") + ";Extended Properties=\"Excel 8.0;HRD=YES;\""
+            << "[Sheet1$]"
             << "ACCESS" << 50;
         QTest::newRow("SQLite file") << "Provider=SQLite;Data Source=" + fixture("results_small.sqlite") + ";"
-                                     << "Results" << "SQLITE" << 514;
-        QTest::newRow("ODBC data source") << "Provider=MSDASQL;UID=;PWD=;Database=;DSN=TessalySmall;" << "Results"
+                                     << "Results"
+                                     << "SQLITE" << 514;
+        QTest::newRow("ODBC data source") << "Provider=MSDASQL;UID=;PWD=;Database=;DSN=TessalySmall;"
+                                          << "Results"
                                           << "ODBC" << 514;
     }
 
@@ -231,7 +240,8 @@ private slots:
                 const QVariant date = rs.value(s.lastOnly && s.chartType == "Pareto" ? "TimeX" : "DateX");
                 QCOMPARE(date.typeId(), QMetaType::QDateTime);
                 QStringList text{rs.value("SNX").toString(), rs.value("atex").toString(),
-                                 date.toDateTime().toString("yyyy-MM-dd HH:mm:ss"), number(rs.value("ValueX").toDouble())};
+                                 date.toDateTime().toString("yyyy-MM-dd HH:mm:ss"),
+                                 number(rs.value("ValueX").toDouble())};
                 if (pair) {
                     text.append(number(rs.value("ValueY").toDouble()));
                 }
@@ -254,7 +264,8 @@ private slots:
         Connection connection;
         QVERIFY(connection.open("Provider=SQLite;Data Source=" + fixture("results_small.sqlite") + ";"));
         Recordset rs;
-        QVERIFY(rs.Open(connection, "SELECT [SerialNumber] AS SNX, [Vout] AS ValueX FROM Results ORDER BY [TestStartTime];",
+        QVERIFY(rs.Open(connection,
+                        "SELECT [SerialNumber] AS SNX, [Vout] AS ValueX FROM Results ORDER BY [TestStartTime];",
                         Recordset::Cursor::Client));
         QCOMPARE(rs.RecordCount(), qint64(514));
         const QString first = rs.value("snx").toString();
@@ -279,8 +290,11 @@ private slots:
             << "The Microsoft Jet database engine cannot find the input table or query 'Missing'.  Make sure it "
                "exists and that its name is spelled correctly.";
         QTest::newRow("missing column") << "Provider=SQLite;Data Source=" + fixture("results_small.sqlite") + ";"
-                                        << "SELECT [Nope] FROM Results;" << "no such column: Nope";
-        QTest::newRow("unknown provider") << "Provider=Foo;" << "" << "Provider cannot be found. It may not be properly installed.";
+                                        << "SELECT [Nope] FROM Results;"
+                                        << "no such column: Nope";
+        QTest::newRow("unknown provider") << "Provider=Foo;"
+                                          << ""
+                                          << "Provider cannot be found. It may not be properly installed.";
     }
 
     void failuresCarryTheEngineDescription()

@@ -5,7 +5,6 @@
 #include <QDialog>
 #include <QList>
 #include <QStringList>
-
 #include <deque>
 #include <functional>
 

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QLocale>
 #include <QTest>
-
 #include <vector>
 
 namespace {
