@@ -40,6 +40,12 @@ public:
 
     // Remembers the configuration folder, so the start-up needs no file dialog.
     void rememberConfigFolder() { saveChoice(QStringLiteral("INIPath"), configFolder()); }
+    // The same and a range other than "Custom", so that no dialog opens at all.
+    void rememberFolderAndRange()
+    {
+        rememberConfigFolder();
+        saveChoice(QStringLiteral("Range"), QStringLiteral("Today"));
+    }
 
     // Builds the main window and runs its start-up.
     frmMain& start();

@@ -116,8 +116,7 @@ private slots:
     void unreadableSavedDateStaysZero()
     {
         AppFixture app;
-        app.rememberConfigFolder();
-        app.saveChoice("Range", "Today");
+        app.rememberFolderAndRange();
         app.saveChoice("CustomStart", "31.01.2024");
         app.saveChoice("CustomEnd", "12/30/1899");
         frmMain& window = app.start();
@@ -138,8 +137,7 @@ private slots:
     void aboutButtonOpensTheAboutWindow()
     {
         AppFixture app;
-        app.rememberConfigFolder();
-        app.saveChoice("Range", "Today");
+        app.rememberFolderAndRange();
         frmMain& window = app.start();
         QTest::mouseClick(window.form().cmdAbout, Qt::LeftButton);
         QCOMPARE(app.prompts.modalWindows, QStringList{"frmAbout"});

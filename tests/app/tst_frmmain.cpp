@@ -88,8 +88,7 @@ private slots:
     {
         QFETCH(int, index);
         AppFixture app;
-        app.rememberConfigFolder();
-        app.saveChoice("Range", "Today");
+        app.rememberFolderAndRange();
         Ui::frmMain& ui = app.start().form();
         frmMain::ChooseItem(ui.cboDataParameters, index);
         QTEST(ui.txtLSL->text(), "lsl");
@@ -184,8 +183,7 @@ private slots:
         QFETCH(int, range);
         QFETCH(QString, message);
         AppFixture app;
-        app.rememberConfigFolder();
-        app.saveChoice("Range", "Today");
+        app.rememberFolderAndRange();
         frmMain& window = app.start();
         Ui::frmMain& ui = window.form();
         ui.cboProductName->setCurrentIndex(product);
@@ -215,8 +213,7 @@ private slots:
         QFETCH(MsgAnswer, answer);
         QFETCH(bool, stopped);
         AppFixture app;
-        app.rememberConfigFolder();
-        app.saveChoice("Range", "Today");
+        app.rememberFolderAndRange();
         frmMain& window = app.start();
         window.EnableControls(false);
         QCOMPARE(window.form().cmdPlotChart->text(), "Stop Plot");
@@ -231,8 +228,7 @@ private slots:
     void enableControlsKeepsSizeOffForIndividual()
     {
         AppFixture app;
-        app.rememberConfigFolder();
-        app.saveChoice("Range", "Today");
+        app.rememberFolderAndRange();
         app.saveChoice("XBar", "False");
         frmMain& window = app.start();
         QVERIFY(window.form().optIndividualPlot->isChecked());
@@ -267,8 +263,7 @@ private slots:
         QFETCH(QString, saved);
         QFETCH(QString, shown);
         AppFixture app;
-        app.rememberConfigFolder();
-        app.saveChoice("Range", "Today");
+        app.rememberFolderAndRange();
         app.saveChoice("XBarSize", saved);
         frmMain& window = app.start();
         QCOMPARE(window.form().cboXBarSize->currentText(), shown);
@@ -278,8 +273,7 @@ private slots:
     void choicesSurviveARestart()
     {
         AppFixture app;
-        app.rememberConfigFolder();
-        app.saveChoice("Range", "Today");
+        app.rememberFolderAndRange();
         {
             frmMain& window = app.start();
             Ui::frmMain& ui = window.form();
@@ -318,8 +312,7 @@ private slots:
     void closingAnsweredCancelChangesNothing()
     {
         AppFixture app;
-        app.rememberConfigFolder();
-        app.saveChoice("Range", "Today");
+        app.rememberFolderAndRange();
         frmMain& window = app.start();
         touch(window.state().gRawDataFile, app.clock.now());
         frmMain::ChooseText(window.form().cboTestedRange, "Last 3 Days");
@@ -339,8 +332,7 @@ private slots:
     void tempFilesOfOtherDaysAreRemoved()
     {
         AppFixture app;
-        app.rememberConfigFolder();
-        app.saveChoice("Range", "Today");
+        app.rememberFolderAndRange();
         const QDir temp(app.tempFolder());
         touch(temp.filePath("~0000001.spc"), app.clock.now().addDays(-1));
         touch(temp.filePath("~0000002.spc"), app.clock.now().addSecs(-3600));
@@ -383,8 +375,7 @@ private slots:
     void staleLockOfACrashedRunIsTakenOver()
     {
         AppFixture app;
-        app.rememberConfigFolder();
-        app.saveChoice("Range", "Today");
+        app.rememberFolderAndRange();
         QFile lock(app.lockPath());
         QVERIFY(lock.open(QIODevice::WriteOnly));
         lock.write("999999\ntessaly\n" + QSysInfo::machineHostName().toUtf8() + "\n");
@@ -418,8 +409,7 @@ private slots:
         QFETCH(bool, shutDown);
         AppFixture app;
         app.writeConfigFile("ate.ini", "[ATE Configuration]\r\nTestProduct=Small\r\n" + database);
-        app.rememberConfigFolder();
-        app.saveChoice("Range", "Today");
+        app.rememberFolderAndRange();
         app.prompts.answers = {MsgAnswer::OK, answer};
         app.start();
 
@@ -440,8 +430,7 @@ private slots:
         AppFixture app;
         app.writeConfigFile("Products.INI", "[Small]\r\nTableName=Results\r\n[Small Spec]\r\n"
                                             "1=Vout,4.75,5.25,0,V,,Output Voltage\r\n2=Iin,0,2.5,0,A\r\n3=<EOT>\r\n");
-        app.rememberConfigFolder();
-        app.saveChoice("Range", "Today");
+        app.rememberFolderAndRange();
         Ui::frmMain& ui = app.start().form();
         QCOMPARE(app.prompts.texts(), QStringList{"Specification Info. in INI is not completed or missing at line#2!"});
         QCOMPARE(items(ui.cboDataParameters), QStringList{"Output Voltage"});
@@ -452,8 +441,7 @@ private slots:
     void openINIChoosesAnotherFolder()
     {
         AppFixture app;
-        app.rememberConfigFolder();
-        app.saveChoice("Range", "Today");
+        app.rememberFolderAndRange();
         Ui::frmMain& ui = app.start().form();
         QTemporaryDir other;
         QFile::copy(QDir(app.configFolder()).filePath("ate.ini"), other.filePath("ATE.INI"));
@@ -468,8 +456,7 @@ private slots:
     void productReactionUsesTheProductsColumns()
     {
         AppFixture app;
-        app.rememberConfigFolder();
-        app.saveChoice("Range", "Today");
+        app.rememberFolderAndRange();
         frmMain& window = app.start();
         frmMain::ChooseText(window.form().cboProductName, " Other Small");
         QCOMPARE(window.state().gATEIDField, "[SerialNumber]");
@@ -481,8 +468,7 @@ private slots:
     void displayNamesFollowTheParameterList()
     {
         AppFixture app;
-        app.rememberConfigFolder();
-        app.saveChoice("Range", "Today");
+        app.rememberFolderAndRange();
         frmMain& window = app.start();
         window.GetTestParameterName();
         QCOMPARE(window.state().gParameterName,
@@ -535,8 +521,7 @@ private slots:
                                            fixture.toUtf8() + "\r\n");
         app.writeConfigFile("Products.INI", "[Small]\r\nTableName=" + table.toUtf8() +
                                                 "\r\n[Small Spec]\r\n1=Vout,4.75,5.25,0,V,,Vout\r\n2=<EOT>\r\n");
-        app.rememberConfigFolder();
-        app.saveChoice("Range", "Today");
+        app.rememberFolderAndRange();
         app.saveChoice("SourceFilter", "ATE-02");
         frmMain& window = app.start();
 
@@ -552,8 +537,7 @@ private slots:
         AppFixture app;
         app.writeConfigFile("ate.ini", "[ATE Configuration]\r\nTestProduct=Small\r\n[Database]\r\n"
                                        "DatabaseName=Results\r\nUserName=sa\r\nServerName=127.0.0.1,1\r\n");
-        app.rememberConfigFolder();
-        app.saveChoice("Range", "Today");
+        app.rememberFolderAndRange();
         app.prompts.answers = {MsgAnswer::OK, MsgAnswer::Retry};
         frmMain& window = app.start();
 
@@ -568,8 +552,7 @@ private slots:
     {
         AppFixture app;
         app.clock.set(QDateTime(QDate(2024, 3, 7), QTime(15, 0)));
-        app.rememberConfigFolder();
-        app.saveChoice("Range", "Today");
+        app.rememberFolderAndRange();
         app.saveChoice("IgnoreZero", "0");
         frmMain& window = app.start();
         window.form().cboTestID->setCurrentIndex(window.form().cboTestID->findText("FT1"));
@@ -590,8 +573,7 @@ private slots:
     void iniLabelsOpenTheFiles()
     {
         AppFixture app;
-        app.rememberConfigFolder();
-        app.saveChoice("Range", "Today");
+        app.rememberFolderAndRange();
         Ui::frmMain& ui = app.start().form();
         QTest::mouseClick(ui.lblOpenATE_INI, Qt::LeftButton);
         QTest::mouseClick(ui.lblOpenProducts_INI, Qt::LeftButton);

@@ -56,8 +56,7 @@ private slots:
         QFETCH(QStringList, extra);
         AppFixture app;
         app.writeResults(records());
-        app.rememberConfigFolder();
-        app.saveChoice("Range", "Today");
+        app.rememberFolderAndRange();
         frmMain& window = app.start();
         Ui::frmMain& ui = window.form();
         window.state().gCustomDateFrom = QDate(2024, 3, 1);
