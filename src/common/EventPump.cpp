@@ -4,7 +4,7 @@
 
 EventPump::EventPump() : m_handler([] { QCoreApplication::processEvents(); }) {}
 
-EventPump::EventPump(Handler handler) : m_handler(std::move(handler)) {}
+EventPump::EventPump(Handler handler, int throttleMs) : m_handler(std::move(handler)), m_throttleMs(throttleMs) {}
 
 void EventPump::pump() const
 {
@@ -13,7 +13,7 @@ void EventPump::pump() const
     }
 }
 
-ThrottledPump::ThrottledPump(const EventPump& pump, int intervalMs) : m_pump(pump), m_intervalMs(intervalMs)
+ThrottledPump::ThrottledPump(const EventPump& pump) : m_pump(pump), m_intervalMs(pump.throttleMs())
 {
     m_sinceLast.start();
 }

@@ -10,20 +10,25 @@ class EventPump
 public:
     using Handler = std::function<void()>;
 
-    // The default handler runs QCoreApplication::processEvents().
+    // The default handler runs QCoreApplication::processEvents(). throttleMs is the least time
+    // between two passes that a ThrottledPump on this pump lets through.
     EventPump();
-    explicit EventPump(Handler handler);
+    explicit EventPump(Handler handler, int throttleMs = kDefaultThrottleMs);
 
     void pump() const;
+    int throttleMs() const { return m_throttleMs; }
+
+    static constexpr int kDefaultThrottleMs = 30;
 
 private:
     Handler m_handler;
+    int m_throttleMs = kDefaultThrottleMs;
 };
 
 class ThrottledPump
 {
 public:
-    explicit ThrottledPump(const EventPump& pump, int intervalMs = 30);
+    explicit ThrottledPump(const EventPump& pump);
 
     // Pumps when at least the interval has passed since the last pump.
     void maybePump();
