@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ProductConfig.h"
+
 #include <QDate>
 #include <QLocale>
 #include <QString>
@@ -19,11 +21,11 @@ QString GetTestedRange(const QString& strRange, const QString& databaseType, con
 struct QueryContext
 {
     QString table;
-    QString serialNumberField = QStringLiteral("[SerialNumber]");
-    QString ateIDField = QStringLiteral("[ATEID]");
-    QString testStartTimeField = QStringLiteral("[TestStartTime]");
-    QString passFailField = QStringLiteral("[PassFail]");
-    QString testIDField = QStringLiteral("[TestID]");
+    QString serialNumberField = ColumnMapping().serialNumberField;
+    QString ateIDField = ColumnMapping().ateIDField;
+    QString testStartTimeField = ColumnMapping().testStartTimeField;
+    QString passFailField = ColumnMapping().passFailField;
+    QString testIDField = ColumnMapping().testIDField;
     bool acceptZero = true;
 };
 
