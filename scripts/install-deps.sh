@@ -11,6 +11,7 @@ packages=(
   mdbtools mdbtools-dev libfreexl-dev
   unixodbc unixodbc-dev tdsodbc libsqliteodbc sqlite3 libsqlite3-dev
   xvfb xauth python3 python3-xlwt
+  poppler-utils
 )
 
 missing=()

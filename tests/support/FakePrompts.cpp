@@ -37,9 +37,14 @@ QString FakePrompts::saveFileName(const QString& caption, const QString& filter,
     return openFileName(caption, filter, suggestedPath);
 }
 
-bool FakePrompts::choosePrinter(QPrinter&)
+bool FakePrompts::choosePrinter(QPrinter& printer)
 {
-    return false;
+    if (printerActions.empty()) {
+        return false;
+    }
+    const auto action = printerActions.front();
+    printerActions.pop_front();
+    return action(printer);
 }
 
 bool FakePrompts::openInTextEditor(const QString& path)

@@ -28,10 +28,12 @@ public:
     int showModal(QDialog& dialog) override;
 
     // Answers used in order; when a queue is empty, messages get their first button (OK, Yes or
-    // Retry), file dialogs are cancelled and modal windows are rejected.
+    // Retry), file and printer dialogs are cancelled and modal windows are rejected.
     std::deque<MsgAnswer> answers;
     std::deque<QString> fileNames;
     std::deque<std::function<void(QDialog&)>> modalActions;
+    // The printer dialog: each action sets up the printer and says whether it was accepted.
+    std::deque<std::function<bool(QPrinter&)>> printerActions;
 
     QList<Message> messages;
     QStringList fileDialogCaptions;

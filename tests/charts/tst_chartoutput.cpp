@@ -1,0 +1,134 @@
+#include "ChartControl.h"
+#include "ChartOutput.h"
+#include "ChartWindowOutput.h"
+#include "Clock.h"
+#include "FakePrompts.h"
+#include "TestMain.h"
+
+#include <QDir>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QDateTime kNow(QDate(2024, 3, 10), QTime(21, 5));
+
+// An analysis window's chart and buttons, with a Foot block as its window keeps it.
+struct ChartWindow
+{
+    explicit ChartWindow(const QStringList& foot)
+    {
+        chart.resize(640, 480);
+        chart.addPoint(chart.addLineSeries(), 1.5);
+        chart.foot().lines = foot;
+    }
+    ChartControl chart;
+    QPushButton cmdExport;
+    QPushButton cmdPrintChart;
+    FakePrompts prompts;
+    FixedClock clock{kNow};
+    ChartWindowOutput output{chart, prompts, clock, cmdExport, cmdPrintChart};
+};
+
+QStringList FilesIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files);
+}
+
+} // namespace
+
+class ChartOutputTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void stampsAndSelectionLines()
+    {
+        QCOMPARE(ExportStamp(kNow), "Exported on: Mar 10, 2024 09:05 pm");
+        QCOMPARE(ExportStamp(kNow, true), "Exported on: Mar 10, 24 09:05 pm");
+        QCOMPARE(PrintStamp(kNow), "Printed on: Mar 10, 2024 09:05 pm");
+        QCOMPARE(SelectionLine(OutputUse::Export, "FT1", "", "<All>"),
+                 "Test ID: FT1; S/N Filter: None; Tester Filter: None");
+        QCOMPARE(SelectionLine(OutputUse::Print, "<All>", "SN7", "ATE-02"),
+                 "Test ID: <All>; S/N Filter: SN7; Source Filter: ATE-02");
+        QCOMPARE(SelectionLine(OutputUse::Print, "FT1", "", "<All>"),
+                 "Test ID: FT1; S/N Filter: none; Source Filter: none");
+    }
+
+    // A window's own Foot line comes back after the stamp; without one, the stamp line goes.
+    void analysisWindowExportsAndPrints_data()
+    {
+        QTest::addColumn<QStringList>("foot");
+        QTest::newRow("no Foot line") << QStringList();
+        QTest::newRow("a blank Foot line") << QStringList{" "};
+    }
+
+    void analysisWindowExportsAndPrints()
+    {
+        QFETCH(QStringList, foot);
+        QTemporaryDir dir;
+        ChartWindow window(foot);
+        const QString svg = dir.filePath("chart.svg");
+        window.prompts.fileNames.push_back(svg);
+        window.output.Export();
+        QFile file(svg);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().contains("Exported on: Mar 10, 24 09:05 pm"));
+        QCOMPARE(window.chart.foot().lines, foot);
+
+        QPrinter printer(QPrinter::HighResolution);
+        window.output.Print(printer); // the printer dialog cancelled: nothing, and nothing said
+        const QString pdf = dir.filePath("printed.pdf");
+        window.prompts.printerActions.push_back([&pdf](QPrinter& p) {
+            p.setOutputFileName(pdf);
+            return true;
+        });
+        window.output.Print(printer);
+        QCOMPARE(window.prompts.texts(), QStringList());
+        QCOMPARE(FilesIn(dir.path()), (QStringList{"chart.svg", "printed.pdf"}));
+        QCOMPARE(window.chart.foot().lines, foot);
+        QVERIFY(window.cmdExport.isEnabled() && window.cmdPrintChart.isEnabled());
+    }
+
+    // A file that cannot be written is named with the reason; nothing is left under its name
+    // or beside it, and the buttons work again.
+    void failuresLeaveNothingBehind_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("png") << "chart.png";
+        QTest::newRow("pdf") << "chart.pdf";
+    }
+
+    void failuresLeaveNothingBehind()
+    {
+        QFETCH(QString, name);
+        QTemporaryDir dir;
+        ChartWindow window({});
+        const QString path = dir.filePath("missing/" + name);
+        window.prompts.fileNames.push_back(path);
+        window.output.Export();
+        QCOMPARE(window.prompts.messages.size(), 1);
+        const FakePrompts::Message said = window.prompts.messages.at(0);
+        QVERIFY2(said.text.startsWith("Cannot write " + QDir::toNativeSeparators(path) + ": ") &&
+                     said.text.endsWith("!"),
+                 qPrintable(said.text));
+        QCOMPARE(said.icon, MsgIcon::Exclamation);
+        QVERIFY(window.cmdExport.isEnabled());
+
+        // A print job given up half-way leaves neither the file nor its temporary.
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFileName(dir.filePath(name + ".pdf"));
+        {
+            ChartPrintJob job(printer, QMarginsF(5, 5, 5, 5));
+            QVERIFY(job.begin());
+            QVERIFY(job.printPage(window.chart));
+        }
+        QCOMPARE(FilesIn(dir.path()), QStringList());
+        QCOMPARE(printer.outputFileName(), dir.filePath(name + ".pdf"));
+    }
+};
+
+TESSALY_TEST(ChartOutputTest)
+#include "tst_chartoutput.moc"
