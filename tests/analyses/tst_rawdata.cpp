@@ -1,0 +1,136 @@
+#include "FakePrompts.h"
+#include "RawDataModel.h"
+#include "TestMain.h"
+#include "frmRawData.h"
+
+#include <QFontInfo>
+#include <QLabel>
+#include <QListView>
+#include <QPushButton>
+#include <QStyledItemDelegate>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestRawData : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    QString write(const QByteArray& content)
+    {
+        const QString path = m_dir.filePath(QStringLiteral("~1234567.spc"));
+        QFile file(path);
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        file.write(content);
+        return path;
+    }
+
+    // The header and records lines as the loaders write them; records < 0: no file at all.
+    QString listing(int records)
+    {
+        if (records < 0) {
+            return m_dir.filePath(QStringLiteral("missing.spc"));
+        }
+        QByteArray content = records > 0 ? "S/N\tVout\tATE ID\tDate\r\n" : "";
+        for (int i = 1; i < records; ++i) {
+            content += QByteArray("SN") + QByteArray::number(i) + "\t5.000\tATE-01\t01/02/2024 10:00 AM\r\n";
+        }
+        return write(content);
+    }
+
+private slots:
+    void selectsTheClickedPointsRecords_data()
+    {
+        QTest::addColumn<int>("records"); // header included
+        QTest::addColumn<bool>("individual");
+        QTest::addColumn<qint64>("point");
+        QTest::addColumn<int>("first"); // selected rows; -1: none
+        QTest::addColumn<int>("last");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("X-bar n=5, first point") << 51 << false << qint64(0) << 0 << 4 << QString();
+        QTest::newRow("X-bar n=5, last point") << 51 << false << qint64(9) << 45 << 49 << QString();
+        QTest::newRow("individual point 10") << 51 << true << qint64(10) << 10 << 10 << QString();
+        QTest::newRow("beyond 16-bit rows") << 40001 << true << qint64(39000) << 39000 << 39000 << QString();
+        QTest::newRow("block past the end keeps what exists")
+            << 8 << false << qint64(1) << 5 << 6 << "Invalid property array index!";
+        QTest::newRow("header only") << 1 << true << qint64(0) << -1 << -1 << "Invalid property array index!";
+        QTest::newRow("empty file") << 0 << false << qint64(0) << -1 << -1 << "Invalid property array index!";
+        QTest::newRow("missing file") << -1 << true << qint64(0) << -1 << -1 << "No such file or directory!";
+    }
+
+    void selectsTheClickedPointsRecords()
+    {
+        QFETCH(int, records);
+        QFETCH(bool, individual);
+        QFETCH(qint64, point);
+        QFETCH(int, first);
+        QFETCH(int, last);
+        QFETCH(QString, message);
+        FakePrompts prompts;
+        frmRawData dialog(listing(records), individual, point, 5, prompts);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+
+        const auto* list = dialog.findChild<QListView*>(QStringLiteral("lstRawData"));
+        QCOMPARE(list->model()->rowCount(), std::max(records - 1, 0));
+        const QItemSelection selection = list->selectionModel()->selection();
+        QCOMPARE(selection.size(), first < 0 ? 0 : 1);
+        if (first >= 0) {
+            QCOMPARE(selection.first().top(), first);
+            QCOMPARE(selection.first().bottom(), last);
+            QCOMPARE(list->currentIndex().row(), first);
+            QVERIFY(list->viewport()->rect().contains(list->visualRect(list->currentIndex())));
+        }
+        QCOMPARE(prompts.texts(), message.isEmpty() ? QStringList() : QStringList{message});
+        for (const FakePrompts::Message& m : prompts.messages) {
+            QCOMPARE(m.icon, MsgIcon::Exclamation);
+            QCOMPARE(m.buttons, MsgButtons::OK);
+            QCOMPARE(m.caption, "Open Raw Data");
+        }
+    }
+
+    void windowLayout()
+    {
+        FakePrompts prompts;
+        frmRawData dialog(listing(3), true, 0, 5, prompts);
+        const auto* title = dialog.findChild<QLabel*>(QStringLiteral("lblTitle"));
+        QCOMPARE(title->text(), " Reference" + QString(36, ' ') + "Value" + QString(11, ' ') + "Source" +
+                                    QString(14, ' ') + "Date/Time");
+        const auto* list = dialog.findChild<QListView*>(QStringLiteral("lstRawData"));
+        QVERIFY(QFontInfo(title->font()).fixedPitch());
+        QVERIFY(QFontInfo(list->font()).fixedPitch());
+        // Tabs reach the columns of the heads: "SN1\t5.000\tATE-01\t01/02/2024 10:00 AM".
+        const QString shown = static_cast<QStyledItemDelegate*>(list->itemDelegate())
+                                  ->displayText(list->model()->index(0, 0).data(), QLocale());
+        QCOMPARE((QList<qsizetype>{shown.indexOf("5.000"), shown.indexOf("ATE-01"), shown.indexOf("01/02")}),
+                 (QList<qsizetype>{title->text().indexOf("Value"), title->text().indexOf("Source"),
+                                   title->text().indexOf("Date/Time")}));
+        QCOMPARE(dialog.windowTitle(), "Raw Data Viewer");
+
+        dialog.show();
+        dialog.findChild<QPushButton*>(QStringLiteral("cmdClose"))->click();
+        QCOMPARE(dialog.result(), QDialog::Accepted);
+        QVERIFY(!dialog.isVisible());
+    }
+
+    void linesComeBackAsWritten()
+    {
+        RawDataModel model;
+        QVERIFY(model.open(write("S/N\tVout\tATE ID\tDate\r\n"
+                                 "SN-Ω-ü µ   \t-1.250\tATE-01\t12/31/2023 11:59 PM  \r\n"
+                                 "\t\t  \n"
+                                 "a\rb\r\n"
+                                 "\r\n"
+                                 "last without end")));
+        QStringList rows;
+        for (int row = 0; row < model.rowCount(); ++row) {
+            rows << model.data(model.index(row)).toString();
+        }
+        QCOMPARE(rows, (QStringList{QString::fromUtf8("SN-Ω-ü µ   \t-1.250\tATE-01\t12/31/2023 11:59 PM  "), "\t\t  ",
+                                    "a\rb", "", "last without end"}));
+    }
+};
+
+TESSALY_TEST(TestRawData)
+#include "tst_rawdata.moc"
