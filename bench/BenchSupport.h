@@ -1,0 +1,55 @@
+#pragma once
+
+#include "Clock.h"
+#include "EventPump.h"
+#include "Prompts.h"
+#include "SettingsStore.h"
+#include "frmMain.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <vector>
+
+// What the benchmarks that drive the main window share: a configuration whose product "Bench"
+// reads kBenchRecords records from a SQLite database, and the main window loaded on it.
+
+constexpr int kBenchRecords = 1'000'000;
+
+// Answers every question with its first button; messages are printed, nothing is recorded.
+class SilentPrompts final : public Prompts
+{
+public:
+    MsgAnswer message(const QString& text, MsgIcon, MsgButtons, const QString&) override;
+    QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
+    QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
+    bool choosePrinter(QPrinter&) override { return false; }
+    bool openInTextEditor(const QString&) override { return false; }
+    int showModal(QDialog&) override { return 0; }
+};
+
+// ATE.INI, PRODUCTS.INI and bench.sqlite (table Results, parameter Vout) in folder.
+void makeConfiguration(const QString& folder);
+
+// The main window on a fresh configuration in a temporary folder, loaded and shown offscreen at
+// 1280 x 800 with the range "Last 180 Days", which holds every record. Needs a QApplication.
+struct BenchWindow
+{
+    BenchWindow();
+    ~BenchWindow() { QFile::remove(window.state().gRawDataFile); } // the plots' listing, tens of MB
+
+    QString databasePath() const { return dir.filePath(QStringLiteral("bench.sqlite")); }
+
+    QTemporaryDir dir;
+    SilentPrompts prompts;
+    SettingsStore settings;
+    FixedClock clock;
+    const EventPump pump;
+    frmMain window;
+};
+
+// The middle value of runs (the upper middle of an even count).
+double median(std::vector<double> runs);
+
+// This process's resident memory in KiB: now (VmRSS) and at its peak so far (VmHWM).
+qint64 residentKiB();
+qint64 peakResidentKiB();
