@@ -1,9 +1,11 @@
 #include "ReportCommand.h"
 
 #include "ChartControl.h"
+#include "ChartOutput.h"
 #include "Clock.h"
 #include "ConsolePrompts.h"
 #include "ControlChartLoader.h"
+#include "ControlChartPrint.h"
 #include "EventPump.h"
 #include "Formats.h"
 #include "QueryBuilder.h"
@@ -18,8 +20,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QPainter>
-#include <QPdfWriter>
+#include <QPrinter>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -34,6 +35,7 @@ struct Options
     std::optional<QString> source, serial, testId, lsl, usl;
     bool allResults = false, allRecords = false, noZero = false, hideSpec = false;
     QString png, svg, pdf, json;
+    bool allPages = false; // the PDF: one page per chart page instead of every point on one page
     QSize imageSize{1600, 900};
 };
 
@@ -72,6 +74,10 @@ void addOptions(QCommandLineParser& p)
     value("png", "Write the chart as PNG.", "file");
     value("svg", "Write the chart as SVG.", "file");
     value("pdf", "Write the chart as PDF.", "file");
+    value("pages",
+          "PDF pages: compressed (default: every point on one page) or all (one page per chart page of 80 "
+          "points, each with the selection and a print stamp).",
+          "kind");
     value("json", "Write the numbers as JSON (- for standard output).", "file");
     value("width", "Picture width in pixels (default 1600).", "px");
     value("height", "Picture height in pixels (default 900).", "px");
@@ -152,6 +158,11 @@ Options readOptions(const QStringList& arguments)
     o.svg = p.value(QStringLiteral("svg"));
     o.pdf = p.value(QStringLiteral("pdf"));
     o.json = p.value(QStringLiteral("json"));
+    const QString pages = p.value(QStringLiteral("pages")).toLower();
+    if (!pages.isEmpty() && pages != QLatin1String("compressed") && pages != QLatin1String("all")) {
+        throw UsageError(QStringLiteral("--pages is compressed or all"));
+    }
+    o.allPages = pages == QLatin1String("all");
     if (p.isSet(QStringLiteral("width"))) {
         o.imageSize.setWidth(positiveInt(p.value(QStringLiteral("width")), "width"));
     }
@@ -201,20 +212,23 @@ bool writeFile(const QString& path, const QByteArray& bytes)
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
-bool writePdf(const ChartControl& chart, const QString& path, const QSize& size)
+// Every chart page on a PDF page of its own, as the window's "Print all Pages" prints them.
+bool writePdfPages(XBarChart& chart, const QString& chartTitle, const QString& path, const QString& selectionLine,
+                   QString* error)
 {
-    QPdfWriter pdf(path);
-    pdf.setPageSize(QPageSize(QPageSize::A4));
-    pdf.setPageOrientation(QPageLayout::Landscape);
-    pdf.setResolution(96);
-    QPainter painter;
-    if (!painter.begin(&pdf)) {
-        return false;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Landscape);
+    ChartPrintJob job(printer, QMarginsF(5, 5, 5, 5));
+    const SystemClock clock;
+    if (job.begin() && PrintControlChart(chart, chartTitle, job, PrintOption::AllPages, selectionLine, clock) &&
+        job.finish()) {
+        return true;
     }
-    const QRect page = painter.viewport();
-    const QSizeF fitted = QSizeF(size).scaled(page.size(), Qt::KeepAspectRatio);
-    chart.paintChart(painter, QRectF(QPointF(0, 0), fitted));
-    return painter.end();
+    *error = job.error();
+    return false;
 }
 
 int fail(int status, const QString& text)
@@ -341,19 +355,26 @@ int ReportCommand::Run(const QStringList& arguments)
         return noData ? kNoData : kConfiguration;
     }
 
-    // Every page compressed into one picture, as the window exports it.
     ChartControl& chart = *ui.ocxXBarChart;
+    chart.resize(o.imageSize); // the proportions of a PDF page's chart
+    QString error;
+    if (!o.pdf.isEmpty() && o.allPages &&
+        !writePdfPages(window.xbarChart(), state.gChartTitle, o.pdf,
+                       SelectionLine(OutputUse::Print, ui.cboTestID->currentText(), ui.txtSerialNumberFilter->text(),
+                                     ui.cboATEList->currentText()),
+                       &error)) {
+        return fail(kConfiguration, error);
+    }
+    // Every page compressed into one picture, as the window exports it.
     chart.setMaxPointsPerPage(0);
     window.xbarChart().WritePageLine(state.gChartTitle);
-    QString error;
-    if (!o.png.isEmpty() && !chart.exportPng(o.png, o.imageSize, &error)) {
-        return fail(kConfiguration, error);
-    }
-    if (!o.svg.isEmpty() && !chart.exportSvg(o.svg, o.imageSize, &error)) {
-        return fail(kConfiguration, error);
-    }
-    if (!o.pdf.isEmpty() && !writePdf(chart, o.pdf, o.imageSize)) {
-        return fail(kConfiguration, QStringLiteral("cannot write ") + o.pdf);
+    const std::pair<QString, ChartFileFormat> pictures[] = {{o.png, ChartFileFormat::Png},
+                                                            {o.svg, ChartFileFormat::Svg},
+                                                            {o.allPages ? QString() : o.pdf, ChartFileFormat::Pdf}};
+    for (const auto& [path, format] : pictures) {
+        if (!path.isEmpty() && !WriteChartFile(chart, path, format, &error, o.imageSize)) {
+            return fail(kConfiguration, error);
+        }
     }
     if (!o.json.isEmpty()) {
         const QStringList captions = ui.lblSPCParameter->text().split(QStringLiteral("\r\n"));

@@ -82,6 +82,20 @@ QStringList QtFileFilters(const QString& filter)
 }
 
 namespace {
+// The extension of each filter's first pattern ("PNG image|*.png" -> "png"; "" for none).
+QStringList FilterSuffixes(const QString& filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList suffixes;
+    for (qsizetype i = 1; i < parts.size(); i += 2) {
+        const QString pattern = parts.at(i).section(QLatin1Char(';'), 0, 0).trimmed();
+        suffixes.append(pattern.startsWith(QLatin1String("*.")) && pattern.indexOf(QLatin1Char('*'), 2) < 0
+                            ? pattern.mid(2)
+                            : QString());
+    }
+    return suffixes;
+}
+
 QString runFileDialog(QWidget* parent, QFileDialog::AcceptMode mode, const QString& caption, const QString& filter,
                       const QString& start)
 {
@@ -91,6 +105,17 @@ QString runFileDialog(QWidget* parent, QFileDialog::AcceptMode mode, const QStri
     dialog.setNameFilters(QtFileFilters(filter));
     // The patterns are spelled for any case; the captions already say what is offered.
     dialog.setOption(QFileDialog::HideNameFilterDetails);
+    if (mode == QFileDialog::AcceptSave) {
+        // The program asks about overwriting itself; a name typed without an extension gets the
+        // one of the chosen filter.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        const QStringList suffixes = FilterSuffixes(filter);
+        const auto useSuffixOf = [&dialog, suffixes](const QString& chosen) {
+            dialog.setDefaultSuffix(suffixes.value(dialog.nameFilters().indexOf(chosen)));
+        };
+        useSuffixOf(dialog.selectedNameFilter());
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, useSuffixOf);
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return {};
     }

@@ -29,6 +29,7 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QMouseEvent>
+#include <QPrinter>
 #include <QRandomGenerator>
 #include <QTimer>
 #include <exception>
@@ -164,10 +165,7 @@ bool frmMain::Load()
         m_constants = InitControlChartConstants();
         m_loader = std::make_unique<ControlChartLoader>(m_state, *m_xbarChart, m_services.prompts, m_services.pump,
                                                         m_constants, [this](bool enable) { EnableControls(enable); });
-        connect(ui->ocxXBarChart, &ChartControl::pageChanged, this,
-                [this] { m_xbarChart->WritePageLine(m_state.gChartTitle); });
-        connect(ui->ocxXBarChart, &ChartControl::zoomed, this,
-                [this] { m_xbarChart->WritePageLine(m_state.gChartTitle, true); });
+        connectChart();
         PrepareTempFiles();
 
         const QStringList products = SplitList(LocateINIFolder(false));
@@ -359,9 +357,10 @@ void frmMain::cmdPlotChart_Click()
     const auto refuse = [this](const char* text) {
         m_services.prompts.message(QLatin1String(text), MsgIcon::Exclamation, MsgButtons::OK);
     };
-    if (ui->cboProductName->count() == 1) {
-        refuse("INI file is not loaded!");
-    } else if (ui->cboProductName->currentIndex() < 0) {
+    if (!iniLoaded()) {
+        return;
+    }
+    if (ui->cboProductName->currentIndex() < 0) {
         refuse("Please select product!");
     } else if (ui->cboDataParameters->currentIndex() < 0) {
         refuse("Please select test parameter!");

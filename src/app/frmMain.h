@@ -3,6 +3,7 @@
 #include "AppServices.h"
 #include "ControlChartMath.h"
 #include "SharedState.h"
+#include "frmPrintChart.h"
 
 #include <QMainWindow>
 #include <memory>
@@ -13,6 +14,7 @@ class InstanceGuard;
 class XBarChart;
 class QComboBox;
 class QLabel;
+class QPrinter;
 
 namespace Ui {
 class frmMain;
@@ -83,6 +85,18 @@ private:
     void lblOpenINI_Click(const QString& fileName);
     void underlineINILabel(QLabel* hovered);
 
+    // The chart's buttons and events (frmMainChart.cpp).
+    void connectChart();
+    bool iniLoaded();
+    bool chartHasPoints();
+    void UndoChartZoom();
+    void cmdPage_Click(bool next);
+    void cmdZoomX_Click(int change);
+    void ocxXBarChart_MouseMove(int y);
+    void ocxXBarChart_ClickSeries(int series, qint64 point, Qt::MouseButton button);
+    void cmdExport_Click();
+    void cmdPrint_Click();
+
     void showSplash();
     void showError(const QString& description);
     QString iniPath(const QString& fileName) const;
@@ -97,6 +111,9 @@ private:
     std::unique_ptr<XBarChart> m_xbarChart;
     std::unique_ptr<ControlChartLoader> m_loader;
     std::unique_ptr<PlotResult> m_lastPlot;
+    // The printer of every print of the program run; its dialog's choices stay for the next print.
+    std::unique_ptr<QPrinter> m_printer;
+    PrintChoice m_printChoice;
     bool m_shutDown = false;
     bool m_closeConfirmed = false;
 };

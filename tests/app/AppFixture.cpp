@@ -1,9 +1,12 @@
 #include "AppFixture.h"
 
+#include "ui_frmMain.h"
+
 #include <QDir>
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTest>
 
 namespace {
 const QByteArray kAteIni = "[ATE Configuration]\r\n"
@@ -103,4 +106,29 @@ void AppFixture::writeResults(const QList<Record>& records) const
         db.commit();
     }
     QSqlDatabase::removeDatabase(name);
+}
+
+QList<AppFixture::Record> AppFixture::Series(int n, const QList<double>& values, int secondsApart)
+{
+    QList<Record> list;
+    const QDateTime start(QDate(2024, 3, 1), QTime(8, 0));
+    for (int i = 0; i < n; ++i) {
+        list.append({"SN" + QString::number(i + 1), i % 2 ? "ATE-02" : "ATE-01",
+                     start.addSecs(qint64(secondsApart) * i).toString("yyyy-MM-dd HH:mm:ss"), "PASS",
+                     values[i % values.size()]});
+    }
+    return list;
+}
+
+frmMain& AppFixture::plot(const QList<Record>& records, bool individual, int size)
+{
+    writeResults(records);
+    rememberConfigFolder();
+    saveChoice("Range", "Last 30 Days");
+    saveChoice("XBar", individual ? "False" : "True");
+    saveChoice("XBarSize", QString::number(size));
+    frmMain& main = start();
+    main.form().cboTestID->setCurrentIndex(0);
+    QTest::mouseClick(main.form().cmdPlotChart, Qt::LeftButton);
+    return main;
 }

@@ -37,6 +37,12 @@ public:
         double value;
     };
     void writeResults(const QList<Record>& records) const;
+    // n passed records secondsApart from 1 March 2024 08:00: "SN1", "SN2", ... from ATE-01 and
+    // ATE-02 in turn, values from the list in turn.
+    static QList<Record> Series(int n, const QList<double>& values, int secondsApart = 60);
+    // Writes the records, starts the window with the chart kind and subgroup size chosen, range
+    // "Last 30 Days" and every test ID, and presses Start Plot.
+    frmMain& plot(const QList<Record>& records, bool individual, int size = 5);
 
     // Remembers the configuration folder, so the start-up needs no file dialog.
     void rememberConfigFolder() { saveChoice(QStringLiteral("INIPath"), configFolder()); }

@@ -9,19 +9,6 @@
 
 namespace {
 
-// n records a minute (or secondsApart) apart from 1 March 2024 08:00, values from the list in turn.
-QList<AppFixture::Record> records(int n, const QList<double>& values, int secondsApart = 60)
-{
-    QList<AppFixture::Record> list;
-    const QDateTime start(QDate(2024, 3, 1), QTime(8, 0));
-    for (int i = 0; i < n; ++i) {
-        list.append({"SN" + QString::number(i + 1), i % 2 ? "ATE-02" : "ATE-01",
-                     start.addSecs(secondsApart * i).toString("yyyy-MM-dd HH:mm:ss"), "PASS",
-                     values[i % values.size()]});
-    }
-    return list;
-}
-
 QList<double> yValues(const ChartControl& chart, int series)
 {
     QList<double> ys;
@@ -44,27 +31,13 @@ class TestPlot : public QObject
 {
     Q_OBJECT
 
-    // Starts the window on the records with the chart kind and size chosen, then presses Start Plot.
-    static frmMain& plot(AppFixture& app, const QList<AppFixture::Record>& data, bool individual, int size = 5)
-    {
-        app.writeResults(data);
-        app.rememberConfigFolder();
-        app.saveChoice("Range", "Last 30 Days");
-        app.saveChoice("XBar", individual ? "False" : "True");
-        app.saveChoice("XBarSize", QString::number(size));
-        frmMain& window = app.start();
-        window.form().cboTestID->setCurrentIndex(0);
-        QTest::mouseClick(window.form().cmdPlotChart, Qt::LeftButton);
-        return window;
-    }
-
 private slots:
     void xbarUsesWholeSubgroupsOnly()
     {
         AppFixture app;
-        QList<AppFixture::Record> data = records(23, {1, 2, 3, 4, 5});
+        QList<AppFixture::Record> data = AppFixture::Series(23, {1, 2, 3, 4, 5});
         data[0].serial = "SNLONGSERIALNUMBER01"; // 20 characters
-        frmMain& window = plot(app, data, false);
+        frmMain& window = app.plot(data, false);
         const ChartControl& chart = *window.form().ocxXBarChart;
 
         QCOMPARE(app.prompts.texts(), QStringList());
@@ -91,7 +64,7 @@ private slots:
     void individualValuesAndMovingRanges()
     {
         AppFixture app;
-        frmMain& window = plot(app, records(3, {10, 12, 11}), true);
+        frmMain& window = app.plot(AppFixture::Series(3, {10, 12, 11}), true);
         const ChartControl& chart = *window.form().ocxXBarChart;
 
         QCOMPARE(yValues(chart, 0), (QList<double>{10, 12, 11}));
@@ -124,7 +97,7 @@ private slots:
         QFETCH(int, count);
         QFETCH(bool, individual);
         AppFixture app;
-        frmMain& window = plot(app, records(count, {5}), individual);
+        frmMain& window = app.plot(AppFixture::Series(count, {5}), individual);
         QTEST(app.prompts.texts().value(0), "message");
         QCOMPARE(app.prompts.messages.value(0).icon, MsgIcon::Information);
         QCOMPARE(window.form().ocxXBarChart->pointCount(0), 0);
@@ -134,7 +107,7 @@ private slots:
     void reversedLimitsAreSwapped()
     {
         AppFixture app;
-        app.writeResults(records(10, {5, 6}));
+        app.writeResults(AppFixture::Series(10, {5, 6}));
         app.rememberConfigFolder();
         app.saveChoice("Range", "Last 30 Days");
         frmMain& window = app.start();
@@ -192,7 +165,7 @@ private slots:
         QFETCH(bool, stopped);
         AppFixture app;
         const int total = 3000;
-        app.writeResults(records(total, {5, 5.1, 4.9}, 10));
+        app.writeResults(AppFixture::Series(total, {5, 5.1, 4.9}, 10));
         app.rememberConfigFolder();
         app.saveChoice("Range", "Last 180 Days");
         app.saveChoice("XBar", "False");

@@ -1,0 +1,270 @@
+#include "AppFixture.h"
+#include "ChartControl.h"
+#include "Formats.h"
+#include "TestMain.h"
+#include "ui_frmMain.h"
+
+#include <QDir>
+#include <QImage>
+#include <QListView>
+#include <QPrinter>
+#include <QProcess>
+#include <QRadioButton>
+#include <QTest>
+
+namespace {
+
+QString pageLine(const ChartControl& chart)
+{
+    return chart.model().text(TextBlockId::SubFoot).lines.join('|');
+}
+
+QString run(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// Clicks the centre of a drawn point.
+void clickPoint(ChartControl& chart, int series, qint64 point, Qt::MouseButton button = Qt::LeftButton)
+{
+    const ChartSeries& s = chart.series(series);
+    const QPoint at(qRound(chart.pixelAtValue(s.horizontalAxis, chart.pointX(series, point))),
+                    qRound(chart.pixelAtValue(s.verticalAxis, chart.pointY(series, point))));
+    QTest::mouseClick(&chart, button, {}, at);
+}
+
+} // namespace
+
+class TestChartInteraction : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void buttonsNeedAConfiguration()
+    {
+        AppFixture app; // no folder remembered and the file dialog cancelled: nothing is loaded
+        Ui::frmMain& ui = app.start().form();
+        app.prompts.messages.clear();
+        for (QPushButton* button :
+             {ui.cmdPreviousPage, ui.cmdNextPage, ui.cmdZoomXIn, ui.cmdZoomXOut, ui.cmdExport, ui.cmdPrint}) {
+            button->click();
+        }
+        QCOMPARE(app.prompts.texts(), QStringList(6, "INI file is not loaded!"));
+        QCOMPARE(app.prompts.messages.at(0).icon, MsgIcon::Exclamation);
+    }
+
+    void pagingAndZoom()
+    {
+        AppFixture app;
+        Ui::frmMain& ui = app.plot(AppFixture::Series(200, {5, 5.1}), true).form();
+        ChartControl& chart = *ui.ocxXBarChart;
+        const QString title = "Line Output: [Output Voltage]  Chart Page: ";
+        QCOMPARE(pageLine(chart), title + "1 of 3");
+
+        const auto press = [](QPushButton* button, int times) {
+            for (int i = 0; i < times; ++i) {
+                button->click();
+            }
+        };
+        chart.zoomToPixels(100, 300);
+        press(ui.cmdNextPage, 3); // the last page stays
+        QVERIFY(!chart.isZoomed());
+        QCOMPARE(pageLine(chart), title + "3 of 3");
+        press(ui.cmdPreviousPage, 1);
+        QCOMPARE(pageLine(chart), title + "2 of 3");
+
+        QList<int> perPage;
+        for (int i = 0; i < 9; ++i) {
+            ui.cmdZoomXIn->click();
+            perPage.append(chart.maxPointsPerPage());
+        }
+        QCOMPARE(perPage, (QList<int>{70, 60, 50, 40, 30, 20, 10, 0, 0}));
+        QCOMPARE(pageLine(chart), title + "1 of 1");
+        ui.cmdZoomXOut->click(); // no paging: the zoom buttons rest until the next drawing
+        QCOMPARE(chart.maxPointsPerPage(), 0);
+
+        ui.cmdPlotChart->click();
+        QCOMPARE(chart.maxPointsPerPage(), 80);
+        press(ui.cmdZoomXOut, 2);
+        QCOMPARE(chart.maxPointsPerPage(), 100);
+        QCOMPARE(pageLine(chart), title + "1 of 2");
+    }
+
+    void mouseShowsTheValueUnderIt()
+    {
+        AppFixture app;
+        frmMain& window = app.plot(AppFixture::Series(30, {5, 6}), true);
+        window.resize(1200, 800);
+        window.show();
+        ChartControl& chart = *window.form().ocxXBarChart;
+        const int boundary = qRound(chart.axisPanel(AxisId::Custom0).top());
+        for (const auto& [y, axis] :
+             {std::pair{boundary - 1, AxisId::Left}, std::pair{boundary + 1, AxisId::Custom0}}) {
+            QTest::mouseMove(&chart, QPoint(300, y));
+            QCOMPARE(window.form().lblYvalue->text(), FormatNumber(chart.valueAtPixel(axis, y), "#,##0.0##"));
+        }
+    }
+
+    void clickListsTheRecordsBehindAPoint_data()
+    {
+        QTest::addColumn<int>("records");
+        QTest::addColumn<bool>("individual");
+        QTest::addColumn<int>("series");
+        QTest::addColumn<int>("point");
+        QTest::addColumn<int>("button");
+        QTest::addColumn<QList<int>>("rows"); // selected; empty: no list opens
+        QTest::newRow("x-bar, n = 5") << 40 << false << 0 << 3 << int(Qt::LeftButton) << QList<int>{15, 16, 17, 18, 19};
+        QTest::newRow("individual, beyond 32,767")
+            << 40000 << true << 0 << 33000 << int(Qt::LeftButton) << QList<int>{33000};
+        QTest::newRow("right button") << 40 << true << 0 << 5 << int(Qt::RightButton) << QList<int>{};
+        QTest::newRow("range series") << 40 << true << 4 << 5 << int(Qt::LeftButton) << QList<int>{};
+    }
+
+    void clickListsTheRecordsBehindAPoint()
+    {
+        QFETCH(int, records);
+        QFETCH(bool, individual);
+        QFETCH(int, series);
+        QFETCH(int, point);
+        QFETCH(int, button);
+        QFETCH(QList<int>, rows);
+        AppFixture app;
+        frmMain& window = app.plot(AppFixture::Series(records, {5, 6, 7}, 10), individual);
+        window.resize(1200, 800);
+        window.show();
+        ChartControl& chart = *window.form().ocxXBarChart;
+        chart.setCurrentPage(point / chart.maxPointsPerPage() + 1);
+        QList<int> selected;
+        app.prompts.modalActions.push_back([&selected](QDialog& dialog) {
+            const auto* list = dialog.findChild<QListView*>("lstRawData");
+            for (const QModelIndex& index : list->selectionModel()->selectedRows()) {
+                selected.append(index.row());
+            }
+            std::sort(selected.begin(), selected.end());
+        });
+        clickPoint(chart, series, point, Qt::MouseButton(button));
+        QCOMPARE(app.prompts.modalWindows, rows.isEmpty() ? QStringList() : QStringList{"frmRawData"});
+        QCOMPARE(selected, rows);
+        QCOMPARE(app.prompts.texts(), QStringList());
+    }
+
+    void exportAsksThenStampsThePicture_data()
+    {
+        QTest::addColumn<QString>("name"); // "" cancels the dialog
+        QTest::addColumn<bool>("exists");
+        QTest::addColumn<QList<MsgAnswer>>("answers");
+        QTest::addColumn<bool>("written");
+        QTest::newRow("cancelled") << "" << false << QList<MsgAnswer>{} << false;
+        QTest::newRow("*.png typed") << "*.png" << false << QList<MsgAnswer>{} << false;
+        QTest::newRow("overwrite No") << "chart.png" << true << QList<MsgAnswer>{MsgAnswer::No} << false;
+        QTest::newRow("overwrite Yes") << "chart.png" << true << QList<MsgAnswer>{MsgAnswer::Yes} << true;
+        QTest::newRow("svg") << "chart.svg" << false << QList<MsgAnswer>{} << true;
+    }
+
+    void exportAsksThenStampsThePicture()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, exists);
+        QFETCH(QList<MsgAnswer>, answers);
+        QFETCH(bool, written);
+        AppFixture app;
+        Ui::frmMain& ui = app.plot(AppFixture::Series(100, {5, 6}), true).form();
+        ChartControl& chart = *ui.ocxXBarChart;
+        const QString path = QDir(app.tempFolder()).filePath(name);
+        if (exists) {
+            QFile old(path);
+            old.open(QIODevice::WriteOnly);
+            old.write("old");
+        }
+        app.prompts.fileNames.push_back(name.isEmpty() ? QString() : path);
+        app.prompts.answers.assign(answers.begin(), answers.end());
+        const QStringList subFoot = chart.model().text(TextBlockId::SubFoot).lines;
+
+        ui.cmdExport->click();
+
+        QCOMPARE(app.prompts.fileDialogCaptions, QStringList{"Chart Export"});
+        QCOMPARE(app.prompts.texts(), QStringList(exists ? 1 : 0, "Overwrite the existing file?"));
+        QFile file(path);
+        QCOMPARE(file.open(QIODevice::ReadOnly) && file.readAll() != "old", written);
+        QVERIFY(ui.cmdExport->isEnabled());
+        QCOMPARE(chart.model().text(TextBlockId::SubFoot).lines, subFoot);
+        QCOMPARE(chart.model().text(TextBlockId::Foot).count(), 0);
+        if (written && name.endsWith(".png")) {
+            QVERIFY(QImage(path) != chart.renderImage());
+        }
+        if (written && name.endsWith(".svg")) {
+            file.seek(0);
+            const QString svg = QString::fromUtf8(file.readAll());
+            QVERIFY(svg.contains("Exported on: Mar 10, 2024 09:30 am"));
+            QVERIFY(svg.contains("Test ID: &lt;All&gt;; S/N Filter: None; Tester Filter: None"));
+        }
+    }
+
+    void printsToAPdfFile_data()
+    {
+        QTest::addColumn<int>("option");
+        QTest::addColumn<int>("startPage");
+        QTest::addColumn<QStringList>("printedPages");
+        QTest::addColumn<int>("endPage");
+        QTest::addColumn<int>("endPageCount");
+        QTest::newRow("compress to one page") << 0 << 2 << QStringList{"1 of 1"} << 1 << 1;
+        QTest::newRow("current page, then the next") << 1 << 2 << QStringList{"2 of 3"} << 3 << 3;
+        QTest::newRow("all pages, back to 1") << 2 << 2 << QStringList{"1 of 3", "2 of 3", "3 of 3"} << 1 << 3;
+    }
+
+    void printsToAPdfFile()
+    {
+        QFETCH(int, option);
+        QFETCH(int, startPage);
+        QFETCH(QStringList, printedPages);
+        QFETCH(int, endPage);
+        QFETCH(int, endPageCount);
+        AppFixture app;
+        Ui::frmMain& ui = app.plot(AppFixture::Series(200, {5, 6}), true).form();
+        ui.txtSerialNumberFilter->setText("SN1");
+        ChartControl& chart = *ui.ocxXBarChart;
+        chart.setCurrentPage(startPage);
+        const QString pdf = QDir(app.tempFolder()).filePath("printed.pdf");
+        app.prompts.printerActions.push_back([&pdf](QPrinter& printer) {
+            printer.setOutputFileName(pdf);
+            return true;
+        });
+        app.prompts.modalActions.push_back([option](QDialog& dialog) {
+            dialog.findChild<QPushButton*>("cmdSetPrinter")->click();
+            dialog.findChild<QRadioButton*>("optPrint" + QString::number(option))->setChecked(true);
+            dialog.findChild<QPushButton*>("cmdPrintChart")->click();
+        });
+
+        ui.cmdPrint->click();
+
+        QCOMPARE(app.prompts.texts(), QStringList());
+        QVERIFY(run("pdfinfo", {pdf}).contains(QRegularExpression("Pages: +" + QString::number(printedPages.size()))));
+        const QString text = run("pdftotext", {"-layout", pdf, "-"});
+        QCOMPARE(text.count("Printed on: Mar 10, 2024 09:30 am"), printedPages.size());
+        QCOMPARE(text.count("Test ID: <All>; S/N Filter: SN1; Source Filter: none"), printedPages.size());
+        for (const QString& page : printedPages) {
+            QVERIFY2(text.contains("Chart Page: " + page), qPrintable(page));
+        }
+        QCOMPARE(chart.currentPage(), endPage);
+        QCOMPARE(chart.pageCount(), endPageCount);
+        QCOMPARE(pageLine(chart), "Line Output: [Output Voltage]  Chart Page: " + QString::number(endPage) + " of " +
+                                      QString::number(endPageCount));
+        QCOMPARE(chart.model().text(TextBlockId::Foot).count(), 0);
+        QVERIFY(ui.cmdPrint->isEnabled() && ui.cmdPlotChart->isEnabled());
+
+        // Cancelled: nothing printed. Closed with the close box: printed with the option kept.
+        QFile::remove(pdf);
+        app.prompts.modalActions.push_back(
+            [](QDialog& dialog) { dialog.findChild<QPushButton*>("cmdCancel")->click(); });
+        ui.cmdPrint->click();
+        QVERIFY(!QFile::exists(pdf));
+        ui.cmdPrint->click();
+        QVERIFY(QFile::exists(pdf));
+    }
+};
+
+TESSALY_TEST(TestChartInteraction)
+#include "tst_chartinteraction.moc"
