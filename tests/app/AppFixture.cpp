@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
@@ -131,4 +132,12 @@ frmMain& AppFixture::plot(const QList<Record>& records, bool individual, int siz
     main.form().cboTestID->setCurrentIndex(0);
     QTest::mouseClick(main.form().cmdPlotChart, Qt::LeftButton);
     return main;
+}
+
+QString AppFixture::Output(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished();
+    return QString::fromUtf8(process.readAllStandardOutput());
 }

@@ -44,6 +44,9 @@ public:
     // "Last 30 Days" and every test ID, and presses Start Plot.
     frmMain& plot(const QList<Record>& records, bool individual, int size = 5);
 
+    // What a program (pdfinfo, pdftotext) writes to its standard output.
+    static QString Output(const QString& program, const QStringList& arguments);
+
     // Remembers the configuration folder, so the start-up needs no file dialog.
     void rememberConfigFolder() { saveChoice(QStringLiteral("INIPath"), configFolder()); }
     // The same and a range other than "Custom", so that no dialog opens at all.

@@ -8,7 +8,6 @@
 #include <QImage>
 #include <QListView>
 #include <QPrinter>
-#include <QProcess>
 #include <QRadioButton>
 #include <QTest>
 
@@ -17,14 +16,6 @@ namespace {
 QString pageLine(const ChartControl& chart)
 {
     return chart.model().text(TextBlockId::SubFoot).lines.join('|');
-}
-
-QString run(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished();
-    return QString::fromUtf8(process.readAllStandardOutput());
 }
 
 // Clicks the centre of a drawn point.
@@ -241,8 +232,9 @@ private slots:
         ui.cmdPrint->click();
 
         QCOMPARE(app.prompts.texts(), QStringList());
-        QVERIFY(run("pdfinfo", {pdf}).contains(QRegularExpression("Pages: +" + QString::number(printedPages.size()))));
-        const QString text = run("pdftotext", {"-layout", pdf, "-"});
+        QVERIFY(AppFixture::Output("pdfinfo", {pdf})
+                    .contains(QRegularExpression("Pages: +" + QString::number(printedPages.size()))));
+        const QString text = AppFixture::Output("pdftotext", {"-layout", pdf, "-"});
         QCOMPARE(text.count("Printed on: Mar 10, 2024 09:30 am"), printedPages.size());
         QCOMPARE(text.count("Test ID: <All>; S/N Filter: SN1; Source Filter: none"), printedPages.size());
         for (const QString& page : printedPages) {

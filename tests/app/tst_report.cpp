@@ -10,6 +10,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTest>
 
 namespace {
@@ -99,6 +100,36 @@ private slots:
         QVERIFY(QImage(png).width() == 1600);
     }
 
+    void pdfPages_data()
+    {
+        QTest::addColumn<QString>("pages");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QStringList>("texts");
+        QTest::newRow("compressed") << "compressed" << 1 << QStringList{"Chart Page: 1 of 1"};
+        QTest::newRow("all") << "all" << 3
+                             << QStringList{" of 3", "Test ID: <All>; S/N Filter: none; Source Filter: none",
+                                            "Printed on: "};
+    }
+
+    void pdfPages()
+    {
+        QFETCH(QString, pages);
+        QFETCH(int, count);
+        QFETCH(QStringList, texts);
+        AppFixture app;
+        app.writeResults(records()); // 191 passed units
+        const QString pdf = QDir(app.tempFolder()).filePath("report.pdf");
+        QCOMPARE(ReportCommand::Run({"--config", app.configFolder(), "--product", "Line", "--parameter", "Vout",
+                                     "--from", "2024-03-01", "--to", "2024-03-02", "--test-id", "<All>", "--chart",
+                                     "individual", "--pdf", pdf, "--pages", pages}),
+                 ReportCommand::kOk);
+        QVERIFY(AppFixture::Output("pdfinfo", {pdf}).contains(QRegularExpression("Pages: +" + QString::number(count))));
+        const QString text = AppFixture::Output("pdftotext", {"-layout", pdf, "-"});
+        for (const QString& expected : texts) {
+            QCOMPARE(text.count(expected), count);
+        }
+    }
+
     void exitStatuses_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -108,6 +139,7 @@ private slots:
         const QStringList base{"--product", "Line", "--parameter", "Output Voltage", "--json", "-"};
         QTest::newRow("no product given")
             << QStringList{"--parameter", "Vout", "--json", "-"} << good << ReportCommand::kUsage;
+        QTest::newRow("pages unknown") << base + QStringList{"--pages", "some"} << good << ReportCommand::kUsage;
         QTest::newRow("size out of range") << base + QStringList{"--size", "26"} << good << ReportCommand::kUsage;
         QTest::newRow("half a custom range")
             << base + QStringList{"--from", "2024-03-01"} << good << ReportCommand::kUsage;
