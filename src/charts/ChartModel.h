@@ -106,6 +106,9 @@ struct MarksLook
     QColor color = Qt::black;
     bool bold = false;
     bool italic = false;
+    // Transparent marks: the text's box is first filled with the plot's colour, so that no line
+    // or pointer under the mark crosses its text.
+    bool clearBehind = false;
 };
 
 struct SeriesLook
@@ -144,6 +147,10 @@ struct ChartAxis
     QString valueFormat = QStringLiteral("#,##0.##");
     // Label the axis with the point labels of its series (lines split at CR/LF) instead of values.
     bool labelsFromPoints = false;
+    // With labelsFromPoints: only points whose label differs from the previous point's, where a
+    // run of equal labels starts, are labelled (the first point shown always is), so a long run
+    // of one text reads once.
+    bool labelsAtChanges = false;
     bool gridVisible = true; // dotted lines at the labels
     // Vertical axes: the part of the plot height they span, in percent from the top.
     double startPercent = 0;

@@ -20,6 +20,7 @@ constexpr double kTitleGap = 4;          // between axis labels and the axis tit
 constexpr double kMinSideMargin = 12;    // plot inset where no axis is drawn
 constexpr double kEdgePad = 4;           // free pixels at automatic ends of vertical axes
 constexpr double kMarkGap = 3;           // between a point (or its pointer) and its mark
+constexpr double kPanelLabelGap = 4;     // least space between the labels of stacked panels
 constexpr size_t kStampedPointers = 500; // above this many in a series, pointers are copied
 
 const std::array<AxisId, 2> kHorizontalAxes{AxisId::Top, AxisId::Bottom};
@@ -118,8 +119,9 @@ struct VerticalPlan
     double labelWidth = 0;
 };
 
-// Labels for a vertical axis over span: values at tick steps, dropped where they would reach
-// into a neighbouring panel (at the plot's own top and bottom half a line may stick out).
+// Labels for a vertical axis over span: values at tick steps. At the plot's own top and bottom
+// half a line may stick out; at an edge shared with a neighbouring panel the text stays half of
+// kPanelLabelGap inside, moved off its tick by at most a quarter line, else the label is dropped.
 VerticalPlan PlanVertical(const ChartAxis& axis, const AxisDemand& demand, const PixelSpan& span, double plotTop,
                           double plotBottom, const QFontMetricsF& fm)
 {
@@ -131,15 +133,21 @@ VerticalPlan PlanVertical(const ChartAxis& axis, const AxisDemand& demand, const
     const AxisMapping mapping = VerticalMapping(plan.range, span);
     const double lineHeight = fm.height();
     const double step = FinestShown(TickStep(plan.range, length, lineHeight * 1.6, axis.increment), axis.valueFormat);
-    const double allowTop = span.top <= plotTop + 0.5 ? lineHeight / 2 : 0;
-    const double allowBottom = span.bottom >= plotBottom - 0.5 ? lineHeight / 2 : 0;
+    const double inset = kPanelLabelGap / 2 + lineHeight / 2;
+    const double highest = span.top <= plotTop + 0.5 ? span.top : span.top + inset;
+    const double lowest = span.bottom >= plotBottom - 0.5 ? span.bottom : span.bottom - inset;
+    if (highest > lowest) {
+        return plan;
+    }
     for (const double value : TickValues(plan.range, step)) {
         const double y = mapping.toPixel(value);
-        if (y - lineHeight / 2 < span.top - allowTop - 0.5 || y + lineHeight / 2 > span.bottom + allowBottom + 0.5) {
+        const double centre = std::clamp(y, highest, lowest);
+        if (std::abs(centre - y) > lineHeight / 4) {
             continue;
         }
         AxisLabel label;
-        label.position = label.centre = y;
+        label.position = y;
+        label.centre = centre;
         label.lines = QStringList{AxisValueText(value, axis.valueFormat)};
         label.width = WidestLine(fm, label.lines);
         plan.labelWidth = std::max(plan.labelWidth, label.width);
@@ -148,9 +156,40 @@ VerticalPlan PlanVertical(const ChartAxis& axis, const AxisDemand& demand, const
     return plan;
 }
 
+// The first index in [from, last) whose label differs from the previous point's, where a run of
+// equal labels starts; last when there is none. Over an ascending x the search steps a pixel
+// column at a time, comparing the label of each column's first point, and goes point by point
+// only through the column where the label has changed: a run that starts and ends inside one
+// column between two such probes is passed over, as it could not be labelled legibly anyway.
+qint64 NextRunStart(const SeriesPoints& points, qint64 from, qint64 last, const AxisMapping& xMap)
+{
+    if (from <= 0 || from >= last) {
+        return from;
+    }
+    const QString& text = points.label(from - 1);
+    qint64 same = from - 1; // the last point known to carry text
+    while (same + 1 < last) {
+        qint64 probe = same + 1;
+        if (points.xAscending()) {
+            const double nextColumn = xMap.toValue(std::floor(xMap.toPixel(points.x(same))) + 1);
+            probe = std::clamp(points.lowerBound(nextColumn), same + 1, last - 1);
+        }
+        if (points.label(probe) != text) {
+            qint64 i = same + 1;
+            while (points.label(i) == text) {
+                ++i;
+            }
+            return i;
+        }
+        same = probe;
+    }
+    return last;
+}
+
 // Text labels from the point labels of the series with the most points on a horizontal axis.
 // Labels that would overlap the previous one are skipped; over an ascending x the next
-// candidate is found by bisection, so a million points cost a few dozen measurements.
+// candidate is found by bisection, so a million points cost a few dozen measurements. With the
+// axis' labelsAtChanges the candidates are the first point shown and the starts of runs.
 std::vector<AxisLabel> PointLabels(const ChartModel& model, AxisId axisId, const AxisMapping& xMap, double left,
                                    double right, const QFontMetricsF& fm)
 {
@@ -166,17 +205,23 @@ std::vector<AxisLabel> PointLabels(const ChartModel& model, AxisId axisId, const
     }
     const SeriesPoints& points = source->points;
     const bool ascending = points.xAscending();
+    const bool atChanges = model.axis(axisId).labelsAtChanges;
     const auto [first, last] = points.indexRange(xMap.range);
+    // The next point to try after current: from, or with atChanges the first run start from there.
+    const auto candidate = [&](qint64 current, qint64 from) {
+        from = std::max(current + 1, from);
+        return atChanges ? NextRunStart(points, from, last, xMap) : from;
+    };
     const double gap = fm.averageCharWidth() * 1.5;
     double lastRight = -std::numeric_limits<double>::infinity();
     for (qint64 i = first; i < last;) {
         if (!ascending && !xMap.range.contains(points.x(i))) {
-            ++i;
+            i = candidate(i, i + 1);
             continue;
         }
         const QString& text = points.label(i);
         if (text.isEmpty()) {
-            ++i;
+            i = candidate(i, i + 1);
             continue;
         }
         const QStringList lines = LabelLines(text);
@@ -189,14 +234,12 @@ std::vector<AxisLabel> PointLabels(const ChartModel& model, AxisId axisId, const
             if (ascending && position + width / 2 > right) {
                 break; // pushed in from the right edge: every later label would land here too
             }
-            const qint64 next = ascending ? points.lowerBound(xMap.toValue(lastRight + gap + width / 2 + 0.25)) : i + 1;
-            i = std::max(i + 1, next);
+            i = candidate(i, ascending ? points.lowerBound(xMap.toValue(lastRight + gap + width / 2 + 0.25)) : i + 1);
             continue;
         }
         labels.push_back({position, textLeft + width / 2, lines, width});
         lastRight = textLeft + width;
-        const qint64 next = ascending ? points.lowerBound(xMap.toValue(lastRight + gap)) : i + 1;
-        i = std::max(i + 1, next);
+        i = candidate(i, ascending ? points.lowerBound(xMap.toValue(lastRight + gap)) : i + 1);
     }
     return labels;
 }
@@ -782,6 +825,8 @@ void ChartRenderer::paint(QPainter& painter, const ChartModel& model, const Char
                 painter.setPen(OnePixelPen(painter, QColor(0x80, 0x80, 0x80)));
                 painter.setBrush(QColor(0xFF, 0xFF, 0xE1));
                 painter.drawRect(box);
+            } else if (marks.clearBehind) {
+                painter.fillRect(box & plot.adjusted(1, 1, -1, -1), model.plotColor);
             }
             painter.setPen(marks.color);
             DrawLines(painter, markFm, lines, box.center().x(), box.top() + 1);

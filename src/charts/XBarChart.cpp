@@ -25,7 +25,7 @@ void setSpecLook(ChartSeries& s, const QString& title)
     s.look.lineColor = Qt::red;
     s.look.pointerStyle = PointerStyle::Diamond;
     s.look.pointerColor = Qt::red;
-    s.look.marks = MarksLook{true, true, Qt::red, true, true};
+    s.look.marks = MarksLook{true, true, Qt::red, true, true, true};
 }
 
 } // namespace
@@ -55,6 +55,7 @@ XBarChart::XBarChart(ChartControl& chart) : m_chart(chart)
     top.valueFormat = QStringLiteral("#,##0.##");
     ChartAxis& bottom = m_chart.axis(AxisId::Bottom);
     bottom.labelsFromPoints = true;
+    bottom.labelsAtChanges = true;
     bottom.valueFormat = QStringLiteral("#,###.##");
     m_chart.axis(AxisId::Right).visible = false;
 
@@ -116,7 +117,7 @@ int XBarChart::AddControlLineSeries(const QString& kind)
     s.look.title = kind;
     s.look.lineColor = kGreen;
     s.look.pointerStyle = PointerStyle::None;
-    s.look.marks = MarksLook{true, true, QColor(0x00, 0x80, 0x00), false, false};
+    s.look.marks = MarksLook{true, true, QColor(0x00, 0x80, 0x00), false, false, true};
     if (kind == QLatin1String("X-Bar")) {
         s.verticalAxis = AxisId::Left;
         s.horizontalAxis = AxisId::Top;

@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -111,23 +112,13 @@ private slots:
         QVERIFY(std::abs(chart.axisPanel(AxisId::Custom0).top() - split) < 1e-9);
         QCOMPARE(chart.axisPanel(AxisId::Custom0).bottom(), plot.bottom());
 
-        // Each series stays in its own panel, and so do the labels of its axis.
+        // Each series stays in its own panel.
         const QImage image = chart.renderImage(kSize);
         for (int y = 0; y < image.height(); ++y) {
             for (int x = static_cast<int>(plot.left()); x < plot.right(); ++x) {
                 QVERIFY(!IsRed(image.pixel(x, y)) || y <= split);
                 QVERIFY(!IsBlue(image.pixel(x, y)) || y >= split - 1);
             }
-        }
-        const ChartLayout layout = LayoutOf(chart);
-        const double half = QFontMetricsF(chart.font()).height() / 2;
-        QVERIFY(layout.axis(AxisId::Left).labels.size() >= 3);
-        QVERIFY(layout.axis(AxisId::Custom0).labels.size() >= 2);
-        for (const AxisLabel& label : layout.axis(AxisId::Left).labels) {
-            QVERIFY(label.centre + half <= split + 1);
-        }
-        for (const AxisLabel& label : layout.axis(AxisId::Custom0).labels) {
-            QVERIFY(label.centre - half >= split - 1);
         }
     }
 
@@ -194,23 +185,142 @@ private slots:
         QVERIFY(!ColumnHas(image, static_cast<int>(plot.left()) - 3, upper, y, IsMagenta));
     }
 
-    void pointLabelsOnTheTopAxisDoNotOverlap()
+    // Point labels of the top axis (two lines, all different) or of the bottom axis relabelled
+    // with runs of texts[(i / runLength) % texts.size()], at changes: they never overlap and show
+    // their point's text. expected: the labelled points, where a row fixes them.
+    void pointLabelsDoNotOverlap_data()
     {
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<int>("runLength");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QList<qint64>>("expected");
+        const QStringList two{"ATE-01", "ATE-02"};
+        QTest::newRow("top axis, two lines") << QStringList() << 1 << 1000 << 0 << QList<qint64>();
+        QTest::newRow("one source: named once") << QStringList{"ATE-01"} << 1 << 1000 << 0 << QList<qint64>{0};
+        QTest::newRow("runs of three sources")
+            << QStringList{"ATE-01", "ATE-02", "ATE-03"} << 300 << 900 << 0 << QList<qint64>{0, 300, 600};
+        QTest::newRow("alternating sources, two lines")
+            << QStringList{"ATE-01\r\nBay 1", "ATE-02\r\nBay 2"} << 2 << 1000 << 0 << QList<qint64>();
+        QTest::newRow("page starting inside a run") << two << 100 << 300 << 2 << QList<qint64>{80, 100};
+        QTest::newRow("200000 points, runs of 50000")
+            << two << 50000 << 200000 << 0 << QList<qint64>{0, 50000, 100000, 150000};
+    }
+
+    void pointLabelsDoNotOverlap()
+    {
+        QFETCH(QStringList, texts);
+        QFETCH(int, runLength);
+        QFETCH(int, count);
+        QFETCH(int, page);
+        QFETCH(QList<qint64>, expected);
         ChartControl chart;
-        SetUpControlChart(chart, 1000, 0);
+        SetUpControlChart(chart, count, page > 0 ? 80 : 0);
+        const bool top = texts.isEmpty();
+        if (!top) {
+            chart.clearSeries(kRange);
+            for (int i = 0; i < count; ++i) {
+                chart.addPoint(kRange, 1, texts[(i / runLength) % texts.size()]);
+            }
+            chart.axis(AxisId::Bottom).labelsAtChanges = true;
+        }
+        chart.setCurrentPage(std::max(page, 1));
         const ChartLayout layout = LayoutOf(chart);
-        const AxisGeometry& top = layout.axis(AxisId::Top);
-        QVERIFY(top.labels.size() > 3);
-        for (size_t i = 0; i < top.labels.size(); ++i) {
-            const AxisLabel& label = top.labels[i];
-            const auto point = static_cast<qint64>(std::lround(top.mapping.toValue(label.position)));
-            QCOMPARE(label.lines, LabelLines(chart.pointLabel(kData, point)));
+        const AxisGeometry& g = layout.axis(top ? AxisId::Top : AxisId::Bottom);
+        QList<qint64> points;
+        for (size_t i = 0; i < g.labels.size(); ++i) {
+            const AxisLabel& label = g.labels[i];
+            points.append(std::lround(g.mapping.toValue(label.position)));
+            QCOMPARE(label.lines, LabelLines(chart.pointLabel(top ? kData : kRange, points.back())));
             if (i > 0) {
-                QVERIFY(label.centre - label.width / 2 >= top.labels[i - 1].centre + top.labels[i - 1].width / 2);
+                QVERIFY(label.centre - label.width / 2 >= g.labels[i - 1].centre + g.labels[i - 1].width / 2);
             }
         }
+        if (expected.isEmpty()) {
+            QVERIFY(points.size() > 3);
+        } else {
+            QCOMPARE(points, expected);
+        }
         // Room for the two lines of the labels between the title and the plot.
-        QVERIFY(layout.plot.top() > layout.textRects[0].bottom() + 2 * QFontMetricsF(chart.font()).height());
+        QVERIFY(!top || layout.plot.top() > layout.textRects[0].bottom() + 2 * QFontMetricsF(chart.font()).height());
+    }
+
+    // Fixed limits put tick 10 of the upper panel and tick 2 of the lower one the given number of
+    // line heights from the split at 74 %. Labels stay in their panels, 4 pixels apart, each
+    // within a quarter line of its tick; tenShown: whether tick 10 keeps its label.
+    void stackedPanelLabelsKeepApart_data()
+    {
+        QTest::addColumn<int>("fontPixels");
+        QTest::addColumn<double>("lines");
+        QTest::addColumn<bool>("tenShown");
+        QTest::newRow("labels half a line off the split") << 12 << 0.5 << true;
+        QTest::newRow("large font, half a line off") << 20 << 0.5 << true;
+        QTest::newRow("ticks on the split") << 12 << 0.0 << false;
+    }
+
+    void stackedPanelLabelsKeepApart()
+    {
+        QFETCH(int, fontPixels);
+        QFETCH(double, lines);
+        ChartControl chart;
+        SetUpControlChart(chart, 60, 80);
+        QFont font = chart.font();
+        font.setPixelSize(fontPixels);
+        chart.setFont(font);
+        const double line = QFontMetricsF(font).height();
+        const double up = lines * line / chart.axisPanel(AxisId::Left).height();
+        const double down = lines * line / chart.axisPanel(AxisId::Custom0).height();
+        chart.axis(AxisId::Left).limits = {false, false, (10 - 12 * up) / (1 - up), 12};
+        chart.axis(AxisId::Custom0).limits = {false, false, 0, 2 / (1 - down)};
+
+        const ChartLayout layout = LayoutOf(chart);
+        double upperBottom = -1e9;
+        double lowerTop = 1e9;
+        bool tenShown = false;
+        for (const AxisId id : {AxisId::Left, AxisId::Custom0}) {
+            for (const AxisLabel& label : layout.axis(id).labels) {
+                QVERIFY(std::abs(label.centre - label.position) <= line / 4);
+                if (id == AxisId::Left) {
+                    upperBottom = std::max(upperBottom, label.centre + line / 2);
+                    tenShown = tenShown || label.lines[0] == "10";
+                } else {
+                    lowerTop = std::min(lowerTop, label.centre - line / 2);
+                }
+            }
+        }
+        QTEST(tenShown, "tenShown");
+        QVERIFY2(lowerTop - upperBottom >= 4 - 1e-9, qPrintable(QString::number(lowerTop - upperBottom)));
+        const double split = chart.axisPanel(AxisId::Custom0).top();
+        QVERIFY(upperBottom <= split + 1 && lowerTop >= split - 1);
+    }
+
+    // The red data line falls through the centre line's transparent mark at its right end
+    // ("CL=10.0"); a mark that clears behind it keeps the line off its text.
+    void markClearsBehindItsText_data()
+    {
+        QTest::addColumn<bool>("clearBehind");
+        QTest::newRow("crossed") << false;
+        QTest::newRow("cleared") << true;
+    }
+
+    void markClearsBehindItsText()
+    {
+        QFETCH(bool, clearBehind);
+        ChartControl chart;
+        SetUpControlChart(chart, 60, 80);
+        chart.series(kLine).look.marks = MarksLook{true, true, Qt::black, false, false, clearBehind};
+        const QImage image = chart.renderImage(kSize);
+        const QFontMetricsF fm(chart.font());
+        const QPoint end = PointPixel(chart, kLine, 1);
+        const int half = static_cast<int>(fm.horizontalAdvance("CL=10.0") / 2);
+        // The rows the mark covers: one line, 3 pixels above the line's end.
+        int red = 0;
+        for (int y = end.y() - 3 - static_cast<int>(fm.lineSpacing()); y < end.y() - 4; ++y) {
+            for (int x = end.x() - half; x < end.x() + half; ++x) {
+                red += IsRed(image.pixel(x, y)) ? 1 : 0;
+            }
+        }
+        QCOMPARE(red == 0, clearBehind);
     }
 
     // point -1: halfway between points 5 and 6 near the top of the panel, where nothing is.

@@ -42,6 +42,8 @@ private slots:
         QCOMPARE(control.series(XBarChart::kRangeSeries).horizontalAxis, AxisId::Bottom);
         QCOMPARE(control.axis(AxisId::Left).endPercent, 74.0);
         QCOMPARE(control.axis(AxisId::Custom0).startPercent, 74.0);
+        // Sources are named where they change; dates stay at every labelled point.
+        QVERIFY(control.axis(AxisId::Bottom).labelsAtChanges && !control.axis(AxisId::Top).labelsAtChanges);
         QCOMPARE(control.title().lines, QStringList{"SPC Chart"});
         QCOMPARE(control.subFoot().lines, QStringList{"Source ID"});
 
@@ -101,12 +103,14 @@ private slots:
             QCOMPARE(control.pointX(s, 0), 0.0);
             QCOMPARE(control.pointX(s, 1), 2.0);
             labels.append(control.pointLabel(s, 0) + "|" + control.pointLabel(s, 1));
+            QVERIFY(control.series(s).look.marks.clearBehind);
         }
         // UCL = 11 + 0.577 * 4/3; range UCL = 2.115 * 4/3; range CL shown rounded.
         QCOMPARE(labels, (QStringList{"CL|CL=11.0; CpK=N/A", "LCL|LCL=10.231", "UCL|UCL=11.769", "CL|CL=1.333",
                                       "LCL|LCL=0.0", "UCL|UCL=2.82"}));
         QCOMPARE(control.series(XBarChart::kFirstControlLine + 3).verticalAxis, AxisId::Custom0);
         QVERIFY(panel.endsWith("Est.\r\n\r\n2.82\r\n1.333\r\n0.0\r\n"));
+        QVERIFY(control.series(XBarChart::kUslSeries).look.marks.clearBehind);
 
         chart.ResetChart("V", false, "P Vout");
         QCOMPARE(control.seriesCount(), 5);
