@@ -1,12 +1,9 @@
 #include "ChartControl.h"
 
-#include <QFile>
-#include <QImageWriter>
 #include <QMouseEvent>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPrinter>
-#include <QSvgGenerator>
 #include <algorithm>
 #include <stdexcept>
 
@@ -232,58 +229,14 @@ void ChartControl::paintChart(QPainter& painter, const QRectF& target, bool outp
     m_renderer.paint(painter, m_model, target, options);
 }
 
-QSize ChartControl::outputSize(const QSize& requested) const
-{
-    return requested.isEmpty() ? size() : requested;
-}
-
 QImage ChartControl::renderImage(const QSize& size) const
 {
-    QImage image(outputSize(size), QImage::Format_ARGB32_Premultiplied);
+    QImage image(size.isEmpty() ? this->size() : size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::white);
     QPainter painter(&image);
     paintChart(painter, QRectF(image.rect()), true);
     painter.end();
     return image;
-}
-
-bool ChartControl::exportPng(const QString& path, const QSize& size, QString* error) const
-{
-    QImageWriter writer(path, "png");
-    if (writer.write(renderImage(size))) {
-        return true;
-    }
-    if (error) {
-        *error = writer.errorString();
-    }
-    return false;
-}
-
-bool ChartControl::exportSvg(const QString& path, const QSize& size, QString* error) const
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        if (error) {
-            *error = file.errorString();
-        }
-        return false;
-    }
-    const QSize pixels = outputSize(size);
-    QSvgGenerator generator;
-    generator.setOutputDevice(&file);
-    generator.setSize(pixels);
-    generator.setViewBox(QRect(QPoint(0, 0), pixels));
-    generator.setResolution(96);
-    QPainter painter(&generator);
-    paintChart(painter, QRectF(QPointF(0, 0), pixels), true);
-    painter.end();
-    if (file.error() != QFileDevice::NoError) {
-        if (error) {
-            *error = file.errorString();
-        }
-        return false;
-    }
-    return true;
 }
 
 void ChartControl::printPage(QPainter& painter, QPrinter& printer) const
@@ -298,20 +251,6 @@ void ChartControl::printPage(QPainter& painter, QPrinter& printer) const
     painter.scale(scale, scale);
     paintChart(painter, QRectF(QPointF(0, 0), target), true);
     painter.restore();
-}
-
-bool ChartControl::print(QPrinter& printer, QString* error) const
-{
-    QPainter painter;
-    if (!painter.begin(&printer)) {
-        if (error) {
-            *error = tr("The printer could not be started");
-        }
-        return false;
-    }
-    printPage(painter, printer);
-    painter.end();
-    return true;
 }
 
 void ChartControl::paintEvent(QPaintEvent* /*event*/)

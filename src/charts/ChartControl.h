@@ -11,9 +11,9 @@ class QPrinter;
 
 // The chart control of every chart window: series by index (line, point, bar), five axes (left,
 // right, top, bottom and Custom0 for a lower panel), paging, horizontal zoom, the Title, SubFoot
-// and Foot text blocks, point-click and mouse-move signals, and export to PNG, SVG and printer.
-// It holds a ChartModel and paints it with one ChartRenderer; export and print use the same
-// renderer without the hover decoration.
+// and Foot text blocks, point-click and mouse-move signals, and painting for output (ChartOutput
+// writes the files and print jobs). It holds a ChartModel and paints it with one ChartRenderer;
+// output uses the same renderer without the hover decoration.
 //
 // Mouse: a left drag from left to right zooms horizontally into the dragged x range, a drag
 // from right to left undoes the zoom; both emit zoomed(). A press on a drawn point emits
@@ -87,17 +87,12 @@ public:
     std::optional<PointRef> pointAt(const QPointF& pos) const;
 
     // Output. paintChart paints into any painter (SVG generator, printer, image); outputOnly
-    // leaves out the hover decoration. Export and print always paint output only. An empty size
-    // is the widget's size. On failure the export functions return false with the reason in error.
+    // leaves out the hover decoration. An empty size is the widget's.
     void paintChart(QPainter& painter, const QRectF& target, bool outputOnly = true) const;
     QImage renderImage(const QSize& size = {}) const;
-    bool exportPng(const QString& path, const QSize& size = {}, QString* error = nullptr) const;
-    bool exportSvg(const QString& path, const QSize& size = {}, QString* error = nullptr) const;
-    // Prints the current page on the printer's page with the printer's margins, keeping the
-    // widget's proportions. printPage paints on a painter already open on the printer (for
-    // several pages in one job, with printer.newPage() between); print opens and closes one.
+    // Paints the current page on a page of the printer, within its margins, keeping the widget's
+    // proportions; the painter is open on the printer.
     void printPage(QPainter& painter, QPrinter& printer) const;
-    bool print(QPrinter& printer, QString* error = nullptr) const;
 
     QSize sizeHint() const override { return {640, 480}; }
     QSize minimumSizeHint() const override { return {160, 120}; }
@@ -119,7 +114,6 @@ protected:
 
 private:
     ChartLayout currentLayout() const;
-    QSize outputSize(const QSize& requested) const;
     void checkSeries(int index) const;
     void setHovered(const std::optional<PointRef>& hovered);
     void pointsChanged();

@@ -1,12 +1,9 @@
 #include "ChartControl.h"
 #include "TestMain.h"
 
-#include <QFile>
 #include <QFontMetricsF>
 #include <QPainter>
-#include <QPrinter>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
 #include <cmath>
@@ -437,54 +434,6 @@ private slots:
         chart.paintChart(painter, QRectF(QPointF(0, 0), kSize), false);
         painter.end();
         QVERIFY(onScreen != before);
-    }
-
-    // Each output format to a file; "size" is the PNG's expected size (empty: the widget's).
-    void exportToFiles_data()
-    {
-        QTest::addColumn<QString>("fileName");
-        QTest::addColumn<QSize>("size");
-        QTest::addColumn<bool>("ok");
-        QTest::addColumn<QByteArray>("start");
-        QTest::newRow("png, requested size") << "chart.png" << QSize(1600, 900) << true << QByteArray("\x89PNG");
-        QTest::newRow("png, widget size") << "chart.png" << QSize() << true << QByteArray("\x89PNG");
-        QTest::newRow("png, missing folder") << "no/such/chart.png" << QSize(100, 100) << false << QByteArray();
-        QTest::newRow("svg") << "chart.svg" << QSize(640, 480) << true << QByteArray("<?xml");
-        QTest::newRow("pdf printer") << "chart.pdf" << QSize() << true << QByteArray("%PDF-");
-    }
-
-    void exportToFiles()
-    {
-        QFETCH(QString, fileName);
-        QFETCH(QSize, size);
-        QFETCH(bool, ok);
-        QFETCH(QByteArray, start);
-        QTemporaryDir dir;
-        ChartControl chart;
-        SetUpControlChart(chart, 60, 80);
-        const QString path = dir.filePath(fileName);
-        QString error;
-        if (fileName.endsWith(".pdf")) {
-            QPrinter printer(QPrinter::HighResolution);
-            printer.setOutputFormat(QPrinter::PdfFormat);
-            printer.setOutputFileName(path);
-            QCOMPARE(chart.print(printer, &error), ok);
-        } else if (fileName.endsWith(".svg")) {
-            QCOMPARE(chart.exportSvg(path, size, &error), ok);
-        } else {
-            QCOMPARE(chart.exportPng(path, size, &error), ok);
-        }
-        QCOMPARE(error.isEmpty(), ok);
-        QFile file(path);
-        QCOMPARE(file.open(QIODevice::ReadOnly), ok);
-        if (ok) {
-            const QByteArray bytes = file.readAll();
-            QVERIFY(bytes.startsWith(start));
-            QVERIFY(fileName.endsWith(".png") || bytes.contains("SPC Chart") || bytes.size() > 5000);
-        }
-        if (ok && fileName.endsWith(".png")) {
-            QCOMPARE(QImage(path).size(), size.isEmpty() ? kSize : size);
-        }
     }
 
     void badIndexThrows()
