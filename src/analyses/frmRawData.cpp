@@ -92,11 +92,17 @@ void frmRawData::LoadRawData(const QString& rawDataFile, qint64 firstRow, qint64
         QItemSelectionModel* selection = ui->lstRawData->selectionModel();
         selection->select(QItemSelection(first, last), QItemSelectionModel::ClearAndSelect);
         selection->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
-        ui->lstRawData->scrollTo(first, QAbstractItemView::PositionAtCenter);
     }
     if (firstRow < 0 || lastRow >= rows) {
         showError(QStringLiteral("Invalid property array index"));
     }
+}
+
+void frmRawData::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // Centred once the list has its size on screen.
+    ui->lstRawData->scrollTo(ui->lstRawData->currentIndex(), QAbstractItemView::PositionAtCenter);
 }
 
 void frmRawData::showError(const QString& description)

@@ -25,6 +25,9 @@ public:
                QWidget* parent = nullptr);
     ~frmRawData() override;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void LoadRawData(const QString& rawDataFile, qint64 firstRow, qint64 lastRow);
     void showError(const QString& description);

@@ -3,6 +3,7 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -61,20 +62,20 @@ MsgAnswer WidgetPrompts::message(const QString& text, MsgIcon icon, MsgButtons b
     }
 }
 
-QStringList QtFileFilters(const QString& filter)
+QStringList QtFileFilters(const QString& filter, bool anyCase)
 {
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         QStringList patterns;
         for (const QString& pattern : parts.at(i + 1).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-            QString anyCase;
+            QString spelled;
             for (const QChar c : pattern.trimmed()) {
-                anyCase += c.isLetter() && c.toLower() != c.toUpper()
+                spelled += anyCase && c.isLetter() && c.toLower() != c.toUpper()
                                ? QStringLiteral("[%1%2]").arg(c.toUpper(), c.toLower())
                                : QString(c);
             }
-            patterns.append(anyCase);
+            patterns.append(spelled);
         }
         filters.append(parts.at(i) + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')'));
     }
@@ -99,10 +100,18 @@ QStringList FilterSuffixes(const QString& filter)
 QString runFileDialog(QWidget* parent, QFileDialog::AcceptMode mode, const QString& caption, const QString& filter,
                       const QString& start)
 {
-    QFileDialog dialog(parent, caption, start);
+    QFileDialog dialog(parent, caption);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-    dialog.setNameFilters(QtFileFilters(filter));
+    // A save dialog puts its filter's extension on the typed name, so its patterns stay as spelled.
+    dialog.setNameFilters(QtFileFilters(filter, mode == QFileDialog::AcceptOpen));
+    // A suggested name ("*.png") is put into the name box after the filters, which would
+    // otherwise replace a name with wildcards by their own patterns.
+    const QFileInfo suggested(start);
+    dialog.setDirectory(suggested.isDir() ? start : suggested.path());
+    if (!suggested.isDir()) {
+        dialog.selectFile(suggested.fileName());
+    }
     // The patterns are spelled for any case; the captions already say what is offered.
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     if (mode == QFileDialog::AcceptSave) {
@@ -111,7 +120,14 @@ QString runFileDialog(QWidget* parent, QFileDialog::AcceptMode mode, const QStri
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
         const QStringList suffixes = FilterSuffixes(filter);
         const auto useSuffixOf = [&dialog, suffixes](const QString& chosen) {
-            dialog.setDefaultSuffix(suffixes.value(dialog.nameFilters().indexOf(chosen)));
+            // The dialog names a filter without its patterns, which HideNameFilterDetails hides.
+            const QStringList filters = dialog.nameFilters();
+            for (qsizetype i = 0; i < filters.size(); ++i) {
+                if (filters.at(i) == chosen || filters.at(i).startsWith(chosen + QLatin1String(" ("))) {
+                    dialog.setDefaultSuffix(suffixes.value(i));
+                    return;
+                }
+            }
         };
         useSuffixOf(dialog.selectedNameFilter());
         QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, useSuffixOf);

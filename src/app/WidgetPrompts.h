@@ -26,6 +26,6 @@ private:
     QWidget* m_parent = nullptr;
 };
 
-// Turns "description|pattern|description|pattern" into Qt's filter list, each pattern matching
-// file names without regard to case ("ATE.INI" offers ate.ini too).
-QStringList QtFileFilters(const QString& filter);
+// Turns "description|pattern|description|pattern" into Qt's filter list; with anyCase each
+// pattern matches file names without regard to case ("ATE.INI" offers ate.ini too).
+QStringList QtFileFilters(const QString& filter, bool anyCase);

@@ -3,7 +3,6 @@
 #include "TestMain.h"
 #include "frmRawData.h"
 
-#include <QFontInfo>
 #include <QLabel>
 #include <QListView>
 #include <QPushButton>
@@ -98,8 +97,9 @@ private slots:
         QCOMPARE(title->text(), " Reference" + QString(36, ' ') + "Value" + QString(11, ' ') + "Source" +
                                     QString(14, ' ') + "Date/Time");
         const auto* list = dialog.findChild<QListView*>(QStringLiteral("lstRawData"));
-        QVERIFY(QFontInfo(title->font()).fixedPitch());
-        QVERIFY(QFontInfo(list->font()).fixedPitch());
+        for (const QWidget* w : {static_cast<const QWidget*>(title), static_cast<const QWidget*>(list)}) {
+            QCOMPARE(w->fontMetrics().horizontalAdvance("iiii"), w->fontMetrics().horizontalAdvance("MMMM"));
+        }
         // Tabs reach the columns of the heads: "SN1\t5.000\tATE-01\t01/02/2024 10:00 AM".
         const QString shown = static_cast<QStyledItemDelegate*>(list->itemDelegate())
                                   ->displayText(list->model()->index(0, 0).data(), QLocale());
