@@ -217,11 +217,8 @@ bool writePdfPages(XBarChart& chart, const QString& chartTitle, const QString& p
                    QString* error)
 {
     QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(path);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setPageOrientation(QPageLayout::Landscape);
-    ChartPrintJob job(printer, QMarginsF(5, 5, 5, 5));
+    PrintToPdfFile(printer, path);
+    ChartPrintJob job(printer, kPrintMargins);
     const SystemClock clock;
     if (job.begin() && PrintControlChart(chart, chartTitle, job, PrintOption::AllPages, selectionLine, clock) &&
         job.finish()) {

@@ -140,7 +140,7 @@ void frmMain::cmdPrint_Click()
     const QString selection = SelectionLine(OutputUse::Print, ui->cboTestID->currentText(),
                                             ui->txtSerialNumberFilter->text(), ui->cboATEList->currentText());
     const DisabledWhile busy({ui->cmdPrint, ui->cmdPlotChart});
-    ChartPrintJob job(*m_printer, QMarginsF(5, 5, 5, 5));
+    ChartPrintJob job(*m_printer, kPrintMargins);
     if (!job.begin() ||
         !PrintControlChart(*m_xbarChart, m_state.gChartTitle, job, m_printChoice.option, selection, m_services.clock) ||
         !job.finish()) {

@@ -67,11 +67,8 @@ bool WriteSvg(const ChartControl& chart, QSaveFile& file, const QSize& size, QSt
 bool WritePdf(const ChartControl& chart, const QString& path, QString* error)
 {
     QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(path);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setPageOrientation(QPageLayout::Landscape);
-    ChartPrintJob job(printer, QMarginsF(5, 5, 5, 5));
+    PrintToPdfFile(printer, path);
+    ChartPrintJob job(printer, kPrintMargins);
     if (job.begin() && job.printPage(chart) && job.finish()) {
         return true;
     }
@@ -203,6 +200,14 @@ bool WriteChartFile(const ChartControl& chart, const QString& path, ChartFileFor
         return Fail(error, path, file.errorString());
     }
     return format == ChartFileFormat::Svg ? WriteSvg(chart, file, size, error) : WritePng(chart, file, size, error);
+}
+
+void PrintToPdfFile(QPrinter& printer, const QString& path)
+{
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Landscape);
 }
 
 ChartPrintJob::ChartPrintJob(QPrinter& printer, const QMarginsF& margins) : m_printer(printer), m_margins(margins) {}

@@ -79,6 +79,12 @@ ChartFileFormat ChartFileFormatOf(const QString& path);
 bool WriteChartFile(const ChartControl& chart, const QString& path, ChartFileFormat format, QString* error,
                     const QSize& size = {});
 
+// The page margins of every chart print, in millimetres.
+inline const QMarginsF kPrintMargins(5, 5, 5, 5);
+
+// Makes printer write a PDF file at path: A4 landscape.
+void PrintToPdfFile(QPrinter& printer, const QString& path);
+
 // One print job of chart pages on a printer. When the printer writes a PDF file, the file is
 // written under a temporary name beside it and renamed once the job is complete, so a failed
 // job leaves nothing half-written under the chosen name.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ChartOutput.h"
+
 #include <QMarginsF>
 #include <QString>
 
@@ -19,7 +21,7 @@ class ChartWindowOutput
 public:
     // margins: the printed page's, in millimetres.
     ChartWindowOutput(ChartControl& chart, Prompts& prompts, const Clock& clock, QWidget& cmdExport,
-                      QWidget& cmdPrintChart, const QMarginsF& margins = QMarginsF(5, 5, 5, 5));
+                      QWidget& cmdPrintChart, const QMarginsF& margins = kPrintMargins);
 
     // The save dialog, then the picture with "Exported on: mmm dd, yy hh:mm am/pm".
     void Export();

@@ -121,7 +121,7 @@ private slots:
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFileName(dir.filePath(name + ".pdf"));
         {
-            ChartPrintJob job(printer, QMarginsF(5, 5, 5, 5));
+            ChartPrintJob job(printer, kPrintMargins);
             QVERIFY(job.begin());
             QVERIFY(job.printPage(window.chart));
         }
