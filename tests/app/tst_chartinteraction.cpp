@@ -76,6 +76,9 @@ private slots:
         QCOMPARE(pageLine(chart), title + "1 of 1");
         ui.cmdZoomXOut->click(); // no paging: the zoom buttons rest until the next drawing
         QCOMPARE(chart.maxPointsPerPage(), 0);
+        chart.zoomToPixels(100, 300);
+        ui.cmdNextPage->click(); // one page: the page buttons do nothing, not even undo the zoom
+        QVERIFY(chart.isZoomed());
 
         ui.cmdPlotChart->click();
         QCOMPARE(chart.maxPointsPerPage(), 80);
