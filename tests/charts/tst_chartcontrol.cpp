@@ -401,22 +401,6 @@ private slots:
         QCOMPARE(zooms.count(), 2);
     }
 
-    void pageNavigationSignals()
-    {
-        ChartControl chart;
-        SetUpControlChart(chart, 200, 80);
-        QSignalSpy pages(&chart, &ChartControl::pageChanged);
-        chart.nextPage();
-        chart.nextPage();
-        chart.nextPage(); // already on the last page
-        QCOMPARE(chart.currentPage(), 3);
-        QCOMPARE(pages.count(), 2);
-        chart.clearSeries(kData);
-        chart.clearSeries(kRange);
-        QCOMPARE(chart.pageCount(), 1);
-        QCOMPARE(chart.currentPage(), 1);
-    }
-
     void hoverDecorationIsNotExported()
     {
         ChartControl chart;

@@ -44,19 +44,6 @@ class ChartOutputTest : public QObject
     Q_OBJECT
 
 private slots:
-    void stampsAndSelectionLines()
-    {
-        QCOMPARE(ExportStamp(kNow), "Exported on: Mar 10, 2024 09:05 pm");
-        QCOMPARE(ExportStamp(kNow, true), "Exported on: Mar 10, 24 09:05 pm");
-        QCOMPARE(PrintStamp(kNow), "Printed on: Mar 10, 2024 09:05 pm");
-        QCOMPARE(SelectionLine(OutputUse::Export, "FT1", "", "<All>"),
-                 "Test ID: FT1; S/N Filter: None; Tester Filter: None");
-        QCOMPARE(SelectionLine(OutputUse::Print, "<All>", "SN7", "ATE-02"),
-                 "Test ID: <All>; S/N Filter: SN7; Source Filter: ATE-02");
-        QCOMPARE(SelectionLine(OutputUse::Print, "FT1", "", "<All>"),
-                 "Test ID: FT1; S/N Filter: none; Source Filter: none");
-    }
-
     // A window's own Foot line comes back after the stamp; without one, the stamp line goes.
     void analysisWindowExportsAndPrints_data()
     {
