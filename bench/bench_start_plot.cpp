@@ -37,9 +37,9 @@ int main(int argc, char** argv)
     bool pass = true;
     for (const bool individual : {false, true}) {
         (individual ? ui.optIndividualPlot : ui.optXBarPlot)->setChecked(true);
-        const QString sql = ToSQLiteDialect(window.GetSQL(QStringLiteral("Vout"), QStringLiteral("Last 180 Days"),
-                                                          QString(), QStringLiteral("[TestStartTime], [ATEID]"),
-                                                          QString(), QStringLiteral("= 'PASS'"), true));
+        const QString sql = ToSQLiteDialect(SelectionSQL(window.state(), window.currentSelection(), bench.clock.today(),
+                                                         bench.prompts, QStringLiteral("Vout"), QString(),
+                                                         QStringLiteral("[TestStartTime], [ATEID]")));
         // Medians of alternating runs, so that a busy machine weighs on both sides alike.
         std::vector<double> shellRuns;
         std::vector<double> plotRuns;

@@ -5,16 +5,14 @@
 #include "Clock.h"
 #include "Connection.h"
 #include "ControlChartLoader.h"
-#include "DatabaseChoice.h"
 #include "EventPump.h"
 #include "FileNames.h"
 #include "Formats.h"
 #include "InstanceGuard.h"
 #include "ProductConfig.h"
+#include "ProductSetup.h"
 #include "ProfileReader.h"
 #include "Prompts.h"
-#include "QueryBuilder.h"
-#include "Recordset.h"
 #include "SettingsStore.h"
 #include "VersionText.h"
 #include "XBarChart.h"
@@ -373,28 +371,16 @@ void frmMain::cmdPlotChart_Click()
 
 void frmMain::PlotChart(bool individual)
 {
-    const int k = ui->cboDataParameters->currentIndex();
-    if (k < 0 || k >= m_state.gParameterField.size()) {
+    const Selection selection = currentSelection();
+    if (selection.parameter < 0 || selection.parameter >= m_state.gParameterField.size()) {
         return;
     }
-    const QString source = ui->cboATEList->currentText() == kAll ? QString() : ui->cboATEList->currentText();
-    PlotRequest request;
-    request.product = ui->cboProductName->currentText().trimmed();
-    request.parameterName = ui->cboDataParameters->currentText().trimmed();
-    request.unit = m_state.gUnit.at(k);
-    request.sourceFilter = source;
+    PlotRequest request = ControlChartRequest(m_state, selection, ui->cboDataParameters->currentText(),
+                                              m_services.clock.today(), m_services.prompts);
     request.uslText = ui->txtUSL->text();
     request.lslText = ui->txtLSL->text();
     request.subgroupSize = m_state.gXBarSize;
     request.hideSpec = ui->chkHideSpec->checkState() != Qt::Unchecked;
-    request.makeSql = [this, k, source] {
-        return GetSQL(m_state.gParameterField.at(k), ui->cboTestedRange->currentText().trimmed(), source,
-                      m_state.gTestStartTimeField + QStringLiteral(", ") + m_state.gATEIDField,
-                      ui->txtSerialNumberFilter->text().toUpper(),
-                      ui->chkOnlyPass->checkState() != Qt::Unchecked ? QStringLiteral("= ") + m_state.gPassIdentical
-                                                                     : QStringLiteral("LIKE '%'"),
-                      ui->chkLastDataOnly->checkState() != Qt::Unchecked);
-    };
     ui->lblSPCParameter1->clear();
     *m_lastPlot = individual ? m_loader->PlotIndividualChart(request) : m_loader->PlotXBarChart(request);
     ui->lblSPCParameter1->setText(m_lastPlot->panelText);
@@ -606,7 +592,6 @@ void frmMain::cboProductName_Click()
         }
         if (name != kOpenINI) {
             fillTestIDList(true);
-            LoadColumnMapping(name);
             LoadParameterList(name);
             if (ConnectDatabase(name)) {
                 return;
@@ -634,33 +619,13 @@ void frmMain::cboProductName_Click()
     }
 }
 
-void frmMain::LoadColumnMapping(const QString& strProduct)
-{
-    const ColumnMapping mapping = ReadColumnMapping(iniPath(QStringLiteral("PRODUCTS.INI")), strProduct);
-    m_state.gTestIDField = mapping.testIDField;
-    m_state.gTestStartTimeField = mapping.testStartTimeField;
-    m_state.gSerialNumberField = mapping.serialNumberField;
-    m_state.gPassFailField = mapping.passFailField;
-    m_state.gATEIDField = mapping.ateIDField;
-    m_state.gPassIdentical = mapping.passIdentical;
-}
-
 void frmMain::LoadParameterList(const QString& strProduct)
 {
     ui->cboDataParameters->clear();
-    m_state.gParameterField.clear();
-    m_state.gUSL.clear();
-    m_state.gLSL.clear();
-    m_state.gUnit.clear();
-
-    const SpecificationList list =
-        ReadSpecificationList(iniPath(QStringLiteral("PRODUCTS.INI")), strProduct, [this] { m_services.pump.pump(); });
+    const SpecificationList list = LoadProductDefinition(m_state, iniPath(QStringLiteral("PRODUCTS.INI")), strProduct,
+                                                         [this] { m_services.pump.pump(); });
     for (const ParameterSpec& spec : list.parameters) {
         ui->cboDataParameters->addItem(spec.listText());
-        m_state.gParameterField.append(spec.field);
-        m_state.gLSL.append(spec.lsl);
-        m_state.gUSL.append(spec.usl);
-        m_state.gUnit.append(spec.unit);
     }
     // Long parameter names stay readable in the open list.
     ui->cboDataParameters->view()->setMinimumWidth(ui->cboDataParameters->view()->sizeHintForColumn(0) + 24);
@@ -723,58 +688,19 @@ void frmMain::GetTestParameterName()
 
 bool frmMain::ConnectDatabase(const QString& strProduct)
 {
-    m_state.gTableName.clear();
-    m_state.gDatabaseType.clear();
-    const QString ateIni = iniPath(QStringLiteral("ATE.INI"));
-    const auto database = [&ateIni](const char* key) {
-        return ReadINI(QStringLiteral("Database"), QLatin1String(key), ateIni);
-    };
-    const DatabaseSettings settings{database("DatabaseName"), database("DataSourceName"), database("UserName"),
-                                    database("Password"), database("ServerName")};
-    const QString table = ReadINI(strProduct, QStringLiteral("TableName"), iniPath(QStringLiteral("PRODUCTS.INI")));
-    const DatabaseChoice choice = ChooseDatabase(settings, strProduct, table);
-    m_state.gTableName = choice.tableName;
-    if (!choice.error.isEmpty()) {
-        m_services.prompts.message(choice.error, MsgIcon::Exclamation, MsgButtons::OK);
-        return false;
-    }
-
     const BusyCursor busy;
-    const auto fail = [this](const QString& description) {
-        ui->cboATEList->clear();
-        showError(description);
-        return false;
-    };
-    if (!m_state.gConnection->open(choice.connectionText)) {
-        return fail(m_state.gConnection->lastError());
-    }
-    m_state.gDatabaseType = choice.databaseType;
-
+    const ProductDatabase database =
+        OpenProductDatabase(m_state, iniPath(QStringLiteral("ATE.INI")), iniPath(QStringLiteral("PRODUCTS.INI")),
+                            strProduct, m_services.pump);
     ui->cboATEList->clear();
-    const QString& ate = m_state.gATEIDField;
-    Recordset sources;
-    if (!sources.Open(*m_state.gConnection,
-                      QStringLiteral("SELECT ") + ate + QStringLiteral(" AS ATEx FROM ") + m_state.gTableName +
-                          QStringLiteral(" GROUP BY ") + ate + QStringLiteral(" ORDER BY ") + ate + QLatin1Char(';'),
-                      Recordset::Cursor::ForwardOnly)) {
-        return fail(sources.lastError());
+    if (!database.opened) {
+        m_services.prompts.message(database.message, MsgIcon::Exclamation, MsgButtons::OK);
+        return false;
     }
-    QStringList names;
-    ThrottledPump pump(m_services.pump);
-    for (; !sources.isEOF(); sources.MoveNext()) {
-        pump.maybePump();
-        const QVariant value = sources.value(QStringLiteral("ATEx"));
-        if (!value.isNull() && !value.toString().isEmpty()) {
-            names.append(value.toString());
-        }
-    }
-    // The list is kept in case-insensitive order, with "<All>" ahead of every source.
-    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        return QString::localeAwareCompare(a.toLower(), b.toLower()) < 0;
-    });
+    // "<All>" stands ahead of every source.
     ui->cboATEList->addItem(kAll);
-    ui->cboATEList->addItems(names);
-    ui->cboATEList->setCurrentIndex(ui->cboATEList->findText(kAll));
+    ui->cboATEList->addItems(database.sources);
+    ui->cboATEList->setCurrentIndex(0);
     const int saved = ui->cboATEList->findText(ReadRegistry(registryName("SourceFilter")));
     if (saved >= 0) {
         ui->cboATEList->setCurrentIndex(saved);
@@ -785,27 +711,17 @@ bool frmMain::ConnectDatabase(const QString& strProduct)
 // ---------------------------------------------------------------------------------------------
 // Query text
 
-QString frmMain::GetSQL(const QString& strParameter, const QString& strRange, const QString& strATE,
-                        const QString& strSortBy, const QString& strSerialNumberFilter, const QString& strPassFail,
-                        bool blnOnlyLastData, const QString& strChartType, const QString& strXSource,
-                        const QString& strYsource)
+Selection frmMain::currentSelection() const
 {
-    QString error;
-    const QString range = GetTestedRange(strRange, m_state.gDatabaseType, m_services.clock.today(),
-                                         m_state.gCustomDateFrom, m_state.gCustomDateTo, &error);
-    if (range.isEmpty()) {
-        if (!error.isEmpty()) {
-            m_services.prompts.message(error, MsgIcon::Exclamation, MsgButtons::OK);
-        }
-        return {};
-    }
-    const QueryContext context{m_state.gTableName,
-                               m_state.gSerialNumberField,
-                               m_state.gATEIDField,
-                               m_state.gTestStartTimeField,
-                               m_state.gPassFailField,
-                               m_state.gTestIDField,
-                               ui->chkAcceptZero->checkState() != Qt::Unchecked};
-    return MakeSQL(context, strParameter, range, strATE, strSortBy, strSerialNumberFilter, ui->cboTestID->currentText(),
-                   strPassFail, blnOnlyLastData, strChartType, strXSource, strYsource);
+    Selection selection;
+    selection.product = ui->cboProductName->currentText().trimmed();
+    selection.parameter = ui->cboDataParameters->currentIndex();
+    selection.range = ui->cboTestedRange->currentText().trimmed();
+    selection.source = ui->cboATEList->currentText() == kAll ? QString() : ui->cboATEList->currentText();
+    selection.serialFilter = ui->txtSerialNumberFilter->text();
+    selection.passOnly = ui->chkOnlyPass->checkState() != Qt::Unchecked;
+    selection.lastDataOnly = ui->chkLastDataOnly->checkState() != Qt::Unchecked;
+    selection.testId = ui->cboTestID->currentText();
+    selection.acceptZero = ui->chkAcceptZero->checkState() != Qt::Unchecked;
+    return selection;
 }

@@ -2,6 +2,7 @@
 
 #include "AppServices.h"
 #include "ControlChartMath.h"
+#include "Selection.h"
 #include "SharedState.h"
 #include "frmPrintChart.h"
 
@@ -52,17 +53,12 @@ public:
     void SaveSettings();
 
     QString LocateINIFolder(bool blnReselect);
-    void LoadColumnMapping(const QString& strProduct);
     void LoadParameterList(const QString& strProduct);
     void GetTestParameterName();
     bool ConnectDatabase(const QString& strProduct);
 
-    // The statement of a chart kind for the main window's range, test ID and zero choice;
-    // "" when the range cannot be used (the user has been told why).
-    QString GetSQL(const QString& strParameter, const QString& strRange, const QString& strATE,
-                   const QString& strSortBy, const QString& strSerialNumberFilter, const QString& strPassFail,
-                   bool blnOnlyLastData, const QString& strChartType = {}, const QString& strXSource = {},
-                   const QString& strYsource = {});
+    // The window's current choices, as every chart reads them.
+    Selection currentSelection() const;
 
     // Selects item index of box and raises the box's reaction, as a user's choice would.
     static void ChooseItem(QComboBox* box, int index);

@@ -86,6 +86,21 @@ double limitValue(const QString& text, double absent)
 
 } // namespace
 
+PlotRequest ControlChartRequest(const SharedState& state, const Selection& selection, const QString& parameterText,
+                                const QDate& today, Prompts& prompts)
+{
+    PlotRequest request;
+    request.product = selection.product;
+    request.parameterName = parameterText.trimmed();
+    request.unit = state.gUnit.value(selection.parameter);
+    request.sourceFilter = selection.source;
+    request.makeSql = [&state, selection, today, &prompts] {
+        return SelectionSQL(state, selection, today, prompts, state.gParameterField.value(selection.parameter), {},
+                            state.gTestStartTimeField + QStringLiteral(", ") + state.gATEIDField);
+    };
+    return request;
+}
+
 ControlChartLoader::ControlChartLoader(SharedState& state, XBarChart& chart, Prompts& prompts, const EventPump& pump,
                                        const ControlChartConstants& constants, std::function<void(bool)> enableControls)
     : m_state(state), m_chart(chart), m_prompts(prompts), m_pump(pump), m_constants(constants),

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ControlChartMath.h"
+#include "Selection.h"
 
 #include <QDateTime>
 #include <QString>
@@ -28,6 +29,12 @@ struct PlotRequest
     int subgroupSize = 5;
     bool hideSpec = false;
 };
+
+// The request of a control chart for a selection, with the parameter's list text: the statement
+// is made when the load asks for it (a range that cannot be used is explained through prompts).
+// The limits, subgroup size and hideSpec are the caller's to set.
+PlotRequest ControlChartRequest(const SharedState& state, const Selection& selection, const QString& parameterText,
+                                const QDate& today, Prompts& prompts);
 
 // The outcome of one plot.
 struct PlotResult

@@ -557,7 +557,15 @@ private slots:
         frmMain& window = app.start();
         window.form().cboTestID->setCurrentIndex(window.form().cboTestID->findText("FT1"));
 
-        QCOMPARE(window.GetSQL("Vout", "Last 7 Days", "ATE-02", "[TestStartTime], [ATEID]", "", "= 'PASS'", false),
+        Selection selection = window.currentSelection();
+        selection.range = "Last 7 Days";
+        selection.source = "ATE-02";
+        selection.lastDataOnly = false;
+        const auto sql = [&] {
+            return SelectionSQL(window.state(), selection, app.clock.today(), app.prompts, "Vout", "",
+                                "[TestStartTime], [ATEID]");
+        };
+        QCOMPARE(sql(),
                  "SELECT [SerialNumber] AS SNX, [ATEID] AS ATEX, [TestStartTime] AS DateX, [Vout] AS ValueX FROM "
                  "Results WHERE [PassFail] = 'PASS' AND [ATEID] = 'ATE-02' AND [SerialNumber] LIKE '%%' AND "
                  "[TestStartTime] BETWEEN '03/01/24 00:00:01 am' AND '03/07/24 11:59:59 pm' AND [TestID] = 'FT1' AND "
@@ -566,7 +574,8 @@ private slots:
         QCOMPARE(app.prompts.texts(), QStringList());
 
         // A custom range that was never entered cannot be used.
-        QCOMPARE(window.GetSQL("Vout", "Custom", "", "[TestStartTime]", "", "LIKE '%'", false), "");
+        selection.range = "Custom";
+        QCOMPARE(sql(), "");
         QCOMPARE(app.prompts.texts(), QStringList{"Can not reach to custom date!"});
     }
 
