@@ -65,9 +65,6 @@ QString registryName(const char* valueName)
     return kSaveConfigKey + QLatin1String(valueName);
 }
 
-// The day the original platform counts dates from; it stands for "no date" in the saved values.
-const QDate kZeroDate(1899, 12, 30);
-
 // Saved check states: "0" unchecked, "1" checked, "2" grayed; anything else leaves the box as it is.
 void restoreCheck(QCheckBox* box, const QString& saved)
 {
@@ -710,6 +707,12 @@ bool frmMain::ConnectDatabase(const QString& strProduct)
 
 // ---------------------------------------------------------------------------------------------
 // Query text
+
+AnalysisContext frmMain::analysisContext()
+{
+    return AnalysisContext{currentSelection(), m_state,         m_services.prompts,
+                           m_services.clock,   m_services.pump, [this] { GetTestParameterName(); }};
+}
 
 Selection frmMain::currentSelection() const
 {

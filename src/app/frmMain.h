@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AnalysisContext.h"
 #include "AppServices.h"
 #include "ControlChartMath.h"
 #include "Selection.h"
@@ -59,6 +60,10 @@ public:
 
     // The window's current choices, as every chart reads them.
     Selection currentSelection() const;
+    // What the analysis windows read: the current selection and the window's shared state.
+    AnalysisContext analysisContext();
+    // The printer of every print of the program run; its dialog's choices stay for the next print.
+    QPrinter& printer();
 
     // Selects item index of box and raises the box's reaction, as a user's choice would.
     static void ChooseItem(QComboBox* box, int index);
@@ -107,8 +112,7 @@ private:
     std::unique_ptr<XBarChart> m_xbarChart;
     std::unique_ptr<ControlChartLoader> m_loader;
     std::unique_ptr<PlotResult> m_lastPlot;
-    // The printer of every print of the program run; its dialog's choices stay for the next print.
-    std::unique_ptr<QPrinter> m_printer;
+    std::unique_ptr<QPrinter> m_printer; // made at the first print
     PrintChoice m_printChoice;
     bool m_shutDown = false;
     bool m_closeConfirmed = false;

@@ -123,16 +123,21 @@ void frmMain::cmdExport_Click()
     ExportChart(*ui->ocxXBarChart, m_services.prompts, m_services.clock, false, selection);
 }
 
+QPrinter& frmMain::printer()
+{
+    if (!m_printer) {
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        m_printer->setPageOrientation(QPageLayout::Landscape);
+    }
+    return *m_printer;
+}
+
 void frmMain::cmdPrint_Click()
 {
     if (!iniLoaded() || !chartHasPoints()) {
         return;
     }
-    if (!m_printer) {
-        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        m_printer->setPageOrientation(QPageLayout::Landscape);
-    }
-    frmPrintChart dialog(m_printChoice, *m_printer, m_services.prompts, this);
+    frmPrintChart dialog(m_printChoice, printer(), m_services.prompts, this);
     m_services.prompts.showModal(dialog);
     if (m_printChoice.cancelled) {
         return;
@@ -140,7 +145,7 @@ void frmMain::cmdPrint_Click()
     const QString selection = SelectionLine(OutputUse::Print, ui->cboTestID->currentText(),
                                             ui->txtSerialNumberFilter->text(), ui->cboATEList->currentText());
     const DisabledWhile busy({ui->cmdPrint, ui->cmdPlotChart});
-    ChartPrintJob job(*m_printer, kPrintMargins);
+    ChartPrintJob job(printer(), kPrintMargins);
     if (!job.begin() ||
         !PrintControlChart(*m_xbarChart, m_state.gChartTitle, job, m_printChoice.option, selection, m_services.clock) ||
         !job.finish()) {

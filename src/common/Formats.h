@@ -33,6 +33,9 @@ QString FormatNumber(double value, const QString& pattern, const QLocale& locale
 QString FormatDate(const QDateTime& value, const QString& pattern, const QLocale& locale = QLocale());
 QString FormatDate(const QDate& value, const QString& pattern, const QLocale& locale = QLocale());
 
+// The day the original platform counts dates from; saved values and texts use it for "no date".
+inline const QDate kZeroDate(1899, 12, 30);
+
 // The locale's short date text of a date, always with a four-digit year ("3/7/2024" in US
 // English, whose short format has two), and the date read back from such a text; an invalid
 // QDate when the text is not a date in that locale. Reading takes one- or two-digit days and

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "Selection.h"
+
+#include <QDate>
+#include <QString>
+#include <functional>
+
+class Clock;
+class EventPump;
+class Prompts;
+struct SharedState;
+
+// What an analysis (histogram, scatter, Pareto) reads, in a window or without one: the main
+// window's selection, the shared state (connection, table and columns, parameters, custom
+// range), the user's answers, the time and the event pump.
+struct AnalysisContext
+{
+    Selection selection;
+    SharedState& state;
+    Prompts& prompts;
+    const Clock& clock;
+    const EventPump& pump;
+    // Refreshes state.gParameterName from PRODUCTS.INI, as the main window's GetTestParameterName
+    // does; the analyses call it where they need the display names.
+    std::function<void()> refreshParameterNames;
+};
+
+// How one drawing of an analysis ended.
+enum class AnalysisOutcome
+{
+    Drawn,   // chart and statistics
+    NoChart, // a message ended it without a complete chart: no data, the mean's cell empty
+    Silent,  // nothing drawn and nothing said (a mean or deviation of exactly 0)
+    Failed,  // a run-time error, shown as its description + "!"
+};
+
+// The SubFoot line of the analysis charts: product + " as " + from + " to " + to, the dates of
+// the custom range in the short date form (the zero date 12/30/1899 when none was entered).
+QString RangeFootLine(const QString& product, const QDate& from, const QDate& to);
