@@ -1,12 +1,11 @@
 #include "AppFixture.h"
 
+#include "ResultsTable.h"
 #include "ui_frmMain.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTest>
 
 namespace {
@@ -86,27 +85,11 @@ void AppFixture::writeResults(const QList<Record>& records) const
                                                "[Database]\r\nDatabaseName=line.sqlite\r\n");
     writeConfigFile(QStringLiteral("Products.INI"), "[Line]\r\nTableName=Results\r\n[Line Spec]\r\n"
                                                     "1=Vout,4.75,5.25,0,V,Output,Output Voltage\r\n2=<EOT>\r\n");
-    const QString name = QStringLiteral("fixture-writer");
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(QDir(configFolder()).filePath(QStringLiteral("line.sqlite")));
-        db.open();
-        QSqlQuery q(db);
-        q.exec(QStringLiteral("CREATE TABLE Results (SerialNumber TEXT, ATEID TEXT, TestStartTime TEXT, "
-                              "PassFail TEXT, TestID TEXT, Vout REAL)"));
-        db.transaction();
-        q.prepare(QStringLiteral("INSERT INTO Results VALUES (?, ?, ?, ?, 'T1', ?)"));
-        for (const Record& r : records) {
-            q.addBindValue(r.serial);
-            q.addBindValue(r.source);
-            q.addBindValue(r.time);
-            q.addBindValue(r.verdict);
-            q.addBindValue(r.value);
-            q.exec();
-        }
-        db.commit();
+    QList<ResultRecord> rows;
+    for (const Record& r : records) {
+        rows.append({r.serial, r.source, r.time, r.verdict, {r.value}});
     }
-    QSqlDatabase::removeDatabase(name);
+    WriteResultsTable(QDir(configFolder()).filePath(QStringLiteral("line.sqlite")), {QStringLiteral("Vout")}, rows);
 }
 
 QList<AppFixture::Record> AppFixture::Series(int n, const QList<double>& values, int secondsApart)

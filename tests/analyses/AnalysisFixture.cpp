@@ -1,0 +1,63 @@
+#include "AnalysisFixture.h"
+
+#include "Connection.h"
+#include "ProductSetup.h"
+
+#include <QDir>
+#include <QFile>
+
+AnalysisFixture::AnalysisFixture()
+{
+    QFile::copy(qEnvironmentVariable("TESSALY_FIXTURES") + "/results_small.sqlite", dir.filePath("results.sqlite"));
+    QFile(dir.filePath("results.sqlite")).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    writeFile("ATE.INI", "[ATE Configuration]\r\nTestProduct=Small\r\nTestID=FT1,FT2\r\n"
+                         "[Database]\r\nDatabaseName=results.sqlite\r\n");
+    writeFile("PRODUCTS.INI", "[Small]\r\nTableName=Results\r\n[Small Spec]\r\n"
+                              "1=Vout,4.75,5.25,0,V,,Output Voltage\r\n2=Iin,-999,2.5,0,A,,Input Current\r\n"
+                              "3=Ripple,0,999,0,,,Ripple\r\n4=Eff,80,100,0,%,,Efficiency\r\n5=<EOT>\r\n");
+    selection.product = "Small";
+    selection.parameter = 0;
+    selection.range = "Custom";
+    selection.lastDataOnly = false;
+    state.gCustomDateFrom = QDate(2024, 3, 1);
+    state.gCustomDateTo = QDate(2024, 3, 7);
+    open();
+}
+
+void AnalysisFixture::writeFile(const QString& name, const QByteArray& content) const
+{
+    QFile file(dir.filePath(name));
+    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    file.write(content);
+}
+
+void AnalysisFixture::open()
+{
+    state.gConnection = std::make_unique<Connection>();
+    // Relative database names are found in the current directory, the configuration folder.
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    LoadProductDefinition(state, dir.filePath("PRODUCTS.INI"), "Small");
+    opened = OpenProductDatabase(state, dir.filePath("ATE.INI"), dir.filePath("PRODUCTS.INI"), "Small", pump).opened;
+    QDir::setCurrent(previous);
+}
+
+void AnalysisFixture::useResults(const QStringList& columns, const QList<ResultRecord>& records,
+                                 const QStringList& specLines)
+{
+    state.gConnection.reset();
+    QFile::remove(dir.filePath("results.sqlite"));
+    WriteResultsTable(dir.filePath("results.sqlite"), columns, records);
+    QByteArray spec = "[Small]\r\nTableName=Results\r\n[Small Spec]\r\n";
+    for (int i = 0; i < columns.size(); ++i) {
+        const QString limits = specLines.value(i).isEmpty() ? QStringLiteral("-999,999,0,") : specLines.value(i);
+        spec += QStringLiteral("%1=%2,%3,,%2\r\n").arg(i + 1).arg(columns[i], limits).toUtf8();
+    }
+    writeFile("PRODUCTS.INI", spec + QByteArray::number(columns.size() + 1) + "=<EOT>\r\n");
+    open();
+}
+
+AnalysisContext AnalysisFixture::context()
+{
+    return AnalysisContext{selection, state, prompts, clock, pump, [] {}};
+}
