@@ -1,7 +1,9 @@
 #include "BenchSupport.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <algorithm>
@@ -30,14 +32,22 @@ MsgAnswer SilentPrompts::message(const QString& text, MsgIcon, MsgButtons, const
     return MsgAnswer::OK;
 }
 
-void makeConfiguration(const QString& folder)
+void makeConfiguration(const QString& folder, int parameterCount)
 {
+    QStringList extraColumns;
+    for (int k = 1; k < parameterCount; ++k) {
+        extraColumns.append(QStringLiteral("Param%1").arg(k, 2, 10, QLatin1Char('0')));
+    }
     QFile ate(QDir(folder).filePath(QStringLiteral("ATE.INI")));
     ate.open(QIODevice::WriteOnly);
     ate.write("[ATE Configuration]\r\nTestProduct=Bench\r\n[Database]\r\nDatabaseName=bench.sqlite\r\n");
     QFile products(QDir(folder).filePath(QStringLiteral("PRODUCTS.INI")));
     products.open(QIODevice::WriteOnly);
-    products.write("[Bench]\r\nTableName=Results\r\n[Bench Spec]\r\n1=Vout,4.75,5.25,0,V,,Vout\r\n2=<EOT>\r\n");
+    products.write("[Bench]\r\nTableName=Results\r\n[Bench Spec]\r\n1=Vout,4.75,5.25,0,V,,Vout\r\n");
+    for (int k = 1; k < parameterCount; ++k) {
+        products.write(QStringLiteral("%1=%2,-999,999,0,,,%2\r\n").arg(k + 1).arg(extraColumns[k - 1]).toUtf8());
+    }
+    products.write(QByteArray::number(parameterCount + 1) + "=<EOT>\r\n");
 
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("make"));
     db.setDatabaseName(QDir(folder).filePath(QStringLiteral("bench.sqlite")));
@@ -59,19 +69,42 @@ void makeConfiguration(const QString& folder)
         q.exec();
     }
     db.commit();
+    // The further parameters: around their number, spread by a hash of the row and tied a little
+    // to Vout, so that no two columns are alike.
+    QStringList assignments;
+    for (int k = 1; k < parameterCount; ++k) {
+        q.exec(QStringLiteral("ALTER TABLE Results ADD COLUMN %1 REAL").arg(extraColumns[k - 1]));
+        assignments.append(QStringLiteral("%1 = %2 + Vout / 10 + ((rowid * 7919 + %2 * 104729) % 1009) / 10090.0")
+                               .arg(extraColumns[k - 1])
+                               .arg(k));
+    }
+    if (!assignments.isEmpty()) {
+        q.exec(QStringLiteral("UPDATE Results SET ") + assignments.join(QStringLiteral(", ")));
+    }
     db.close();
 }
 
-BenchWindow::BenchWindow()
+BenchWindow::BenchWindow(int parameterCount)
     : settings(dir.filePath(QStringLiteral("settings.ini"))), clock(QDateTime(QDate(2024, 4, 30), QTime(12, 0))),
       window(AppServices{prompts, settings, clock, pump, dir.filePath(QStringLiteral("lock")), 0, QString()})
 {
-    makeConfiguration(dir.path());
+    makeConfiguration(dir.path(), parameterCount);
     settings.write(kSaveConfigKey + QStringLiteral("INIPath"), dir.path());
     settings.write(kSaveConfigKey + QStringLiteral("Range"), QStringLiteral("Last 180 Days"));
     window.Load();
     window.resize(1280, 800);
     window.show();
+}
+
+double sqliteShellSeconds(const QString& file, const QString& sql)
+{
+    QProcess shell;
+    shell.setStandardOutputFile(QProcess::nullDevice());
+    QElapsedTimer timer;
+    timer.start();
+    shell.start(QStringLiteral("sqlite3"), {file, sql});
+    shell.waitForFinished(-1);
+    return timer.nsecsElapsed() / 1e9;
 }
 
 double median(std::vector<double> runs)
@@ -88,4 +121,12 @@ qint64 residentKiB()
 qint64 peakResidentKiB()
 {
     return statusKiB("VmHWM:");
+}
+
+void resetPeakResident()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly)) {
+        clear.write("5");
+    }
 }

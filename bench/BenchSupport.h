@@ -27,14 +27,16 @@ public:
     int showModal(QDialog&) override { return 0; }
 };
 
-// ATE.INI, PRODUCTS.INI and bench.sqlite (table Results, parameter Vout) in folder.
-void makeConfiguration(const QString& folder);
+// ATE.INI, PRODUCTS.INI and bench.sqlite (table Results) in folder. The product's parameters are
+// Vout and parameterCount - 1 further REAL columns Param01, Param02, ... (values around their
+// number, no limits), all listed in PRODUCTS.INI.
+void makeConfiguration(const QString& folder, int parameterCount = 1);
 
 // The main window on a fresh configuration in a temporary folder, loaded and shown offscreen at
 // 1280 x 800 with the range "Last 180 Days", which holds every record. Needs a QApplication.
 struct BenchWindow
 {
-    BenchWindow();
+    explicit BenchWindow(int parameterCount = 1);
     ~BenchWindow() { QFile::remove(window.state().gRawDataFile); } // the plots' listing, tens of MB
 
     QString databasePath() const { return dir.filePath(QStringLiteral("bench.sqlite")); }
@@ -47,9 +49,15 @@ struct BenchWindow
     frmMain window;
 };
 
+// Seconds the sqlite3 shell takes to run sql on file, its output thrown away: the reference the
+// benchmarks compare with.
+double sqliteShellSeconds(const QString& file, const QString& sql);
+
 // The middle value of runs (the upper middle of an even count).
 double median(std::vector<double> runs);
 
 // This process's resident memory in KiB: now (VmRSS) and at its peak so far (VmHWM).
 qint64 residentKiB();
 qint64 peakResidentKiB();
+// Makes the peak the current resident memory, so that the next peak is one phase's own.
+void resetPeakResident();

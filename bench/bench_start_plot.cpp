@@ -7,24 +7,8 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QProcess>
 #include <cstdio>
 #include <vector>
-
-namespace {
-
-double shellSeconds(const QString& file, const QString& sql)
-{
-    QProcess shell;
-    shell.setStandardOutputFile(QProcess::nullDevice());
-    QElapsedTimer timer;
-    timer.start();
-    shell.start(QStringLiteral("sqlite3"), {file, sql});
-    shell.waitForFinished(-1);
-    return timer.nsecsElapsed() / 1e9;
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -44,7 +28,7 @@ int main(int argc, char** argv)
         std::vector<double> shellRuns;
         std::vector<double> plotRuns;
         for (int run = 0; run < 3; ++run) {
-            shellRuns.push_back(shellSeconds(bench.databasePath(), sql));
+            shellRuns.push_back(sqliteShellSeconds(bench.databasePath(), sql));
             QElapsedTimer timer;
             timer.start();
             ui.cmdPlotChart->click();

@@ -1,0 +1,26 @@
+#include "AnalysisQuery.h"
+
+#include "Prompts.h"
+#include "Recordset.h"
+#include "SharedState.h"
+
+AnalysisOutcome ShowNoData(Prompts& prompts)
+{
+    prompts.message(kNoDataMessage, MsgIcon::Exclamation, MsgButtons::OK);
+    return AnalysisOutcome::NoChart;
+}
+
+AnalysisOutcome ShowRunTimeError(Prompts& prompts, const QString& description)
+{
+    prompts.message(description + QLatin1Char('!'), MsgIcon::Exclamation, MsgButtons::OK);
+    return AnalysisOutcome::Failed;
+}
+
+bool OpenAnalysisRecords(const AnalysisContext& context, Recordset& records, const QString& sql)
+{
+    if (!records.Open(*context.state.gConnection, sql, Recordset::Cursor::Client)) {
+        ShowRunTimeError(context.prompts, records.lastError());
+        return false;
+    }
+    return true;
+}

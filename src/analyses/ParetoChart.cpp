@@ -1,0 +1,59 @@
+#include "ParetoChart.h"
+
+#include "ChartControl.h"
+#include "ParetoMath.h"
+
+namespace {
+const QColor kOrange(0xFF, 0x80, 0x00);
+} // namespace
+
+ParetoChart::ParetoChart(ChartControl& chart) : m_chart(chart)
+{
+    m_chart.setBackgroundColor(QColor(0xE0, 0xE0, 0xE0));
+    TextBlock& title = m_chart.title();
+    title.clear();
+    title.add(QStringLiteral("Pareto"));
+    title.color = kOrange;
+    title.bold = true;
+    m_chart.subFoot().lines = QStringList{QStringLiteral("Nonconformities"), QStringLiteral(" ")};
+    m_chart.foot().lines = QStringList{QStringLiteral(" ")};
+
+    ChartAxis& left = m_chart.axis(AxisId::Left);
+    left.limits = AxisLimits{false, false, 0, 105};
+    left.increment = 10;
+    left.valueFormat = QStringLiteral("#,###");
+    left.title = QStringLiteral("Percent");
+    m_chart.axis(AxisId::Right).visible = false;
+    ChartAxis& bottom = m_chart.axis(AxisId::Bottom);
+    bottom.labelsFromPoints = true;
+    bottom.title.clear();
+
+    while (m_chart.seriesCount() > 0) {
+        m_chart.removeSeries(m_chart.seriesCount() - 1);
+    }
+    ChartSeries& data = m_chart.series(m_chart.addSeries(SeriesKind::Bar));
+    data.look.title = QStringLiteral("Data");
+    data.look.lineColor = kOrange;
+    data.look.barGradient = true;
+    data.look.barWidthPercent = 85;
+    data.look.marks.visible = false;
+    data.look.valueFormat = QStringLiteral("#,##0");
+    ChartSeries& percent = m_chart.series(m_chart.addLineSeries());
+    percent.look.title = QStringLiteral("Percent");
+    percent.look.lineColor = kOrange;
+    percent.look.pointerStyle = PointerStyle::Rectangle;
+    percent.look.pointerSize = 2;
+    percent.look.pointerColor = kOrange;
+    percent.look.marks.visible = false;
+}
+
+void ParetoChart::AddBar(const ParetoBar& bar)
+{
+    m_chart.addPoint(kDataSeries, bar.percent, bar.label());
+    m_chart.addPoint(kPercentSeries, bar.cumulativePercent);
+}
+
+void ParetoChart::SetTitle(const QString& title)
+{
+    m_chart.title().setLine(0, title);
+}

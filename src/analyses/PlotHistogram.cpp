@@ -1,0 +1,128 @@
+#include "PlotHistogram.h"
+
+#include "AnalysisQuery.h"
+#include "BusyCursor.h"
+#include "Clock.h"
+#include "EventPump.h"
+#include "HistogramChart.h"
+#include "Prompts.h"
+#include "Recordset.h"
+#include "SharedState.h"
+
+#include <QJsonArray>
+#include <vector>
+
+namespace {
+
+// Rows between two offers to let window events run.
+constexpr qint64 kPumpBlock = 4096;
+
+QJsonValue statisticJson(const Statistic& value)
+{
+    return value ? QJsonValue(*value) : QJsonValue(QJsonValue::Null);
+}
+
+} // namespace
+
+HistogramResult PlotHistogram(const AnalysisContext& context, HistogramChart& chart, int cells)
+{
+    const BusyCursor busy;
+    HistogramResult result;
+    if (cells < 1) {
+        result.outcome = ShowRunTimeError(context.prompts, QStringLiteral("Invalid procedure call or argument"));
+        return result;
+    }
+
+    const SharedState& state = context.state;
+    const int parameter = context.selection.parameter;
+    const QString sql = SelectionSQL(state, context.selection, context.clock.today(), context.prompts,
+                                     state.gParameterField.value(parameter), QStringLiteral("Histogram"), QString());
+    if (sql.isEmpty()) {
+        return result;
+    }
+    std::vector<double> values;
+    {
+        Recordset records;
+        if (!OpenAnalysisRecords(context, records, sql)) {
+            result.outcome = AnalysisOutcome::Failed;
+            return result;
+        }
+        if (records.RecordCount() == 0) {
+            result.outcome = ShowNoData(context.prompts);
+            return result;
+        }
+        values.reserve(static_cast<size_t>(records.RecordCount()));
+        const int field = records.fieldIndex(QStringLiteral("ValueX"));
+        ThrottledPump pump(context.pump);
+        for (qint64 row = 0; !records.isEOF(); records.MoveNext(), ++row) {
+            if (row % kPumpBlock == 0) {
+                pump.maybePump();
+            }
+            bool numeric = false;
+            values.push_back(records.value(field).toDouble(&numeric));
+            if (!numeric) {
+                result.outcome = ShowRunTimeError(context.prompts, QStringLiteral("Type mismatch"));
+                return result;
+            }
+        }
+    }
+
+    const double usl = state.gUSL.value(parameter, 999);
+    const double lsl = state.gLSL.value(parameter, -999);
+    ThrottledPump pump(context.pump);
+    result.statistics = HistogramStatisticsOf(values, usl, lsl, &pump);
+    const HistogramStatistics& s = result.statistics;
+    if (!s.error.isEmpty()) {
+        result.outcome = ShowRunTimeError(context.prompts, s.error);
+        return result;
+    }
+    if (s.isDegenerate()) {
+        result.outcome = AnalysisOutcome::Silent;
+        return result;
+    }
+
+    result.cells = FillHistogramCells(s.min, s.max, s.mean, values, cells, &pump);
+    const QString curveError = chart.DrawHistogram(s, result.cells, usl, lsl);
+    if (!curveError.isEmpty()) {
+        ShowRunTimeError(context.prompts, curveError);
+    }
+    if (result.cells.meanCellCount == 0) {
+        context.prompts.message(QStringLiteral("Not found the collection value at the strip mean, ") +
+                                    QStringLiteral("Please reduce the cell number then try again!"),
+                                MsgIcon::Information, MsgButtons::OK);
+        return result;
+    }
+    chart.ScaleCurveAxis(result.cells.meanCellCount);
+    result.panelText = HistogramPanelLines(s, result.cells.width).join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+    result.outcome = AnalysisOutcome::Drawn;
+    return result;
+}
+
+QJsonObject HistogramJson(const HistogramResult& result)
+{
+    const HistogramStatistics& s = result.statistics;
+    QJsonArray cells;
+    for (const HistogramCell& cell : result.cells.cells) {
+        cells.append(QJsonObject{{QStringLiteral("lower"), cell.lower}, {QStringLiteral("count"), cell.count}});
+    }
+    return {
+        {QStringLiteral("n"), s.n},
+        {QStringLiteral("mean"), s.mean},
+        {QStringLiteral("sd"), s.sd},
+        {QStringLiteral("min"), s.min},
+        {QStringLiteral("max"), s.max},
+        {QStringLiteral("skewness"), s.skewness},
+        {QStringLiteral("kurtosis"), s.kurtosis},
+        {QStringLiteral("pp"), statisticJson(s.pp)},
+        {QStringLiteral("pr"), statisticJson(s.pr)},
+        {QStringLiteral("ppk"), statisticJson(s.ppk)},
+        {QStringLiteral("ppu"), statisticJson(s.ppu)},
+        {QStringLiteral("ppl"), statisticJson(s.ppl)},
+        {QStringLiteral("zu"), statisticJson(s.zu)},
+        {QStringLiteral("zl"), statisticJson(s.zl)},
+        {QStringLiteral("cellWidth"), result.cells.width},
+        {QStringLiteral("maxCount"), result.cells.maxCount},
+        {QStringLiteral("meanCellCount"), result.cells.meanCellCount},
+        {QStringLiteral("cells"), cells},
+    };
+}

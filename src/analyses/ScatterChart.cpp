@@ -1,0 +1,66 @@
+#include "ScatterChart.h"
+
+#include "ChartControl.h"
+
+namespace {
+const QColor kOrange(0xFF, 0x80, 0x00);
+} // namespace
+
+ScatterChart::ScatterChart(ChartControl& chart) : m_chart(chart)
+{
+    m_chart.setBackgroundColor(QColor(0xE0, 0xE0, 0xE0));
+    TextBlock& title = m_chart.title();
+    title.clear();
+    title.add(QStringLiteral("Scatter"));
+    title.color = kOrange;
+    title.bold = true;
+    m_chart.subFoot().clear();
+    m_chart.subFoot().visible = false;
+    m_chart.foot().clear();
+
+    ChartAxis& bottom = m_chart.axis(AxisId::Bottom);
+    bottom.title = QStringLiteral("X");
+    bottom.valueFormat = QStringLiteral("#,##0.0##");
+    bottom.gridVisible = false;
+    ChartAxis& left = m_chart.axis(AxisId::Left);
+    left.title = QStringLiteral("Y");
+    left.valueFormat = QStringLiteral("#,##0.##");
+    m_chart.axis(AxisId::Right).visible = false;
+    m_chart.axis(AxisId::Top).visible = false;
+
+    while (m_chart.seriesCount() > 0) {
+        m_chart.removeSeries(m_chart.seriesCount() - 1);
+    }
+    // At 2 x 2 pixels a rectangle shows as its outline, so the pointers take the outline's colour.
+    ChartSeries& data = m_chart.series(m_chart.addSeries(SeriesKind::Point));
+    data.look.title = QStringLiteral("Data");
+    data.look.lineColor = kOrange;
+    data.look.pointerStyle = PointerStyle::Rectangle;
+    data.look.pointerSize = 1;
+    data.look.pointerColor = kOrange;
+    data.look.marks.visible = false;
+    ChartSeries& slope = m_chart.series(m_chart.addLineSeries());
+    slope.look.title = QStringLiteral("Slope");
+    slope.look.lineColor = kOrange;
+    slope.look.lineCap = Qt::SquareCap;
+    slope.look.pointerStyle = PointerStyle::None;
+    slope.look.marks.visible = false;
+}
+
+SeriesPoints& ScatterChart::dataPoints()
+{
+    return m_chart.series(kDataSeries).points;
+}
+
+void ScatterChart::SetAxisTitles(const QString& xTitle, const QString& yTitle)
+{
+    m_chart.axis(AxisId::Bottom).title = xTitle;
+    m_chart.axis(AxisId::Left).title = yTitle;
+}
+
+void ScatterChart::DrawRegressionLine(double intercept, double slope)
+{
+    const AxisRange ends = m_chart.axisRange(AxisId::Bottom);
+    m_chart.addPointXY(kSlopeSeries, ends.min, intercept + slope * ends.min);
+    m_chart.addPointXY(kSlopeSeries, ends.max, intercept + slope * ends.max);
+}

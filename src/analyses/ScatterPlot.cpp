@@ -1,0 +1,147 @@
+#include "ScatterPlot.h"
+
+#include "AnalysisQuery.h"
+#include "ChartControl.h"
+#include "Clock.h"
+#include "EventPump.h"
+#include "Recordset.h"
+#include "ScatterChart.h"
+#include "SharedState.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The pairs of one drawing: two columns of one recordset, or the ValueX columns of two.
+class PairReader
+{
+public:
+    PairReader(const Recordset& xRecords, const Recordset& yRecords, bool separate)
+        : m_x(xRecords), m_y(yRecords), m_xField(xRecords.fieldIndex(QStringLiteral("ValueX"))),
+          m_yField(yRecords.fieldIndex(separate ? QStringLiteral("ValueX") : QStringLiteral("ValueY")))
+    {
+    }
+
+    double x() const { return m_x.value(m_xField).toDouble(); }
+    double y() const { return m_y.value(m_yField).toDouble(); }
+
+private:
+    const Recordset& m_x;
+    const Recordset& m_y;
+    int m_xField;
+    int m_yField;
+};
+
+QJsonValue number(double v)
+{
+    return std::isfinite(v) ? QJsonValue(v) : QJsonValue(QJsonValue::Null);
+}
+
+} // namespace
+
+ScatterResult PlotScatter(const AnalysisContext& context, ScatterChart& chart, const ScatterInputs& inputs)
+{
+    ScatterResult result;
+    SharedState& state = context.state;
+    const bool separate = !inputs.XSourceName.isEmpty() && !inputs.YSourceName.isEmpty();
+    const QString xField = state.gParameterField.value(inputs.XParameterIndex);
+    const QString yField = state.gParameterField.value(inputs.YParameterIndex);
+    const auto statement = [&](const QString& parameter, const QString& source) {
+        return SelectionSQL(state, context.selection, context.clock.today(), context.prompts, parameter,
+                            QStringLiteral("Scatter"), QString(), source);
+    };
+
+    Recordset xRecords;
+    Recordset yRecords;
+    const QString xSql = separate ? statement(xField, inputs.XSourceName)
+                                  : statement(xField + QStringLiteral(":::") + yField, QString());
+    if (xSql.isEmpty()) {
+        result.outcome = AnalysisOutcome::NoChart;
+        return result;
+    }
+    if (!OpenAnalysisRecords(context, xRecords, xSql) ||
+        (separate && !OpenAnalysisRecords(context, yRecords, statement(yField, inputs.YSourceName)))) {
+        return result; // Failed
+    }
+    const Recordset& yValues = separate ? yRecords : xRecords;
+    const qint64 n = separate ? std::min(xRecords.RecordCount(), yRecords.RecordCount()) : xRecords.RecordCount();
+    if (n == 0) {
+        result.outcome = separate ? AnalysisOutcome::Silent : ShowNoData(context.prompts);
+        return result;
+    }
+
+    const PairReader pairs(xRecords, yValues, separate);
+    const auto next = [&] {
+        xRecords.MoveNext();
+        if (separate) {
+            yRecords.MoveNext();
+        }
+    };
+    ScatterSums sums;
+    SeriesPoints& points = chart.dataPoints();
+    points.reserve(n);
+    for (qint64 i = 0; i < n; ++i, next()) {
+        const double x = pairs.x();
+        const double y = pairs.y();
+        sums.add(x, y);
+        points.add(x, y);
+    }
+    chart.chart().update();
+    if (separate && (sums.sumX() == 0 || sums.sumY() == 0)) {
+        result.outcome = AnalysisOutcome::Silent;
+        return result;
+    }
+
+    xRecords.MoveFirst();
+    yRecords.MoveFirst();
+    ThrottledPump pump(context.pump);
+    for (qint64 i = 0; i < n; ++i, next()) {
+        sums.addDeviation(pairs.x(), pairs.y());
+        if (!separate) {
+            pump.maybePump();
+        }
+    }
+    xRecords.Close();
+    yRecords.Close();
+
+    result.statistics = sums.statistics();
+    const ScatterStatistics& s = result.statistics;
+    if (!s.error.isEmpty()) {
+        result.outcome = ShowRunTimeError(context.prompts, s.error);
+        return result;
+    }
+
+    if (context.refreshParameterNames) {
+        context.refreshParameterNames();
+    }
+    chart.chart().subFoot().add(RangeFootLine(context.selection.product, state.gCustomDateFrom, state.gCustomDateTo));
+    chart.SetAxisTitles(ScatterAxisTitle(state.gParameterName.value(inputs.XParameterIndex), inputs.XSourceName,
+                                         state.gUnit.value(inputs.XParameterIndex)),
+                        ScatterAxisTitle(state.gParameterName.value(inputs.YParameterIndex), inputs.YSourceName,
+                                         state.gUnit.value(inputs.YParameterIndex)));
+    chart.DrawRegressionLine(s.intercept, s.slope);
+    result.panelText = ScatterPanelText(s);
+    result.outcome = AnalysisOutcome::Drawn;
+    return result;
+}
+
+QJsonObject ScatterJson(const ScatterResult& result)
+{
+    const ScatterStatistics& s = result.statistics;
+    return QJsonObject{{QStringLiteral("n"), s.n},
+                       {QStringLiteral("meanX"), number(s.meanX)},
+                       {QStringLiteral("sdX"), number(s.sdX)},
+                       {QStringLiteral("meanY"), number(s.meanY)},
+                       {QStringLiteral("sdY"), number(s.sdY)},
+                       {QStringLiteral("covariance"), number(s.covariance)},
+                       {QStringLiteral("r"), number(s.r)},
+                       {QStringLiteral("slope"), number(s.slope)},
+                       {QStringLiteral("intercept"), number(s.intercept)},
+                       {QStringLiteral("xMin"), number(s.xMin)},
+                       {QStringLiteral("xMax"), number(s.xMax)},
+                       {QStringLiteral("xRange"), number(s.xMax - s.xMin)},
+                       {QStringLiteral("yMin"), number(s.yMin)},
+                       {QStringLiteral("yMax"), number(s.yMax)},
+                       {QStringLiteral("yRange"), number(s.yMax - s.yMin)}};
+}

@@ -1,0 +1,312 @@
+#include "AnalysisFixture.h"
+#include "ChartControl.h"
+#include "HistogramChart.h"
+#include "HistogramMath.h"
+#include "PlotHistogram.h"
+#include "TestMain.h"
+#include "frmHistogram.h"
+
+#include <QComboBox>
+#include <QJsonArray>
+#include <QLabel>
+#include <QPrinter>
+#include <QRandomGenerator>
+#include <QTest>
+#include <cmath>
+
+namespace {
+
+QList<ResultRecord> records(const QList<double>& values)
+{
+    QList<ResultRecord> out;
+    for (const double v : values) {
+        out.append({"SN" + QString::number(out.size()), "ATE-01", "2024-03-02 10:00:00", "PASS", {v}});
+    }
+    return out;
+}
+
+const QStringList kNoIndices(7, "N/A");
+
+// Every value against every cell, in order, as the counts are defined.
+struct NaiveCells
+{
+    std::vector<qint64> counts;
+    qint64 maxCount = 0;
+    qint64 meanCellCount = 0;
+    int shared = 0; // values counted in two cells
+    int lost = 0;   // values counted in none
+};
+
+NaiveCells naiveCells(double min, double max, double mean, const std::vector<double>& values, int cells)
+{
+    const double w = (max - min) / cells;
+    NaiveCells r;
+    r.counts.assign(cells, 0);
+    for (const double v : values) {
+        int hits = 0;
+        for (int j = 1; j <= cells; ++j) {
+            const double lo = min + w * (j - 1);
+            if ((v >= lo && v < lo + w) || (j == cells && v >= lo && v <= lo + w)) {
+                ++r.counts[j - 1];
+                ++hits;
+                r.meanCellCount += lo <= mean && mean < lo + w ? 1 : 0;
+            }
+        }
+        r.shared += hits > 1 ? 1 : 0;
+        r.lost += hits == 0 ? 1 : 0;
+    }
+    for (const qint64 c : r.counts) {
+        r.maxCount = std::max(r.maxCount, c);
+    }
+    return r;
+}
+
+} // namespace
+
+class TestHistogram : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void statisticsAndIndices_data()
+    {
+        QTest::addColumn<QList<double>>("values");
+        QTest::addColumn<double>("usl");
+        QTest::addColumn<double>("lsl");
+        QTest::addColumn<QStringList>("panel"); // or the error description alone
+        QTest::addColumn<int>("meanCellCount"); // with 20 cells; -1: not drawn
+        const QStringList shape{"Normal", "4", "0.1", "0.816", "2.0", "0.0", "1.5", ""};
+        const QList<double> v1223{1, 2, 2, 3};
+        QTest::newRow("no limits") << v1223 << 999.0 << -999.0 << shape + kNoIndices << 2;
+        QTest::newRow("both, PpK is PpL")
+            << v1223 << 4.5 << 0.5 << shape + QStringList{"0.816", "1.225", "0.612", "1.021", "0.612", "3.062", "1.837"}
+            << 2;
+        QTest::newRow("both, PpK is PpU")
+            << v1223 << 3.5 << 0.0 << shape + QStringList{"0.714", "1.4", "0.612", "0.612", "0.816", "1.837", "2.449"}
+            << 2;
+        QTest::newRow("only USL") << v1223 << 4.5 << -999.0
+                                  << shape + QStringList{"N/A", "N/A", "1.021", "1.021", "N/A", "3.062", "N/A"} << 2;
+        QTest::newRow("only LSL") << v1223 << 999.0 << 0.5
+                                  << shape + QStringList{"N/A", "N/A", "0.612", "N/A", "0.612", "N/A", "1.837"} << 2;
+        QTest::newRow("mean between cells")
+            << QList<double>{1, 2, 3, 4} << 999.0 << -999.0
+            << QStringList{"Normal", "4", "0.15", "1.291", "3.0", "0.0", "-1.2", ""} + kNoIndices << 0;
+        QTest::newRow("three values") << QList<double>{1, 2, 4} << 999.0 << -999.0 << QStringList{"Division by zero"}
+                                      << -1;
+        QTest::newRow("one value") << QList<double>{5} << 999.0 << -999.0 << QStringList{"Division by zero"} << -1;
+        QTest::newRow("equal limits") << v1223 << 2.0 << 2.0 << QStringList{"Division by zero"} << -1;
+        QTest::newRow("mean 0") << QList<double>{-1, 1, -1, 1} << 999.0 << -999.0 << QStringList() << -1;
+        QTest::newRow("no spread, rounded below 0")
+            << QList<double>{5.1, 5.1, 5.1, 5.1, 5.1} << 999.0 << -999.0 << QStringList() << -1;
+    }
+
+    void statisticsAndIndices()
+    {
+        QFETCH(QList<double>, values);
+        QFETCH(double, usl);
+        QFETCH(double, lsl);
+        QFETCH(QStringList, panel);
+        QFETCH(int, meanCellCount);
+        const std::vector<double> data(values.begin(), values.end());
+        const HistogramStatistics s = HistogramStatisticsOf(data, usl, lsl);
+        if (panel.size() == 1) {
+            QCOMPARE(s.error, panel.first());
+            return;
+        }
+        QVERIFY(s.error.isEmpty());
+        QCOMPARE(s.isDegenerate(), panel.isEmpty());
+        if (panel.isEmpty()) {
+            return;
+        }
+        const HistogramCells cells = FillHistogramCells(s.min, s.max, s.mean, data, 20, nullptr);
+        QCOMPARE(HistogramPanelLines(s, cells.width), panel);
+        QCOMPARE(cells.meanCellCount, meanCellCount);
+    }
+
+    // The counting by candidate cell against every value tested against every cell, on data
+    // crowded onto the cell edges and one ulp either side of them.
+    void cellsCountAsEveryCellTested()
+    {
+        QRandomGenerator random(20240310);
+        const int cellCounts[] = {1, 2, 3, 7, 10, 20, 33, 100, 1000};
+        int shared = 0;
+        int lost = 0;
+        for (int trial = 0; trial < 600; ++trial) {
+            const int cells = cellCounts[random.bounded(int(std::size(cellCounts)))];
+            const double min = (random.generateDouble() - 0.5) * std::pow(10.0, random.bounded(-3, 4));
+            const double spans[] = {std::abs(min) * 1e-15 * random.bounded(1, 50), random.generateDouble() * 10,
+                                    std::pow(10.0, random.bounded(-6, 4)), 0.0};
+            const double max = min + spans[random.bounded(4)];
+            const double w = (max - min) / cells;
+            std::vector<double> values;
+            const int n = random.bounded(1, 400);
+            for (int i = 0; i < n; ++i) {
+                const double edge = min + w * random.bounded(cells + 1);
+                const double picks[] = {edge, std::nextafter(edge, -INFINITY), std::nextafter(edge, INFINITY),
+                                        values.empty() ? max : values[random.bounded(int(values.size()))],
+                                        min + (max - min) * random.generateDouble()};
+                values.push_back(picks[random.bounded(5)]);
+            }
+            const double mean = random.bounded(2) ? min + w * random.bounded(cells + 1) : (min + max) / 2;
+            const NaiveCells expected = naiveCells(min, max, mean, values, cells);
+            const HistogramCells actual = FillHistogramCells(min, max, mean, values, cells, nullptr);
+            std::vector<qint64> counts;
+            for (int j = 0; j < cells; ++j) {
+                counts.push_back(actual.cells[j].count);
+                QCOMPARE(actual.cells[j].lower, min + w * j);
+            }
+            QVERIFY2(counts == expected.counts, qPrintable(QString("trial %1").arg(trial)));
+            QCOMPARE(actual.maxCount, expected.maxCount);
+            QCOMPARE(actual.meanCellCount, expected.meanCellCount);
+            shared += expected.shared;
+            lost += expected.lost;
+        }
+        // The data did reach the edges where rounding shares a value between cells or loses it.
+        QVERIFY(shared > 0);
+        QVERIFY(lost > 0);
+    }
+
+    void limitsAndAxes_data()
+    {
+        QTest::addColumn<QString>("spec");
+        QTest::addColumn<bool>("hasLsl");
+        QTest::addColumn<bool>("hasUsl");
+        QTest::newRow("no limits") << "-999,999,0," << false << false;
+        QTest::newRow("only USL") << "-999,4.5,0," << false << true;
+        QTest::newRow("only LSL") << "0.5,999,0," << true << false;
+        QTest::newRow("both, beyond the data") << "1.5,2.5,0," << true << true;
+    }
+
+    void limitsAndAxes()
+    {
+        QFETCH(QString, spec);
+        QFETCH(bool, hasLsl);
+        QFETCH(bool, hasUsl);
+        AnalysisFixture f;
+        f.useResults({"V"}, records({1, 2, 2, 3}), {spec});
+        ChartControl control;
+        control.resize(640, 480);
+        HistogramChart chart(control);
+        const HistogramResult result = PlotHistogram(f.context(), chart, 20);
+        QCOMPARE(result.outcome, AnalysisOutcome::Drawn);
+        QVERIFY(f.prompts.messages.isEmpty());
+
+        QCOMPARE(control.pointCount(HistogramChart::kLslSeries), hasLsl ? 2 : 0);
+        QCOMPARE(control.pointCount(HistogramChart::kUslSeries), hasUsl ? 2 : 0);
+        QCOMPARE(control.pointCount(HistogramChart::kSampleCurveSeries), HistogramChart::kCurvePoints);
+        QCOMPARE(control.pointCount(HistogramChart::kCentredCurveSeries),
+                 hasLsl && hasUsl ? HistogramChart::kCurvePoints : 0);
+        QCOMPARE(control.pointLabel(HistogramChart::kMeanLabelSeries, 0), "Mean=2.0");
+        QCOMPARE(control.pointY(HistogramChart::kPlus3SDLabelSeries, 0), 2.0);
+        const AxisRange bottom = control.axisRange(AxisId::Bottom);
+        const AxisLimits& limits = control.axis(AxisId::Bottom).limits;
+        QCOMPARE(limits.automaticMinimum, !hasLsl);
+        QCOMPARE(limits.automaticMaximum, !hasUsl);
+        // Every drawn series is in view: the +-3SD lines lie beyond the limits.
+        QVERIFY(bottom.min <= -0.449 && bottom.max >= 4.449);
+        // The curve's peak is level with the top of the mean's bar (2 values), its zero with the base.
+        const double peak = control.series(HistogramChart::kSampleCurveSeries).points.yExtent().max;
+        QVERIFY(std::abs(control.pixelAtValue(AxisId::Right, peak) - control.pixelAtValue(AxisId::Left, 2)) < 0.01);
+        QVERIFY(std::abs(control.pixelAtValue(AxisId::Right, 0) - control.pixelAtValue(AxisId::Left, 0)) < 0.01);
+
+        const QJsonObject json = HistogramJson(result);
+        QCOMPARE(json["cells"].toArray().size(), 20);
+        QCOMPARE(json["cells"].toArray()[10].toObject()["count"].toInt(), 2);
+        QCOMPARE(json["ppu"].isNull(), !hasUsl);
+    }
+
+    // A later drawing on the window: what it shows, and what an early stop leaves as it was.
+    void redrawOnTheWindow_data()
+    {
+        QTest::addColumn<QList<double>>("values");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("icon");
+        QTest::addColumn<bool>("newBars");
+        QTest::addColumn<bool>("newPanel");
+        QTest::newRow("drawn") << QList<double>{10, 20, 20, 20, 30} << "" << int(MsgIcon::None) << true << true;
+        QTest::newRow("mean in an empty cell")
+            << QList<double>{1, 2, 3, 4}
+            << "Not found the collection value at the strip mean, Please reduce the cell number then try again!"
+            << int(MsgIcon::Information) << true << false;
+        QTest::newRow("mean exactly 0") << QList<double>{-1, 1, -1, 1} << "" << int(MsgIcon::None) << false << false;
+        QTest::newRow("three values") << QList<double>{1, 2, 4} << "Division by zero!" << int(MsgIcon::Exclamation)
+                                      << false << false;
+        QTest::newRow("no rows") << QList<double>{} << "No data collection for this selected range of filter condition!"
+                                 << int(MsgIcon::Exclamation) << false << false;
+    }
+
+    void redrawOnTheWindow()
+    {
+        QFETCH(QList<double>, values);
+        QFETCH(QString, message);
+        QFETCH(int, icon);
+        QFETCH(bool, newBars);
+        QFETCH(bool, newPanel);
+        AnalysisFixture f;
+        f.useResults({"V"}, records({1, 2, 2, 3}));
+        QPrinter printer;
+        frmHistogram window(f.context(), printer);
+        auto* panel = window.findChild<QLabel*>("lblSPCParameter1");
+        auto* chart = window.findChild<ChartControl*>("ocxHistogram");
+        const auto bars = [chart] {
+            QList<double> heights;
+            for (qint64 i = 0; i < chart->pointCount(HistogramChart::kDataSeries); ++i) {
+                heights << chart->pointY(HistogramChart::kDataSeries, i);
+            }
+            return heights;
+        };
+        const QList<double> firstBars = bars();
+        const QString firstPanel = panel->text();
+        QCOMPARE(firstPanel,
+                 (QStringList{"Normal", "4", "0.1", "0.816", "2.0", "0.0", "1.5", ""} + kNoIndices).join("\r\n") +
+                     "\r\n");
+        QVERIFY(f.prompts.messages.isEmpty());
+
+        f.useResults({"V"}, records(values));
+        auto* cells = window.findChild<QComboBox*>("cboInterval");
+        emit cells->activated(cells->currentIndex());
+        QCOMPARE(f.prompts.texts(), message.isEmpty() ? QStringList() : QStringList{message});
+        if (!message.isEmpty()) {
+            QCOMPARE(int(f.prompts.messages.first().icon), icon);
+        }
+        QCOMPARE(bars() != firstBars, newBars);
+        QCOMPARE(panel->text() != firstPanel, newPanel);
+    }
+
+    void windowOnTheFixture()
+    {
+        AnalysisFixture f;
+        QPrinter printer;
+        frmHistogram window(f.context(), printer);
+        auto* chart = window.findChild<ChartControl*>("ocxHistogram");
+        QCOMPARE(window.windowTitle(), "Histogram Chart");
+        QCOMPARE(chart->title().lines, (QStringList{"Histogram", "Output Voltage (V)"}));
+        QCOMPARE(chart->subFoot().lines, QStringList{"Small as 3/1/2024 to 3/7/2024"});
+        QCOMPARE(window.findChild<QLabel*>("lblSPCParameter")->text(), HistogramPanelCaptions().join("\r\n"));
+        QVERIFY(window.findChild<QLabel*>("lblSPCParameter1")->text().startsWith("Normal\r\n179\r\n"));
+        QCOMPARE(chart->pointLabel(HistogramChart::kUslLabelSeries, 0), "USL=5.25");
+        QCOMPARE(chart->pointCount(HistogramChart::kDataSeries), 20);
+
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        chart->zoomToPixels(100, 200);
+        auto* cells = window.findChild<QComboBox*>("cboInterval");
+        cells->setCurrentText("50");
+        emit cells->activated(cells->currentIndex());
+        QCOMPARE(chart->pointCount(HistogramChart::kDataSeries), 50);
+        QVERIFY(!chart->isZoomed());
+        QVERIFY(f.prompts.messages.isEmpty());
+
+        // The readout of the point where the mean line meets the frequency 10.
+        const int x = qRound(chart->pixelAtValue(AxisId::Bottom, 5.0));
+        const int y = qRound(chart->pixelAtValue(AxisId::Left, 10.0));
+        QTest::mouseMove(chart, QPoint(x, y));
+        const QStringList readout = window.findChild<QLabel*>("lblXYValue")->text().split(" Y:");
+        QVERIFY(readout.first().startsWith("X:"));
+        QVERIFY(std::abs(readout.first().mid(2).toDouble() - 5.0) < 0.01);
+        QVERIFY(std::abs(readout.last().toDouble() - 10.0) < 0.2);
+    }
+};
+
+TESSALY_TEST(TestHistogram)
+#include "tst_histogram.moc"

@@ -1,0 +1,337 @@
+#include "AnalysisFixture.h"
+#include "AnalysisQuery.h"
+#include "ChartControl.h"
+#include "ParetoChart.h"
+#include "ParetoPlot.h"
+#include "ScatterChart.h"
+#include "ScatterPlot.h"
+#include "TestMain.h"
+#include "frmPareto.h"
+#include "frmScatter.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QLabel>
+#include <QPrinter>
+#include <QTest>
+#include <cmath>
+
+namespace {
+
+using Rows = QList<QVariantList>; // per record: its source, then one value per parameter column
+
+// Passed records at one-minute steps on 2 March 2024, serials rising with them.
+QList<ResultRecord> records(const Rows& rows)
+{
+    QList<ResultRecord> list;
+    for (const QVariantList& row : rows) {
+        const int i = static_cast<int>(list.size());
+        list.append({QStringLiteral("SN%1").arg(i, 3, 10, QLatin1Char('0')), row.first().toString(),
+                     QStringLiteral("2024-03-02 10:%1:00").arg(i, 2, 10, QLatin1Char('0')), QStringLiteral("PASS"),
+                     row.mid(1)});
+    }
+    return list;
+}
+
+const QString kRangeLine = QStringLiteral("Small as 3/1/2024 to 3/7/2024");
+
+} // namespace
+
+class TestScatter : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void statistics_data()
+    {
+        QTest::addColumn<QList<QPointF>>("pairs");
+        QTest::addColumn<QList<double>>("expected"); // Sx, Sy, r, slope, intercept
+        QTest::addColumn<QString>("error");
+        QTest::newRow("rising") << QList<QPointF>{{1, 2}, {2, 4}, {3, 6}} << QList<double>{1, 2, 1, 2, 0} << "";
+        QTest::newRow("falling") << QList<QPointF>{{1, 3}, {2, 2}, {3, 1}} << QList<double>{1, 1, -1, -1, 4} << "";
+        QTest::newRow("all x equal, not exact in binary")
+            << QList<QPointF>{{5.1, 1}, {5.1, 2}, {5.1, 4}} << QList<double>{} << "Division by zero";
+    }
+
+    void statistics()
+    {
+        QFETCH(QList<QPointF>, pairs);
+        QFETCH(QList<double>, expected);
+        QFETCH(QString, error);
+        ScatterSums sums;
+        for (const QPointF& p : pairs) {
+            sums.add(p.x(), p.y());
+        }
+        for (const QPointF& p : pairs) {
+            sums.addDeviation(p.x(), p.y());
+        }
+        const ScatterStatistics s = sums.statistics();
+        QCOMPARE(s.error, error);
+        QCOMPARE(std::isnan(s.slope), !error.isEmpty());
+        for (qsizetype i = 0; i < expected.size(); ++i) {
+            const double got[] = {s.sdX, s.sdY, s.r, s.slope, s.intercept};
+            QVERIFY2(std::abs(got[i] - expected[i]) < 1e-12, qPrintable(QString::number(i)));
+        }
+    }
+
+    // Extremes are rounded half to even before display, means and the rest only by the format.
+    void panelText()
+    {
+        ScatterSums sums;
+        for (int pass = 0; pass < 2; ++pass) {
+            for (const QPointF& p : {QPointF(1.0025, 1), QPointF(2.9975, 1.001)}) {
+                pass == 0 ? sums.add(p.x(), p.y()) : sums.addDeviation(p.x(), p.y());
+            }
+        }
+        QCOMPARE(
+            ScatterPanelText(sums.statistics()).split("\r\n"),
+            QString("Normal|2|2.0|1.411|1.001|0.001||0.999|0.001|1.0|1.002|2.998|1.995|1.0|1.001|0.001|").split('|'));
+    }
+
+    void plot_data()
+    {
+        QTest::addColumn<Rows>("data");           // columns Vout (unit V) and Iin
+        QTest::addColumn<QStringList>("sources"); // x, y
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<qint64>("points");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<double>("slope");
+        QTest::addColumn<QStringList>("titles"); // bottom, left
+
+        const Rows rising{{"ATE-01", 1, 2}, {"ATE-01", 2, 4}, {"ATE-01", 3, 6}};
+        Rows twoSources;
+        for (int i = 1; i <= 5; ++i) {
+            twoSources.append({"ATE-01", i, 0});
+        }
+        for (int i = 1; i <= 8; ++i) {
+            twoSources.append({"ATE-02", 0, i <= 5 ? 10 * i : 1});
+        }
+        const auto drawn = static_cast<int>(AnalysisOutcome::Drawn);
+        const auto silent = static_cast<int>(AnalysisOutcome::Silent);
+        const auto failed = static_cast<int>(AnalysisOutcome::Failed);
+        const QStringList presets{"X", "Y"};
+        QTest::newRow("one statement") << rising << QStringList{"", ""} << drawn << qint64(3) << "" << 2.0
+                                       << QStringList{"Vout (V)", "Iin"};
+        QTest::newRow("one source only is one statement") << rising << QStringList{"ATE-02", ""} << drawn << qint64(3)
+                                                          << "" << 2.0 << QStringList{"Vout ATE-02 (V)", "Iin"};
+        QTest::newRow("separate sources of 5 and 8 results pair by position")
+            << twoSources << QStringList{"ATE-01", "ATE-02"} << drawn << qint64(5) << "" << 10.0
+            << QStringList{"Vout ATE-01 (V)", "Iin ATE-02"};
+        QTest::newRow("no rows") << Rows() << QStringList{"", ""} << static_cast<int>(AnalysisOutcome::NoChart)
+                                 << qint64(0) << kNoDataMessage << qQNaN() << presets;
+        QTest::newRow("separate, a source without results")
+            << twoSources << QStringList{"ATE-03", "ATE-02"} << silent << qint64(0) << "" << qQNaN() << presets;
+        QTest::newRow("separate, y sums to 0")
+            << twoSources << QStringList{"ATE-01", "ATE-01"} << silent << qint64(5) << "" << qQNaN() << presets;
+        QTest::newRow("all x equal") << Rows{{"ATE-01", 2, 1}, {"ATE-01", 2, 2}, {"ATE-01", 2, 4}}
+                                     << QStringList{"", ""} << failed << qint64(3) << "Division by zero!" << qQNaN()
+                                     << presets;
+        QTest::newRow("one pair") << Rows{{"ATE-01", 2, 1}} << QStringList{"", ""} << failed << qint64(1)
+                                  << "Division by zero!" << qQNaN() << presets;
+    }
+
+    void plot()
+    {
+        QFETCH(Rows, data);
+        QFETCH(QStringList, sources);
+        QFETCH(int, outcome);
+        QFETCH(qint64, points);
+        QFETCH(QString, message);
+        QFETCH(double, slope);
+        QFETCH(QStringList, titles);
+        AnalysisFixture fixture;
+        fixture.useResults({"Vout", "Iin"}, records(data), {"0,10,0,V"});
+        QVERIFY(fixture.opened);
+        ChartControl control;
+        ScatterChart chart(control);
+
+        const ScatterResult result = PlotScatter(fixture.context(), chart, {0, 1, sources[0], sources[1]});
+        QCOMPARE(static_cast<int>(result.outcome), outcome);
+        QCOMPARE(control.pointCount(ScatterChart::kDataSeries), points);
+        QCOMPARE(fixture.prompts.texts(), message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE((QStringList{control.axis(AxisId::Bottom).title, control.axis(AxisId::Left).title}), titles);
+        const bool isDrawn = result.outcome == AnalysisOutcome::Drawn;
+        QCOMPARE(control.subFoot().lines, isDrawn ? QStringList{kRangeLine} : QStringList());
+        QCOMPARE(result.panelText.isEmpty(), !isDrawn);
+        QCOMPARE(control.pointCount(ScatterChart::kSlopeSeries), qint64(isDrawn ? 2 : 0));
+        if (isDrawn) {
+            QCOMPARE(result.statistics.slope, slope);
+            QCOMPARE(ScatterJson(result).value("slope").toDouble(), slope);
+            // The line runs from the smallest to the largest x drawn, on the regression line.
+            const ScatterStatistics& s = result.statistics;
+            for (const qint64 i : {0, 1}) {
+                QCOMPARE(control.pointX(ScatterChart::kSlopeSeries, i), i == 0 ? s.xMin : s.xMax);
+                QCOMPARE(control.pointY(ScatterChart::kSlopeSeries, i),
+                         s.intercept + s.slope * (i == 0 ? s.xMin : s.xMax));
+            }
+        }
+    }
+
+    void window()
+    {
+        AnalysisFixture fixture;
+        QPrinter printer;
+        frmScatter window(fixture.context(), {0, 3, {}, {}}, printer);
+        QCOMPARE(window.result().outcome, AnalysisOutcome::Drawn);
+        QCOMPARE(window.windowTitle(), "Scatter Chart");
+        QCOMPARE(window.findChild<QLabel*>("lblSPCParameter")->text().split("\r\n"), ScatterPanelCaptions());
+        QCOMPARE(window.findChild<QLabel*>("lblSPCParameter1")->text(), window.result().panelText);
+        QCOMPARE(window.result().statistics.n, 179.0);
+        auto* chart = window.findChild<ChartControl*>("ocxScatter");
+        QCOMPARE(chart->axis(AxisId::Left).title, "Efficiency (%)");
+        window.resize(900, 580);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+        // The readout shows the values under the pointer: here a point of the data.
+        const double x = chart->pointX(0, 0);
+        const double y = chart->pointY(0, 0);
+        const QPoint at(qRound(chart->pixelAtValue(AxisId::Bottom, x)), qRound(chart->pixelAtValue(AxisId::Left, y)));
+        QTest::mouseMove(chart, at);
+        const QStringList shown = window.findChild<QLabel*>("lblXYValue")->text().split(" Y:");
+        QCOMPARE(shown.size(), 2);
+        QVERIFY(shown[0].startsWith("X:"));
+        const double pixelX = std::abs(chart->valueAtPixel(AxisId::Bottom, 1) - chart->valueAtPixel(AxisId::Bottom, 0));
+        const double pixelY = std::abs(chart->valueAtPixel(AxisId::Left, 1) - chart->valueAtPixel(AxisId::Left, 0));
+        QVERIFY(std::abs(shown[0].mid(2).toDouble() - x) <= pixelX + 0.001);
+        QVERIFY(std::abs(shown[1].toDouble() - y) <= pixelY + 0.001);
+    }
+};
+TESSALY_TEST(TestScatter)
+
+class TestPareto : public QObject
+{
+    Q_OBJECT
+
+    struct CurrentDirectory
+    {
+        QString previous = QDir::currentPath();
+        explicit CurrentDirectory(const QString& path) { QDir::setCurrent(path); }
+        ~CurrentDirectory() { QDir::setCurrent(previous); }
+    };
+
+private slots:
+    void bars_data()
+    {
+        QTest::addColumn<QList<double>>("sums"); // of A, B, C, ...
+        QTest::addColumn<QStringList>("labels");
+        QTest::newRow("equal sums keep the list order")
+            << QList<double>{5, 10, 5, 10, 7} << QStringList{"B\r(10)", "D\r(10)", "E\r(7)", "A\r(5)", "C\r(5)"};
+        QTest::newRow("label texts") << QList<double>{12, 12.5, 1234, 0.0004}
+                                     << QStringList{"C\r(1,234)", "B\r(12.5)", "A\r(12)", "D\r(0)"};
+    }
+
+    void bars()
+    {
+        QFETCH(QList<double>, sums);
+        QFETCH(QStringList, labels);
+        const QStringList names = QString("A B C D E").split(' ');
+        double total = 0;
+        for (const double sum : sums) {
+            total += sum;
+        }
+        const std::vector<ParetoBar> bars = ParetoBars(names, sums, total);
+        QStringList shown;
+        for (const ParetoBar& bar : bars) {
+            shown.append(bar.label());
+            QCOMPARE(bar.percent, bar.sum / total * 100);
+        }
+        QCOMPARE(shown, labels);
+        QCOMPARE(bars.back().cumulativePercent, 100.0);
+    }
+
+    void plot_data()
+    {
+        QTest::addColumn<Rows>("values"); // columns A to D
+        QTest::addColumn<bool>("missingColumn");
+        QTest::addColumn<QString>("paretoTitle"); // ParetoTitleX in Products.INI; "" none
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<QString>("rows");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("order");
+        QTest::addColumn<QString>("title");
+        const Rows ranked{{"ATE-01", 2, 4, 1, 5}, {"ATE-01", 3, 6, 4, 5}, {"ATE-01", QVariant(), 0, 0, 0}};
+        const auto drawn = static_cast<int>(AnalysisOutcome::Drawn);
+        QTest::newRow("ranked, equal sums in list order, titled") << ranked << false << "Fails by test" << drawn << "2"
+                                                                  << ""
+                                                                  << "BDAC"
+                                                                  << "Fails by test";
+        QTest::newRow("without ParetoTitleX") << ranked << false << "" << drawn << "2"
+                                              << ""
+                                              << "BDAC"
+                                              << "Pareto";
+        QTest::newRow("all sums 0") << Rows(3, {"ATE-01", 0, 0, 0, 0}) << false << "Fails"
+                                    << static_cast<int>(AnalysisOutcome::NoChart) << "3" << kNoDataMessage << ""
+                                    << "Pareto";
+        QTest::newRow("failing statement") << ranked << true << "" << static_cast<int>(AnalysisOutcome::Failed) << ""
+                                           << "no such column: Missing!"
+                                           << ""
+                                           << "Pareto";
+    }
+
+    void plot()
+    {
+        QFETCH(Rows, values);
+        QFETCH(bool, missingColumn);
+        QFETCH(QString, paretoTitle);
+        QFETCH(int, outcome);
+        QFETCH(QString, rows);
+        QFETCH(QString, message);
+        QFETCH(QString, order);
+        QFETCH(QString, title);
+        AnalysisFixture fixture;
+        fixture.useResults({"A", "B", "C", "D"}, records(values));
+        if (missingColumn) {
+            fixture.state.gParameterField.append("Missing");
+        }
+        QFile ini(fixture.dir.filePath("PRODUCTS.INI"));
+        QVERIFY(ini.open(QIODevice::ReadWrite));
+        const QByteArray spec = ini.readAll();
+        ini.resize(0);
+        ini.write(QByteArray(spec).replace("TableName=Results\r\n",
+                                           "TableName=Results\r\nParetoTitleX=" + paretoTitle.toUtf8() + "\r\n"));
+        ini.close();
+        const CurrentDirectory current(fixture.dir.path());
+        ChartControl control;
+        ParetoChart chart(control);
+
+        const ParetoResult result = PlotPareto(fixture.context(), chart);
+        QCOMPARE(static_cast<int>(result.outcome), outcome);
+        QCOMPARE(result.rowCountText, rows);
+        QCOMPARE(fixture.prompts.texts(), message.isEmpty() ? QStringList() : QStringList{message});
+        QString shown;
+        for (qint64 i = 0; i < control.pointCount(ParetoChart::kDataSeries); ++i) {
+            shown += control.pointLabel(ParetoChart::kDataSeries, i).front();
+        }
+        QCOMPARE(shown, order);
+        QCOMPARE(control.title().lines, QStringList{title});
+        const bool isDrawn = result.outcome == AnalysisOutcome::Drawn;
+        QCOMPARE(control.subFoot().lines,
+                 isDrawn ? QStringList({"Nonconformities", " ", kRangeLine}) : QStringList({"Nonconformities", " "}));
+        if (isDrawn) {
+            QCOMPARE(control.pointCount(ParetoChart::kPercentSeries), qint64(4));
+            QCOMPARE(control.pointY(ParetoChart::kPercentSeries, 3), 100.0);
+            QCOMPARE(ParetoJson(result).value("bars").toArray().first().toObject().value("sum").toDouble(), 10.0);
+        }
+    }
+
+    void window()
+    {
+        AnalysisFixture fixture;
+        QPrinter printer;
+        frmPareto window(fixture.context(), printer);
+        QCOMPARE(window.result().outcome, AnalysisOutcome::Drawn);
+        QCOMPARE(window.windowTitle(), "Pareto Chart");
+        QCOMPARE(window.findChild<QLabel*>("lblSPCParameter")->text(), ParetoPanelCaptions().join(""));
+        QCOMPARE(window.findChild<QLabel*>("lblSPCParameter1")->text(), "179");
+        QStringList names;
+        for (const ParetoBar& bar : window.result().bars) {
+            names.append(bar.name);
+        }
+        QCOMPARE(names, QStringList({"Efficiency", "Ripple", "Output Voltage", "Input Current"}));
+        QCOMPARE(window.findChild<ChartControl*>("ocxPareto")->pointCount(ParetoChart::kDataSeries), qint64(4));
+    }
+};
+TESSALY_TEST(TestPareto)
+
+#include "tst_scatter_pareto.moc"
