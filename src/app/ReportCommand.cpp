@@ -1,5 +1,6 @@
 #include "ReportCommand.h"
 
+#include "AnalysisContext.h"
 #include "ChartControl.h"
 #include "ChartOutput.h"
 #include "Clock.h"
@@ -7,16 +8,22 @@
 #include "ControlChartLoader.h"
 #include "ControlChartPrint.h"
 #include "EventPump.h"
-#include "Formats.h"
+#include "FileNames.h"
+#include "HistogramChart.h"
+#include "ParetoChart.h"
+#include "ParetoPlot.h"
+#include "PlotHistogram.h"
+#include "ProductSetup.h"
+#include "ProfileReader.h"
 #include "QueryBuilder.h"
-#include "SettingsStore.h"
+#include "ReportOptions.h"
+#include "ScatterChart.h"
+#include "ScatterPlot.h"
+#include "SharedState.h"
 #include "XBarChart.h"
-#include "frmMain.h"
-#include "ui_frmMain.h"
 
-#include <QCommandLineParser>
 #include <QDir>
-#include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -27,163 +34,49 @@
 
 namespace {
 
-struct Options
-{
-    QString config, product, parameter, range, chart = QStringLiteral("xbar");
-    QDate from, to;
-    int size = 5;
-    std::optional<QString> source, serial, testId, lsl, usl;
-    bool allResults = false, allRecords = false, noZero = false, hideSpec = false;
-    QString png, svg, pdf, json;
-    bool allPages = false; // the PDF: one page per chart page instead of every point on one page
-    QSize imageSize{1600, 900};
-};
+const QString kAll = QStringLiteral("<All>");
+const QString kATEConfiguration = QStringLiteral("ATE Configuration");
 
-class UsageError
+int fail(int status, const QString& text)
 {
-public:
-    explicit UsageError(QString text) : message(std::move(text)) {}
-    QString message;
-};
-
-void addOptions(QCommandLineParser& p)
-{
-    const auto value = [&p](const char* name, const char* description, const char* valueName) {
-        p.addOption(QCommandLineOption(QLatin1String(name), QLatin1String(description), QLatin1String(valueName)));
-    };
-    const auto flag = [&p](const char* name, const char* description) {
-        p.addOption(QCommandLineOption(QLatin1String(name), QLatin1String(description)));
-    };
-    value("config", "Configuration folder holding ATE.INI and PRODUCTS.INI.", "dir");
-    value("product", "Product, as listed in ATE.INI.", "name");
-    value("parameter", "Test parameter: its list text, display name or column.", "name");
-    value("range", "Range preset, e.g. \"Last 30 Days\".", "text");
-    value("from", "First day of a custom range.", "yyyy-mm-dd");
-    value("to", "Last day of a custom range.", "yyyy-mm-dd");
-    value("chart", "xbar (default) or individual.", "kind");
-    value("size", "Subgroup size of an X-bar chart, 2 to 25 (default 5).", "n");
-    value("source", "Only this source (tester).", "name");
-    value("serial", "Only this serial number.", "text");
-    value("test-id", "Only this test ID (default: TestIDDefault of ATE.INI).", "id");
-    flag("all-results", "Failed units too (default: passed only).");
-    flag("all-records", "Every record (default: the last record of each unit and time).");
-    flag("no-zero", "Leave out zero values.");
-    flag("hide-spec", "Draw no specification lines.");
-    value("lsl", "Lower specification limit (default: the configured one).", "value");
-    value("usl", "Upper specification limit (default: the configured one).", "value");
-    value("png", "Write the chart as PNG.", "file");
-    value("svg", "Write the chart as SVG.", "file");
-    value("pdf", "Write the chart as PDF.", "file");
-    value("pages",
-          "PDF pages: compressed (default: every point on one page) or all (one page per chart page of 80 "
-          "points, each with the selection and a print stamp).",
-          "kind");
-    value("json", "Write the numbers as JSON (- for standard output).", "file");
-    value("width", "Picture width in pixels (default 1600).", "px");
-    value("height", "Picture height in pixels (default 900).", "px");
+    QTextStream(stderr) << "tessaly report: " << text << Qt::endl;
+    return status;
 }
 
-int positiveInt(const QString& text, const char* option)
+// The index of the first text that matches without regard to case and surrounding blanks.
+qsizetype findText(const QStringList& texts, const QString& wanted)
 {
-    bool ok = false;
-    const int v = text.toInt(&ok);
-    if (!ok || v <= 0) {
-        throw UsageError(
-            QStringLiteral("--%1 needs a positive whole number, not \"%2\"").arg(QLatin1String(option), text));
-    }
-    return v;
-}
-
-Options readOptions(const QStringList& arguments)
-{
-    QCommandLineParser p;
-    addOptions(p);
-    if (!p.parse(QStringList{QStringLiteral("tessaly report")} + arguments)) {
-        throw UsageError(p.errorText());
-    }
-    if (!p.positionalArguments().isEmpty()) {
-        throw UsageError(QStringLiteral("unexpected argument: ") + p.positionalArguments().constFirst());
-    }
-    Options o;
-    for (const char* required : {"config", "product", "parameter"}) {
-        if (!p.isSet(QLatin1String(required))) {
-            throw UsageError(QStringLiteral("--%1 is required").arg(QLatin1String(required)));
-        }
-    }
-    o.config = p.value(QStringLiteral("config"));
-    o.product = p.value(QStringLiteral("product"));
-    o.parameter = p.value(QStringLiteral("parameter"));
-    if (p.isSet(QStringLiteral("from")) != p.isSet(QStringLiteral("to"))) {
-        throw UsageError(QStringLiteral("--from and --to go together"));
-    }
-    if (p.isSet(QStringLiteral("from"))) {
-        if (p.isSet(QStringLiteral("range"))) {
-            throw UsageError(QStringLiteral("give either --range or --from/--to"));
-        }
-        o.from = QDate::fromString(p.value(QStringLiteral("from")), Qt::ISODate);
-        o.to = QDate::fromString(p.value(QStringLiteral("to")), Qt::ISODate);
-        if (!o.from.isValid() || !o.to.isValid()) {
-            throw UsageError(QStringLiteral("--from and --to take dates as yyyy-mm-dd"));
-        }
-        if (o.from > o.to) {
-            throw UsageError(QStringLiteral("--from must not be later than --to"));
-        }
-        o.range = QStringLiteral("Custom");
-    } else {
-        o.range = p.isSet(QStringLiteral("range")) ? p.value(QStringLiteral("range")) : QStringLiteral("Last 30 Days");
-    }
-    o.chart = p.value(QStringLiteral("chart")).isEmpty() ? o.chart : p.value(QStringLiteral("chart")).toLower();
-    if (o.chart != QLatin1String("xbar") && o.chart != QLatin1String("individual")) {
-        throw UsageError(QStringLiteral("--chart is xbar or individual"));
-    }
-    if (p.isSet(QStringLiteral("size"))) {
-        o.size = positiveInt(p.value(QStringLiteral("size")), "size");
-        if (!ControlChartConstants::hasSize(o.size)) {
-            throw UsageError(QStringLiteral("--size is 2 to 25"));
-        }
-    }
-    const auto optional = [&p](const char* name) -> std::optional<QString> {
-        return p.isSet(QLatin1String(name)) ? std::optional<QString>(p.value(QLatin1String(name))) : std::nullopt;
-    };
-    o.source = optional("source");
-    o.serial = optional("serial");
-    o.testId = optional("test-id");
-    o.lsl = optional("lsl");
-    o.usl = optional("usl");
-    o.allResults = p.isSet(QStringLiteral("all-results"));
-    o.allRecords = p.isSet(QStringLiteral("all-records"));
-    o.noZero = p.isSet(QStringLiteral("no-zero"));
-    o.hideSpec = p.isSet(QStringLiteral("hide-spec"));
-    o.png = p.value(QStringLiteral("png"));
-    o.svg = p.value(QStringLiteral("svg"));
-    o.pdf = p.value(QStringLiteral("pdf"));
-    o.json = p.value(QStringLiteral("json"));
-    const QString pages = p.value(QStringLiteral("pages")).toLower();
-    if (!pages.isEmpty() && pages != QLatin1String("compressed") && pages != QLatin1String("all")) {
-        throw UsageError(QStringLiteral("--pages is compressed or all"));
-    }
-    o.allPages = pages == QLatin1String("all");
-    if (p.isSet(QStringLiteral("width"))) {
-        o.imageSize.setWidth(positiveInt(p.value(QStringLiteral("width")), "width"));
-    }
-    if (p.isSet(QStringLiteral("height"))) {
-        o.imageSize.setHeight(positiveInt(p.value(QStringLiteral("height")), "height"));
-    }
-    if (o.png.isEmpty() && o.svg.isEmpty() && o.pdf.isEmpty() && o.json.isEmpty()) {
-        throw UsageError(QStringLiteral("nothing to write: give --png, --svg, --pdf or --json"));
-    }
-    return o;
-}
-
-// The index of the first item whose text matches without regard to case and surrounding blanks.
-int findItem(const QComboBox* box, const QString& wanted)
-{
-    for (int i = 0; i < box->count(); ++i) {
-        if (box->itemText(i).trimmed().compare(wanted.trimmed(), Qt::CaseInsensitive) == 0) {
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        if (texts.at(i).trimmed().compare(wanted.trimmed(), Qt::CaseInsensitive) == 0) {
             return i;
         }
     }
     return -1;
+}
+
+// What a report runs on: the product opened as the main window opens it, and what the user
+// could choose from in the window's lists.
+struct ReportSession
+{
+    QString product;        // as listed in ATE.INI, trimmed
+    QStringList parameters; // the parameter list's texts
+    QStringList testIds;    // "<All>" and the configured IDs
+    QString defaultTestId;  // the one the window selects
+    QStringList sources;    // the database's sources
+    SharedState state;
+};
+
+// The parameter by its list text, display name or column; -1 when there is none.
+int findParameter(const ReportSession& session, const QString& wanted)
+{
+    qsizetype found = findText(session.parameters, wanted);
+    for (qsizetype k = 0; found < 0 && k < session.state.gParameterField.size(); ++k) {
+        if (session.state.gParameterName.value(k).compare(wanted, Qt::CaseInsensitive) == 0 ||
+            session.state.gParameterField.at(k).compare(wanted, Qt::CaseInsensitive) == 0) {
+            found = k;
+        }
+    }
+    return static_cast<int>(found);
 }
 
 QJsonValue number(const Statistic& v)
@@ -202,14 +95,63 @@ QJsonArray seriesJson(const ChartControl& chart, int series)
     return points;
 }
 
-bool writeFile(const QString& path, const QByteArray& bytes)
+// The panel as [caption, value] pairs, as the window shows them side by side.
+QJsonArray statisticsJson(const QStringList& captions, const QString& panelText)
 {
+    const QStringList values = panelText.split(QStringLiteral("\r\n"));
+    QJsonArray lines;
+    for (qsizetype i = 0; i < captions.size(); ++i) {
+        lines.append(QJsonArray{captions.at(i), values.value(i)});
+    }
+    return lines;
+}
+
+QJsonObject selectionJson(const ReportSession& session, const Selection& selection, const QDate& today)
+{
+    const QString between = GetTestedRange(selection.range, QStringLiteral("SQLITE"), today,
+                                           session.state.gCustomDateFrom, session.state.gCustomDateTo);
+    const QStringList ends = ToSQLiteDialect(between).remove(QLatin1Char('\'')).split(QStringLiteral(" AND "));
+    return QJsonObject{{QStringLiteral("range"), selection.range},
+                       {QStringLiteral("from"), ends.value(0)},
+                       {QStringLiteral("to"), ends.value(1)},
+                       {QStringLiteral("source"), selection.source.isEmpty() ? kAll : selection.source},
+                       {QStringLiteral("serial"), selection.serialFilter},
+                       {QStringLiteral("testId"), selection.testId},
+                       {QStringLiteral("passOnly"), selection.passOnly},
+                       {QStringLiteral("lastRecordOnly"), selection.lastDataOnly},
+                       {QStringLiteral("acceptZero"), selection.acceptZero}};
+}
+
+QJsonObject parameterJson(const ReportSession& session, int k)
+{
+    return QJsonObject{{QStringLiteral("text"), session.parameters.value(k)},
+                       {QStringLiteral("column"), session.state.gParameterField.value(k)},
+                       {QStringLiteral("unit"), session.state.gUnit.value(k)}};
+}
+
+bool writeJson(const QString& path, const QJsonObject& report)
+{
+    const QByteArray bytes = QJsonDocument(report).toJson();
     if (path == QLatin1String("-")) {
         QTextStream(stdout) << bytes;
         return true;
     }
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+// The chart as PNG, SVG and one-page PDF, as many as were asked for.
+int writePictures(const ReportOptions& o, const ChartControl& chart, bool pdf)
+{
+    const std::pair<QString, ChartFileFormat> pictures[] = {
+        {o.png, ChartFileFormat::Png}, {o.svg, ChartFileFormat::Svg}, {pdf ? o.pdf : QString(), ChartFileFormat::Pdf}};
+    QString error;
+    for (const auto& [path, format] : pictures) {
+        if (!path.isEmpty() && !WriteChartFile(chart, path, format, &error, o.imageSize)) {
+            return fail(ReportCommand::kConfiguration, error);
+        }
+    }
+    return ReportCommand::kOk;
 }
 
 // Every chart page on a PDF page of its own, as the window's "Print all Pages" prints them.
@@ -228,202 +170,302 @@ bool writePdfPages(XBarChart& chart, const QString& chartTitle, const QString& p
     return false;
 }
 
-int fail(int status, const QString& text)
+// Opens the product as the main window does when it is chosen; a status other than kOk when the
+// configuration or the command line cannot be used.
+int openSession(const ReportOptions& o, ReportSession& session, Prompts& prompts, const EventPump& pump)
 {
-    QTextStream(stderr) << "tessaly report: " << text << Qt::endl;
-    return status;
+    const QString ateIni = FindFileNoCase(QDir::currentPath(), QStringLiteral("ATE.INI"));
+    const QString productsIni = FindFileNoCase(QDir::currentPath(), QStringLiteral("PRODUCTS.INI"));
+    const QStringList products = ateIni.isEmpty() || productsIni.isEmpty()
+                                     ? QStringList()
+                                     : SplitList(ReadINI(kATEConfiguration, QStringLiteral("TestProduct"), ateIni));
+    if (products.isEmpty()) {
+        return fail(ReportCommand::kConfiguration,
+                    QStringLiteral("the configuration in %1 cannot be used").arg(o.config));
+    }
+    const qsizetype product = findText(products, o.product);
+    if (product < 0) {
+        return fail(ReportCommand::kUsage, QStringLiteral("no product \"%1\" in ATE.INI").arg(o.product));
+    }
+    session.product = products.at(product).trimmed();
+    session.testIds = QStringList{kAll} + SplitList(ReadINI(kATEConfiguration, QStringLiteral("TestID"), ateIni));
+    const QString wanted = ReadINI(kATEConfiguration, QStringLiteral("TestIDDefault"), ateIni);
+    session.defaultTestId = session.testIds.contains(wanted) ? wanted : kAll;
+
+    session.state.gConnection = std::make_unique<Connection>();
+    session.state.gINIFolder = QDir::currentPath();
+    const SpecificationList list = LoadProductDefinition(session.state, productsIni, products.at(product));
+    if (list.outcome != SpecificationList::Outcome::Complete) {
+        prompts.message(list.message(), MsgIcon::Exclamation, MsgButtons::OK);
+    }
+    for (const ParameterSpec& spec : list.parameters) {
+        session.parameters.append(spec.listText());
+    }
+    const ProductDatabase database =
+        OpenProductDatabase(session.state, ateIni, productsIni, products.at(product), pump);
+    if (!database.opened) {
+        prompts.message(database.message, MsgIcon::Exclamation, MsgButtons::OK);
+        return fail(ReportCommand::kConfiguration,
+                    QStringLiteral("the database of \"%1\" cannot be opened").arg(session.product));
+    }
+    session.sources = database.sources;
+    return ReportCommand::kOk;
+}
+
+// The selection the options describe, as the main window would hold it.
+int readSelection(const ReportOptions& o, ReportSession& session, Selection& selection)
+{
+    selection.product = session.product;
+    if (!RangeTexts().contains(o.range)) {
+        return fail(ReportCommand::kUsage, QStringLiteral("no range \"%1\"").arg(o.range));
+    }
+    selection.range = o.range;
+    session.state.gCustomDateFrom = o.from;
+    session.state.gCustomDateTo = o.to;
+    if (o.source && !o.source->isEmpty()) {
+        const qsizetype source = findText(session.sources, *o.source);
+        if (source < 0) {
+            return fail(ReportCommand::kUsage, QStringLiteral("no source \"%1\" in the database").arg(*o.source));
+        }
+        selection.source = session.sources.at(source);
+    }
+    selection.testId = session.defaultTestId;
+    if (o.testId) {
+        const qsizetype id = findText(session.testIds, *o.testId);
+        if (id < 0) {
+            return fail(ReportCommand::kUsage, QStringLiteral("no test ID \"%1\" in ATE.INI").arg(*o.testId));
+        }
+        selection.testId = session.testIds.at(id);
+    }
+    selection.serialFilter = o.serial.value_or(QString());
+    selection.passOnly = !o.allResults;
+    selection.lastDataOnly = !o.allRecords;
+    selection.acceptZero = !o.noZero;
+    if (!o.parameter.isEmpty()) {
+        selection.parameter = findParameter(session, o.parameter);
+        if (selection.parameter < 0) {
+            return fail(ReportCommand::kUsage,
+                        QStringLiteral("no parameter \"%1\" for product \"%2\"").arg(o.parameter, session.product));
+        }
+    }
+    return ReportCommand::kOk;
+}
+
+int controlChartReport(const ReportOptions& o, ReportSession& session, const Selection& selection,
+                       ConsolePrompts& prompts, const Clock& clock, const EventPump& pump, QTemporaryDir& scratch)
+{
+    SharedState& state = session.state;
+    const int k = selection.parameter;
+    const bool individual = o.chart == QLatin1String("individual");
+    state.gXBarSize = o.size;
+    state.gRawDataFile = scratch.filePath(QStringLiteral("listing.spc"));
+
+    ChartControl chart;
+    chart.resize(o.imageSize); // the proportions of a PDF page's chart
+    XBarChart xbar(chart);
+    xbar.SetupRangeSeries();
+    const ControlChartConstants constants = InitControlChartConstants();
+    ControlChartLoader loader(state, xbar, prompts, pump, constants, [](bool) {});
+    PlotRequest request = ControlChartRequest(state, selection, session.parameters.at(k), clock.today(), prompts);
+    request.uslText = o.usl.value_or(LimitText(state.gUSL.at(k), kNoUSL));
+    request.lslText = o.lsl.value_or(LimitText(state.gLSL.at(k), kNoLSL));
+    request.subgroupSize = o.size;
+    request.hideSpec = o.hideSpec;
+
+    const qsizetype messagesBefore = prompts.messages().size();
+    const PlotResult plot = individual ? loader.PlotIndividualChart(request) : loader.PlotXBarChart(request);
+    if (!plot.drawn) {
+        const QStringList said = prompts.messages().mid(messagesBefore);
+        const bool noData = std::any_of(said.begin(), said.end(), [](const QString& m) {
+            return m.contains(QLatin1String("data collection for this selected range"));
+        });
+        return noData ? ReportCommand::kNoData : ReportCommand::kConfiguration;
+    }
+
+    QString error;
+    if (!o.pdf.isEmpty() && o.allPages &&
+        !writePdfPages(xbar, state.gChartTitle, o.pdf,
+                       SelectionLine(OutputUse::Print, selection.testId, selection.serialFilter,
+                                     selection.source.isEmpty() ? kAll : selection.source),
+                       &error)) {
+        return fail(ReportCommand::kConfiguration, error);
+    }
+    // Every page compressed into one picture.
+    chart.setMaxPointsPerPage(0);
+    xbar.WritePageLine(state.gChartTitle);
+    if (const int status = writePictures(o, chart, !o.allPages); status != ReportCommand::kOk) {
+        return status;
+    }
+    if (o.json.isEmpty()) {
+        return ReportCommand::kOk;
+    }
+    const ProcessStatistics& s = plot.statistics;
+    const ControlLimits& l = plot.limits;
+    const QJsonObject report{
+        {QStringLiteral("product"), session.product},
+        {QStringLiteral("parameter"), parameterJson(session, k)},
+        {QStringLiteral("chart"), o.chart},
+        {QStringLiteral("subgroupSize"), individual ? 1 : o.size},
+        {QStringLiteral("selection"), selectionJson(session, selection, clock.today())},
+        {QStringLiteral("records"), plot.records},
+        {QStringLiteral("statistics"), statisticsJson(StatisticsPanelCaptions(), plot.panelText)},
+        {QStringLiteral("numbers"), QJsonObject{{QStringLiteral("centre"), plot.centre},
+                                                {QStringLiteral("ucl"), l.ucl},
+                                                {QStringLiteral("lcl"), l.lcl},
+                                                {QStringLiteral("rangeCentre"), plot.rBar},
+                                                {QStringLiteral("rangeUcl"), l.rangeUcl},
+                                                {QStringLiteral("rangeLcl"), l.rangeLcl},
+                                                {QStringLiteral("stdDev"), s.stdDev},
+                                                {QStringLiteral("estSigma"), number(s.estSigma)},
+                                                {QStringLiteral("cp"), number(s.cp)},
+                                                {QStringLiteral("cpk"), number(s.cpk)},
+                                                {QStringLiteral("cpu"), number(s.cpu)},
+                                                {QStringLiteral("cpl"), number(s.cpl)}}},
+        {QStringLiteral("series"), QJsonObject{{QStringLiteral("values"), seriesJson(chart, XBarChart::kDataSeries)},
+                                               {QStringLiteral("ranges"), seriesJson(chart, XBarChart::kRangeSeries)}}},
+    };
+    return writeJson(o.json, report) ? ReportCommand::kOk
+                                     : fail(ReportCommand::kConfiguration, QStringLiteral("cannot write ") + o.json);
+}
+
+// How a report ends after an analysis: its status, and what it says when the drawing ended
+// without a message of its own.
+int analysisStatus(AnalysisOutcome outcome)
+{
+    switch (outcome) {
+    case AnalysisOutcome::Drawn:
+        return ReportCommand::kOk;
+    case AnalysisOutcome::NoChart:
+        return ReportCommand::kNoData;
+    case AnalysisOutcome::Silent:
+        return fail(ReportCommand::kNoData, QStringLiteral("nothing to draw for this selection"));
+    case AnalysisOutcome::Failed:
+        break;
+    }
+    return ReportCommand::kConfiguration;
+}
+
+// A source of the database by name, for the scatter's separate sources.
+int findSource(const ReportSession& session, const QString& wanted, QString& source)
+{
+    const qsizetype found = findText(session.sources, wanted);
+    if (found < 0) {
+        return fail(ReportCommand::kUsage, QStringLiteral("no source \"%1\" in the database").arg(wanted));
+    }
+    source = session.sources.at(found);
+    return ReportCommand::kOk;
+}
+
+// The histogram, scatter or Pareto chart of the selection on a chart that is never shown.
+int analysisReport(const ReportOptions& o, ReportSession& session, const Selection& selection, Prompts& prompts,
+                   const Clock& clock, const EventPump& pump)
+{
+    const AnalysisContext context{selection, session.state, prompts, clock, pump, [] {}};
+    ChartControl chart;
+    chart.resize(o.imageSize);
+    QJsonObject report{{QStringLiteral("product"), session.product},
+                       {QStringLiteral("chart"), o.chart},
+                       {QStringLiteral("selection"), selectionJson(session, selection, clock.today())}};
+    AnalysisOutcome outcome = AnalysisOutcome::Failed;
+    QStringList captions;
+    QString panelText;
+    if (o.chart == QLatin1String("histogram")) {
+        HistogramChart histogram(chart);
+        histogram.AddSelectionTitles(context);
+        const HistogramResult result = PlotHistogram(context, histogram, o.cells);
+        outcome = result.outcome;
+        captions = HistogramPanelCaptions();
+        panelText = result.panelText;
+        report.insert(QStringLiteral("parameter"), parameterJson(session, selection.parameter));
+        report.insert(QStringLiteral("cells"), o.cells);
+        report.insert(QStringLiteral("records"), result.statistics.n);
+        report.insert(QStringLiteral("numbers"), HistogramJson(result));
+    } else if (o.chart == QLatin1String("scatter")) {
+        ScatterInputs inputs;
+        inputs.XParameterIndex = findParameter(session, o.xParameter);
+        inputs.YParameterIndex = findParameter(session, o.yParameter);
+        for (const auto& [index, name] :
+             {std::pair{inputs.XParameterIndex, o.xParameter}, std::pair{inputs.YParameterIndex, o.yParameter}}) {
+            if (index < 0) {
+                return fail(ReportCommand::kUsage,
+                            QStringLiteral("no parameter \"%1\" for product \"%2\"").arg(name, session.product));
+            }
+        }
+        if (o.xSource) {
+            if (const int status = findSource(session, *o.xSource, inputs.XSourceName); status != ReportCommand::kOk) {
+                return status;
+            }
+            if (const int status = findSource(session, *o.ySource, inputs.YSourceName); status != ReportCommand::kOk) {
+                return status;
+            }
+        }
+        ScatterChart scatter(chart);
+        const ScatterResult result = PlotScatter(context, scatter, inputs);
+        outcome = result.outcome;
+        captions = ScatterPanelCaptions();
+        panelText = result.panelText;
+        report.insert(QStringLiteral("xParameter"), parameterJson(session, inputs.XParameterIndex));
+        report.insert(QStringLiteral("yParameter"), parameterJson(session, inputs.YParameterIndex));
+        report.insert(QStringLiteral("xSource"), inputs.XSourceName);
+        report.insert(QStringLiteral("ySource"), inputs.YSourceName);
+        report.insert(QStringLiteral("records"), static_cast<qint64>(result.statistics.n));
+        report.insert(QStringLiteral("numbers"), ScatterJson(result));
+    } else {
+        ParetoChart pareto(chart);
+        const ParetoResult result = PlotPareto(context, pareto);
+        outcome = result.outcome;
+        captions = ParetoPanelCaptions();
+        panelText = result.rowCountText;
+        report.insert(QStringLiteral("records"), result.rows);
+        report.insert(QStringLiteral("numbers"), ParetoJson(result));
+    }
+    if (const int status = analysisStatus(outcome); status != ReportCommand::kOk) {
+        return status;
+    }
+    if (const int status = writePictures(o, chart, true); status != ReportCommand::kOk) {
+        return status;
+    }
+    report.insert(QStringLiteral("statistics"), statisticsJson(captions, panelText));
+    return o.json.isEmpty() || writeJson(o.json, report)
+               ? ReportCommand::kOk
+               : fail(ReportCommand::kConfiguration, QStringLiteral("cannot write ") + o.json);
 }
 
 } // namespace
 
 QString ReportCommand::HelpText()
 {
-    QCommandLineParser p;
-    p.setApplicationDescription(QStringLiteral(
-        "Draws one control chart without a window: tessaly report --config DIR --product NAME --parameter NAME "
-        "[options]. Exit status: 0 done, 2 usage error, 3 no data, 4 configuration or database error."));
-    addOptions(p);
-    p.addHelpOption();
-    return p.helpText();
+    return ReportHelpText();
 }
 
 int ReportCommand::Run(const QStringList& arguments)
 {
-    Options o;
+    ReportOptions o;
     try {
-        o = readOptions(arguments);
-    } catch (const UsageError& e) {
+        o = ReadReportOptions(arguments);
+    } catch (const ReportUsageError& e) {
         return fail(kUsage, e.message);
     }
     if (!QFileInfo(o.config).isDir()) {
         return fail(kConfiguration, QStringLiteral("no such configuration folder: ") + o.config);
     }
+    // The configuration folder is the current directory while the product is read, as in the window.
+    const QString previousFolder = QDir::currentPath();
+    QDir::setCurrent(o.config);
+    const auto restoreFolder = qScopeGuard([&previousFolder] { QDir::setCurrent(previousFolder); });
 
-    // A store of its own, so the user's saved choices are neither read nor written; the range
-    // is chosen below, so the custom range dialog never comes up.
-    QTemporaryDir scratch;
-    SettingsStore settings(scratch.filePath(QStringLiteral("settings.ini")));
-    settings.write(kSaveConfigKey + QStringLiteral("Range"), QStringLiteral("Today"));
     ConsolePrompts prompts;
     const SystemClock clock;
     const EventPump pump;
-    const QString previousFolder = QDir::currentPath();
-    frmMain window(AppServices{prompts, settings, clock, pump, scratch.filePath(QStringLiteral("lock")), 0,
-                               QFileInfo(o.config).absoluteFilePath()});
-    const auto restoreFolder = qScopeGuard([&previousFolder] { QDir::setCurrent(previousFolder); });
-    Ui::frmMain& ui = window.form();
-    if (!window.Load() || window.isShutDown() || ui.cboProductName->count() <= 1) {
-        return fail(kConfiguration, QStringLiteral("the configuration in %1 cannot be used").arg(o.config));
+    QTemporaryDir scratch;
+    ReportSession session;
+    Selection selection;
+    if (const int status = openSession(o, session, prompts, pump); status != kOk) {
+        return status;
     }
-
-    const int product = findItem(ui.cboProductName, o.product);
-    if (product <= 0) {
-        return fail(kUsage, QStringLiteral("no product \"%1\" in ATE.INI").arg(o.product));
+    if (const int status = readSelection(o, session, selection); status != kOk) {
+        return status;
     }
-    if (product != ui.cboProductName->currentIndex()) {
-        frmMain::ChooseItem(ui.cboProductName, product);
-    }
-    if (window.isShutDown() || window.state().gDatabaseType.isEmpty()) {
-        return fail(kConfiguration, QStringLiteral("the database of \"%1\" cannot be opened").arg(o.product));
-    }
-
-    // The parameter by its list text, display name or column.
-    window.GetTestParameterName();
-    const SharedState& state = window.state();
-    int parameter = findItem(ui.cboDataParameters, o.parameter);
-    for (int k = 0; parameter < 0 && k < state.gParameterField.size(); ++k) {
-        if (state.gParameterName.value(k).compare(o.parameter, Qt::CaseInsensitive) == 0 ||
-            state.gParameterField.at(k).compare(o.parameter, Qt::CaseInsensitive) == 0) {
-            parameter = k;
-        }
-    }
-    if (parameter < 0) {
-        return fail(kUsage, QStringLiteral("no parameter \"%1\" for product \"%2\"").arg(o.parameter, o.product));
-    }
-    frmMain::ChooseItem(ui.cboDataParameters, parameter);
-
-    const int range = ui.cboTestedRange->findText(o.range);
-    if (range < 0) {
-        return fail(kUsage, QStringLiteral("no range \"%1\"").arg(o.range));
-    }
-    window.state().gCustomDateFrom = o.from;
-    window.state().gCustomDateTo = o.to;
-    ui.cboTestedRange->setCurrentIndex(range);
-
-    const bool individual = o.chart == QLatin1String("individual");
-    (individual ? ui.optIndividualPlot : ui.optXBarPlot)->setChecked(true);
-    frmMain::ChooseText(ui.cboXBarSize, QString::number(o.size));
-    if (o.source) {
-        const int source = o.source->isEmpty() ? 0 : findItem(ui.cboATEList, *o.source);
-        if (source < 0) {
-            return fail(kUsage, QStringLiteral("no source \"%1\" in the database").arg(*o.source));
-        }
-        ui.cboATEList->setCurrentIndex(source);
-    } else {
-        ui.cboATEList->setCurrentIndex(0);
-    }
-    if (o.testId) {
-        const int id = findItem(ui.cboTestID, *o.testId);
-        if (id < 0) {
-            return fail(kUsage, QStringLiteral("no test ID \"%1\" in ATE.INI").arg(*o.testId));
-        }
-        ui.cboTestID->setCurrentIndex(id);
-    }
-    ui.txtSerialNumberFilter->setText(o.serial.value_or(QString()));
-    ui.chkOnlyPass->setChecked(!o.allResults);
-    ui.chkLastDataOnly->setChecked(!o.allRecords);
-    ui.chkAcceptZero->setChecked(!o.noZero);
-    ui.chkHideSpec->setChecked(o.hideSpec);
-    if (o.lsl) {
-        ui.txtLSL->setText(*o.lsl);
-    }
-    if (o.usl) {
-        ui.txtUSL->setText(*o.usl);
-    }
-
-    const qsizetype messagesBefore = prompts.messages().size();
-    ui.cmdPlotChart->click();
-    const PlotResult& plot = window.lastPlot();
-    if (!plot.drawn) {
-        const QStringList said = prompts.messages().mid(messagesBefore);
-        const bool noData = std::any_of(said.begin(), said.end(), [](const QString& m) {
-            return m.contains(QLatin1String("data collection for this selected range"));
-        });
-        return noData ? kNoData : kConfiguration;
-    }
-
-    ChartControl& chart = *ui.ocxXBarChart;
-    chart.resize(o.imageSize); // the proportions of a PDF page's chart
-    QString error;
-    if (!o.pdf.isEmpty() && o.allPages &&
-        !writePdfPages(window.xbarChart(), state.gChartTitle, o.pdf,
-                       SelectionLine(OutputUse::Print, ui.cboTestID->currentText(), ui.txtSerialNumberFilter->text(),
-                                     ui.cboATEList->currentText()),
-                       &error)) {
-        return fail(kConfiguration, error);
-    }
-    // Every page compressed into one picture, as the window exports it.
-    chart.setMaxPointsPerPage(0);
-    window.xbarChart().WritePageLine(state.gChartTitle);
-    const std::pair<QString, ChartFileFormat> pictures[] = {{o.png, ChartFileFormat::Png},
-                                                            {o.svg, ChartFileFormat::Svg},
-                                                            {o.allPages ? QString() : o.pdf, ChartFileFormat::Pdf}};
-    for (const auto& [path, format] : pictures) {
-        if (!path.isEmpty() && !WriteChartFile(chart, path, format, &error, o.imageSize)) {
-            return fail(kConfiguration, error);
-        }
-    }
-    if (!o.json.isEmpty()) {
-        const QStringList captions = ui.lblSPCParameter->text().split(QStringLiteral("\r\n"));
-        const QStringList values = ui.lblSPCParameter1->text().split(QStringLiteral("\r\n"));
-        QJsonArray lines;
-        for (int i = 0; i < 19; ++i) {
-            lines.append(QJsonArray{captions.value(i), values.value(i)});
-        }
-        QString error;
-        const QString between = GetTestedRange(ui.cboTestedRange->currentText(), QStringLiteral("SQLITE"),
-                                               clock.today(), state.gCustomDateFrom, state.gCustomDateTo, &error);
-        const QStringList ends = ToSQLiteDialect(between).remove(QLatin1Char('\'')).split(QStringLiteral(" AND "));
-        const ProcessStatistics& s = plot.statistics;
-        const ControlLimits& l = plot.limits;
-        const QJsonObject report{
-            {QStringLiteral("product"), ui.cboProductName->currentText().trimmed()},
-            {QStringLiteral("parameter"), QJsonObject{{QStringLiteral("text"), ui.cboDataParameters->currentText()},
-                                                      {QStringLiteral("column"), state.gParameterField.at(parameter)},
-                                                      {QStringLiteral("unit"), state.gUnit.at(parameter)}}},
-            {QStringLiteral("chart"), o.chart},
-            {QStringLiteral("subgroupSize"), individual ? 1 : o.size},
-            {QStringLiteral("selection"),
-             QJsonObject{{QStringLiteral("range"), ui.cboTestedRange->currentText()},
-                         {QStringLiteral("from"), ends.value(0)},
-                         {QStringLiteral("to"), ends.value(1)},
-                         {QStringLiteral("source"), ui.cboATEList->currentText()},
-                         {QStringLiteral("serial"), ui.txtSerialNumberFilter->text()},
-                         {QStringLiteral("testId"), ui.cboTestID->currentText()},
-                         {QStringLiteral("passOnly"), ui.chkOnlyPass->isChecked()},
-                         {QStringLiteral("lastRecordOnly"), ui.chkLastDataOnly->isChecked()},
-                         {QStringLiteral("acceptZero"), ui.chkAcceptZero->isChecked()}}},
-            {QStringLiteral("records"), plot.records},
-            {QStringLiteral("statistics"), lines},
-            {QStringLiteral("numbers"), QJsonObject{{QStringLiteral("centre"), plot.centre},
-                                                    {QStringLiteral("ucl"), l.ucl},
-                                                    {QStringLiteral("lcl"), l.lcl},
-                                                    {QStringLiteral("rangeCentre"), plot.rBar},
-                                                    {QStringLiteral("rangeUcl"), l.rangeUcl},
-                                                    {QStringLiteral("rangeLcl"), l.rangeLcl},
-                                                    {QStringLiteral("stdDev"), s.stdDev},
-                                                    {QStringLiteral("estSigma"), number(s.estSigma)},
-                                                    {QStringLiteral("cp"), number(s.cp)},
-                                                    {QStringLiteral("cpk"), number(s.cpk)},
-                                                    {QStringLiteral("cpu"), number(s.cpu)},
-                                                    {QStringLiteral("cpl"), number(s.cpl)}}},
-            {QStringLiteral("series"),
-             QJsonObject{{QStringLiteral("values"), seriesJson(chart, XBarChart::kDataSeries)},
-                         {QStringLiteral("ranges"), seriesJson(chart, XBarChart::kRangeSeries)}}},
-        };
-        if (!writeFile(o.json, QJsonDocument(report).toJson())) {
-            return fail(kConfiguration, QStringLiteral("cannot write ") + o.json);
-        }
-    }
-    return kOk;
+    return o.isControlChart() ? controlChartReport(o, session, selection, prompts, clock, pump, scratch)
+                              : analysisReport(o, session, selection, prompts, clock, pump);
 }

@@ -2,10 +2,11 @@
 
 #include <QStringList>
 
-// `tessaly report ...`: a control chart of one selection without a desktop session. It runs the
-// main window's own code (configuration, database, query, loaders, limits, renderer) on a window
-// that is never shown, with messages on standard error and no saved choices read or written,
-// and writes the chart as PNG, SVG or PDF and the numbers as JSON.
+// `tessaly report ...`: one chart of one selection without a desktop session. It opens the product
+// and builds the selection as the main window does and draws with the windows' own loaders,
+// computations and renderer on a chart that is never shown, with messages on standard error and
+// no saved choices read or written; it writes the chart as PNG, SVG or PDF and the numbers as
+// JSON.
 namespace ReportCommand {
 
 // Exit statuses.

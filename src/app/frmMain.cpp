@@ -13,10 +13,12 @@
 #include "ProductSetup.h"
 #include "ProfileReader.h"
 #include "Prompts.h"
+#include "QueryBuilder.h"
 #include "SettingsStore.h"
 #include "VersionText.h"
 #include "XBarChart.h"
 #include "frmAbout.h"
+#include "frmMoreChart.h"
 #include "frmRangePlot.h"
 #include "frmTitle.h"
 #include "ui_frmMain.h"
@@ -39,26 +41,6 @@ const QString kAll = QStringLiteral("<All>");
 const QString kStartPlot = QStringLiteral("Start Plot");
 const QString kStopPlot = QStringLiteral("Stop Plot");
 const QString kATEConfiguration = QStringLiteral("ATE Configuration");
-
-const QStringList kRanges = {
-    QStringLiteral("Today"),         QStringLiteral("Last 3 Days"),  QStringLiteral("Last 7 Days"),
-    QStringLiteral("Last 15 Days"),  QStringLiteral("Last 30 Days"), QStringLiteral("Last 45 Days"),
-    QStringLiteral("Last 60 Days"),  QStringLiteral("Last 90 Days"), QStringLiteral("Last 120 Days"),
-    QStringLiteral("Last 180 Days"), QStringLiteral("Custom"),
-};
-
-const QStringList kStatisticsCaptions = {
-    QStringLiteral("Distribution:"), QStringLiteral("Total:"),
-    QStringLiteral("Std Dev:"),      QStringLiteral("Est Sigma:"),
-    QStringLiteral("Size:"),         QStringLiteral("UCL:"),
-    QStringLiteral("CL:"),           QStringLiteral("LCL:"),
-    QStringLiteral("USL:"),          QStringLiteral("LSL:"),
-    QStringLiteral("CpU:"),          QStringLiteral("Cp:"),
-    QStringLiteral("CpL:"),          QStringLiteral("CpK:"),
-    QStringLiteral("Sigma Type:"),   QString(),
-    QStringLiteral("UCL:"),          QStringLiteral("CL:"),
-    QStringLiteral("LCL:"),
-};
 
 QString registryName(const char* valueName)
 {
@@ -125,6 +107,7 @@ frmMain::frmMain(AppServices services, QWidget* parent)
     connect(ui->optXBarPlot, &QRadioButton::toggled, this, &frmMain::optPlot_Click);
     connect(ui->cmdPlotChart, &QPushButton::clicked, this, &frmMain::cmdPlotChart_Click);
     connect(ui->cmdAbout, &QPushButton::clicked, this, &frmMain::cmdAbout_Click);
+    connect(ui->cmdMoreCharts, &QPushButton::clicked, this, &frmMain::cmdMoreCharts_Click);
     connect(ui->cmdExit, &QPushButton::clicked, this, &QWidget::close);
 
     ui->txtSerialNumberFilter->installEventFilter(this);
@@ -173,10 +156,10 @@ bool frmMain::Load()
             return false;
         }
 
-        ui->cboTestedRange->addItems(kRanges);
+        ui->cboTestedRange->addItems(RangeTexts());
         LoadSettings();
 
-        ui->lblSPCParameter->setText(kStatisticsCaptions.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+        ui->lblSPCParameter->setText(StatisticsPanelCaptions().join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
         ui->lblVersion->setText(QStringLiteral("Version ") + VersionText());
     } catch (const std::exception& e) {
         showError(QString::fromLocal8Bit(e.what()));
@@ -329,6 +312,23 @@ void frmMain::cboXBarSize_Click()
 void frmMain::optPlot_Click()
 {
     ui->cboXBarSize->setEnabled(ui->optXBarPlot->isChecked());
+}
+
+void frmMain::cmdMoreCharts_Click()
+{
+    if (!iniLoaded()) {
+        return;
+    }
+    const auto texts = [](const QComboBox* box) {
+        QStringList list;
+        for (int i = 0; i < box->count(); ++i) {
+            list.append(box->itemText(i));
+        }
+        return list;
+    };
+    const ChooserLists lists{texts(ui->cboDataParameters), texts(ui->cboATEList), ui->cboProductName->count() > 0};
+    frmMoreChart chooser(analysisContext(), lists, m_services.settings, printer(), this);
+    m_services.prompts.showModal(chooser);
 }
 
 void frmMain::cmdAbout_Click()
@@ -642,16 +642,8 @@ void frmMain::cboDataParameters_Click()
     if (k < 0 || k >= m_state.gUSL.size()) {
         return;
     }
-    const auto limitText = [](double value, double none) {
-        return value == none ? QStringLiteral("N/A") : NumberText(value);
-    };
-    ui->txtUSL->setText(limitText(m_state.gUSL.at(k), kNoUSL));
-    ui->txtLSL->setText(limitText(m_state.gLSL.at(k), kNoLSL));
-    for (QLineEdit* box : {ui->txtLSL, ui->txtUSL}) {
-        if (!IsNumericText(box->text())) {
-            box->setText(QStringLiteral("N/A"));
-        }
-    }
+    ui->txtUSL->setText(LimitText(m_state.gUSL.at(k), kNoUSL));
+    ui->txtLSL->setText(LimitText(m_state.gLSL.at(k), kNoLSL));
     const QString& unit = m_state.gUnit.at(k);
     ui->lblTestParameter->setText(unit.isEmpty() ? QStringLiteral("Test Parameter")
                                                  : QStringLiteral("Test Parameter (") + unit + QLatin1Char(')'));

@@ -82,6 +82,7 @@ private:
     void optPlot_Click();
     void cmdPlotChart_Click();
     void PlotChart(bool individual);
+    void cmdMoreCharts_Click();
     void cmdAbout_Click();
     void lblOpenINI_Click(const QString& fileName);
     void underlineINILabel(QLabel* hovered);

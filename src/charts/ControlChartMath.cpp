@@ -89,6 +89,20 @@ QString StatisticText(const Statistic& value)
     return value ? FormatNumber(*value, QStringLiteral("#,##0.0##")) : QStringLiteral("N/A");
 }
 
+QStringList StatisticsPanelCaptions()
+{
+    return {QStringLiteral("Distribution:"), QStringLiteral("Total:"),
+            QStringLiteral("Std Dev:"),      QStringLiteral("Est Sigma:"),
+            QStringLiteral("Size:"),         QStringLiteral("UCL:"),
+            QStringLiteral("CL:"),           QStringLiteral("LCL:"),
+            QStringLiteral("USL:"),          QStringLiteral("LSL:"),
+            QStringLiteral("CpU:"),          QStringLiteral("Cp:"),
+            QStringLiteral("CpL:"),          QStringLiteral("CpK:"),
+            QStringLiteral("Sigma Type:"),   QString(),
+            QStringLiteral("UCL:"),          QStringLiteral("CL:"),
+            QStringLiteral("LCL:")};
+}
+
 QStringList StatisticsPanelLines(const ControlLimits& l, bool isXBar, int n, double total, double stdDev,
                                  const QString& uslText, const QString& lslText)
 {

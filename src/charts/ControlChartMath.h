@@ -60,6 +60,9 @@ ControlLimits ComputeControlLimits(const ControlChartConstants& constants, bool 
 // A statistic as the panel and the line labels show it: "#,##0.0##", or "N/A".
 QString StatisticText(const Statistic& value);
 
+// The nineteen captions of the statistics panel, beside its value lines.
+QStringList StatisticsPanelCaptions();
+
 // The nineteen value lines of the statistics panel. usl and lsl are the display values
 // (a number, or "N/A" for an absent limit).
 QStringList StatisticsPanelLines(const ControlLimits& limits, bool isXBar, int n, double total, double stdDev,

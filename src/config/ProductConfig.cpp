@@ -90,3 +90,9 @@ SpecificationList ReadSpecificationList(const QString& productsIniPath, const QS
     list.outcome = SpecificationList::Outcome::NoEndMarker;
     return list;
 }
+
+QString LimitText(double limit, double none)
+{
+    const QString text = NumberText(limit);
+    return limit == none || !IsNumericText(text) ? QStringLiteral("N/A") : text;
+}

@@ -67,6 +67,10 @@ struct SpecificationList
 SpecificationList ReadSpecificationList(const QString& productsIniPath, const QString& product,
                                         const std::function<void()>& perLine = {}, const QLocale& locale = QLocale());
 
+// A limit as the limit boxes show it: "N/A" for the sentinel none (or anything that does not read
+// back as a number), else the plain number text.
+QString LimitText(double limit, double none);
+
 // Whether a limit is the sentinel for "no limit" (also when configured as exactly that number).
 inline bool IsNoUSL(double usl)
 {

@@ -59,6 +59,14 @@ QString measuredClause(const QString& p)
 
 } // namespace
 
+QStringList RangeTexts()
+{
+    return {QStringLiteral("Today"),         QStringLiteral("Last 3 Days"),  QStringLiteral("Last 7 Days"),
+            QStringLiteral("Last 15 Days"),  QStringLiteral("Last 30 Days"), QStringLiteral("Last 45 Days"),
+            QStringLiteral("Last 60 Days"),  QStringLiteral("Last 90 Days"), QStringLiteral("Last 120 Days"),
+            QStringLiteral("Last 180 Days"), QStringLiteral("Custom")};
+}
+
 QString GetTestedRange(const QString& strRange, const QString& databaseType, const QDate& today,
                        const QDate& customFrom, const QDate& customTo, QString* error, const QLocale& locale)
 {

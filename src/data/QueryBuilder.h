@@ -5,6 +5,10 @@
 #include <QDate>
 #include <QLocale>
 #include <QString>
+#include <QStringList>
+
+// The range texts the user chooses from, in list order: "Today", "Last 3 Days", ... "Custom".
+QStringList RangeTexts();
 
 // The BETWEEN operands of a range text ("Today", "Last 7 Days", ..., "Custom") for the date
 // syntax of databaseType: "#03/01/24 00:00:01 am# AND #03/07/24 11:59:59 pm#" for "ACCESS",

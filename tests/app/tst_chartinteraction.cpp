@@ -39,11 +39,11 @@ private slots:
         AppFixture app; // no folder remembered and the file dialog cancelled: nothing is loaded
         Ui::frmMain& ui = app.start().form();
         app.prompts.messages.clear();
-        for (QPushButton* button :
-             {ui.cmdPreviousPage, ui.cmdNextPage, ui.cmdZoomXIn, ui.cmdZoomXOut, ui.cmdExport, ui.cmdPrint}) {
+        for (QPushButton* button : {ui.cmdPreviousPage, ui.cmdNextPage, ui.cmdZoomXIn, ui.cmdZoomXOut, ui.cmdExport,
+                                    ui.cmdPrint, ui.cmdMoreCharts}) {
             button->click();
         }
-        QCOMPARE(app.prompts.texts(), QStringList(6, "INI file is not loaded!"));
+        QCOMPARE(app.prompts.texts(), QStringList(7, "INI file is not loaded!"));
         QCOMPARE(app.prompts.messages.at(0).icon, MsgIcon::Exclamation);
     }
 

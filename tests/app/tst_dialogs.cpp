@@ -7,6 +7,8 @@
 #include "ui_frmMain.h"
 
 #include <QCalendarWidget>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QPushButton>
 #include <QTest>
 
@@ -141,6 +143,68 @@ private slots:
         frmMain& window = app.start();
         QTest::mouseClick(window.form().cmdAbout, Qt::LeftButton);
         QCOMPARE(app.prompts.modalWindows, QStringList{"frmAbout"});
+    }
+
+    // The chooser copies the window's lists, saves its five choices on Close only, and gets them
+    // back at the next opening.
+    void moreChartsChooserKeepsItsChoices()
+    {
+        AppFixture app;
+        app.rememberFolderAndRange();
+        frmMain& window = app.start();
+        const auto open = [&](const std::function<void(QDialog&)>& act) {
+            app.prompts.modalActions.push_back(act);
+            window.form().cmdMoreCharts->click();
+        };
+        const auto box = [](QDialog& d, const char* name) { return d.findChild<QComboBox*>(name); };
+        QStringList shown;
+        const auto look = [&](QDialog& d) {
+            shown =
+                QStringList{box(d, "cboDataParametersX")->currentText(), box(d, "cboDataParametersY")->currentText(),
+                            box(d, "cboSourceX")->currentText(), box(d, "cboSourceY")->currentText(),
+                            box(d, "cboSourceY")->isEnabled() ? "sources on" : "sources off"};
+        };
+        open([&](QDialog& d) {
+            look(d);
+            d.findChild<QCheckBox*>("chkSeparateSource")->setChecked(true);
+            box(d, "cboDataParametersY")->setCurrentIndex(3);
+            box(d, "cboSourceY")->setCurrentIndex(2);
+            d.findChild<QPushButton*>("cmdClose")->click();
+        });
+        QCOMPARE(shown, (QStringList{"Output: [Output Voltage]", "Input Current", "ATE-01", "ATE-02", "sources off"}));
+        QStringList saved;
+        for (const char* name : {"SeparateSource", "XParameter", "YParameter", "XSource", "YSource"}) {
+            saved.append(app.savedChoice(name));
+        }
+        QCOMPARE(saved, (QStringList{"1", "Output: [Output Voltage]", "Efficiency", "ATE-01", "ATE-03"}));
+
+        open([&](QDialog& d) {
+            look(d);
+            box(d, "cboDataParametersX")->setCurrentIndex(2);
+            d.reject(); // left without Close: nothing saved
+        });
+        QCOMPARE(shown, (QStringList{"Output: [Output Voltage]", "Efficiency", "ATE-01", "ATE-03", "sources on"}));
+        QCOMPARE(app.savedChoice("XParameter"), "Output: [Output Voltage]");
+    }
+
+    // One parameter: no scatter. One source besides "<All>": no separate sources.
+    void moreChartsChooserNeedsTwoOfEach()
+    {
+        AppFixture app;
+        app.writeResults(AppFixture::Series(4, {5}));
+        app.rememberFolderAndRange();
+        frmMain& window = app.start();
+        window.form().cboATEList->removeItem(2);
+        QStringList enabled;
+        app.prompts.modalActions.push_back([&](QDialog& d) {
+            for (const char* name : {"cmdHistogram", "cmdPareto", "cmdScatter", "chkSeparateSource"}) {
+                if (d.findChild<QWidget*>(name)->isEnabled()) {
+                    enabled.append(name);
+                }
+            }
+        });
+        window.form().cmdMoreCharts->click();
+        QCOMPARE(enabled, (QStringList{"cmdHistogram", "cmdPareto"}));
     }
 };
 

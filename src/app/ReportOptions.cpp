@@ -1,0 +1,182 @@
+#include "ReportOptions.h"
+
+#include "ControlChartMath.h"
+
+#include <QCommandLineParser>
+
+namespace {
+
+const QStringList kCharts = {QStringLiteral("xbar"), QStringLiteral("individual"), QStringLiteral("histogram"),
+                             QStringLiteral("scatter"), QStringLiteral("pareto")};
+
+void addOptions(QCommandLineParser& p)
+{
+    const auto value = [&p](const char* name, const char* description, const char* valueName) {
+        p.addOption(QCommandLineOption(QLatin1String(name), QLatin1String(description), QLatin1String(valueName)));
+    };
+    const auto flag = [&p](const char* name, const char* description) {
+        p.addOption(QCommandLineOption(QLatin1String(name), QLatin1String(description)));
+    };
+    value("config", "Configuration folder holding ATE.INI and PRODUCTS.INI.", "dir");
+    value("product", "Product, as listed in ATE.INI.", "name");
+    value("parameter", "Test parameter: its list text, display name or column (not for scatter and pareto).", "name");
+    value("range", "Range preset, e.g. \"Last 30 Days\".", "text");
+    value("from", "First day of a custom range.", "yyyy-mm-dd");
+    value("to", "Last day of a custom range.", "yyyy-mm-dd");
+    value("chart", "xbar (default), individual, histogram, scatter or pareto.", "kind");
+    value("size", "Subgroup size of an X-bar chart, 2 to 25 (default 5).", "n");
+    value("cells", "Cells of a histogram, 10 to 100 (default 20).", "n");
+    value("x-parameter", "Scatter: the parameter of the x axis.", "name");
+    value("y-parameter", "Scatter: the parameter of the y axis.", "name");
+    value("x-source", "Scatter: the source of the x values (with --y-source: separate sources).", "name");
+    value("y-source", "Scatter: the source of the y values (with --x-source: separate sources).", "name");
+    value("source", "Only this source (tester).", "name");
+    value("serial", "Only this serial number.", "text");
+    value("test-id", "Only this test ID (default: TestIDDefault of ATE.INI).", "id");
+    flag("all-results", "Failed units too (default: passed only).");
+    flag("all-records", "Every record (default: the last record of each unit and time).");
+    flag("no-zero", "Leave out zero values.");
+    flag("hide-spec", "Control charts: draw no specification lines.");
+    value("lsl", "Control charts: lower specification limit (default: the configured one).", "value");
+    value("usl", "Control charts: upper specification limit (default: the configured one).", "value");
+    value("png", "Write the chart as PNG.", "file");
+    value("svg", "Write the chart as SVG.", "file");
+    value("pdf", "Write the chart as PDF.", "file");
+    value("pages",
+          "PDF pages of a control chart: compressed (default: every point on one page) or all (one page per "
+          "chart page of 80 points, each with the selection and a print stamp).",
+          "kind");
+    value("json", "Write the numbers as JSON (- for standard output).", "file");
+    value("width", "Picture width in pixels (default 1600).", "px");
+    value("height", "Picture height in pixels (default 900).", "px");
+}
+
+int wholeNumber(const QString& text, const char* option, int lowest, int highest)
+{
+    bool ok = false;
+    const int v = text.toInt(&ok);
+    if (!ok || v < lowest || v > highest) {
+        throw ReportUsageError{QStringLiteral("--%1 needs a whole number from %2 to %3, not \"%4\"")
+                                   .arg(QLatin1String(option))
+                                   .arg(lowest)
+                                   .arg(highest)
+                                   .arg(text)};
+    }
+    return v;
+}
+
+} // namespace
+
+bool ReportOptions::isControlChart() const
+{
+    return chart == QLatin1String("xbar") || chart == QLatin1String("individual");
+}
+
+ReportOptions ReadReportOptions(const QStringList& arguments)
+{
+    QCommandLineParser p;
+    addOptions(p);
+    if (!p.parse(QStringList{QStringLiteral("tessaly report")} + arguments)) {
+        throw ReportUsageError{p.errorText()};
+    }
+    if (!p.positionalArguments().isEmpty()) {
+        throw ReportUsageError{QStringLiteral("unexpected argument: ") + p.positionalArguments().constFirst()};
+    }
+    const auto given = [&p](const char* name) { return p.isSet(QLatin1String(name)); };
+    const auto text = [&p](const char* name) { return p.value(QLatin1String(name)); };
+    const auto optional = [&](const char* name) {
+        return given(name) ? std::optional<QString>(text(name)) : std::nullopt;
+    };
+    ReportOptions o;
+    o.chart = given("chart") ? text("chart").toLower() : o.chart;
+    if (!kCharts.contains(o.chart)) {
+        throw ReportUsageError{QStringLiteral("--chart is xbar, individual, histogram, scatter or pareto")};
+    }
+    const bool scatter = o.chart == QLatin1String("scatter");
+    QList<const char*> required{"config", "product"};
+    if (scatter) {
+        required += {"x-parameter", "y-parameter"};
+    } else if (o.chart != QLatin1String("pareto")) {
+        required += "parameter";
+    }
+    for (const char* name : required) {
+        if (!given(name)) {
+            throw ReportUsageError{QStringLiteral("--%1 is required").arg(QLatin1String(name))};
+        }
+    }
+    o.config = text("config");
+    o.product = text("product");
+    o.parameter = text("parameter");
+    o.xParameter = text("x-parameter");
+    o.yParameter = text("y-parameter");
+    o.xSource = optional("x-source");
+    o.ySource = optional("y-source");
+    if (o.xSource.has_value() != o.ySource.has_value()) {
+        throw ReportUsageError{QStringLiteral("--x-source and --y-source go together")};
+    }
+    if (given("from") != given("to")) {
+        throw ReportUsageError{QStringLiteral("--from and --to go together")};
+    }
+    if (given("from")) {
+        if (given("range")) {
+            throw ReportUsageError{QStringLiteral("give either --range or --from/--to")};
+        }
+        o.from = QDate::fromString(text("from"), Qt::ISODate);
+        o.to = QDate::fromString(text("to"), Qt::ISODate);
+        if (!o.from.isValid() || !o.to.isValid()) {
+            throw ReportUsageError{QStringLiteral("--from and --to take dates as yyyy-mm-dd")};
+        }
+        if (o.from > o.to) {
+            throw ReportUsageError{QStringLiteral("--from must not be later than --to")};
+        }
+        o.range = QStringLiteral("Custom");
+    } else {
+        o.range = given("range") ? text("range") : QStringLiteral("Last 30 Days");
+    }
+    if (given("size")) {
+        o.size = wholeNumber(text("size"), "size", ControlChartConstants::kSmallestSize,
+                             ControlChartConstants::kLargestSize);
+    }
+    if (given("cells")) {
+        o.cells = wholeNumber(text("cells"), "cells", 10, 100);
+    }
+    o.source = optional("source");
+    o.serial = optional("serial");
+    o.testId = optional("test-id");
+    o.lsl = optional("lsl");
+    o.usl = optional("usl");
+    o.allResults = given("all-results");
+    o.allRecords = given("all-records");
+    o.noZero = given("no-zero");
+    o.hideSpec = given("hide-spec");
+    o.png = text("png");
+    o.svg = text("svg");
+    o.pdf = text("pdf");
+    o.json = text("json");
+    const QString pages = text("pages").toLower();
+    if (!pages.isEmpty() && pages != QLatin1String("compressed") && pages != QLatin1String("all")) {
+        throw ReportUsageError{QStringLiteral("--pages is compressed or all")};
+    }
+    o.allPages = pages == QLatin1String("all");
+    if (given("width")) {
+        o.imageSize.setWidth(wholeNumber(text("width"), "width", 1, std::numeric_limits<int>::max()));
+    }
+    if (given("height")) {
+        o.imageSize.setHeight(wholeNumber(text("height"), "height", 1, std::numeric_limits<int>::max()));
+    }
+    if (o.png.isEmpty() && o.svg.isEmpty() && o.pdf.isEmpty() && o.json.isEmpty()) {
+        throw ReportUsageError{QStringLiteral("nothing to write: give --png, --svg, --pdf or --json")};
+    }
+    return o;
+}
+
+QString ReportHelpText()
+{
+    QCommandLineParser p;
+    p.setApplicationDescription(QStringLiteral(
+        "Draws one chart without a window: tessaly report --config DIR --product NAME --parameter NAME [options]. "
+        "Exit status: 0 done, 2 usage error, 3 no data, 4 configuration or database error."));
+    addOptions(p);
+    p.addHelpOption();
+    return p.helpText();
+}
