@@ -10,6 +10,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -100,6 +102,50 @@ private slots:
         QVERIFY(QImage(png).width() == 1600);
     }
 
+    // Each analysis opened from the chooser in the window, and the report of the same selection:
+    // the same panel, value for value.
+    void analysesRepeatTheirWindows_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("histogram") << "cmdHistogram" << QStringList{"--chart", "histogram", "--parameter", "Vout"};
+        QTest::newRow("scatter") << "cmdScatter"
+                                 << QStringList{"--chart", "scatter", "--x-parameter", "Vout", "--y-parameter", "Iin"};
+        QTest::newRow("pareto") << "cmdPareto" << QStringList{"--chart", "pareto"};
+    }
+
+    void analysesRepeatTheirWindows()
+    {
+        QFETCH(QString, button);
+        QFETCH(QStringList, arguments);
+        AppFixture app;
+        app.rememberConfigFolder();
+        app.saveChoice("Range", "Custom");
+        app.saveChoice("CustomStart", "3/1/2024");
+        app.saveChoice("CustomEnd", "3/7/2024");
+        frmMain& window = app.start();
+        window.form().cboTestID->setCurrentIndex(0);
+        QString panel;
+        app.prompts.modalActions.push_back([&](QDialog& chooser) { chooser.findChild<QPushButton*>(button)->click(); });
+        app.prompts.modalActions.push_back(
+            [&](QDialog& chart) { panel = chart.findChild<QLabel*>("lblSPCParameter1")->text(); });
+        window.form().cmdMoreCharts->click();
+        QCOMPARE(app.prompts.texts(), QStringList());
+
+        const QString json = QDir(app.tempFolder()).filePath("report.json");
+        QCOMPARE(
+            ReportCommand::Run(QStringList{"--config", app.configFolder(), "--product", "Small", "--from", "2024-03-01",
+                                           "--to", "2024-03-07", "--test-id", "<All>", "--json", json} +
+                               arguments),
+            ReportCommand::kOk);
+        QStringList values;
+        for (const QJsonValue line : readJson(json)["statistics"].toArray()) {
+            values.append(line.toArray()[1].toString());
+        }
+        QVERIFY(values.size() > 0);
+        QCOMPARE(values, panel.split("\r\n").mid(0, values.size()));
+    }
+
     void pdfPages_data()
     {
         QTest::addColumn<QString>("pages");
@@ -149,6 +195,15 @@ private slots:
             << QStringList{"--product", "Line", "--parameter", "Iin", "--json", "-"} << good << ReportCommand::kUsage;
         QTest::newRow("no data") << base + QStringList{"--from", "2020-01-01", "--to", "2020-01-31"} << good
                                  << ReportCommand::kNoData;
+        QTest::newRow("histogram without data")
+            << base + QStringList{"--chart", "histogram", "--from", "2020-01-01", "--to", "2020-01-31"} << good
+            << ReportCommand::kNoData;
+        QTest::newRow("histogram cells out of range")
+            << base + QStringList{"--chart", "histogram", "--cells", "5"} << good << ReportCommand::kUsage;
+        QTest::newRow("scatter with one source")
+            << QStringList{"--product",     "Line", "--chart",    "scatter", "--x-parameter", "Vout",
+                           "--y-parameter", "Vout", "--x-source", "ATE-01",  "--json",        "-"}
+            << good << ReportCommand::kUsage;
         QTest::newRow("missing database")
             << base
             << QByteArray("[ATE Configuration]\r\nTestProduct=Line\r\n[Database]\r\nDatabaseName=gone.sqlite\r\n")
