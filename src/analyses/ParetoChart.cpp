@@ -26,6 +26,7 @@ ParetoChart::ParetoChart(ChartControl& chart) : m_chart(chart)
     m_chart.axis(AxisId::Right).visible = false;
     ChartAxis& bottom = m_chart.axis(AxisId::Bottom);
     bottom.labelsFromPoints = true;
+    bottom.wrapLabels = true;
     bottom.title.clear();
 
     while (m_chart.seriesCount() > 0) {

@@ -151,6 +151,9 @@ struct ChartAxis
     // run of equal labels starts, are labelled (the first point shown always is), so a long run
     // of one text reads once.
     bool labelsAtChanges = false;
+    // With labelsFromPoints: a label line wider than the distance between neighbouring points is
+    // broken at blanks, so that few labels need to be left out (the bars of a Pareto chart).
+    bool wrapLabels = false;
     bool gridVisible = true; // dotted lines at the labels
     // Vertical axes: the part of the plot height they span, in percent from the top.
     double startPercent = 0;

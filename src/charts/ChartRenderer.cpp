@@ -186,6 +186,27 @@ qint64 NextRunStart(const SeriesPoints& points, qint64 from, qint64 last, const 
     return last;
 }
 
+// Lines broken at blanks so that each fits width, where it can: a word wider than width stays
+// whole on a line of its own.
+QStringList WrapLines(const QStringList& lines, const QFontMetricsF& fm, double width)
+{
+    QStringList wrapped;
+    for (const QString& line : lines) {
+        QString current;
+        for (const QString& word : line.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            const QString longer = current.isEmpty() ? word : current + QLatin1Char(' ') + word;
+            if (!current.isEmpty() && fm.horizontalAdvance(longer) > width) {
+                wrapped.append(current);
+                current = word;
+            } else {
+                current = longer;
+            }
+        }
+        wrapped.append(current);
+    }
+    return wrapped;
+}
+
 // Text labels from the point labels of the series with the most points on a horizontal axis.
 // Labels that would overlap the previous one are skipped; over an ascending x the next
 // candidate is found by bisection, so a million points cost a few dozen measurements. With the
@@ -213,6 +234,8 @@ std::vector<AxisLabel> PointLabels(const ChartModel& model, AxisId axisId, const
         return atChanges ? NextRunStart(points, from, last, xMap) : from;
     };
     const double gap = fm.averageCharWidth() * 1.5;
+    const double slot = BarSlot(points) * xMap.scale() - gap;
+    const bool wrap = model.axis(axisId).wrapLabels && slot > 0;
     double lastRight = -std::numeric_limits<double>::infinity();
     for (qint64 i = first; i < last;) {
         if (!ascending && !xMap.range.contains(points.x(i))) {
@@ -224,7 +247,7 @@ std::vector<AxisLabel> PointLabels(const ChartModel& model, AxisId axisId, const
             i = candidate(i, i + 1);
             continue;
         }
-        const QStringList lines = LabelLines(text);
+        const QStringList lines = wrap ? WrapLines(LabelLines(text), fm, slot) : LabelLines(text);
         const double width = WidestLine(fm, lines);
         const double position = xMap.toPixel(points.x(i));
         const double textLeft = std::clamp(position - width / 2, left, std::max(left, right - width));
