@@ -561,13 +561,14 @@ private slots:
         selection.range = "Last 7 Days";
         selection.source = "ATE-02";
         selection.lastDataOnly = false;
+        selection.serialFilter = "sn7";
         const auto sql = [&] {
             return SelectionSQL(window.state(), selection, app.clock.today(), app.prompts, "Vout", "",
                                 "[TestStartTime], [ATEID]");
         };
         QCOMPARE(sql(),
                  "SELECT [SerialNumber] AS SNX, [ATEID] AS ATEX, [TestStartTime] AS DateX, [Vout] AS ValueX FROM "
-                 "Results WHERE [PassFail] = 'PASS' AND [ATEID] = 'ATE-02' AND [SerialNumber] LIKE '%%' AND "
+                 "Results WHERE [PassFail] = 'PASS' AND [ATEID] = 'ATE-02' AND [SerialNumber] = 'SN7' AND "
                  "[TestStartTime] BETWEEN '03/01/24 00:00:01 am' AND '03/07/24 11:59:59 pm' AND [TestID] = 'FT1' AND "
                  "[Vout] IS NOT NULL AND [Vout] <> 999 AND [Vout] <> -999 AND [Vout] <> 0 ORDER BY [TestStartTime], "
                  "[ATEID];");
