@@ -9,9 +9,6 @@
 
 class ThrottledPump;
 
-// The description of the run-time error of a division by zero.
-inline const QString kDivisionByZero = QStringLiteral("Division by zero");
-
 // The arithmetic of the histogram window, without any window: the sample's statistics and
 // performance indices, the cell counts and the normal density of its curves.
 

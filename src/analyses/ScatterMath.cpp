@@ -1,5 +1,6 @@
 #include "ScatterMath.h"
 
+#include "ControlChartMath.h"
 #include "Formats.h"
 
 #include <algorithm>
@@ -39,7 +40,7 @@ ScatterStatistics ScatterSums::statistics() const
     s.meanX = m_sumX / m_n;
     s.meanY = m_sumY / m_n;
     const auto divisionByZero = [&s] {
-        s.error = QStringLiteral("Division by zero");
+        s.error = kDivisionByZero;
         return s;
     };
     if (m_n - 1 == 0) {

@@ -25,7 +25,7 @@ ProcessStatistics CalculateProcessStatistic(double xBar, double rBar, double usl
     ProcessStatistics s;
     const double divisor = n * (n - 1);
     if (divisor == 0) {
-        s.error = QStringLiteral("Division by zero");
+        s.error = kDivisionByZero;
         return s;
     }
     // A set of equal values can leave a variance a rounding error below zero.

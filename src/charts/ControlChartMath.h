@@ -5,6 +5,9 @@
 #include <array>
 #include <optional>
 
+// The description of the run-time error of a division by zero, as every statistic reports it.
+inline const QString kDivisionByZero = QStringLiteral("Division by zero");
+
 // The arithmetic of X-bar/R and individual/moving-range charts, without any window.
 // A statistic that cannot be computed is std::nullopt and shows as "N/A".
 using Statistic = std::optional<double>;
