@@ -1,20 +1,12 @@
 #include "ParetoChart.h"
 
 #include "ChartControl.h"
+#include "ChartLook.h"
 #include "ParetoMath.h"
-
-namespace {
-const QColor kOrange(0xFF, 0x80, 0x00);
-} // namespace
 
 ParetoChart::ParetoChart(ChartControl& chart) : m_chart(chart)
 {
-    m_chart.setBackgroundColor(QColor(0xE0, 0xE0, 0xE0));
-    TextBlock& title = m_chart.title();
-    title.clear();
-    title.add(QStringLiteral("Pareto"));
-    title.color = kOrange;
-    title.bold = true;
+    PresetChartTitle(m_chart, QStringLiteral("Pareto"));
     m_chart.subFoot().lines = QStringList{QStringLiteral("Nonconformities"), QStringLiteral(" ")};
     m_chart.foot().lines = QStringList{QStringLiteral(" ")};
 
@@ -34,17 +26,17 @@ ParetoChart::ParetoChart(ChartControl& chart) : m_chart(chart)
     }
     ChartSeries& data = m_chart.series(m_chart.addSeries(SeriesKind::Bar));
     data.look.title = QStringLiteral("Data");
-    data.look.lineColor = kOrange;
+    data.look.lineColor = kChartOrange;
     data.look.barGradient = true;
     data.look.barWidthPercent = 85;
     data.look.marks.visible = false;
     data.look.valueFormat = QStringLiteral("#,##0");
     ChartSeries& percent = m_chart.series(m_chart.addLineSeries());
     percent.look.title = QStringLiteral("Percent");
-    percent.look.lineColor = kOrange;
+    percent.look.lineColor = kChartOrange;
     percent.look.pointerStyle = PointerStyle::Rectangle;
     percent.look.pointerSize = 2;
-    percent.look.pointerColor = kOrange;
+    percent.look.pointerColor = kChartOrange;
     percent.look.marks.visible = false;
 }
 

@@ -1,19 +1,11 @@
 #include "ScatterChart.h"
 
 #include "ChartControl.h"
-
-namespace {
-const QColor kOrange(0xFF, 0x80, 0x00);
-} // namespace
+#include "ChartLook.h"
 
 ScatterChart::ScatterChart(ChartControl& chart) : m_chart(chart)
 {
-    m_chart.setBackgroundColor(QColor(0xE0, 0xE0, 0xE0));
-    TextBlock& title = m_chart.title();
-    title.clear();
-    title.add(QStringLiteral("Scatter"));
-    title.color = kOrange;
-    title.bold = true;
+    PresetChartTitle(m_chart, QStringLiteral("Scatter"));
     m_chart.subFoot().clear();
     m_chart.subFoot().visible = false;
     m_chart.foot().clear();
@@ -34,14 +26,14 @@ ScatterChart::ScatterChart(ChartControl& chart) : m_chart(chart)
     // At 2 x 2 pixels a rectangle shows as its outline, so the pointers take the outline's colour.
     ChartSeries& data = m_chart.series(m_chart.addSeries(SeriesKind::Point));
     data.look.title = QStringLiteral("Data");
-    data.look.lineColor = kOrange;
+    data.look.lineColor = kChartOrange;
     data.look.pointerStyle = PointerStyle::Rectangle;
     data.look.pointerSize = 1;
-    data.look.pointerColor = kOrange;
+    data.look.pointerColor = kChartOrange;
     data.look.marks.visible = false;
     ChartSeries& slope = m_chart.series(m_chart.addLineSeries());
     slope.look.title = QStringLiteral("Slope");
-    slope.look.lineColor = kOrange;
+    slope.look.lineColor = kChartOrange;
     slope.look.lineCap = Qt::SquareCap;
     slope.look.pointerStyle = PointerStyle::None;
     slope.look.marks.visible = false;

@@ -72,6 +72,14 @@ QString AppFixture::savedChoice(const QString& valueName) const
     return settings.read(kSaveConfigKey + valueName);
 }
 
+void AppFixture::rememberRange(const QString& range, const QString& customStart, const QString& customEnd)
+{
+    rememberConfigFolder();
+    saveChoice(QStringLiteral("Range"), range);
+    saveChoice(QStringLiteral("CustomStart"), customStart);
+    saveChoice(QStringLiteral("CustomEnd"), customEnd);
+}
+
 frmMain& AppFixture::start()
 {
     window = std::make_unique<frmMain>(AppServices{prompts, settings, clock, pump, lockPath(), 0, QString()});

@@ -49,6 +49,8 @@ public:
 
     // Remembers the configuration folder, so the start-up needs no file dialog.
     void rememberConfigFolder() { saveChoice(QStringLiteral("INIPath"), configFolder()); }
+    // The folder, a range, and the custom range's saved ends (short dates, e.g. "3/1/2024").
+    void rememberRange(const QString& range, const QString& customStart, const QString& customEnd);
     // The same and a range other than "Custom", so that no dialog opens at all.
     void rememberFolderAndRange()
     {

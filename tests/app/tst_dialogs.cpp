@@ -97,10 +97,7 @@ private slots:
     void customChoiceOpensTheDialogWithSavedDates()
     {
         AppFixture app;
-        app.rememberConfigFolder();
-        app.saveChoice("Range", "Last 3 Days");
-        app.saveChoice("CustomStart", "1/5/2024");
-        app.saveChoice("CustomEnd", "1/9/2024");
+        app.rememberRange("Last 3 Days", "1/5/2024", "1/9/2024");
         frmMain& window = app.start();
         QDate shown;
         app.prompts.modalActions.push_back([&](QDialog& d) {

@@ -134,10 +134,7 @@ private slots:
                                                fixture.toUtf8() + "\r\n");
             app.writeConfigFile("Products.INI", "[Small]\r\nTableName=Results\r\n[Small Spec]\r\n"
                                                 "1=Vout,4.75,5.25,0,V,,Output Voltage\r\n2=<EOT>\r\n");
-            app.rememberConfigFolder();
-            app.saveChoice("Range", "Today");
-            app.saveChoice("CustomStart", "3/1/2024");
-            app.saveChoice("CustomEnd", "3/7/2024");
+            app.rememberRange("Today", "3/1/2024", "3/7/2024");
             frmMain& window = app.start();
             window.form().cboTestID->setCurrentIndex(0);
             window.form().cboTestedRange->setCurrentIndex(window.form().cboTestedRange->findText("Custom"));

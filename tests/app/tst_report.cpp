@@ -119,10 +119,7 @@ private slots:
         QFETCH(QString, button);
         QFETCH(QStringList, arguments);
         AppFixture app;
-        app.rememberConfigFolder();
-        app.saveChoice("Range", "Custom");
-        app.saveChoice("CustomStart", "3/1/2024");
-        app.saveChoice("CustomEnd", "3/7/2024");
+        app.rememberRange("Custom", "3/1/2024", "3/7/2024");
         frmMain& window = app.start();
         window.form().cboTestID->setCurrentIndex(0);
         QString panel;
