@@ -16,7 +16,7 @@ AnalysisOutcome ShowRunTimeError(Prompts& prompts, const QString& description)
     return AnalysisOutcome::Failed;
 }
 
-bool OpenAnalysisRecords(const AnalysisContext& context, Recordset& records, const QString& sql)
+bool OpenAnalysisRecords(const AnalysisContext& context, Recordset& records, const SqlText& sql)
 {
     if (!records.Open(*context.state.gConnection, sql, Recordset::Cursor::Client)) {
         ShowRunTimeError(context.prompts, records.lastError());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AnalysisContext.h"
+#include "SqlText.h"
 
 #include <QString>
 
@@ -20,4 +21,4 @@ AnalysisOutcome ShowRunTimeError(Prompts& prompts, const QString& description);
 
 // The rows of sql on the shared connection, all fetched: the count is exact and MoveFirst goes
 // back to the first row. false after ShowRunTimeError with the engine's description.
-bool OpenAnalysisRecords(const AnalysisContext& context, Recordset& records, const QString& sql);
+bool OpenAnalysisRecords(const AnalysisContext& context, Recordset& records, const SqlText& sql);

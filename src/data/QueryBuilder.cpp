@@ -1,8 +1,10 @@
 #include "QueryBuilder.h"
 
 #include "Formats.h"
+#include "SqlQuoting.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 #include <stdexcept>
 
 namespace {
@@ -67,7 +69,7 @@ QStringList RangeTexts()
             QStringLiteral("Last 180 Days"), QStringLiteral("Custom")};
 }
 
-QString GetTestedRange(const QString& strRange, const QString& databaseType, const QDate& today,
+SqlText GetTestedRange(const QString& strRange, const QString& databaseType, const QDate& today,
                        const QDate& customFrom, const QDate& customTo, QString* error, const QLocale& locale)
 {
     QDate from;
@@ -88,12 +90,14 @@ QString GetTestedRange(const QString& strRange, const QString& databaseType, con
         }
         from = today.addDays(-daysBack);
     }
-    const QString start = rangeDate(from, locale) + QStringLiteral(" 00:00:01 am");
-    const QString end = rangeDate(to, locale) + QStringLiteral(" 11:59:59 pm");
-    if (databaseType == QLatin1String("ACCESS")) {
-        return QLatin1Char('#') + start + QStringLiteral("# AND #") + end + QLatin1Char('#');
-    }
-    return QLatin1Char('\'') + start + QStringLiteral("' AND '") + end + QLatin1Char('\'');
+    const QChar delimiter = databaseType == QLatin1String("ACCESS") ? QLatin1Char('#') : QLatin1Char('\'');
+    const auto literal = [&](const QDate& date, const char* time, const QTime& clock) {
+        return DateLiteral{delimiter + rangeDate(date, locale) + QLatin1String(time) + delimiter,
+                           QDateTime(date, clock, Qt::UTC)};
+    };
+    const DateLiteral start = literal(from, " 00:00:01 am", QTime(0, 0, 1));
+    const DateLiteral end = literal(to, " 11:59:59 pm", QTime(23, 59, 59));
+    return SqlText(start.text + QStringLiteral(" AND ") + end.text, {start, end});
 }
 
 QString MakeSQL(const QueryContext& context, const QString& strParameter, const QString& strRange,
@@ -107,11 +111,14 @@ QString MakeSQL(const QueryContext& context, const QString& strParameter, const 
     const QString& timef = context.testStartTimeField;
     const QString& p = strParameter;
 
-    QString ate = isFilter(strATE) ? QStringLiteral("AND %1 = '%2' ").arg(atef, strATE) : QString();
-    const QString testID =
-        isFilter(strTestID) ? QStringLiteral("AND %1 = '%2' ").arg(context.testIDField, strTestID) : QString();
-    const QString serial = strSerialNumber.isEmpty() ? QStringLiteral("AND %1 LIKE '%%' ").arg(snf)
-                                                     : QStringLiteral("AND %1 = '%2' ").arg(snf, strSerialNumber);
+    // "AND column = 'value' ", the value quoted so that it can only ever be compared.
+    const auto equals = [](const QString& column, const QString& value) {
+        return QStringLiteral("AND %1 = %2 ").arg(column, SqlTextLiteral(value));
+    };
+    QString ate = isFilter(strATE) ? equals(atef, strATE) : QString();
+    const QString testID = isFilter(strTestID) ? equals(context.testIDField, strTestID) : QString();
+    const QString serial =
+        strSerialNumber.isEmpty() ? QStringLiteral("AND %1 LIKE '%%' ").arg(snf) : equals(snf, strSerialNumber);
     auto nonZero = [&](const QString& param) {
         return context.acceptZero ? QString() : QStringLiteral("AND [%1] <> 0 ").arg(param);
     };
@@ -151,7 +158,7 @@ QString MakeSQL(const QueryContext& context, const QString& strParameter, const 
         if (!strXSource.isEmpty() || !strYsource.isEmpty()) {
             // One parameter on two sources: the rows of the source this query is for.
             const QString& source = strXSource.isEmpty() ? strYsource : strXSource;
-            ate = QStringLiteral("AND %1 = '%2' ").arg(atef, source);
+            ate = equals(atef, source);
             const QString where = filters() + measuredClause(p) + iz;
             if (blnOnlyLastData) {
                 return select + QStringLiteral("MAX(%1) AS DateX, MAX([%2]) AS ValueX FROM %3 ").arg(timef, p, table) +
@@ -200,65 +207,37 @@ bool comparedForEquality(const QString& sql, qsizetype start)
 
 // Text comparisons of the program's SQL ignore case, as they do on Jet and on SQL Server's
 // usual collation; SQLite compares text exactly unless told otherwise.
-QString ToSQLiteDialect(const QString& sql)
+QString ToSQLiteDialect(const SqlText& sql)
 {
-    // The date-time as the program writes it: month, day and year separated by one repeated
-    // non-digit (a relative back-reference, as the pattern is also embedded after another
-    // group), then a 12-hour time with am/pm. Bounded repetition keeps each try short.
-    static const QString dateTime = QStringLiteral(
-        R"((\d{1,2})([^\d\s'#])(\d{1,2})\g{-2}(\d{4}|\d{2})\s{1,4}(\d{1,2}):(\d{2}):(\d{2})\s{0,4}([AaPp][Mm]))");
-    // Left to right: bracketed identifiers and quoted strings are taken whole, so a '#' or an
-    // apostrophe inside them never starts a literal; '#'-delimited date-times are captured.
-    // Neither class of the whole-token alternatives can cross its own opening character, so
-    // every start position scans a distinct stretch and the pass stays linear.
-    static const QRegularExpression token(QStringLiteral(R"(\[[^\[\]]*\]|'([^']*)'|#)") + dateTime + QLatin1Char('#'));
-    static const QRegularExpression quotedDateTime(QRegularExpression::anchoredPattern(dateTime));
+    // Left to right: bracketed identifiers, quoted strings (an apostrophe inside doubled) and
+    // '#'-delimited literals are taken whole, so that a mark inside one never starts another.
+    // Every class stops at its own closing mark and never backtracks, so the pass stays linear.
+    static const QRegularExpression token(QStringLiteral(R"(\[[^\[\]]*+\]|'[^']*+(?:''[^']*+)*+'|#[^#'\[\]]*+#)"));
 
-    // 'YYYY-MM-DD HH:MM:SS' for a match of dateTime whose first group is at `first`, or "" when
-    // the fields do not make a real date and time.
-    auto isoText = [](const QRegularExpressionMatch& m, int first) {
-        int year = m.capturedView(first + 3).toInt();
-        if (m.capturedLength(first + 3) == 2) {
-            year += year >= 30 ? 1900 : 2000;
-        }
-        const QDate date(year, m.capturedView(first).toInt(), m.capturedView(first + 2).toInt());
-        int hour = m.capturedView(first + 4).toInt();
-        const int minute = m.capturedView(first + 5).toInt();
-        const int second = m.capturedView(first + 6).toInt();
-        if (!date.isValid() || hour > 12 || minute > 59 || second > 59) {
-            return QString();
-        }
-        const bool pm = m.capturedView(first + 7).front().toLower() == QLatin1Char('p');
-        hour = hour % 12 + (pm ? 12 : 0);
-        return QLatin1Char('\'') + date.toString(QStringLiteral("yyyy-MM-dd")) +
-               QStringLiteral(" %1:%2:%3'")
-                   .arg(hour, 2, 10, QLatin1Char('0'))
-                   .arg(minute, 2, 10, QLatin1Char('0'))
-                   .arg(second, 2, 10, QLatin1Char('0'));
-    };
-
+    const QString& text = sql.text;
     QString out;
-    out.reserve(sql.size());
+    out.reserve(text.size());
     qsizetype done = 0;
-    for (auto it = token.globalMatch(sql); it.hasNext();) {
+    for (auto it = token.globalMatch(text); it.hasNext();) {
         const QRegularExpressionMatch m = it.next();
+        const QStringView literal = m.capturedView();
+        if (literal.front() == QLatin1Char('[')) {
+            continue;
+        }
         QString replacement;
-        if (m.capturedStart(2) >= 0) {
-            replacement = isoText(m, 2);
-        } else if (m.capturedStart(1) >= 0) {
-            const QRegularExpressionMatch inner = quotedDateTime.match(m.capturedView(1));
-            if (inner.hasMatch()) {
-                replacement = isoText(inner, 1);
-            } else if (comparedForEquality(sql, m.capturedStart())) {
-                replacement = m.captured(0) + QStringLiteral(" COLLATE NOCASE");
-            }
+        const auto date = std::find_if(sql.dates.cbegin(), sql.dates.cend(),
+                                       [&literal](const DateLiteral& d) { return d.text == literal; });
+        if (date != sql.dates.cend()) {
+            replacement = date->dateTime.toString(QStringLiteral("''yyyy-MM-dd HH:mm:ss''"));
+        } else if (literal.front() == QLatin1Char('\'') && comparedForEquality(text, m.capturedStart())) {
+            replacement = literal.toString() + QStringLiteral(" COLLATE NOCASE");
+        } else {
+            continue;
         }
-        if (!replacement.isEmpty()) {
-            out += QStringView(sql).mid(done, m.capturedStart() - done);
-            out += replacement;
-            done = m.capturedEnd();
-        }
+        out += QStringView(text).mid(done, m.capturedStart() - done);
+        out += replacement;
+        done = m.capturedEnd();
     }
-    out += QStringView(sql).mid(done);
+    out += QStringView(text).mid(done);
     return out;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ProductConfig.h"
+#include "SqlText.h"
 
 #include <QDate>
 #include <QLocale>
@@ -12,11 +13,12 @@ QStringList RangeTexts();
 
 // The BETWEEN operands of a range text ("Today", "Last 7 Days", ..., "Custom") for the date
 // syntax of databaseType: "#03/01/24 00:00:01 am# AND #03/07/24 11:59:59 pm#" for "ACCESS",
-// the same in single quotes for every other type. Dates are written "mm/dd/yy" with the
-// locale's date separator. For "Custom" the range is customFrom..customTo; when no custom
-// range was ever entered (null dates) the result is "" and *error says
-// "Can not reach to custom date!". An unknown range text also gives "" (no error text).
-QString GetTestedRange(const QString& strRange, const QString& databaseType, const QDate& today,
+// the same in single quotes for every other type, with the two literals and their date-times.
+// Dates are written "mm/dd/yy" with the locale's date separator. For "Custom" the range is
+// customFrom..customTo; when no custom range was ever entered (null dates) the result is empty
+// and *error says "Can not reach to custom date!". An unknown range text also gives an empty
+// result (no error text).
+SqlText GetTestedRange(const QString& strRange, const QString& databaseType, const QDate& today,
                        const QDate& customFrom, const QDate& customTo, QString* error = nullptr,
                        const QLocale& locale = QLocale());
 
@@ -34,17 +36,17 @@ struct QueryContext
 };
 
 // The SELECT statement of a chart kind: "" (control charts), "Pareto", "Histogram" or "Scatter";
-// "" for any other kind. strRange is already the BETWEEN operands. Values are inserted as
-// given, without quoting. A scatter pair (no sources) takes "X:::Y" in strParameter and throws
-// std::invalid_argument when the separator is missing.
+// "" for any other kind. strRange is already the BETWEEN operands. The source, serial number and
+// test ID are inserted as SQL text literals (SqlTextLiteral: apostrophes doubled). A scatter pair
+// (no sources) takes "X:::Y" in strParameter and throws std::invalid_argument when the separator
+// is missing.
 QString MakeSQL(const QueryContext& context, const QString& strParameter, const QString& strRange,
                 const QString& strATE, const QString& strSortBy, const QString& strSerialNumber,
                 const QString& strTestID, const QString& strPassFail, bool blnOnlyLastData, const QString& strChartType,
                 const QString& strXSource = {}, const QString& strYsource = {});
 
-// The program's SQL as SQLite reads it: Jet date literals (#mm/dd/yy hh:mm:ss am#) and quoted
-// US-style date-times ('mm/dd/yy hh:mm:ss pm') become 'YYYY-MM-DD HH:MM:SS'; two-digit years
-// 30-99 are 19xx, 00-29 are 20xx; any one-character date separator is accepted. Everything else
-// is left as it stands, except that text compared with "=" or "<>" gets COLLATE NOCASE, so that
-// text compares without regard to case as on the other engines.
-QString ToSQLiteDialect(const QString& sql);
+// The program's SQL as SQLite reads it: each date literal the statement carries becomes
+// 'YYYY-MM-DD HH:MM:SS', written from its date-time. Everything else is left as it stands, except
+// that text compared with "=" or "<>" gets COLLATE NOCASE, so that text compares without regard
+// to case as on the other engines.
+QString ToSQLiteDialect(const SqlText& sql);

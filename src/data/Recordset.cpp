@@ -1,8 +1,8 @@
 #include "Recordset.h"
 
 #include "Connection.h"
+#include "SqliteEngine.h"
 
-#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -295,18 +295,38 @@ Recordset::Recordset() = default;
 
 Recordset::~Recordset() = default;
 
-bool Recordset::Open(Connection& connection, const QString& sql, Cursor cursor)
+bool Recordset::Open(Connection& connection, const SqlText& sql, Cursor cursor)
 {
     Close();
-    QString engineSql;
-    if (!connection.prepare(sql, engineSql)) {
-        m_lastError = connection.lastError();
-        return false;
+    // A snapshot that a writer changed while it was read is read again.
+    constexpr int kReadings = 3;
+    for (int reading = 0; reading < kReadings; ++reading) {
+        QString engineSql;
+        if (!connection.prepare(sql, engineSql)) {
+            m_lastError = connection.lastError();
+            return false;
+        }
+        const QSqlDatabase db = connection.database();
+        if (db.driverName() != QLatin1String("QSQLITE")) {
+            return openQuery(connection, db, engineSql, cursor);
+        }
+        // The SQLite engines are local: every row is read here, forward-only or not, so that an
+        // engine error (a damaged file) fails the open instead of ending the rows early.
+        if (!fetchAllSQLite(connection, db, engineSql)) {
+            return false;
+        }
+        if (connection.snapshotIntact()) {
+            m_countKnown = cursor == Cursor::Client;
+            return true;
+        }
+        Close();
     }
-    const QSqlDatabase db = connection.database();
-    if (cursor == Cursor::Client && db.driverName() == QLatin1String("QSQLITE")) {
-        return fetchAllSQLite(db, engineSql);
-    }
+    m_lastError = QStringLiteral("The database file kept changing while it was read.");
+    return false;
+}
+
+bool Recordset::openQuery(Connection& connection, const QSqlDatabase& db, const QString& engineSql, Cursor cursor)
+{
     auto query = std::make_unique<QSqlQuery>(db);
     query->setForwardOnly(true);
     if (!query->exec(engineSql)) {
@@ -348,10 +368,9 @@ bool Recordset::fetchAll(QSqlQuery& query)
 
 // The SQLite engines are read through SQLite's own interface: values go straight from the
 // engine into the typed columns, without a QVariant per value.
-bool Recordset::fetchAllSQLite(const QSqlDatabase& db, const QString& sql)
+bool Recordset::fetchAllSQLite(const Connection& connection, const QSqlDatabase& db, const QString& sql)
 {
-    const QVariant handle = db.driver()->handle();
-    sqlite3* engine = handle.isValid() ? *static_cast<sqlite3* const*>(handle.constData()) : nullptr;
+    sqlite3* engine = SqliteHandle(db);
     if (!engine) {
         m_lastError = QStringLiteral("Operation is not allowed when the object is closed.");
         return false;
@@ -359,7 +378,7 @@ bool Recordset::fetchAllSQLite(const QSqlDatabase& db, const QString& sql)
     sqlite3_stmt* statement = nullptr;
     const QByteArray text = sql.toUtf8();
     if (sqlite3_prepare_v2(engine, text.constData(), static_cast<int>(text.size()), &statement, nullptr) != SQLITE_OK) {
-        m_lastError = QString::fromUtf8(sqlite3_errmsg(engine));
+        m_lastError = connection.describe(engine);
         sqlite3_finalize(statement);
         return false;
     }
@@ -397,7 +416,7 @@ bool Recordset::fetchAllSQLite(const QSqlDatabase& db, const QString& sql)
         ++m_rowCount;
     }
     if (rc != SQLITE_DONE) {
-        m_lastError = QString::fromUtf8(sqlite3_errmsg(engine));
+        m_lastError = connection.describe(engine);
         sqlite3_finalize(statement);
         Close();
         return false;
@@ -417,11 +436,12 @@ void Recordset::Close()
     m_rowCount = 0;
     m_row = 0;
     m_open = false;
+    m_countKnown = true;
 }
 
 qint64 Recordset::RecordCount() const
 {
-    return m_stream ? -1 : m_rowCount;
+    return m_stream || !m_countKnown ? -1 : m_rowCount;
 }
 
 bool Recordset::isEOF() const

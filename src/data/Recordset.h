@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SqlText.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QHash>
@@ -17,7 +19,9 @@ class QSqlQuery;
 //
 // A client recordset fetches every row when it opens, into one typed column per field: its
 // RecordCount is exact before the first row is read and MoveFirst returns to the first row.
-// A forward-only recordset streams: RecordCount is -1 and it can only move on.
+// A forward-only recordset streams: RecordCount is -1 and it can only move on. On the SQLite
+// engines it reads every row when it opens all the same, so that an engine error (a damaged
+// file) fails the open rather than ending the rows early.
 //
 // Field values are Null-aware: a Null field gives an invalid QVariant; otherwise a double for
 // numbers, a QDateTime for date-times (ISO text from the SQLite engines included; see WallClock) and a
@@ -37,7 +41,7 @@ public:
     Recordset& operator=(const Recordset&) = delete;
 
     // Runs sql on the connection; false with the engine's description in lastError().
-    bool Open(Connection& connection, const QString& sql, Cursor cursor);
+    bool Open(Connection& connection, const SqlText& sql, Cursor cursor);
     void Close();
 
     QString lastError() const { return m_lastError; }
@@ -61,7 +65,8 @@ public:
 
 private:
     bool fetchAll(QSqlQuery& query);
-    bool fetchAllSQLite(const QSqlDatabase& db, const QString& sql);
+    bool openQuery(Connection& connection, const QSqlDatabase& db, const QString& engineSql, Cursor cursor);
+    bool fetchAllSQLite(const Connection& connection, const QSqlDatabase& db, const QString& sql);
     QVariant streamedValue(int field) const;
 
     QStringList m_names;
@@ -71,6 +76,7 @@ private:
     std::unique_ptr<QSqlQuery> m_stream; // forward-only
     bool m_streamAtEnd = true;
     bool m_open = false;
+    bool m_countKnown = true; // false for a forward-only recordset, even when all rows were read at once
     QString m_lastError;
 };
 

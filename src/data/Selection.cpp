@@ -4,12 +4,12 @@
 #include "QueryBuilder.h"
 #include "SharedState.h"
 
-QString SelectionSQL(const SharedState& state, const Selection& selection, const QDate& today, Prompts& prompts,
+SqlText SelectionSQL(const SharedState& state, const Selection& selection, const QDate& today, Prompts& prompts,
                      const QString& parameterField, const QString& chartType, const QString& sortBy,
                      const QString& xSource, const QString& ySource)
 {
     QString error;
-    const QString range =
+    const SqlText range =
         GetTestedRange(selection.range, state.gDatabaseType, today, state.gCustomDateFrom, state.gCustomDateTo, &error);
     if (range.isEmpty()) {
         if (!error.isEmpty()) {
@@ -22,6 +22,8 @@ QString SelectionSQL(const SharedState& state, const Selection& selection, const
                                selection.acceptZero};
     const QString passCondition =
         selection.passOnly ? QStringLiteral("= ") + state.gPassIdentical : QStringLiteral("LIKE '%'");
-    return MakeSQL(context, parameterField, range, selection.source, sortBy, selection.serialFilter.toUpper(),
-                   selection.testId, passCondition, selection.lastDataOnly, chartType, xSource, ySource);
+    return SqlText(MakeSQL(context, parameterField, range.text, selection.source, sortBy,
+                           selection.serialFilter.toUpper(), selection.testId, passCondition, selection.lastDataOnly,
+                           chartType, xSource, ySource),
+                   range.dates);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SqlText.h"
+
 #include <QDate>
 #include <QString>
 
@@ -23,9 +25,10 @@ struct Selection
 
 // The statement of a chart kind ("" control charts, "Histogram", "Pareto", "Scatter") for a
 // selection on the product's table and columns in state, with the range as of today. The serial
-// filter is compared in upper case; passOnly compares the pass column with the pass marker.
-// "" when the range cannot be used; the user has then been told why ("Can not reach to custom
-// date!"), unless the range text is unknown.
-QString SelectionSQL(const SharedState& state, const Selection& selection, const QDate& today, Prompts& prompts,
+// filter is compared in upper case; passOnly compares the pass column with the pass marker. The
+// statement carries the date-times of its range literals for the engine's dialect. Empty when the
+// range cannot be used; the user has then been told why ("Can not reach to custom date!"), unless
+// the range text is unknown.
+SqlText SelectionSQL(const SharedState& state, const Selection& selection, const QDate& today, Prompts& prompts,
                      const QString& parameterField, const QString& chartType, const QString& sortBy,
                      const QString& xSource = {}, const QString& ySource = {});
