@@ -227,9 +227,10 @@ QString ToSQLiteDialect(const SqlText& sql)
         QString replacement;
         const auto date = std::find_if(sql.dates.cbegin(), sql.dates.cend(),
                                        [&literal](const DateLiteral& d) { return d.text == literal; });
-        if (date != sql.dates.cend()) {
+        const bool compared = comparedForEquality(text, m.capturedStart());
+        if (date != sql.dates.cend() && !compared) { // a value that reads like a range date stays a value
             replacement = date->dateTime.toString(QStringLiteral("''yyyy-MM-dd HH:mm:ss''"));
-        } else if (literal.front() == QLatin1Char('\'') && comparedForEquality(text, m.capturedStart())) {
+        } else if (literal.front() == QLatin1Char('\'') && compared) {
             replacement = literal.toString() + QStringLiteral(" COLLATE NOCASE");
         } else {
             continue;
