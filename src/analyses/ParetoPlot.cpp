@@ -5,6 +5,7 @@
 #include "Clock.h"
 #include "EventPump.h"
 #include "FileNames.h"
+#include "FiniteNumberReader.h"
 #include "Formats.h"
 #include "ParetoChart.h"
 #include "ProfileReader.h"
@@ -21,7 +22,7 @@ ParetoResult PlotPareto(const AnalysisContext& context, ParetoChart& chart)
     QList<double> sums;
     ThrottledPump pump(context.pump);
     for (const QString& parameter : std::as_const(state.gParameterField)) {
-        const QString sql = SelectionSQL(state, context.selection, context.clock.today(), context.prompts, parameter,
+        const SqlText sql = SelectionSQL(state, context.selection, context.clock.today(), context.prompts, parameter,
                                          QStringLiteral("Pareto"), QString());
         if (sql.isEmpty()) {
             result.outcome = AnalysisOutcome::NoChart;
@@ -31,10 +32,16 @@ ParetoResult PlotPareto(const AnalysisContext& context, ParetoChart& chart)
         if (!OpenAnalysisRecords(context, records, sql)) {
             return result; // Failed
         }
-        const int value = records.fieldIndex(QStringLiteral("ValueX"));
+        const FiniteNumberReader reader(records, QStringLiteral("ValueX"), parameter);
+        QString error;
         double sum = 0;
-        for (; !records.isEOF(); records.MoveNext()) {
-            sum += records.value(value).toDouble();
+        for (qint64 row = 1; !records.isEOF(); records.MoveNext(), ++row) {
+            const std::optional<double> value = reader.read(row, error);
+            if (!value) {
+                result.outcome = ShowRunTimeError(context.prompts, error);
+                return result;
+            }
+            sum += *value;
             pump.maybePump();
         }
         if (sums.isEmpty()) {

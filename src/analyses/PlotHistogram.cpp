@@ -4,6 +4,7 @@
 #include "BusyCursor.h"
 #include "Clock.h"
 #include "EventPump.h"
+#include "FiniteNumberReader.h"
 #include "HistogramChart.h"
 #include "Prompts.h"
 #include "Recordset.h"
@@ -35,8 +36,9 @@ HistogramResult PlotHistogram(const AnalysisContext& context, HistogramChart& ch
 
     const SharedState& state = context.state;
     const int parameter = context.selection.parameter;
-    const QString sql = SelectionSQL(state, context.selection, context.clock.today(), context.prompts,
-                                     state.gParameterField.value(parameter), QStringLiteral("Histogram"), QString());
+    const QString column = state.gParameterField.value(parameter);
+    const SqlText sql = SelectionSQL(state, context.selection, context.clock.today(), context.prompts, column,
+                                     QStringLiteral("Histogram"), QString());
     if (sql.isEmpty()) {
         return result;
     }
@@ -52,18 +54,19 @@ HistogramResult PlotHistogram(const AnalysisContext& context, HistogramChart& ch
             return result;
         }
         values.reserve(static_cast<size_t>(records.RecordCount()));
-        const int field = records.fieldIndex(QStringLiteral("ValueX"));
+        const FiniteNumberReader reader(records, QStringLiteral("ValueX"), column);
+        QString error;
         ThrottledPump pump(context.pump);
         for (qint64 row = 0; !records.isEOF(); records.MoveNext(), ++row) {
             if (row % kPumpBlock == 0) {
                 pump.maybePump();
             }
-            bool numeric = false;
-            values.push_back(records.value(field).toDouble(&numeric));
-            if (!numeric) {
-                result.outcome = ShowRunTimeError(context.prompts, QStringLiteral("Type mismatch"));
+            const std::optional<double> value = reader.read(row + 1, error);
+            if (!value) {
+                result.outcome = ShowRunTimeError(context.prompts, error);
                 return result;
             }
+            values.push_back(*value);
         }
     }
 

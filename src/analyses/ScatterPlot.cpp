@@ -4,12 +4,15 @@
 #include "ChartControl.h"
 #include "Clock.h"
 #include "EventPump.h"
+#include "FiniteNumberReader.h"
 #include "Recordset.h"
 #include "ScatterChart.h"
 #include "SharedState.h"
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <vector>
 
 namespace {
 
@@ -17,20 +20,28 @@ namespace {
 class PairReader
 {
 public:
-    PairReader(const Recordset& xRecords, const Recordset& yRecords, bool separate)
-        : m_x(xRecords), m_y(yRecords), m_xField(xRecords.fieldIndex(QStringLiteral("ValueX"))),
-          m_yField(yRecords.fieldIndex(separate ? QStringLiteral("ValueX") : QStringLiteral("ValueY")))
+    PairReader(const Recordset& xRecords, const Recordset& yRecords, bool separate, const QString& xColumn,
+               const QString& yColumn)
+        : m_x(xRecords, QStringLiteral("ValueX"), xColumn),
+          m_y(yRecords, separate ? QStringLiteral("ValueX") : QStringLiteral("ValueY"), yColumn)
     {
     }
 
-    double x() const { return m_x.value(m_xField).toDouble(); }
-    double y() const { return m_y.value(m_yField).toDouble(); }
+    // The pair of the current records, the row counted from 1; nullopt when either value is no
+    // number (error says which).
+    std::optional<std::pair<double, double>> read(qint64 row, QString& error) const
+    {
+        const std::optional<double> x = m_x.read(row, error);
+        const std::optional<double> y = x ? m_y.read(row, error) : std::nullopt;
+        if (!y) {
+            return std::nullopt;
+        }
+        return std::pair{*x, *y};
+    }
 
 private:
-    const Recordset& m_x;
-    const Recordset& m_y;
-    int m_xField;
-    int m_yField;
+    FiniteNumberReader m_x;
+    FiniteNumberReader m_y;
 };
 
 QJsonValue number(double v)
@@ -54,7 +65,7 @@ ScatterResult PlotScatter(const AnalysisContext& context, ScatterChart& chart, c
 
     Recordset xRecords;
     Recordset yRecords;
-    const QString xSql = separate ? statement(xField, inputs.XSourceName)
+    const SqlText xSql = separate ? statement(xField, inputs.XSourceName)
                                   : statement(xField + QStringLiteral(":::") + yField, QString());
     if (xSql.isEmpty()) {
         result.outcome = AnalysisOutcome::NoChart;
@@ -71,39 +82,43 @@ ScatterResult PlotScatter(const AnalysisContext& context, ScatterChart& chart, c
         return result;
     }
 
-    const PairReader pairs(xRecords, yValues, separate);
-    const auto next = [&] {
+    const PairReader reader(xRecords, yValues, separate, xField, yField);
+    ScatterSums sums;
+    SeriesPoints& points = chart.dataPoints();
+    points.reserve(n);
+    std::vector<std::pair<double, double>> pairs;
+    pairs.reserve(static_cast<size_t>(n));
+    QString error;
+    for (qint64 i = 0; i < n; ++i) {
+        const std::optional<std::pair<double, double>> pair = reader.read(i + 1, error);
+        if (!pair) {
+            result.outcome = ShowRunTimeError(context.prompts, error);
+            return result;
+        }
+        const auto [x, y] = *pair;
+        sums.add(x, y);
+        points.add(x, y);
+        pairs.push_back(*pair);
         xRecords.MoveNext();
         if (separate) {
             yRecords.MoveNext();
         }
-    };
-    ScatterSums sums;
-    SeriesPoints& points = chart.dataPoints();
-    points.reserve(n);
-    for (qint64 i = 0; i < n; ++i, next()) {
-        const double x = pairs.x();
-        const double y = pairs.y();
-        sums.add(x, y);
-        points.add(x, y);
     }
+    xRecords.Close();
+    yRecords.Close();
     chart.chart().update();
     if (separate && (sums.sumX() == 0 || sums.sumY() == 0)) {
         result.outcome = AnalysisOutcome::Silent;
         return result;
     }
 
-    xRecords.MoveFirst();
-    yRecords.MoveFirst();
     ThrottledPump pump(context.pump);
-    for (qint64 i = 0; i < n; ++i, next()) {
-        sums.addDeviation(pairs.x(), pairs.y());
+    for (const auto& [x, y] : pairs) {
+        sums.addDeviation(x, y);
         if (!separate) {
             pump.maybePump();
         }
     }
-    xRecords.Close();
-    yRecords.Close();
 
     result.statistics = sums.statistics();
     const ScatterStatistics& s = result.statistics;

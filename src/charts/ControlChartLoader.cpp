@@ -3,6 +3,7 @@
 #include "BusyCursor.h"
 #include "ChartControl.h"
 #include "EventPump.h"
+#include "FiniteNumberReader.h"
 #include "Formats.h"
 #include "Prompts.h"
 #include "Recordset.h"
@@ -93,6 +94,7 @@ PlotRequest ControlChartRequest(const SharedState& state, const Selection& selec
     request.product = selection.product;
     request.parameterName = parameterText.trimmed();
     request.unit = state.gUnit.value(selection.parameter);
+    request.column = state.gParameterField.value(selection.parameter);
     request.sourceFilter = selection.source;
     request.makeSql = [&state, selection, today, &prompts] {
         return SelectionSQL(state, selection, today, prompts, state.gParameterField.value(selection.parameter), {},
@@ -172,7 +174,7 @@ PlotResult ControlChartLoader::plot(const PlotRequest& request, bool individual)
         return PlotResult();
     };
 
-    const QString sql = request.makeSql ? request.makeSql() : QString();
+    const SqlText sql = request.makeSql ? request.makeSql() : SqlText();
     if (sql.isEmpty()) {
         return result;
     }
@@ -202,7 +204,10 @@ PlotResult ControlChartLoader::plot(const PlotRequest& request, bool individual)
     }
 
     m_chart.ResetChart(request.unit, individual, m_state.gChartTitle);
-    if (!listing.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    // The listing holds production data: it is made anew, readable by the user only. Making it
+    // anew also keeps out a file or link of that name that someone else put in the shared folder.
+    QFile::remove(m_state.gRawDataFile);
+    if (!listing.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
         return fail(listing.errorString());
     }
     QTextStream out(&listing);
@@ -211,7 +216,8 @@ PlotResult ControlChartLoader::plot(const PlotRequest& request, bool individual)
     const int ateField = records.fieldIndex(QStringLiteral("ATEX"));
     const int dateField = records.fieldIndex(QStringLiteral("DateX"));
     const int serialField = records.fieldIndex(QStringLiteral("SNX"));
-    const int valueField = records.fieldIndex(QStringLiteral("ValueX"));
+    const FiniteNumberReader values(records, QStringLiteral("ValueX"), request.column);
+    QString valueError;
     ChartControl& chart = m_chart.chart();
     // The chart is painted once the load is done: repainting a growing series while the window's
     // events run would cost more than the load itself.
@@ -240,7 +246,11 @@ PlotResult ControlChartLoader::plot(const PlotRequest& request, bool individual)
             source = records.text(ateField).trimmed();
             dated = records.dateTimeParts(dateField, day, second);
             const QString serial = records.text(serialField).trimmed().toUpper();
-            const double value = records.value(valueField).toDouble();
+            const std::optional<double> read = values.read(record + 1, valueError);
+            if (!read) {
+                return fail(valueError);
+            }
+            const double value = *read;
             subgroup[static_cast<size_t>(j)] = value;
             WriteListingLine(out, serial, valueTexts.text(value), source, minuteTexts.text(dated, day, second));
             if (individual) {

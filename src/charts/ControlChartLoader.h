@@ -20,9 +20,10 @@ struct PlotRequest
     QString product;       // as chosen, trimmed
     QString parameterName; // the parameter's list text, trimmed
     QString unit;
-    // Makes the statement of the selection once the window is locked; "" when it cannot be made
-    // (the user has been told why).
-    std::function<QString()> makeSql;
+    QString column; // the parameter's column, as messages name it
+    // Makes the statement of the selection once the window is locked; empty when it cannot be
+    // made (the user has been told why).
+    std::function<SqlText()> makeSql;
     QString sourceFilter; // the source passed to the query ("" for all): the first moving range's label
     QString uslText;      // the limits as the user left them; non-numbers mean "no limit"
     QString lslText;
