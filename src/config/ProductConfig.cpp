@@ -2,10 +2,16 @@
 
 #include "Formats.h"
 #include "ProfileReader.h"
+#include "SqlQuoting.h"
+
+#include <QDir>
 
 namespace {
 constexpr int kFirstUnreadLine = 500;
 constexpr int kSpecFieldCount = 7;
+
+// The column keys of a product's section, in the order they are read.
+constexpr const char* kColumnKeys[] = {"TestID", "SerialNumber", "ATEID", "TestStartTime", "PassFail"};
 } // namespace
 
 QString BracketColumnName(const QString& name)
@@ -15,21 +21,18 @@ QString BracketColumnName(const QString& name)
 
 QString QuotePassMarker(const QString& value, const QLocale& locale)
 {
-    return IsNumericText(value, locale) ? value : QLatin1Char('\'') + value + QLatin1Char('\'');
+    return IsNumericText(value, locale) ? value : SqlTextLiteral(value);
 }
 
 ColumnMapping ReadColumnMapping(const QString& productsIniPath, const QString& product)
 {
     ColumnMapping mapping;
-    const std::pair<const char*, QString*> columns[] = {
-        {"TestID", &mapping.testIDField},     {"SerialNumber", &mapping.serialNumberField},
-        {"ATEID", &mapping.ateIDField},       {"TestStartTime", &mapping.testStartTimeField},
-        {"PassFail", &mapping.passFailField},
-    };
-    for (const auto& [key, target] : columns) {
-        const QString value = ReadINI(product, QLatin1String(key), productsIniPath);
+    QString* const columns[] = {&mapping.testIDField, &mapping.serialNumberField, &mapping.ateIDField,
+                                &mapping.testStartTimeField, &mapping.passFailField};
+    for (size_t i = 0; i < std::size(columns); ++i) {
+        const QString value = ReadINI(product, QLatin1String(kColumnKeys[i]), productsIniPath);
         if (!value.isEmpty()) {
-            *target = BracketColumnName(value);
+            *columns[i] = BracketColumnName(value);
         }
     }
     const QString pass = ReadINI(product, QStringLiteral("PassIdentical"), productsIniPath);
@@ -85,10 +88,38 @@ SpecificationList ReadSpecificationList(const QString& productsIniPath, const QS
         spec.unit = fields.at(4);
         spec.group = fields.at(5);
         spec.name = fields.at(6);
+        spec.line = line;
         list.parameters.append(spec);
     }
     list.outcome = SpecificationList::Outcome::NoEndMarker;
     return list;
+}
+
+QString UnusableSqlConfiguration(const QString& productsIniPath, const QString& product)
+{
+    const auto refusal = [&productsIniPath](const QString& key, const QString& section, const QString& name,
+                                            const QString& rule) {
+        return QStringLiteral("Key %1 in section [%2] of %3 names \"%4\", which cannot go into a query: %5!")
+            .arg(key, section, QDir::toNativeSeparators(productsIniPath), name, rule);
+    };
+    QStringList keys{QStringLiteral("TableName")};
+    for (const char* key : kColumnKeys) {
+        keys.append(QLatin1String(key));
+    }
+    for (const QString& key : std::as_const(keys)) {
+        const QString name = ReadINI(product, key, productsIniPath);
+        if (!IsUsableSqlName(name)) {
+            return refusal(key, product, name, QStringLiteral("a name may hold no ';' and brackets only around it"));
+        }
+    }
+    for (const ParameterSpec& spec : ReadSpecificationList(productsIniPath, product).parameters) {
+        if (spec.field.contains(QLatin1Char(';')) || spec.field.contains(QLatin1Char('[')) ||
+            spec.field.contains(QLatin1Char(']'))) {
+            return refusal(QString::number(spec.line), product + QStringLiteral(" Spec"), spec.field,
+                           QStringLiteral("a parameter column is written without ';' or brackets"));
+        }
+    }
+    return {};
 }
 
 QString LimitText(double limit, double none)

@@ -19,7 +19,7 @@ struct ColumnMapping
 // A configured column name containing "[" is used as written; any other is enclosed in brackets.
 QString BracketColumnName(const QString& name);
 
-// A numeric pass marker is used as written; any other value is enclosed in single quotes.
+// A numeric pass marker is used as written; any other value becomes an SQL text literal.
 QString QuotePassMarker(const QString& value, const QLocale& locale = QLocale());
 
 // Reads the product's section of PRODUCTS.INI; keys that are missing or empty keep the defaults.
@@ -38,6 +38,7 @@ struct ParameterSpec
     QString unit;
     QString group;
     QString name;
+    int line = 0; // its key in the Spec section
 
     // The text shown in the parameter list: "group: [name]", or the name alone.
     QString listText() const;
@@ -66,6 +67,12 @@ struct SpecificationList
 // perLine runs before each line is read (the caller lets window events run there).
 SpecificationList ReadSpecificationList(const QString& productsIniPath, const QString& product,
                                         const std::function<void()>& perLine = {}, const QLocale& locale = QLocale());
+
+// The first name of the product's configuration that goes into SQL text but cannot (see
+// IsUsableSqlName): TableName and the column keys of its section, then the parameter columns of
+// its Spec lines, which the query builder encloses itself and so may hold no brackets at all.
+// The message names the value, key, section and file; "" when every name can be used.
+QString UnusableSqlConfiguration(const QString& productsIniPath, const QString& product);
 
 // A limit as the limit boxes show it: "N/A" for the sentinel none (or anything that does not read
 // back as a number), else the plain number text.

@@ -1,9 +1,11 @@
 #include "ProfileReader.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QMutex>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <memory>
 
@@ -13,21 +15,25 @@ struct ParsedFile
 {
     // Lower-cased section name -> lower-cased key -> value, first occurrence only.
     QHash<QString, QHash<QString, QString>> sections;
+    bool blank = true; // no line holds anything but blanks
 };
 
+// The text of an INI file: UTF-8, or UTF-16 in either byte order, when a byte-order mark says so
+// (Notepad saves "Unicode" files as UTF-16 with one); otherwise UTF-8 when the bytes are valid
+// UTF-8, else Windows-1252.
 QString decode(const QByteArray& bytes)
 {
-    QByteArray body = bytes;
-    if (body.startsWith("\xEF\xBB\xBF")) {
-        body.remove(0, 3);
+    if (const std::optional<QStringConverter::Encoding> marked = QStringConverter::encodingForData(bytes)) {
+        QStringDecoder decoder(*marked);
+        return decoder(bytes);
     }
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8(body);
+    QString text = utf8(bytes);
     if (!utf8.hasError()) {
         return text;
     }
     QStringDecoder cp1252("windows-1252");
-    return cp1252.isValid() ? cp1252(body) : QString::fromLatin1(body);
+    return cp1252.isValid() ? cp1252(bytes) : QString::fromLatin1(bytes);
 }
 
 QString stripQuotes(const QString& value)
@@ -46,13 +52,14 @@ std::shared_ptr<const ParsedFile> parse(const QString& text)
     auto parsed = std::make_shared<ParsedFile>();
     QHash<QString, QString>* current = nullptr;
     bool sectionSeenBefore = false;
-    const QStringList lines = text.split(QLatin1Char('\n'));
-    for (QString line : lines) {
-        if (line.endsWith(QLatin1Char('\r'))) {
-            line.chop(1);
-        }
+    static const QRegularExpression lineEnd(QStringLiteral("\r\n|\r|\n"));
+    for (const QString& line : text.split(lineEnd)) {
         const QString trimmed = line.trimmed();
-        if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char(';'))) {
+        if (trimmed.isEmpty()) {
+            continue;
+        }
+        parsed->blank = false;
+        if (trimmed.startsWith(QLatin1Char(';'))) {
             continue;
         }
         if (trimmed.startsWith(QLatin1Char('['))) {
@@ -124,6 +131,40 @@ QString ReadINI(const QString& strSectionName, const QString& strKeyName, const 
         return {};
     }
     return section->value(strKeyName.trimmed().toLower());
+}
+
+QString MissingINIValue(const QString& strSectionName, const QString& strKeyName, const QString& strINIPath)
+{
+    const QString file = QDir::toNativeSeparators(strINIPath);
+    const std::shared_ptr<const ParsedFile> parsed = load(strINIPath);
+    if (!parsed) {
+        const QFileInfo info(strINIPath);
+        if (!info.exists()) {
+            return file + QStringLiteral(" does not exist");
+        }
+        QFile unreadable(strINIPath);
+        return file + QStringLiteral(" cannot be read: ") +
+               (info.isFile() && !unreadable.open(QIODevice::ReadOnly) ? unreadable.errorString()
+                                                                       : QStringLiteral("it is not a file"));
+    }
+    if (parsed->blank) {
+        return file + QStringLiteral(" is empty");
+    }
+    if (parsed->sections.isEmpty()) {
+        return file + QStringLiteral(" holds no section (no line \"[name]\"): it is not an INI file");
+    }
+    const auto section = parsed->sections.constFind(strSectionName.trimmed().toLower());
+    if (section == parsed->sections.cend()) {
+        return QStringLiteral("%1 has no section [%2]").arg(file, strSectionName);
+    }
+    const auto value = section->constFind(strKeyName.trimmed().toLower());
+    if (value == section->cend()) {
+        return QStringLiteral("%1 has no key %2 in section [%3]").arg(file, strKeyName, strSectionName);
+    }
+    if (value->isEmpty()) {
+        return QStringLiteral("Key %1 in section [%2] of %3 is empty").arg(strKeyName, strSectionName, file);
+    }
+    return {};
 }
 
 QStringList SplitList(const QString& text)
