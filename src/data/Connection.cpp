@@ -3,6 +3,7 @@
 #include "ImportCache.h"
 #include "OdbcInfo.h"
 #include "QueryBuilder.h"
+#include "SqliteEngine.h"
 
 #include <QAtomicInt>
 #include <QFileInfo>
@@ -34,6 +35,7 @@ QString tableOf(const QString& sql)
 
 QString ConnectionValue(const QString& connectionText, const QString& key)
 {
+    const QChar quote = QLatin1Char('"');
     qsizetype pos = 0;
     while (pos < connectionText.size()) {
         const qsizetype eq = connectionText.indexOf(QLatin1Char('='), pos);
@@ -41,13 +43,18 @@ QString ConnectionValue(const QString& connectionText, const QString& key)
             break;
         }
         const QString name = connectionText.mid(pos, eq - pos).trimmed();
-        qsizetype valueStart = eq + 1;
+        const qsizetype valueStart = eq + 1;
         qsizetype end = 0;
         QString value;
-        if (connectionText.mid(valueStart).trimmed().startsWith(QLatin1Char('"'))) {
-            valueStart = connectionText.indexOf(QLatin1Char('"'), valueStart) + 1;
-            const qsizetype close = connectionText.indexOf(QLatin1Char('"'), valueStart);
-            value = connectionText.mid(valueStart, close < 0 ? -1 : close - valueStart);
+        if (connectionText.mid(valueStart).trimmed().startsWith(quote)) {
+            // Up to the quote that is not written twice.
+            qsizetype at = connectionText.indexOf(quote, valueStart) + 1;
+            qsizetype close = -1;
+            while ((close = connectionText.indexOf(quote, at)) >= 0 && connectionText.mid(close + 1, 1) == quote) {
+                value += QStringView(connectionText).mid(at, close + 1 - at);
+                at = close + 2;
+            }
+            value += QStringView(connectionText).mid(at, close < 0 ? -1 : close - at);
             end = close < 0 ? connectionText.size() : connectionText.indexOf(QLatin1Char(';'), close);
         } else {
             end = connectionText.indexOf(QLatin1Char(';'), valueStart);
@@ -62,6 +69,15 @@ QString ConnectionValue(const QString& connectionText, const QString& key)
         pos = end + 1;
     }
     return {};
+}
+
+QString QuotedConnectionValue(const QString& value)
+{
+    const QChar quote = QLatin1Char('"');
+    if (!value.contains(QLatin1Char(';')) && !value.contains(quote) && value.trimmed() == value) {
+        return value;
+    }
+    return quote + QString(value).replace(quote, QStringLiteral("\"\"")) + quote;
 }
 
 Connection::Connection() = default;
@@ -104,16 +120,59 @@ bool Connection::openSQLite(const QString& file)
         m_lastError = QStringLiteral("Could not find file '%1'.").arg(file);
         return false;
     }
-    m_name = uniqueConnectionName();
+    m_lastError = SqliteFileDamage(file);
+    if (!m_lastError.isEmpty()) {
+        return false;
+    }
+    m_sourceFile = file;
     m_engine = Engine::SQLiteFile;
     m_sqliteDialect = true;
+    // A WAL database is read through the writer's files only while they exist (SqliteFile.h).
+    const bool wal = IsWalDatabase(file);
+    if (!wal || WalFilesExist(file)) {
+        if (openSQLiteDatabase(false)) {
+            return true;
+        }
+        if (!wal || !m_snapshot) {
+            return false;
+        }
+    }
+    if (!openSQLiteDatabase(true)) {
+        return false;
+    }
+    const QString note = SnapshotNote(file);
+    if (!note.isEmpty()) {
+        m_notes.append(note);
+    }
+    return true;
+}
+
+// A failed open of a WAL database whose log cannot be shared leaves m_snapshot set: read a
+// snapshot instead.
+bool Connection::openSQLiteDatabase(bool snapshot)
+{
+    if (!m_name.isEmpty()) {
+        QSqlDatabase::removeDatabase(m_name);
+    }
+    m_name = uniqueConnectionName();
+    m_snapshot = snapshot;
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-    db.setDatabaseName(file);
-    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+    db.setDatabaseName(snapshot ? SnapshotUri(m_sourceFile) : m_sourceFile);
+    db.setConnectOptions(snapshot ? QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI")
+                                  : QStringLiteral("QSQLITE_OPEN_READONLY"));
     if (!db.open()) {
         m_lastError = describe(db.lastError());
         return false;
     }
+    sqlite3* engine = SqliteHandle(db);
+    UseUnicodeNoCase(engine);
+    const SqliteProbe probe = ProbeSqliteFile(engine, IsWalDatabase(m_sourceFile), m_sourceFile, m_lastError);
+    if (probe != SqliteProbe::Readable) {
+        m_snapshot = probe == SqliteProbe::LogNotShared;
+        db.close();
+        return false;
+    }
+    m_stampBefore = SqliteFileStamp::of(m_sourceFile);
     // Chart queries group and sort up to millions of rows: let SQLite sort in memory instead of
     // spilling to temporary files.
     QSqlQuery(db).exec(QStringLiteral("PRAGMA temp_store = MEMORY"));
@@ -165,8 +224,11 @@ void Connection::close()
     }
     m_name.clear();
     m_sourceFile.clear();
+    m_table.clear();
     m_engine = Engine::None;
     m_sqliteDialect = false;
+    m_snapshot = false;
+    m_notes.clear();
 }
 
 int Connection::state() const
@@ -179,14 +241,14 @@ QSqlDatabase Connection::database() const
     return QSqlDatabase::database(m_name, false);
 }
 
-bool Connection::prepare(const QString& sql, QString& engineSql)
+bool Connection::prepare(const SqlText& sql, QString& engineSql)
 {
     if (m_engine == Engine::None) {
         m_lastError = QStringLiteral("Operation is not allowed when the object is closed.");
         return false;
     }
     if (m_engine == Engine::JetImport || m_engine == Engine::ExcelImport) {
-        QString table = tableOf(sql);
+        QString table = tableOf(sql.text);
         const bool excel = m_engine == Engine::ExcelImport;
         if (excel && table.endsWith(QLatin1Char('$'))) {
             table.chop(1);
@@ -197,13 +259,42 @@ bool Connection::prepare(const QString& sql, QString& engineSql)
             return false;
         }
         m_name = name;
+        m_table = table;
     }
-    engineSql = m_sqliteDialect ? ToSQLiteDialect(sql) : sql;
+    if (m_engine == Engine::SQLiteFile && m_snapshot) {
+        // A writer that started since keeps its log beside the file: the newest records are there.
+        if (WalFilesExist(m_sourceFile) && !openSQLiteDatabase(false) && !(m_snapshot && openSQLiteDatabase(true))) {
+            return false;
+        }
+        m_stampBefore = SqliteFileStamp::of(m_sourceFile);
+    }
+    engineSql = m_sqliteDialect ? ToSQLiteDialect(sql) : sql.text;
     return true;
 }
 
 QString Connection::describe(const QSqlError& error) const
 {
     const QString text = error.databaseText().trimmed();
-    return text.isEmpty() ? error.driverText().trimmed() : text;
+    return explain(text.isEmpty() ? error.driverText().trimmed() : text);
+}
+
+QString Connection::describe(sqlite3* engine) const
+{
+    return explain(DescribeSqliteFailure(engine, m_sourceFile));
+}
+
+QString Connection::explain(const QString& engineText) const
+{
+    static const QRegularExpression noSuchColumn(QStringLiteral("^no such column: (.+)$"));
+    const QRegularExpressionMatch missing = noSuchColumn.match(engineText);
+    if (m_engine == Engine::ExcelImport && missing.hasMatch()) {
+        return QStringLiteral("The header row of worksheet '%1' in '%2' lacks column %3")
+            .arg(m_table, m_sourceFile, missing.captured(1));
+    }
+    return engineText;
+}
+
+bool Connection::snapshotIntact() const
+{
+    return !m_snapshot || SqliteFileStamp::of(m_sourceFile) == m_stampBefore;
 }

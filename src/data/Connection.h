@@ -1,15 +1,21 @@
 #pragma once
 
+#include "SqlText.h"
+#include "SqliteFile.h"
+
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 
 class QSqlError;
+struct sqlite3;
 
 // The program's one database connection, opened from a connection text and always read-only:
 // - "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=F;" — a Jet file, or with
 //   "Extended Properties=\"Excel 8.0;...\"" an Excel workbook. Tables are copied into an
 //   in-memory SQLite database the first time a query names them, once per file version.
-// - "Provider=SQLite;Data Source=F;" — a SQLite file, opened directly.
+// - "Provider=SQLite;Data Source=F;" — a SQLite file, opened directly (see SqliteFile.h for how
+//   a database a station is writing is read).
 // - "Provider=MSDASQL;...;DSN=N;" — an ODBC data source.
 // - "Provider=SQLOLEDB;...;server=S;database=D;..." — SQL Server over TCP through ODBC.
 // A failure leaves the connection closed and its description in lastError().
@@ -41,23 +47,45 @@ public:
 
     // The text the engine runs for the program's SQL: rewritten where the engine reads dates
     // differently, after the table it names has been imported where that is needed.
-    bool prepare(const QString& sql, QString& engineSql);
+    bool prepare(const SqlText& sql, QString& engineSql);
 
     // The description of an engine error as the user sees it.
     QString describe(const QSqlError& error) const;
+    QString describe(sqlite3* engine) const;
+
+    // Whether what was read since the last prepare() is consistent: false when the database was
+    // read as a snapshot and a writer changed its file meanwhile (then read it again).
+    bool snapshotIntact() const;
+
+    // What the user should know about how the open database is read (a snapshot that may lack
+    // records); empty for most databases.
+    QStringList notes() const { return m_notes; }
 
 private:
     bool openSQLite(const QString& file);
+    bool openSQLiteDatabase(bool snapshot);
+    // The engine's text, or for a worksheet without a column the program's SQL names, a message
+    // naming the worksheet, its file and the column.
+    QString explain(const QString& engineText) const;
     bool openImport(const QString& file, Engine engine);
     bool openOdbc(const QString& odbcText, const QString& user, const QString& password);
 
     QString m_name;       // Qt connection name of the engine in use
-    QString m_sourceFile; // the Jet or Excel file behind an import
+    QString m_sourceFile; // the Jet or Excel file behind an import, or the SQLite file
+    QString m_table;      // the table or worksheet of the last statement
     Engine m_engine = Engine::None;
+    bool m_snapshot = false;       // a SQLite file read as an immutable snapshot
+    SqliteFileStamp m_stampBefore; // the snapshot's file at the last prepare()
+    QStringList m_notes;
     bool m_sqliteDialect = false;
     QString m_lastError;
 };
 
 // The value of one key of a connection text, without regard to the key's case; a value may be
-// enclosed in double quotes and then hold semicolons.
+// enclosed in double quotes and then hold semicolons, and a double quote written twice.
 QString ConnectionValue(const QString& connectionText, const QString& key);
+
+// A value written into a connection text so that ConnectionValue reads it back unchanged: in
+// double quotes, with a double quote written twice, when it holds a semicolon, a double quote or
+// surrounding blanks; otherwise as it is.
+QString QuotedConnectionValue(const QString& value);

@@ -1,5 +1,6 @@
 #include "DatabaseChoice.h"
 
+#include "Connection.h"
 #include "FileNames.h"
 
 #include <QDir>
@@ -60,7 +61,7 @@ DatabaseChoice ChooseDatabase(const DatabaseSettings& s, const QString& product,
         if (file.isEmpty()) {
             return failure(QStringLiteral("Not found Database ") + s.databaseName + QLatin1Char('!'));
         }
-        choice.connectionText = jetProvider + file + QLatin1Char(';');
+        choice.connectionText = jetProvider + QuotedConnectionValue(file) + QLatin1Char(';');
         choice.databaseType = QStringLiteral("ACCESS");
         return choice;
     }
@@ -69,7 +70,8 @@ DatabaseChoice ChooseDatabase(const DatabaseSettings& s, const QString& product,
         if (file.isEmpty()) {
             return failure(QStringLiteral("Not found Excel file ") + s.databaseName + QLatin1Char('!'));
         }
-        choice.connectionText = jetProvider + file + QStringLiteral(";Extended Properties=\"Excel 8.0;HRD=YES;\"");
+        choice.connectionText =
+            jetProvider + QuotedConnectionValue(file) + QStringLiteral(";Extended Properties=\"Excel 8.0;HRD=YES;\"");
         choice.databaseType = QStringLiteral("ACCESS");
         choice.tableName = QLatin1Char('[') + tableName + QStringLiteral("$]");
         return choice;
@@ -79,7 +81,8 @@ DatabaseChoice ChooseDatabase(const DatabaseSettings& s, const QString& product,
         if (file.isEmpty()) {
             return failure(QStringLiteral("Not found Database ") + s.databaseName + QLatin1Char('!'));
         }
-        choice.connectionText = QStringLiteral("Provider=SQLite;Data Source=") + file + QLatin1Char(';');
+        choice.connectionText =
+            QStringLiteral("Provider=SQLite;Data Source=") + QuotedConnectionValue(file) + QLatin1Char(';');
         choice.databaseType = QStringLiteral("SQLITE");
         return choice;
     }

@@ -1,12 +1,13 @@
 #include "FileImport.h"
 
+#include "SqliteEngine.h"
+
 #include <QDate>
 #include <QFile>
-#include <QSqlDriver>
+#include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
-#include <QVariant>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -36,15 +37,6 @@ struct TargetColumn
     QString type;
 };
 
-sqlite3* sqliteHandle(const QSqlDatabase& db)
-{
-    const QVariant handle = db.isOpen() ? db.driver()->handle() : QVariant();
-    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0) {
-        return *static_cast<sqlite3* const*>(handle.constData());
-    }
-    return nullptr;
-}
-
 // Writes the rows of one new table in a single transaction with one prepared INSERT. The
 // table replaces any table of that name; a failed or abandoned copy leaves no table behind.
 // Rows go through SQLite's own interface on the handle of Qt's driver: binding the bytes the
@@ -52,15 +44,15 @@ sqlite3* sqliteHandle(const QSqlDatabase& db)
 class TableWriter
 {
 public:
-    explicit TableWriter(QSqlDatabase& db) : db_(db), sqlite_(sqliteHandle(db)) {}
+    explicit TableWriter(QSqlDatabase& db) : db_(db), sqlite_(SqliteHandle(db)) {}
     TableWriter(const TableWriter&) = delete;
     TableWriter& operator=(const TableWriter&) = delete;
     ~TableWriter()
     {
-        sqlite3_finalize(insert_);
         if (!committed_ && !table_.isEmpty()) {
             discard();
         }
+        sqlite3_finalize(insert_);
     }
 
     // Returns "" or the database's description of the failure.
@@ -345,6 +337,35 @@ void bindJetValue(TableWriter& writer, int i, MdbHandle* mdb, JetColumn& c)
     }
 }
 
+// The description of a Jet file that cannot be read whole. libmdb skips a page it cannot read
+// with no more than a line on standard error, so the importer checks what it got against what
+// the file says it holds.
+QString damaged(const QString& path, const QString& what)
+{
+    return QStringLiteral("File '%1' is damaged: %2").arg(path, what);
+}
+
+// Whether the catalog, the table MSysObjects on page 2 that lists every table, reads whole: as
+// many rows as its definition counts.
+bool catalogReadsWhole(MdbHandle* mdb)
+{
+    MdbCatalogEntry entry{};
+    entry.mdb = mdb;
+    entry.object_type = MDB_TABLE;
+    entry.table_pg = 2;
+    std::strcpy(entry.object_name, "MSysObjects");
+    const std::unique_ptr<MdbTableDef, TableDefFreer> table(mdb_read_table(&entry));
+    if (!table || !mdb_read_columns(table.get())) {
+        return false;
+    }
+    mdb_rewind_table(table.get());
+    guint rows = 0;
+    while (mdb_fetch_row(table.get())) {
+        ++rows;
+    }
+    return rows == table->num_rows;
+}
+
 MdbCatalogEntry* findTable(MdbHandle* mdb, const QString& name)
 {
     if (!mdb_read_catalog(mdb, MDB_TABLE)) {
@@ -413,15 +434,24 @@ QString ImportMdbTable(const QString& mdbPath, const QString& tableName, QSqlDat
         return QStringLiteral("Unrecognized database format '%1'.").arg(mdbPath);
     }
     mdb_set_boolean_fmt_numbers(mdb.get());
+    // A Jet file is made of whole pages; an interrupted copy ends within one.
+    if (QFileInfo(mdbPath).size() % mdb->fmt->pg_size != 0) {
+        return damaged(mdbPath, QStringLiteral("it ends within a page"));
+    }
 
     MdbCatalogEntry* entry = findTable(mdb.get(), tableName);
+    if (!entry && !catalogReadsWhole(mdb.get())) {
+        return damaged(mdbPath, QStringLiteral("its list of tables cannot be read"));
+    }
     const std::unique_ptr<MdbTableDef, TableDefFreer> table(entry ? mdb_read_table(entry) : nullptr);
+    if (entry && (!table || !mdb_read_columns(table.get()))) {
+        return damaged(mdbPath, QStringLiteral("the definition of table '%1' cannot be read").arg(tableName));
+    }
     if (!table) {
         return QStringLiteral("The Microsoft Jet database engine cannot find the input table or query '%1'.  Make "
                               "sure it exists and that its name is spelled correctly.")
             .arg(tableName);
     }
-    mdb_read_columns(table.get());
 
     std::vector<JetColumn> columns(table->num_cols);
     QList<TargetColumn> definitions;
@@ -442,7 +472,8 @@ QString ImportMdbTable(const QString& mdbPath, const QString& tableName, QSqlDat
         return error;
     }
     mdb_rewind_table(table.get());
-    while (mdb_fetch_row(table.get())) {
+    guint rows = 0;
+    for (; mdb_fetch_row(table.get()); ++rows) {
         for (int i = 0; i < int(columns.size()); ++i) {
             bindJetValue(writer, i, mdb.get(), columns[i]);
         }
@@ -450,6 +481,12 @@ QString ImportMdbTable(const QString& mdbPath, const QString& tableName, QSqlDat
         if (!error.isEmpty()) {
             return error;
         }
+    }
+    if (rows != table->num_rows) {
+        return damaged(mdbPath, QStringLiteral("table '%1' holds %2 records, but %3 can be read")
+                                    .arg(tableName)
+                                    .arg(table->num_rows)
+                                    .arg(rows));
     }
     return writer.commit();
 }

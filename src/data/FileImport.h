@@ -10,7 +10,9 @@
 // - the source table or sheet is found without regard to case and may hold blanks;
 // - for a worksheet the first row holds the column names.
 // Returns "" on success, else the description the user sees (for a missing table the text the
-// Jet engine gives). The source file is only ever opened for reading.
+// Jet engine gives). A Jet file that is cut off, or whose table cannot be read whole, fails with
+// "File '<path>' is damaged: <what>" rather than giving part of the records. The source file is
+// only ever opened for reading.
 QString ImportMdbTable(const QString& mdbPath, const QString& tableName, QSqlDatabase& target,
                        const QString& targetName);
 QString ImportXlsSheet(const QString& xlsPath, const QString& sheetName, QSqlDatabase& target,

@@ -2,10 +2,12 @@
 
 #include "DatabaseChoice.h"
 #include "EventPump.h"
+#include "FileNames.h"
 #include "ProfileReader.h"
 #include "Recordset.h"
 #include "SharedState.h"
 
+#include <QDir>
 #include <algorithm>
 
 SpecificationList LoadProductDefinition(SharedState& state, const QString& productsIni, const QString& product,
@@ -35,6 +37,17 @@ SpecificationList LoadProductDefinition(SharedState& state, const QString& produ
     return list;
 }
 
+QString ProductListProblem(const QString& folder)
+{
+    for (const QString& name : {QStringLiteral("ATE.INI"), QStringLiteral("PRODUCTS.INI")}) {
+        if (FindFileNoCase(folder, name).isEmpty()) {
+            return QStringLiteral("there is no %1 in %2").arg(name, QDir::toNativeSeparators(folder));
+        }
+    }
+    return MissingINIValue(QStringLiteral("ATE Configuration"), QStringLiteral("TestProduct"),
+                           FindFileNoCase(folder, QStringLiteral("ATE.INI")));
+}
+
 ProductDatabase OpenProductDatabase(SharedState& state, const QString& ateIni, const QString& productsIni,
                                     const QString& product, const EventPump& pump)
 {
@@ -47,6 +60,10 @@ ProductDatabase OpenProductDatabase(SharedState& state, const QString& ateIni, c
     const DatabaseSettings settings{database("DatabaseName"), database("DataSourceName"), database("UserName"),
                                     database("Password"), database("ServerName")};
     const QString table = ReadINI(product, QStringLiteral("TableName"), productsIni);
+    result.message = UnusableSqlConfiguration(productsIni, product);
+    if (!result.message.isEmpty()) {
+        return result;
+    }
     const DatabaseChoice choice = ChooseDatabase(settings, product, table);
     state.gTableName = choice.tableName;
     if (!choice.error.isEmpty()) {

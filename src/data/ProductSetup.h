@@ -18,8 +18,14 @@ struct SharedState;
 SpecificationList LoadProductDefinition(SharedState& state, const QString& productsIni, const QString& product,
                                         const std::function<void()>& perLine = {});
 
+// Why a configuration folder offers no products, for a message: the missing ATE.INI or
+// PRODUCTS.INI, or what keeps TestProduct in section ATE Configuration of ATE.INI from being read
+// (see MissingINIValue); "" when the folder offers products.
+QString ProductListProblem(const QString& folder);
+
 // The product's database opened on state.gConnection (gTableName and gDatabaseType set) and its
-// sources (the distinct non-empty values of the source column) in case-insensitive order.
+// sources (the distinct non-empty values of the source column) in case-insensitive order. A
+// configured name that cannot go into SQL text (UnusableSqlConfiguration) is refused first.
 struct ProductDatabase
 {
     bool opened = false;
