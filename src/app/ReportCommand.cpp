@@ -4,12 +4,15 @@
 #include "ChartControl.h"
 #include "ChartOutput.h"
 #include "Clock.h"
+#include "Connection.h"
 #include "ConsolePrompts.h"
 #include "ControlChartLoader.h"
 #include "ControlChartPrint.h"
+#include "DatabaseChoice.h"
 #include "EventPump.h"
 #include "FileNames.h"
 #include "HistogramChart.h"
+#include "OutputFile.h"
 #include "ParetoChart.h"
 #include "ParetoPlot.h"
 #include "PlotHistogram.h"
@@ -31,6 +34,7 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <cstdio>
 
 namespace {
 
@@ -108,12 +112,14 @@ QJsonArray statisticsJson(const QStringList& captions, const QString& panelText)
 
 QJsonObject selectionJson(const ReportSession& session, const Selection& selection, const QDate& today)
 {
-    const QString between = GetTestedRange(selection.range, QStringLiteral("SQLITE"), today,
+    const SqlText between = GetTestedRange(selection.range, QStringLiteral("SQLITE"), today,
                                            session.state.gCustomDateFrom, session.state.gCustomDateTo);
-    const QStringList ends = ToSQLiteDialect(between).remove(QLatin1Char('\'')).split(QStringLiteral(" AND "));
+    const auto end = [&between](int i) {
+        return between.dates.value(i).dateTime.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    };
     return QJsonObject{{QStringLiteral("range"), selection.range},
-                       {QStringLiteral("from"), ends.value(0)},
-                       {QStringLiteral("to"), ends.value(1)},
+                       {QStringLiteral("from"), end(0)},
+                       {QStringLiteral("to"), end(1)},
                        {QStringLiteral("source"), selection.source.isEmpty() ? kAll : selection.source},
                        {QStringLiteral("serial"), selection.serialFilter},
                        {QStringLiteral("testId"), selection.testId},
@@ -129,15 +135,21 @@ QJsonObject parameterJson(const ReportSession& session, int k)
                        {QStringLiteral("unit"), session.state.gUnit.value(k)}};
 }
 
-bool writeJson(const QString& path, const QJsonObject& report)
+// The JSON file, like the pictures, under a temporary name until it is complete; "-" is
+// standard output.
+int writeJson(const QString& path, const QJsonObject& report)
 {
     const QByteArray bytes = QJsonDocument(report).toJson();
     if (path == QLatin1String("-")) {
-        QTextStream(stdout) << bytes;
-        return true;
+        QFile out;
+        if (out.open(fileno(stdout), QIODevice::WriteOnly | QIODevice::Unbuffered) && WriteEveryByte(out, bytes)) {
+            return ReportCommand::kOk;
+        }
+        return fail(ReportCommand::kCannotWrite,
+                    CannotWriteMessage(QStringLiteral("standard output"), out.errorString()));
     }
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+    QString error;
+    return WriteOutputFile(path, bytes, &error) ? ReportCommand::kOk : fail(ReportCommand::kCannotWrite, error);
 }
 
 // The chart as PNG, SVG and one-page PDF, as many as were asked for.
@@ -148,7 +160,7 @@ int writePictures(const ReportOptions& o, const ChartControl& chart, bool pdf)
     QString error;
     for (const auto& [path, format] : pictures) {
         if (!path.isEmpty() && !WriteChartFile(chart, path, format, &error, o.imageSize)) {
-            return fail(ReportCommand::kConfiguration, error);
+            return fail(ReportCommand::kCannotWrite, error);
         }
     }
     return ReportCommand::kOk;
@@ -170,6 +182,38 @@ bool writePdfPages(XBarChart& chart, const QString& chartTitle, const QString& p
     return false;
 }
 
+// The results database the product's configuration names, with the files SQLite keeps beside it;
+// none for a data source or a server.
+QStringList databaseFiles(const QString& ateIni, const QString& productsIni, const QString& product)
+{
+    DatabaseSettings settings;
+    settings.databaseName = ReadINI(QStringLiteral("Database"), QStringLiteral("DatabaseName"), ateIni);
+    const DatabaseChoice choice =
+        ChooseDatabase(settings, product, ReadINI(product, QStringLiteral("TableName"), productsIni));
+    const QString file = ConnectionValue(choice.connectionText, QStringLiteral("Data Source"));
+    if (file.isEmpty()) {
+        return {};
+    }
+    return {file, file + QStringLiteral("-journal"), file + QStringLiteral("-wal"), file + QStringLiteral("-shm")};
+}
+
+// A usage error when an output file is one the report reads. Paths are compared once every link
+// is resolved; a file that does not exist yet is none of them.
+int refuseInputsAsOutputs(const ReportOptions& o, const QList<std::pair<QString, QString>>& inputs)
+{
+    for (const QString& output : {o.png, o.svg, o.pdf, o.json}) {
+        const QString canonical = QFileInfo(output).canonicalFilePath();
+        for (const auto& [input, what] : inputs) {
+            if (!canonical.isEmpty() && output != QLatin1String("-") &&
+                canonical == QFileInfo(input).canonicalFilePath()) {
+                return fail(ReportCommand::kUsage,
+                            QStringLiteral("will not write %1: it is %2").arg(QDir::toNativeSeparators(output), what));
+            }
+        }
+    }
+    return ReportCommand::kOk;
+}
+
 // Opens the product as the main window does when it is chosen; a status other than kOk when the
 // configuration or the command line cannot be used.
 int openSession(const ReportOptions& o, ReportSession& session, Prompts& prompts, const EventPump& pump)
@@ -180,14 +224,21 @@ int openSession(const ReportOptions& o, ReportSession& session, Prompts& prompts
                                      ? QStringList()
                                      : SplitList(ReadINI(kATEConfiguration, QStringLiteral("TestProduct"), ateIni));
     if (products.isEmpty()) {
-        return fail(ReportCommand::kConfiguration,
-                    QStringLiteral("the configuration in %1 cannot be used").arg(o.config));
+        return fail(ReportCommand::kConfiguration, ProductListProblem(QDir::currentPath()));
     }
     const qsizetype product = findText(products, o.product);
     if (product < 0) {
         return fail(ReportCommand::kUsage, QStringLiteral("no product \"%1\" in ATE.INI").arg(o.product));
     }
     session.product = products.at(product).trimmed();
+    QList<std::pair<QString, QString>> inputs{{ateIni, QStringLiteral("the configuration's ATE.INI")},
+                                              {productsIni, QStringLiteral("the configuration's PRODUCTS.INI")}};
+    for (const QString& file : databaseFiles(ateIni, productsIni, products.at(product))) {
+        inputs.append({file, QStringLiteral("the results database or a file of it")});
+    }
+    if (const int status = refuseInputsAsOutputs(o, inputs); status != ReportCommand::kOk) {
+        return status;
+    }
     session.testIds = QStringList{kAll} + SplitList(ReadINI(kATEConfiguration, QStringLiteral("TestID"), ateIni));
     const QString wanted = ReadINI(kATEConfiguration, QStringLiteral("TestIDDefault"), ateIni);
     session.defaultTestId = session.testIds.contains(wanted) ? wanted : kAll;
@@ -207,6 +258,9 @@ int openSession(const ReportOptions& o, ReportSession& session, Prompts& prompts
         prompts.message(database.message, MsgIcon::Exclamation, MsgButtons::OK);
         return fail(ReportCommand::kConfiguration,
                     QStringLiteral("the database of \"%1\" cannot be opened").arg(session.product));
+    }
+    for (const QString& note : session.state.gConnection->notes()) { // how the database is read, e.g. a snapshot
+        QTextStream(stderr) << "tessaly report: note: " << note << Qt::endl;
     }
     session.sources = database.sources;
     return ReportCommand::kOk;
@@ -288,7 +342,7 @@ int controlChartReport(const ReportOptions& o, ReportSession& session, const Sel
                        SelectionLine(OutputUse::Print, selection.testId, selection.serialFilter,
                                      selection.source.isEmpty() ? kAll : selection.source),
                        &error)) {
-        return fail(ReportCommand::kConfiguration, error);
+        return fail(ReportCommand::kCannotWrite, error);
     }
     // Every page compressed into one picture.
     chart.setMaxPointsPerPage(0);
@@ -324,8 +378,7 @@ int controlChartReport(const ReportOptions& o, ReportSession& session, const Sel
         {QStringLiteral("series"), QJsonObject{{QStringLiteral("values"), seriesJson(chart, XBarChart::kDataSeries)},
                                                {QStringLiteral("ranges"), seriesJson(chart, XBarChart::kRangeSeries)}}},
     };
-    return writeJson(o.json, report) ? ReportCommand::kOk
-                                     : fail(ReportCommand::kConfiguration, QStringLiteral("cannot write ") + o.json);
+    return writeJson(o.json, report);
 }
 
 // How a report ends after an analysis: its status, and what it says when the drawing ended
@@ -426,9 +479,7 @@ int analysisReport(const ReportOptions& o, ReportSession& session, const Selecti
         return status;
     }
     report.insert(QStringLiteral("statistics"), statisticsJson(captions, panelText));
-    return o.json.isEmpty() || writeJson(o.json, report)
-               ? ReportCommand::kOk
-               : fail(ReportCommand::kConfiguration, QStringLiteral("cannot write ") + o.json);
+    return o.json.isEmpty() ? ReportCommand::kOk : writeJson(o.json, report);
 }
 
 } // namespace
@@ -449,7 +500,10 @@ int ReportCommand::Run(const QStringList& arguments)
     if (!QFileInfo(o.config).isDir()) {
         return fail(kConfiguration, QStringLiteral("no such configuration folder: ") + o.config);
     }
-    // The configuration folder is the current directory while the product is read, as in the window.
+    // Holds the raw-data listing while the report runs, readable by the user only.
+    QTemporaryDir scratch;
+    // The configuration folder is the current directory while the product is read, as in the
+    // window; the options named their files before (ReadReportOptions).
     const QString previousFolder = QDir::currentPath();
     QDir::setCurrent(o.config);
     const auto restoreFolder = qScopeGuard([&previousFolder] { QDir::setCurrent(previousFolder); });
@@ -457,7 +511,6 @@ int ReportCommand::Run(const QStringList& arguments)
     ConsolePrompts prompts;
     const SystemClock clock;
     const EventPump pump;
-    QTemporaryDir scratch;
     ReportSession session;
     Selection selection;
     if (const int status = openSession(o, session, prompts, pump); status != kOk) {

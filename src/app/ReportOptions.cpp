@@ -3,8 +3,12 @@
 #include "ControlChartMath.h"
 
 #include <QCommandLineParser>
+#include <QDir>
 
 namespace {
+
+// The largest picture side: 20000 x 20000 pixels already take 1.6 GB while drawn.
+constexpr int kLargestSide = 20000;
 
 const QStringList kCharts = {QStringLiteral("xbar"), QStringLiteral("individual"), QStringLiteral("histogram"),
                              QStringLiteral("scatter"), QStringLiteral("pareto")};
@@ -47,8 +51,8 @@ void addOptions(QCommandLineParser& p)
           "chart page of 80 points, each with the selection and a print stamp).",
           "kind");
     value("json", "Write the numbers as JSON (- for standard output).", "file");
-    value("width", "Picture width in pixels (default 1600).", "px");
-    value("height", "Picture height in pixels (default 900).", "px");
+    value("width", "Picture width in pixels, at most 20000 (default 1600).", "px");
+    value("height", "Picture height in pixels, at most 20000 (default 900).", "px");
 }
 
 int wholeNumber(const QString& text, const char* option, int lowest, int highest)
@@ -149,20 +153,26 @@ ReportOptions ReadReportOptions(const QStringList& arguments)
     o.allRecords = given("all-records");
     o.noZero = given("no-zero");
     o.hideSpec = given("hide-spec");
-    o.png = text("png");
-    o.svg = text("svg");
-    o.pdf = text("pdf");
-    o.json = text("json");
+    // Output files are named from the folder the command was started in, whatever the report
+    // makes its current directory later. JSON may go to standard output, "-".
+    const auto outputFile = [&text](const char* name) {
+        const QString path = text(name);
+        return path.isEmpty() ? path : QDir::cleanPath(QDir::current().absoluteFilePath(path));
+    };
+    o.png = outputFile("png");
+    o.svg = outputFile("svg");
+    o.pdf = outputFile("pdf");
+    o.json = text("json") == QLatin1String("-") ? text("json") : outputFile("json");
     const QString pages = text("pages").toLower();
     if (!pages.isEmpty() && pages != QLatin1String("compressed") && pages != QLatin1String("all")) {
         throw ReportUsageError{QStringLiteral("--pages is compressed or all")};
     }
     o.allPages = pages == QLatin1String("all");
     if (given("width")) {
-        o.imageSize.setWidth(wholeNumber(text("width"), "width", 1, std::numeric_limits<int>::max()));
+        o.imageSize.setWidth(wholeNumber(text("width"), "width", 1, kLargestSide));
     }
     if (given("height")) {
-        o.imageSize.setHeight(wholeNumber(text("height"), "height", 1, std::numeric_limits<int>::max()));
+        o.imageSize.setHeight(wholeNumber(text("height"), "height", 1, kLargestSide));
     }
     if (o.png.isEmpty() && o.svg.isEmpty() && o.pdf.isEmpty() && o.json.isEmpty()) {
         throw ReportUsageError{QStringLiteral("nothing to write: give --png, --svg, --pdf or --json")};
@@ -175,7 +185,8 @@ QString ReportHelpText()
     QCommandLineParser p;
     p.setApplicationDescription(QStringLiteral(
         "Draws one chart without a window: tessaly report --config DIR --product NAME --parameter NAME [options]. "
-        "Exit status: 0 done, 2 usage error, 3 no data, 4 configuration or database error."));
+        "Exit status: 0 done, 2 usage error, 3 no data, 4 configuration or database error, or an output file that "
+        "could not be written."));
     addOptions(p);
     p.addHelpOption();
     return p.helpText();

@@ -378,9 +378,14 @@ void frmMain::PlotChart(bool individual)
     request.lslText = ui->txtLSL->text();
     request.subgroupSize = m_state.gXBarSize;
     request.hideSpec = ui->chkHideSpec->checkState() != Qt::Unchecked;
-    ui->lblSPCParameter1->clear();
     *m_lastPlot = individual ? m_loader->PlotIndividualChart(request) : m_loader->PlotXBarChart(request);
-    ui->lblSPCParameter1->setText(m_lastPlot->panelText);
+    // The panel describes the drawing on the chart: a load that ends before resetting the chart
+    // (no data, a rejected query) leaves both as they were; one that reset it and drew nothing
+    // leaves the panel empty.
+    const bool lastDrawingShown = ui->ocxXBarChart->seriesCount() > XBarChart::kFirstControlLine;
+    if (m_lastPlot->drawn || !lastDrawingShown) {
+        ui->lblSPCParameter1->setText(m_lastPlot->panelText);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -461,12 +466,11 @@ void frmMain::LoadSettings()
         (*xbar ? ui->optXBarPlot : ui->optIndividualPlot)->setChecked(true);
     }
 
-    const QString size = ReadRegistry(registryName("XBarSize"));
-    const double leading = LeadingNumber(size);
-    if (leading < 2 || leading > 25) {
+    // The item of the saved number ("07" is 7); a number the list does not offer gives 5. Choosing
+    // it sets gXBarSize, so the two always agree.
+    const double size = LeadingNumber(ReadRegistry(registryName("XBarSize")));
+    if (!ChooseText(ui->cboXBarSize, QString::number(size))) {
         ChooseText(ui->cboXBarSize, QStringLiteral("5"));
-    } else if (ui->cboXBarSize->findText(size) >= 0) {
-        ChooseText(ui->cboXBarSize, size);
     }
 
     restoreCheck(ui->chkAcceptZero, ReadRegistry(registryName("IgnoreZero")));
@@ -588,6 +592,7 @@ void frmMain::cboProductName_Click()
             return;
         }
         if (name != kOpenINI) {
+            m_shownProduct = ui->cboProductName->currentIndex();
             fillTestIDList(true);
             LoadParameterList(name);
             if (ConnectDatabase(name)) {
@@ -602,6 +607,10 @@ void frmMain::cboProductName_Click()
         }
         const QStringList products = SplitList(LocateINIFolder(true));
         if (products.isEmpty()) {
+            // No other configuration: the box shows the product still loaded again.
+            if (name == kOpenINI) {
+                ui->cboProductName->setCurrentIndex(m_shownProduct);
+            }
             return;
         }
         ui->cboProductName->clear();

@@ -115,6 +115,7 @@ private:
     std::unique_ptr<PlotResult> m_lastPlot;
     std::unique_ptr<QPrinter> m_printer; // made at the first print
     PrintChoice m_printChoice;
+    int m_shownProduct = 0; // the product box's item of the product loaded last ("<Open INI>" before any)
     bool m_shutDown = false;
     bool m_closeConfirmed = false;
 };

@@ -4,6 +4,7 @@
 #include "InstanceGuard.h"
 #include "ReportCommand.h"
 #include "SettingsStore.h"
+#include "VersionText.h"
 #include "WidgetPrompts.h"
 #include "frmMain.h"
 #include "ui_frmMain.h"
@@ -14,6 +15,7 @@
 #include <QFileInfo>
 #include <QTextStream>
 #include <QTimer>
+#include <csignal>
 
 namespace {
 
@@ -34,17 +36,74 @@ int saveSnapshot(frmMain& window, const QString& path)
     return saved ? 0 : 1;
 }
 
+const QCommandLineOption kConfigOption(QStringLiteral("config"),
+                                       QStringLiteral("Use <folder> as the configuration folder for this run."),
+                                       QStringLiteral("folder"));
+
+void describeCommandLine(QCommandLineParser& parser)
+{
+    parser.setApplicationDescription(
+        QStringLiteral("Statistical process control of production test results.\n"
+                       "tessaly report --help describes the control-chart reports made without a window."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOption(kConfigOption);
+}
+
+// Whether the command line asks only for the help or the version text, which need no display.
+bool asksForText(int argc, char* argv[])
+{
+    static const QByteArrayList kTextOptions{"-h", "-?", "--help", "--help-all", "-v", "--version"};
+    for (int i = 1; i < argc; ++i) {
+        if (kTextOptions.contains(QByteArray(argv[i]))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Qt's notice that the session names no runtime folder: a report started by a scheduler has none,
+// and its standard error is for the report's own messages.
+void keepQtNoticesOffTheReport()
+{
+    static const QtMessageHandler qtHandler =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+            if (!message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set"))) {
+                qtHandler(type, context, message);
+            }
+        });
+}
+
+void nameApplication()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("Tessaly"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Korvane"));
+    QCoreApplication::setApplicationVersion(VersionText());
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
+#ifdef SIGXFSZ
+    std::signal(SIGXFSZ, SIG_IGN); // a file beyond the size limit is a failed write ("File too large"), not an end
+#endif
     const bool report = argc > 1 && qstrcmp(argv[1], "report") == 0;
-    if (report && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen"); // a report never needs a display
+    if (report) {
+        keepQtNoticesOffTheReport();
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+            qputenv("QT_QPA_PLATFORM", "offscreen"); // a report never needs a display
+        }
+    } else if (asksForText(argc, argv)) {
+        const QCoreApplication app(argc, argv);
+        nameApplication();
+        QCommandLineParser parser;
+        describeCommandLine(parser);
+        parser.process(QCoreApplication::arguments()); // ends the program once the text is written
+        return 0;
     }
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tessaly"));
-    QApplication::setOrganizationName(QStringLiteral("Korvane"));
+    nameApplication();
 
     if (report) {
         const QStringList arguments = QApplication::arguments().mid(2);
@@ -56,21 +115,14 @@ int main(int argc, char* argv[])
     }
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Statistical process control of production test results.\n"
-                       "tessaly report --help describes the control-chart reports made without a window."));
-    parser.addHelpOption();
-    const QCommandLineOption configOption(QStringLiteral("config"),
-                                          QStringLiteral("Use <folder> as the configuration folder for this run."),
-                                          QStringLiteral("folder"));
-    parser.addOption(configOption);
+    describeCommandLine(parser);
     parser.process(app);
 
     QString configFolder;
-    if (parser.isSet(configOption)) {
-        const QFileInfo folder(parser.value(configOption));
+    if (parser.isSet(kConfigOption)) {
+        const QFileInfo folder(parser.value(kConfigOption));
         if (!folder.isDir()) {
-            QTextStream(stderr) << "tessaly: no such configuration folder: " << parser.value(configOption) << Qt::endl;
+            QTextStream(stderr) << "tessaly: no such configuration folder: " << parser.value(kConfigOption) << Qt::endl;
             return 2;
         }
         configFolder = folder.absoluteFilePath();

@@ -2,8 +2,8 @@
 
 #include <QMouseEvent>
 #include <QPageLayout>
+#include <QPagedPaintDevice>
 #include <QPainter>
-#include <QPrinter>
 #include <algorithm>
 #include <stdexcept>
 
@@ -239,11 +239,12 @@ QImage ChartControl::renderImage(const QSize& size) const
     return image;
 }
 
-void ChartControl::printPage(QPainter& painter, QPrinter& printer) const
+void ChartControl::printPage(QPainter& painter, const QPagedPaintDevice& pages) const
 {
-    // The renderer works in pixels at 96 per inch; the painter is scaled to the printer's.
-    const QSizeF page = printer.pageLayout().paintRectPixels(printer.resolution()).size();
-    const double scale = printer.resolution() / 96.0;
+    // The renderer works in pixels at 96 per inch; the painter is scaled to the device's.
+    const int resolution = pages.logicalDpiX();
+    const QSizeF page = pages.pageLayout().paintRectPixels(resolution).size();
+    const double scale = resolution / 96.0;
     const QSizeF logical = page / scale;
     const double aspect = width() > 0 ? static_cast<double>(height()) / width() : 0.75;
     const QSizeF target(logical.width(), std::min(logical.height(), logical.width() * aspect));

@@ -7,7 +7,7 @@
 #include <QWidget>
 #include <optional>
 
-class QPrinter;
+class QPagedPaintDevice;
 
 // The chart control of every chart window: series by index (line, point, bar), five axes (left,
 // right, top, bottom and Custom0 for a lower panel), paging, horizontal zoom, the Title, SubFoot
@@ -90,9 +90,9 @@ public:
     // leaves out the hover decoration. An empty size is the widget's.
     void paintChart(QPainter& painter, const QRectF& target, bool outputOnly = true) const;
     QImage renderImage(const QSize& size = {}) const;
-    // Paints the current page on a page of the printer, within its margins, keeping the widget's
-    // proportions; the painter is open on the printer.
-    void printPage(QPainter& painter, QPrinter& printer) const;
+    // Paints the current page on a page of a printer or PDF writer, within its margins, keeping
+    // the widget's proportions; the painter is open on that device.
+    void printPage(QPainter& painter, const QPagedPaintDevice& pages) const;
 
     QSize sizeHint() const override { return {640, 480}; }
     QSize minimumSizeHint() const override { return {160, 120}; }

@@ -3,65 +3,51 @@
 #include "ChartControl.h"
 #include "Clock.h"
 #include "Formats.h"
+#include "OutputFile.h"
 #include "Prompts.h"
 
+#include <QBuffer>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QImageWriter>
+#include <QPdfWriter>
 #include <QPrinter>
-#include <QRandomGenerator>
 #include <QSaveFile>
 #include <QSvgGenerator>
-#include <filesystem>
 
 namespace {
 
 const QString kAll = QStringLiteral("<All>");
 
-// Every saved PDF ends with this marker; a file without it was cut short.
-constexpr char kPdfEnd[] = "%%EOF";
-
-QString CannotWrite(const QString& path, const QString& reason)
+// The chart as a PNG file's bytes; empty when the image cannot be encoded (why in error). The bytes
+// are made before the file is written, so that a write that fails is seen (OutputFile.h).
+QByteArray PngBytes(const ChartControl& chart, const QSize& size, QString& error)
 {
-    return QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), reason);
-}
-
-bool Fail(QString* error, const QString& path, const QString& reason)
-{
-    if (error) {
-        *error = CannotWrite(path, reason);
-    }
-    return false;
-}
-
-bool CommitOrFail(QSaveFile& file, QString* error)
-{
-    return file.commit() || Fail(error, file.fileName(), file.errorString());
-}
-
-bool WritePng(const ChartControl& chart, QSaveFile& file, const QSize& size, QString* error)
-{
-    QImageWriter writer(&file, "png");
+    QBuffer bytes;
+    bytes.open(QIODevice::WriteOnly);
+    QImageWriter writer(&bytes, "png");
     if (!writer.write(chart.renderImage(size))) {
-        file.cancelWriting();
-        return Fail(error, file.fileName(), writer.errorString());
+        error = writer.errorString();
+        return {};
     }
-    return CommitOrFail(file, error);
+    return bytes.data();
 }
 
-bool WriteSvg(const ChartControl& chart, QSaveFile& file, const QSize& size, QString* error)
+// The chart as an SVG file's bytes.
+QByteArray SvgBytes(const ChartControl& chart, const QSize& size)
 {
     const QSize pixels = size.isEmpty() ? chart.size() : size;
+    QBuffer bytes;
     QSvgGenerator generator;
-    generator.setOutputDevice(&file);
+    generator.setOutputDevice(&bytes);
     generator.setSize(pixels);
     generator.setViewBox(QRect(QPoint(0, 0), pixels));
     generator.setResolution(96);
     QPainter painter(&generator);
     chart.paintChart(painter, QRectF(QPointF(0, 0), pixels), true);
     painter.end();
-    return CommitOrFail(file, error);
+    return bytes.data();
 }
 
 bool WritePdf(const ChartControl& chart, const QString& path, QString* error)
@@ -76,17 +62,6 @@ bool WritePdf(const ChartControl& chart, const QString& path, QString* error)
         *error = job.error();
     }
     return false;
-}
-
-// Whether a PDF file was written to its end.
-bool IsCompletePdf(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() < 64) {
-        return false;
-    }
-    file.seek(file.size() - 64);
-    return file.read(64).contains(kPdfEnd);
 }
 
 } // namespace
@@ -195,11 +170,23 @@ bool WriteChartFile(const ChartControl& chart, const QString& path, ChartFileFor
     if (format == ChartFileFormat::Pdf) {
         return WritePdf(chart, path, error);
     }
+    // Made first, so that a folder that cannot be written to is told before the chart is drawn.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return Fail(error, path, file.errorString());
+    if (!OpenOutputFile(file, error)) {
+        return false;
     }
-    return format == ChartFileFormat::Svg ? WriteSvg(chart, file, size, error) : WritePng(chart, file, size, error);
+    if (format == ChartFileFormat::Svg) {
+        return CommitOutputFile(file, SvgBytes(chart, size), error);
+    }
+    QString reason;
+    const QByteArray png = PngBytes(chart, size, reason);
+    if (png.isEmpty()) {
+        if (error) {
+            *error = CannotWriteMessage(path, reason);
+        }
+        return false;
+    }
+    return CommitOutputFile(file, png, error);
 }
 
 void PrintToPdfFile(QPrinter& printer, const QString& path)
@@ -214,46 +201,41 @@ ChartPrintJob::ChartPrintJob(QPrinter& printer, const QMarginsF& margins) : m_pr
 
 ChartPrintJob::~ChartPrintJob()
 {
-    if (m_finished) {
-        return;
-    }
-    if (m_painter.isActive()) {
-        if (m_target.isEmpty()) {
+    if (!m_finished && m_painter.isActive()) {
+        if (!m_file) {
             m_printer.abort();
         }
         m_painter.end();
     }
-    restorePrinter();
-    if (!m_temporary.isEmpty()) {
-        QFile::remove(m_temporary);
-    }
+    // m_file, not committed, takes its temporary file with it.
+}
+
+QPagedPaintDevice& ChartPrintJob::pages() const
+{
+    return m_pdf ? static_cast<QPagedPaintDevice&>(*m_pdf) : m_printer;
 }
 
 bool ChartPrintJob::begin()
 {
     m_printer.setPageMargins(m_margins, QPageLayout::Millimeter);
-    if (m_printer.outputFormat() == QPrinter::PdfFormat && !m_printer.outputFileName().isEmpty()) {
-        m_target = m_printer.outputFileName();
-        // A name of our own beside the target, created here so that a folder we cannot write
-        // to is reported with its reason; the PDF engine then writes into it.
-        QFile temporary;
-        do {
-            temporary.setFileName(
-                m_target +
-                QStringLiteral(".%1.part").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
-        } while (temporary.exists());
-        if (!temporary.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-            m_error = CannotWrite(m_target, temporary.errorString());
-            m_target.clear();
+    const QString target = m_printer.outputFileName();
+    if (m_printer.outputFormat() == QPrinter::PdfFormat && !target.isEmpty()) {
+        m_file = std::make_unique<QSaveFile>(target);
+        if (!OpenOutputFile(*m_file, &m_error)) {
+            m_file.reset();
             return false;
         }
-        m_temporary = temporary.fileName();
-        m_printer.setOutputFileName(m_temporary);
-        m_printer.setOutputFormat(QPrinter::PdfFormat);
+        m_pdfBytes.open(QIODevice::WriteOnly);
+        m_pdf = std::make_unique<QPdfWriter>(&m_pdfBytes);
+        m_pdf->setPageLayout(m_printer.pageLayout());
+        m_pdf->setResolution(m_printer.resolution());
+        m_pdf->setPdfVersion(m_printer.pdfVersion());
+        m_pdf->setCreator(m_printer.creator());
+        m_pdf->setTitle(m_printer.docName());
     }
-    if (!m_painter.begin(&m_printer)) {
-        m_error = m_target.isEmpty() ? QStringLiteral("The printer could not be started")
-                                     : CannotWrite(m_target, QStringLiteral("the PDF file could not be started"));
+    if (!m_painter.begin(&pages())) {
+        m_error = m_file ? CannotWriteMessage(target, QStringLiteral("the PDF file could not be started"))
+                         : QStringLiteral("The printer could not be started");
         return false;
     }
     return true;
@@ -261,12 +243,12 @@ bool ChartPrintJob::begin()
 
 bool ChartPrintJob::printPage(const ChartControl& chart)
 {
-    if (!m_firstPage && !m_printer.newPage()) {
+    if (!m_firstPage && !pages().newPage()) {
         m_error = QStringLiteral("The printer could not start a new page");
         return false;
     }
     m_firstPage = false;
-    chart.printPage(m_painter, m_printer);
+    chart.printPage(m_painter, pages());
     return true;
 }
 
@@ -274,31 +256,15 @@ bool ChartPrintJob::finish()
 {
     m_finished = true;
     const bool ended = m_painter.end();
-    restorePrinter();
-    if (m_temporary.isEmpty()) {
+    if (!m_file) {
         if (!ended) {
             m_error = QStringLiteral("The printer could not finish the job");
         }
         return ended;
     }
-    std::error_code renamed;
-    if (ended && IsCompletePdf(m_temporary)) {
-        std::filesystem::rename(QFile::encodeName(m_temporary).constData(), QFile::encodeName(m_target).constData(),
-                                renamed);
-        if (!renamed) {
-            return true;
-        }
+    if (!ended) {
+        m_error = CannotWriteMessage(m_file->fileName(), QStringLiteral("the PDF file could not be finished"));
+        return false;
     }
-    QFile::remove(m_temporary);
-    m_error = CannotWrite(m_target, renamed ? QString::fromStdString(renamed.message())
-                                            : QStringLiteral("the PDF file was not written completely"));
-    return false;
-}
-
-void ChartPrintJob::restorePrinter()
-{
-    if (!m_target.isEmpty()) {
-        m_printer.setOutputFileName(m_target);
-        m_printer.setOutputFormat(QPrinter::PdfFormat);
-    }
+    return CommitOutputFile(*m_file, m_pdfBytes.data(), &m_error);
 }

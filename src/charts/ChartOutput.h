@@ -1,15 +1,20 @@
 #pragma once
 
+#include <QBuffer>
 #include <QMarginsF>
 #include <QPainter>
 #include <QString>
+#include <memory>
 #include <optional>
 
 class ChartControl;
 class Clock;
 class Prompts;
 class QDateTime;
+class QPagedPaintDevice;
+class QPdfWriter;
 class QPrinter;
+class QSaveFile;
 enum class TextBlockId;
 
 // Saving and printing a chart as the user sees it. Before a chart is saved or printed, lines
@@ -75,7 +80,7 @@ ChartFileFormat ChartFileFormatOf(const QString& path);
 
 // Saves the chart's current page. An empty size is the widget's (a PDF page takes the widget's
 // proportions). The file is written under a temporary name beside it and renamed when
-// complete; false with the reason, naming the file, in error.
+// complete, so a failed write leaves nothing; false with the reason, naming the file, in error.
 bool WriteChartFile(const ChartControl& chart, const QString& path, ChartFileFormat format, QString* error,
                     const QSize& size = {});
 
@@ -85,16 +90,16 @@ inline const QMarginsF kPrintMargins(5, 5, 5, 5);
 // Makes printer write a PDF file at path: A4 landscape.
 void PrintToPdfFile(QPrinter& printer, const QString& path);
 
-// One print job of chart pages on a printer. When the printer writes a PDF file, the file is
-// written under a temporary name beside it and renamed once the job is complete, so a failed
-// job leaves nothing half-written under the chosen name.
+// One print job of chart pages on a printer. When the printer is set to write a PDF file, the
+// pages are made in memory and written as an output file (OutputFile.h) once the job is complete,
+// so a failed job leaves nothing half-written under the chosen name; the printer itself is left
+// as it was.
 class ChartPrintJob
 {
 public:
     // The printer's page margins become these, in millimetres.
     ChartPrintJob(QPrinter& printer, const QMarginsF& margins);
-    // A job that was not finished is abandoned: its temporary file goes, and the printer gets its
-    // file name back.
+    // A job that was not finished is abandoned, its temporary file with it.
     ~ChartPrintJob();
     ChartPrintJob(const ChartPrintJob&) = delete;
     ChartPrintJob& operator=(const ChartPrintJob&) = delete;
@@ -107,13 +112,14 @@ public:
     const QString& error() const { return m_error; }
 
 private:
-    void restorePrinter();
+    QPagedPaintDevice& pages() const;
 
     QPrinter& m_printer;
     QMarginsF m_margins;
-    QPainter m_painter;
-    QString m_target;    // the PDF file the user chose; "" when printing on a printer
-    QString m_temporary; // where the PDF is written until it is complete
+    std::unique_ptr<QSaveFile> m_file; // the PDF file the printer names; none when printing on a printer
+    QBuffer m_pdfBytes;
+    std::unique_ptr<QPdfWriter> m_pdf;
+    QPainter m_painter; // after the devices it paints on, so that it ends first
     bool m_firstPage = true;
     bool m_finished = false;
     QString m_error;
