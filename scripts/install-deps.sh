@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian package Tessaly needs to build, run and test.
+# Installs every Debian package Tessaly needs to build, run and test (clang 14 with its runtime
+# libraries and llvm-symbolizer: the fuzz targets and readable sanitizer stacks).
 # Idempotent: packages already present are left alone, so repeated runs cost a dpkg query.
 set -euo pipefail
 
@@ -12,6 +13,7 @@ packages=(
   unixodbc unixodbc-dev tdsodbc libsqliteodbc sqlite3 libsqlite3-dev
   xvfb xauth python3 python3-xlwt
   poppler-utils
+  clang-14 libclang-rt-14-dev llvm-14
 )
 
 missing=()
