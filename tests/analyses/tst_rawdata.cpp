@@ -1,3 +1,4 @@
+#include "DataRow.h"
 #include "FakePrompts.h"
 #include "RawDataModel.h"
 #include "TestMain.h"
@@ -41,12 +42,9 @@ class TestRawData : public QObject
 private slots:
     void selectsTheClickedPointsRecords_data()
     {
-        QTest::addColumn<int>("records"); // header included
-        QTest::addColumn<bool>("individual");
-        QTest::addColumn<qint64>("point");
-        QTest::addColumn<int>("first"); // selected rows; -1: none
-        QTest::addColumn<int>("last");
-        QTest::addColumn<QString>("message");
+        // records: header included
+        // first: selected rows; -1: none
+        AddColumns<int, bool, qint64, int, int, QString>("records", "individual", "point", "first", "last", "message");
         QTest::newRow("X-bar n=5, first point") << 51 << false << qint64(0) << 0 << 4 << QString();
         QTest::newRow("X-bar n=5, last point") << 51 << false << qint64(9) << 45 << 49 << QString();
         QTest::newRow("individual point 10") << 51 << true << qint64(10) << 10 << 10 << QString();
@@ -60,12 +58,8 @@ private slots:
 
     void selectsTheClickedPointsRecords()
     {
-        QFETCH(int, records);
-        QFETCH(bool, individual);
-        QFETCH(qint64, point);
-        QFETCH(int, first);
-        QFETCH(int, last);
-        QFETCH(QString, message);
+        const auto [records, individual, point, first, last, message] = FetchRow<int, bool, qint64, int, int, QString>(
+            "records", "individual", "point", "first", "last", "message");
         FakePrompts prompts;
         frmRawData dialog(listing(records), individual, point, 5, prompts);
         dialog.show();
@@ -106,7 +100,6 @@ private slots:
         QCOMPARE((QList<qsizetype>{shown.indexOf("5.000"), shown.indexOf("ATE-01"), shown.indexOf("01/02")}),
                  (QList<qsizetype>{title->text().indexOf("Value"), title->text().indexOf("Source"),
                                    title->text().indexOf("Date/Time")}));
-        QCOMPARE(dialog.windowTitle(), "Raw Data Viewer");
 
         dialog.show();
         dialog.findChild<QPushButton*>(QStringLiteral("cmdClose"))->click();

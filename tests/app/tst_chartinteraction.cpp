@@ -1,5 +1,6 @@
 #include "AppFixture.h"
 #include "ChartControl.h"
+#include "DataRow.h"
 #include "Formats.h"
 #include "TestMain.h"
 #include "ui_frmMain.h"
@@ -34,19 +35,6 @@ class TestChartInteraction : public QObject
     Q_OBJECT
 
 private slots:
-    void buttonsNeedAConfiguration()
-    {
-        AppFixture app; // no folder remembered and the file dialog cancelled: nothing is loaded
-        Ui::frmMain& ui = app.start().form();
-        app.prompts.messages.clear();
-        for (QPushButton* button : {ui.cmdPreviousPage, ui.cmdNextPage, ui.cmdZoomXIn, ui.cmdZoomXOut, ui.cmdExport,
-                                    ui.cmdPrint, ui.cmdMoreCharts}) {
-            button->click();
-        }
-        QCOMPARE(app.prompts.texts(), QStringList(7, "INI file is not loaded!"));
-        QCOMPARE(app.prompts.messages.at(0).icon, MsgIcon::Exclamation);
-    }
-
     void pagingAndZoom()
     {
         AppFixture app;
@@ -104,29 +92,19 @@ private slots:
 
     void clickListsTheRecordsBehindAPoint_data()
     {
-        QTest::addColumn<int>("records");
-        QTest::addColumn<bool>("individual");
-        QTest::addColumn<int>("series");
-        QTest::addColumn<int>("point");
-        QTest::addColumn<int>("button");
-        QTest::addColumn<QList<int>>("rows"); // selected; empty: no list opens
-        QTest::newRow("x-bar, n = 5") << 40 << false << 0 << 3 << int(Qt::LeftButton) << QList<int>{15, 16, 17, 18, 19};
-        QTest::newRow("individual, beyond 32,767")
-            << 40000 << true << 0 << 33000 << int(Qt::LeftButton) << QList<int>{33000};
-        QTest::newRow("right button") << 40 << true << 0 << 5 << int(Qt::RightButton) << QList<int>{};
-        QTest::newRow("range series") << 40 << true << 4 << 5 << int(Qt::LeftButton) << QList<int>{};
+        // rows: selected; empty: no list opens
+        AddColumns<bool, int, int, int, QList<int>>("individual", "series", "point", "button", "rows");
+        QTest::newRow("x-bar, n = 5") << false << 0 << 3 << int(Qt::LeftButton) << QList<int>{15, 16, 17, 18, 19};
+        QTest::newRow("right button") << true << 0 << 5 << int(Qt::RightButton) << QList<int>{};
+        QTest::newRow("range series") << true << 4 << 5 << int(Qt::LeftButton) << QList<int>{};
     }
 
     void clickListsTheRecordsBehindAPoint()
     {
-        QFETCH(int, records);
-        QFETCH(bool, individual);
-        QFETCH(int, series);
-        QFETCH(int, point);
-        QFETCH(int, button);
-        QFETCH(QList<int>, rows);
+        const auto [individual, series, point, button, rows] =
+            FetchRow<bool, int, int, int, QList<int>>("individual", "series", "point", "button", "rows");
         AppFixture app;
-        frmMain& window = app.plot(AppFixture::Series(records, {5, 6, 7}, 10), individual);
+        frmMain& window = app.plot(AppFixture::Series(40, {5, 6, 7}, 10), individual);
         window.resize(1200, 800);
         window.show();
         ChartControl& chart = *window.form().ocxXBarChart;
@@ -147,10 +125,8 @@ private slots:
 
     void exportAsksThenStampsThePicture_data()
     {
-        QTest::addColumn<QString>("name"); // "" cancels the dialog
-        QTest::addColumn<bool>("exists");
-        QTest::addColumn<QList<MsgAnswer>>("answers");
-        QTest::addColumn<bool>("written");
+        // name: "" cancels the dialog
+        AddColumns<QString, bool, QList<MsgAnswer>, bool>("name", "exists", "answers", "written");
         QTest::newRow("cancelled") << "" << false << QList<MsgAnswer>{} << false;
         QTest::newRow("*.png typed") << "*.png" << false << QList<MsgAnswer>{} << false;
         QTest::newRow("overwrite No") << "chart.png" << true << QList<MsgAnswer>{MsgAnswer::No} << false;
@@ -160,10 +136,8 @@ private slots:
 
     void exportAsksThenStampsThePicture()
     {
-        QFETCH(QString, name);
-        QFETCH(bool, exists);
-        QFETCH(QList<MsgAnswer>, answers);
-        QFETCH(bool, written);
+        const auto [name, exists, answers, written] =
+            FetchRow<QString, bool, QList<MsgAnswer>, bool>("name", "exists", "answers", "written");
         AppFixture app;
         Ui::frmMain& ui = app.plot(AppFixture::Series(100, {5, 6}), true).form();
         ChartControl& chart = *ui.ocxXBarChart;
@@ -199,11 +173,7 @@ private slots:
 
     void printsToAPdfFile_data()
     {
-        QTest::addColumn<int>("option");
-        QTest::addColumn<int>("startPage");
-        QTest::addColumn<QStringList>("printedPages");
-        QTest::addColumn<int>("endPage");
-        QTest::addColumn<int>("endPageCount");
+        AddColumns<int, int, QStringList, int, int>("option", "startPage", "printedPages", "endPage", "endPageCount");
         QTest::newRow("compress to one page") << 0 << 2 << QStringList{"1 of 1"} << 1 << 1;
         QTest::newRow("current page, then the next") << 1 << 2 << QStringList{"2 of 3"} << 3 << 3;
         QTest::newRow("all pages, back to 1") << 2 << 2 << QStringList{"1 of 3", "2 of 3", "3 of 3"} << 1 << 3;
@@ -211,11 +181,8 @@ private slots:
 
     void printsToAPdfFile()
     {
-        QFETCH(int, option);
-        QFETCH(int, startPage);
-        QFETCH(QStringList, printedPages);
-        QFETCH(int, endPage);
-        QFETCH(int, endPageCount);
+        const auto [option, startPage, printedPages, endPage, endPageCount] =
+            FetchRow<int, int, QStringList, int, int>("option", "startPage", "printedPages", "endPage", "endPageCount");
         AppFixture app;
         Ui::frmMain& ui = app.plot(AppFixture::Series(200, {5, 6}), true).form();
         ui.txtSerialNumberFilter->setText("SN1");

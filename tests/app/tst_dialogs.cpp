@@ -1,4 +1,5 @@
 #include "AppFixture.h"
+#include "DataRow.h"
 #include "SharedState.h"
 #include "TestMain.h"
 #include "frmAbout.h"
@@ -6,7 +7,6 @@
 #include "frmTitle.h"
 #include "ui_frmMain.h"
 
-#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
@@ -17,81 +17,48 @@ class TestDialogs : public QObject
     Q_OBJECT
 
 private slots:
+    // pickFrom..pickTo entered, then OK (or Cancel).
     void customRange_data()
     {
-        QTest::addColumn<QDate>("savedFrom");
-        QTest::addColumn<QDate>("savedTo");
-        QTest::addColumn<QDate>("shownFrom");
-        QTest::addColumn<QDate>("pickFrom");
-        QTest::addColumn<QDate>("pickTo");
-        QTest::addColumn<bool>("accepted");
-        QTest::addColumn<QDate>("storedFrom");
-        QTest::addColumn<QDate>("storedTo");
-
+        AddColumns<QDate, QDate, QDate, QDate, QString, QString, QDate, QDate>(
+            "savedFrom", "savedTo", "pickFrom", "pickTo", "button", "message", "storedFrom", "storedTo");
         const QDate none;
-        const QDate def(2002, 7, 1);
+        const QDate jan5(2024, 1, 5);
+        const QDate jan9(2024, 1, 9);
+        const QDate mar1(2024, 3, 1);
+        const QString ok = "cmdDateEnterOK";
         QTest::newRow("first showing, equal dates accepted")
-            << none << none << def << QDate(2024, 3, 1) << QDate(2024, 3, 1) << true << QDate(2024, 3, 1)
-            << QDate(2024, 3, 1);
-        QTest::newRow("saved range shown, new one accepted")
-            << QDate(2024, 1, 5) << QDate(2024, 1, 9) << QDate(2024, 1, 5) << QDate(2024, 2, 1) << QDate(2024, 2, 7)
-            << true << QDate(2024, 2, 1) << QDate(2024, 2, 7);
+            << none << none << mar1 << mar1 << ok << "" << mar1 << mar1;
+        QTest::newRow("saved range shown, new one accepted") << jan5 << jan9 << QDate(2024, 2, 1) << QDate(2024, 2, 7)
+                                                             << ok << "" << QDate(2024, 2, 1) << QDate(2024, 2, 7);
         QTest::newRow("reversed range refused and cleared")
-            << QDate(2024, 1, 5) << QDate(2024, 1, 9) << QDate(2024, 1, 5) << QDate(2024, 3, 2) << QDate(2024, 3, 1)
-            << false << none << none;
+            << jan5 << jan9 << QDate(2024, 3, 2) << mar1 << ok << "From-Date must be earlier or same as To-Date!"
+            << none << none;
+        QTest::newRow("cancel keeps the range") << jan5 << jan9 << mar1 << mar1 << "cmdDateCancelOK"
+                                                << "" << jan5 << jan9;
     }
 
     void customRange()
     {
-        QFETCH(QDate, savedFrom);
-        QFETCH(QDate, savedTo);
-        QFETCH(QDate, pickFrom);
-        QFETCH(QDate, pickTo);
-        QFETCH(bool, accepted);
+        const auto [savedFrom, savedTo, pickFrom, pickTo, button, message] =
+            FetchRow<QDate, QDate, QDate, QDate, QString, QString>("savedFrom", "savedTo", "pickFrom", "pickTo",
+                                                                   "button", "message");
         SharedState state;
         state.gCustomDateFrom = savedFrom;
         state.gCustomDateTo = savedTo;
         FakePrompts prompts;
         frmRangePlot dialog(state, prompts);
-        QCOMPARE(dialog.windowTitle(), "Custom Range");
-        QTEST(dialog.fromDate(), "shownFrom");
+        // Never entered: both calendars show 1 July 2002.
+        QCOMPARE(dialog.fromDate(), savedFrom.isValid() ? savedFrom : QDate(2002, 7, 1));
         QCOMPARE(dialog.toDate(), savedTo.isValid() ? savedTo : QDate(2002, 7, 1));
 
         dialog.setDates(pickFrom, pickTo);
-        QTest::mouseClick(dialog.findChild<QPushButton*>("cmdDateEnterOK"), Qt::LeftButton);
+        QTest::mouseClick(dialog.findChild<QPushButton*>(button), Qt::LeftButton);
 
-        QCOMPARE(dialog.result() == QDialog::Accepted, accepted);
-        QCOMPARE(prompts.texts(),
-                 accepted ? QStringList() : QStringList{"From-Date must be earlier or same as To-Date!"});
+        QCOMPARE(dialog.result() == QDialog::Accepted, button == "cmdDateEnterOK" && message.isEmpty());
+        QCOMPARE(prompts.texts(), message.isEmpty() ? QStringList() : QStringList{message});
         QTEST(state.gCustomDateFrom, "storedFrom");
         QTEST(state.gCustomDateTo, "storedTo");
-    }
-
-    void cancelKeepsTheRange()
-    {
-        SharedState state;
-        state.gCustomDateFrom = QDate(2024, 1, 5);
-        state.gCustomDateTo = QDate(2024, 1, 9);
-        FakePrompts prompts;
-        frmRangePlot dialog(state, prompts);
-        dialog.setDates(QDate(2020, 1, 1), QDate(2020, 1, 2));
-        QTest::mouseClick(dialog.findChild<QPushButton*>("cmdDateCancelOK"), Qt::LeftButton);
-        QCOMPARE(dialog.result(), int(QDialog::Rejected));
-        QCOMPARE(state.gCustomDateFrom, QDate(2024, 1, 5));
-        QCOMPARE(state.gCustomDateTo, QDate(2024, 1, 9));
-    }
-
-    void calendarsAreTitledFromAndTo()
-    {
-        SharedState state;
-        FakePrompts prompts;
-        frmRangePlot dialog(state, prompts);
-        QStringList titles;
-        for (const QCalendarWidget* calendar : dialog.findChildren<QCalendarWidget*>()) {
-            titles.append(calendar->parentWidget()->property("title").toString() + ":" + calendar->objectName());
-        }
-        titles.sort();
-        QCOMPARE(titles, (QStringList{"From:ocxDateFrom1", "To:ocxDateTo1"}));
     }
 
     void customChoiceOpensTheDialogWithSavedDates()
@@ -123,22 +90,17 @@ private slots:
         QVERIFY(!window.state().gCustomDateTo.isValid());
     }
 
-    void versionTexts()
+    void versionTextsAndAbout()
     {
-        frmTitle splash;
-        QCOMPARE(splash.versionText(), "Tessaly Pro Version: 1.0.0");
-        frmAbout about;
-        QCOMPARE(about.nameText(), "Tessaly Pro 1.0.0");
-        QTest::mouseClick(about.findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
-        QCOMPARE(about.result(), int(QDialog::Accepted));
-    }
-
-    void aboutButtonOpensTheAboutWindow()
-    {
+        QCOMPARE(frmTitle().versionText(), "Tessaly Pro Version: 1.0.0");
+        QCOMPARE(frmAbout().nameText(), "Tessaly Pro 1.0.0");
         AppFixture app;
         app.rememberFolderAndRange();
-        frmMain& window = app.start();
-        QTest::mouseClick(window.form().cmdAbout, Qt::LeftButton);
+        app.prompts.modalActions.push_back([](QDialog& about) {
+            QTest::mouseClick(about.findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+            QCOMPARE(about.result(), int(QDialog::Accepted));
+        });
+        QTest::mouseClick(app.start().form().cmdAbout, Qt::LeftButton);
         QCOMPARE(app.prompts.modalWindows, QStringList{"frmAbout"});
     }
 

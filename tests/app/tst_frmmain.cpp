@@ -1,4 +1,5 @@
 #include "AppFixture.h"
+#include "DataRow.h"
 #include "TestMain.h"
 #include "frmRangePlot.h"
 #include "ui_frmMain.h"
@@ -52,9 +53,13 @@ private slots:
         QCOMPARE(items(ui.cboDataParameters),
                  (QStringList{"Output: [Output Voltage]", "Input Current", "Ripple", "Efficiency"}));
         QCOMPARE(ui.cboDataParameters->currentIndex(), 0);
-        QCOMPARE(ui.txtLSL->text(), "4.75");
-        QCOMPARE(ui.txtUSL->text(), "5.25");
-        QCOMPARE(ui.lblTestParameter->text(), "Test Parameter (V)");
+        // Each parameter shows its limits ("N/A" where it has none) and its unit.
+        const std::pair<int, QString> limits[] = {
+            {0, "4.75|5.25|Test Parameter (V)"}, {1, "N/A|2.5|Test Parameter (A)"}, {2, "0|N/A|Test Parameter"}};
+        for (const auto& [index, shown] : limits) {
+            frmMain::ChooseItem(ui.cboDataParameters, index);
+            QCOMPARE((QStringList{ui.txtLSL->text(), ui.txtUSL->text(), ui.lblTestParameter->text()}).join('|'), shown);
+        }
         QCOMPARE(items(ui.cboATEList), (QStringList{"<All>", "ATE-01", "ATE-02", "ATE-03"}));
         QCOMPARE(ui.cboATEList->currentText(), "<All>");
         QCOMPARE(app.window->state().gDatabaseType, "SQLITE");
@@ -65,35 +70,26 @@ private slots:
         QVERIFY(ui.lblSPCParameter->text().endsWith("Sigma Type:\r\n\r\nUCL:\r\nCL:\r\nLCL:\r\n"));
         QCOMPARE(ui.lblVersion->text(), "Version 1.0.0");
         QVERIFY(app.window->state().gINIFolder.isEmpty());
-    }
 
-    void parameterReactionShowsLimits_data()
-    {
-        QTest::addColumn<int>("index");
-        QTest::addColumn<QString>("lsl");
-        QTest::addColumn<QString>("usl");
-        QTest::addColumn<QString>("caption");
-        QTest::newRow("both limits") << 0 << "4.75"
-                                     << "5.25"
-                                     << "Test Parameter (V)";
-        QTest::newRow("non-numeric LSL") << 1 << "N/A"
-                                         << "2.5"
-                                         << "Test Parameter (A)";
-        QTest::newRow("USL of 999, no unit") << 2 << "0"
-                                             << "N/A"
-                                             << "Test Parameter";
-    }
-
-    void parameterReactionShowsLimits()
-    {
-        QFETCH(int, index);
-        AppFixture app;
-        app.rememberFolderAndRange();
-        Ui::frmMain& ui = app.start().form();
-        frmMain::ChooseItem(ui.cboDataParameters, index);
-        QTEST(ui.txtLSL->text(), "lsl");
-        QTEST(ui.txtUSL->text(), "usl");
-        QTEST(ui.lblTestParameter->text(), "caption");
+        // The labels open the two files in the editor.
+        QTest::mouseClick(ui.lblOpenATE_INI, Qt::LeftButton);
+        QTest::mouseClick(ui.lblOpenProducts_INI, Qt::LeftButton);
+        QCOMPARE(app.prompts.editedFiles, (QStringList{QDir(app.configFolder()).filePath("ate.ini"),
+                                                       QDir(app.configFolder()).filePath("Products.INI")}));
+        // Display names follow the parameter list, read from the folder of the files.
+        app.window->GetTestParameterName();
+        QCOMPARE(app.window->state().gParameterName,
+                 (QStringList{"Output Voltage", "Input Current", "Ripple", "Efficiency"}));
+        QCOMPARE(app.window->state().gINIFolder, app.configFolder());
+        // Another product brings its own columns: its sources are the serial numbers.
+        frmMain::ChooseText(ui.cboProductName, " Other Small");
+        QCOMPARE(app.window->state().gATEIDField, "[SerialNumber]");
+        QCOMPARE(app.window->state().gTestIDField, "[TestID]");
+        QCOMPARE(ui.cboATEList->count(), 512 + 1 /* distinct serial numbers and "<All>" */);
+        QCOMPARE(items(ui.cboDataParameters), QStringList{"Efficiency"});
+        ui.cboDataParameters->clear();
+        app.window->GetTestParameterName();
+        QCOMPARE(app.prompts.texts(), QStringList{"Not found parameters!"});
     }
 
     void firstRunAsksForFolderAndRange()
@@ -117,29 +113,20 @@ private slots:
 
     void folderProblemsAtStartUp_data()
     {
-        QTest::addColumn<QString>("remembered");
-        QTest::addColumn<QString>("removedFile");
-        QTest::addColumn<bool>("pickFile");
-        QTest::addColumn<QStringList>("messages");
-        QTest::addColumn<int>("dialogs");
+        AddColumns<QString, QString, bool, QStringList>("remembered", "removedFile", "pickFile", "messages");
 
-        QTest::newRow("vanished folder, dialog cancelled") << "/no/such/folder"
-                                                           << "" << false << QStringList{} << 1;
+        QTest::newRow("vanished folder, dialog cancelled")
+            << QString("/no/such/folder") << QString() << false << QStringList{};
         QTest::newRow("folder lacks PRODUCTS.INI, dialog picks it")
-            << "config"
-            << "Products.INI" << true << QStringList{"Missing PRODUCTS.INI!."} << 1;
+            << QString("config") << QString("Products.INI") << true << QStringList{"Missing PRODUCTS.INI!."};
         QTest::newRow("folder lacks ATE.INI, dialog picks it")
-            << "config"
-            << "ate.ini" << true << QStringList{"Missing ATE.INI!."} << 1;
+            << QString("config") << QString("ate.ini") << true << QStringList{"Missing ATE.INI!."};
     }
 
     void folderProblemsAtStartUp()
     {
-        QFETCH(QString, remembered);
-        QFETCH(QString, removedFile);
-        QFETCH(bool, pickFile);
-        QFETCH(QStringList, messages);
-        QFETCH(int, dialogs);
+        const auto [remembered, removedFile, pickFile, messages] =
+            FetchRow<QString, QString, bool, QStringList>("remembered", "removedFile", "pickFile", "messages");
         AppFixture app;
         app.saveChoice("INIPath", remembered == "config" ? app.configFolder() : remembered);
         app.saveChoice("Range", "Today");
@@ -156,20 +143,22 @@ private slots:
             QCOMPARE(m.caption, "Open INI Error");
             QCOMPARE(m.icon, MsgIcon::Exclamation);
         }
-        QCOMPARE(app.prompts.fileDialogCaptions.size(), dialogs);
+        QCOMPARE(app.prompts.fileDialogCaptions.size(), 1);
         QCOMPARE(items(ui.cboProductName), QStringList{"<Open INI>"});
 
+        // Nothing loaded: every button of the chart says so.
         app.prompts.messages.clear();
-        QTest::mouseClick(ui.cmdPlotChart, Qt::LeftButton);
-        QCOMPARE(app.prompts.texts(), QStringList{"INI file is not loaded!"});
+        for (QPushButton* button : {ui.cmdPlotChart, ui.cmdPreviousPage, ui.cmdNextPage, ui.cmdZoomXIn, ui.cmdZoomXOut,
+                                    ui.cmdExport, ui.cmdPrint, ui.cmdMoreCharts}) {
+            button->click();
+        }
+        QCOMPARE(app.prompts.texts(), QStringList(8, "INI file is not loaded!"));
+        QCOMPARE(app.prompts.messages.at(0).icon, MsgIcon::Exclamation);
     }
 
     void startPlotChecksInOrder_data()
     {
-        QTest::addColumn<int>("product");
-        QTest::addColumn<int>("parameter");
-        QTest::addColumn<int>("range");
-        QTest::addColumn<QString>("message");
+        AddColumns<int, int, int, QString>("product", "parameter", "range", "message");
         QTest::newRow("nothing selected") << -1 << -1 << -1 << "Please select product!";
         QTest::newRow("no parameter") << 1 << -1 << -1 << "Please select test parameter!";
         QTest::newRow("no range") << 1 << 0 << -1 << "Please select range!";
@@ -178,10 +167,8 @@ private slots:
 
     void startPlotChecksInOrder()
     {
-        QFETCH(int, product);
-        QFETCH(int, parameter);
-        QFETCH(int, range);
-        QFETCH(QString, message);
+        const auto [product, parameter, range, message] =
+            FetchRow<int, int, int, QString>("product", "parameter", "range", "message");
         AppFixture app;
         app.rememberFolderAndRange();
         frmMain& window = app.start();
@@ -198,31 +185,6 @@ private slots:
         // Only a selection that passed every check is plotted.
         QCOMPARE(ui.ocxXBarChart->pointCount(0) > 0, message.isEmpty());
         QCOMPARE(ui.cmdPlotChart->text(), "Start Plot");
-    }
-
-    void stopPlotAsks_data()
-    {
-        QTest::addColumn<MsgAnswer>("answer");
-        QTest::addColumn<bool>("stopped");
-        QTest::newRow("No") << MsgAnswer::No << false;
-        QTest::newRow("Yes") << MsgAnswer::Yes << true;
-    }
-
-    void stopPlotAsks()
-    {
-        QFETCH(MsgAnswer, answer);
-        QFETCH(bool, stopped);
-        AppFixture app;
-        app.rememberFolderAndRange();
-        frmMain& window = app.start();
-        window.EnableControls(false);
-        QCOMPARE(window.form().cmdPlotChart->text(), "Stop Plot");
-        QVERIFY(!window.form().cboProductName->isEnabled());
-        app.prompts.answers.push_back(answer);
-        QTest::mouseClick(window.form().cmdPlotChart, Qt::LeftButton);
-        QCOMPARE(app.prompts.texts(), QStringList{"Stop plot SPC chart?"});
-        QCOMPARE(app.prompts.messages.constFirst().buttons, MsgButtons::YesNo);
-        QCOMPARE(window.state().gStopPlot, stopped);
     }
 
     void enableControlsKeepsSizeOffForIndividual()
@@ -244,24 +206,18 @@ private slots:
 
     void restoresSavedSizes_data()
     {
-        QTest::addColumn<QString>("saved");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("too small") << "1"
-                                   << "5";
-        QTest::newRow("too large") << "26"
-                                   << "5";
-        QTest::newRow("not a number") << "x"
-                                      << "5";
-        QTest::newRow("missing") << ""
-                                 << "5";
-        QTest::newRow("in range") << "12"
-                                  << "12";
+        AddColumns<QString, QString>("saved", "shown");
+        QTest::newRow("too small") << QString("1") << QString("5");
+        QTest::newRow("too large") << QString("26") << QString("5");
+        QTest::newRow("not a number") << QString("x") << QString("5");
+        QTest::newRow("missing") << QString() << QString("5");
+        QTest::newRow("in range") << QString("12") << QString("12");
+        QTest::newRow("leading zero") << QString("07") << QString("7");
     }
 
     void restoresSavedSizes()
     {
-        QFETCH(QString, saved);
-        QFETCH(QString, shown);
+        const auto [saved, shown] = FetchRow<QString, QString>("saved", "shown");
         AppFixture app;
         app.rememberFolderAndRange();
         app.saveChoice("XBarSize", saved);
@@ -292,9 +248,6 @@ private slots:
         QCOMPARE(app.savedChoice("HideUSL/LSL"), "1");
         QCOMPARE(app.savedChoice("XBar"), "False");
         QCOMPARE(app.savedChoice("CustomEnd"), "2/29/2024");
-        QFile file(app.settingsPath());
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QVERIFY(file.readAll().contains("HideUSL/LSL=1"));
 
         frmMain& again = app.start();
         Ui::frmMain& ui = again.form();
@@ -354,11 +307,6 @@ private slots:
         app.rememberConfigFolder();
         QLockFile running(app.lockPath());
         QVERIFY(running.tryLock(0));
-        const QByteArray before = [&] {
-            QFile f(app.settingsPath());
-            f.open(QIODevice::ReadOnly);
-            return f.readAll();
-        }();
 
         app.start();
         QVERIFY(!app.loaded);
@@ -367,9 +315,7 @@ private slots:
         QCOMPARE(app.prompts.messages.constFirst().icon, MsgIcon::Information);
         QCOMPARE(app.window->form().cboProductName->count(), 0);
         QVERIFY(app.window->close());
-        QFile f(app.settingsPath());
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), before);
+        QCOMPARE(app.savedChoice("Range"), QString()); // nothing saved
     }
 
     void staleLockOfACrashedRunIsTakenOver()
@@ -386,10 +332,7 @@ private slots:
 
     void failedDatabaseOffersAnotherFolder_data()
     {
-        QTest::addColumn<QByteArray>("database");
-        QTest::addColumn<MsgAnswer>("answer");
-        QTest::addColumn<QStringList>("messages");
-        QTest::addColumn<bool>("shutDown");
+        AddColumns<QByteArray, MsgAnswer, QStringList, bool>("database", "answer", "messages", "shutDown");
         const QString question = "Would you like to re-select the other INI? or click Cancel for exit from program.";
         QTest::newRow("no database keys, Cancel")
             << QByteArray("[Database]\r\n") << MsgAnswer::Cancel
@@ -403,10 +346,8 @@ private slots:
 
     void failedDatabaseOffersAnotherFolder()
     {
-        QFETCH(QByteArray, database);
-        QFETCH(MsgAnswer, answer);
-        QFETCH(QStringList, messages);
-        QFETCH(bool, shutDown);
+        const auto [database, answer, messages, shutDown] =
+            FetchRow<QByteArray, MsgAnswer, QStringList, bool>("database", "answer", "messages", "shutDown");
         AppFixture app;
         app.writeConfigFile("ate.ini", "[ATE Configuration]\r\nTestProduct=Small\r\n" + database);
         app.rememberFolderAndRange();
@@ -438,82 +379,50 @@ private slots:
         QCOMPARE(ui.cboATEList->count(), 4); // the database still opens
     }
 
+    // "<Open INI>" that finds no other configuration leaves the product box on the product still
+    // loaded.
+    void openINIChoosesAnotherFolder_data()
+    {
+        AddColumns<bool, QStringList>("chosen", "messages");
+        QTest::newRow("a folder without PRODUCTS.INI") << true << QStringList{"Missing PRODUCTS.INI!."};
+        QTest::newRow("dialog cancelled") << false << QStringList();
+    }
+
     void openINIChoosesAnotherFolder()
     {
+        const auto [chosen, messages] = FetchRow<bool, QStringList>("chosen", "messages");
         AppFixture app;
         app.rememberFolderAndRange();
         Ui::frmMain& ui = app.start().form();
+        frmMain::ChooseText(ui.cboProductName, " Other Small");
         QTemporaryDir other;
         QFile::copy(QDir(app.configFolder()).filePath("ate.ini"), other.filePath("ATE.INI"));
 
-        app.prompts.fileNames.push_back(other.filePath("ATE.INI"));
+        if (chosen) {
+            app.prompts.fileNames.push_back(other.filePath("ATE.INI"));
+        }
         frmMain::ChooseItem(ui.cboProductName, 0);
-        QCOMPARE(app.prompts.texts(), QStringList{"Missing PRODUCTS.INI!."});
+        QCOMPARE(app.prompts.texts(), messages);
         QCOMPARE(items(ui.cboProductName), (QStringList{"<Open INI>", "Small", " Other Small"}));
-        QCOMPARE(QDir::currentPath(), QDir(other.path()).absolutePath());
-    }
-
-    void productReactionUsesTheProductsColumns()
-    {
-        AppFixture app;
-        app.rememberFolderAndRange();
-        frmMain& window = app.start();
-        frmMain::ChooseText(window.form().cboProductName, " Other Small");
-        QCOMPARE(window.state().gATEIDField, "[SerialNumber]");
-        QCOMPARE(window.state().gTestIDField, "[TestID]");
-        QCOMPARE(window.form().cboATEList->count(), 512 + 1 /* distinct serial numbers and "<All>" */);
-        QCOMPARE(items(window.form().cboDataParameters), QStringList{"Efficiency"});
-    }
-
-    void displayNamesFollowTheParameterList()
-    {
-        AppFixture app;
-        app.rememberFolderAndRange();
-        frmMain& window = app.start();
-        window.GetTestParameterName();
-        QCOMPARE(window.state().gParameterName,
-                 (QStringList{"Output Voltage", "Input Current", "Ripple", "Efficiency"}));
-        QCOMPARE(window.state().gINIFolder, app.configFolder());
-
-        window.form().cboDataParameters->clear();
-        window.GetTestParameterName();
-        QCOMPARE(app.prompts.texts(), QStringList{"Not found parameters!"});
+        QCOMPARE(ui.cboProductName->currentText(), " Other Small");
+        QCOMPARE(QDir::currentPath(), QDir(chosen ? other.path() : app.configFolder()).absolutePath());
     }
 
     void productOpensEveryKindOfDatabase_data()
     {
-        QTest::addColumn<QString>("fixture");
-        QTest::addColumn<QString>("table");
-        QTest::addColumn<QString>("databaseType");
-        QTest::addColumn<QString>("tableName");
-        QTest::addColumn<QStringList>("sources");
-        const QStringList all{"<All>", "ATE-01", "ATE-02", "ATE-03"};
-        QTest::newRow("Jet") << "results_small_v2000.mdb"
-                             << "Results"
-                             << "ACCESS"
-                             << "Results" << all;
-        QTest::newRow("Jet, table with a blank") << "results_small_v2000.mdb"
-                                                 << "[Other Results]"
-                                                 << "ACCESS"
-                                                 << "[Other Results]" << QStringList{"<All>", "ATE-01", "ATE-02"};
-        QTest::newRow("Jet 2003") << "results_small_v2003.mdb"
-                                  << "Results"
-                                  << "ACCESS"
-                                  << "Results" << all;
-        QTest::newRow("Excel") << "results_small.xls"
-                               << "Results"
-                               << "ACCESS"
-                               << "[Results$]" << all;
-        QTest::newRow("SQLite") << "results_small.sqlite"
-                                << "Results"
-                                << "SQLITE"
-                                << "Results" << all;
+        AddColumns<QString, QString, QString, QString, QStringList>("fixture", "table", "databaseType", "tableName",
+                                                                    "sources");
+        // The files' own reading is tested with the data layer; here the window's lists.
+        const auto row = [](const char* fixture, const char* table, const char* tableName, const QStringList& sources) {
+            QTest::newRow(fixture) << QString(fixture) << QString(table) << "ACCESS" << QString(tableName) << sources;
+        };
+        row("results_small_v2000.mdb", "[Other Results]", "[Other Results]", {"<All>", "ATE-01", "ATE-02"});
+        row("results_small.xls", "Results", "[Results$]", {"<All>", "ATE-01", "ATE-02", "ATE-03"});
     }
 
     void productOpensEveryKindOfDatabase()
     {
-        QFETCH(QString, fixture);
-        QFETCH(QString, table);
+        const auto [fixture, table] = FetchRow<QString, QString>("fixture", "table");
         AppFixture app;
         QFile::copy(qEnvironmentVariable("TESSALY_FIXTURES") + "/" + fixture,
                     QDir(app.configFolder()).filePath(fixture));
@@ -564,7 +473,8 @@ private slots:
         selection.serialFilter = "sn7";
         const auto sql = [&] {
             return SelectionSQL(window.state(), selection, app.clock.today(), app.prompts, "Vout", "",
-                                "[TestStartTime], [ATEID]");
+                                "[TestStartTime], [ATEID]")
+                .text;
         };
         QCOMPARE(sql(),
                  "SELECT [SerialNumber] AS SNX, [ATEID] AS ATEX, [TestStartTime] AS DateX, [Vout] AS ValueX FROM "
@@ -578,17 +488,6 @@ private slots:
         selection.range = "Custom";
         QCOMPARE(sql(), "");
         QCOMPARE(app.prompts.texts(), QStringList{"Can not reach to custom date!"});
-    }
-
-    void iniLabelsOpenTheFiles()
-    {
-        AppFixture app;
-        app.rememberFolderAndRange();
-        Ui::frmMain& ui = app.start().form();
-        QTest::mouseClick(ui.lblOpenATE_INI, Qt::LeftButton);
-        QTest::mouseClick(ui.lblOpenProducts_INI, Qt::LeftButton);
-        QCOMPARE(app.prompts.editedFiles, (QStringList{QDir(app.configFolder()).filePath("ate.ini"),
-                                                       QDir(app.configFolder()).filePath("Products.INI")}));
     }
 };
 

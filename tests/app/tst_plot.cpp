@@ -1,9 +1,9 @@
 #include "AppFixture.h"
 #include "ChartControl.h"
+#include "DataRow.h"
 #include "TestMain.h"
 #include "ui_frmMain.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTest>
 
@@ -50,6 +50,7 @@ private slots:
 
         const QStringList lines = listingLines(window);
         QCOMPARE(lines.size(), 21); // the header and 20 records; the last 3 are never read
+        QVERIFY(!(QFile::permissions(window.state().gRawDataFile) & (QFileDevice::ReadGroup | QFileDevice::ReadOther)));
         QCOMPARE(lines[0], "S/N\tOutput: [Output Voltage]\tATE ID\tDate");
         QCOMPARE(lines[1], "SNLONGSERIAL...\t1.000\tATE-01\t03/01/2024 08:00 AM");
         QCOMPARE(lines[2], "SN2            \t2.000\tATE-02\t03/01/2024 08:01 AM");
@@ -83,24 +84,37 @@ private slots:
 
     void tooFewRecords_data()
     {
-        QTest::addColumn<int>("count");
-        QTest::addColumn<bool>("individual");
-        QTest::addColumn<QString>("message");
+        AddColumns<int, bool, QString>("count", "individual", "message");
         QTest::newRow("x-bar, 4 of 5") << 4 << false
                                        << "There is no data collection for this selected range of filter condition!";
         QTest::newRow("individual, 1") << 1 << true
                                        << "No data collection for this selected range of filter condition!";
     }
 
+    // Too few records today, after a drawing of the last 30 days: the message, and the drawing
+    // and its statistics stay as they were.
     void tooFewRecords()
     {
-        QFETCH(int, count);
-        QFETCH(bool, individual);
+        const auto [count, individual] = FetchRow<int, bool>("count", "individual");
         AppFixture app;
-        frmMain& window = app.plot(AppFixture::Series(count, {5}), individual);
+        QList<AppFixture::Record> records = AppFixture::Series(10, {5, 6});
+        for (AppFixture::Record today : AppFixture::Series(count, {5})) {
+            today.serial.prepend('T');
+            today.time.replace("2024-03-01", "2024-03-10");
+            records.append(today);
+        }
+        frmMain& window = app.plot(records, individual);
+        const ChartControl& chart = *window.form().ocxXBarChart;
+        const QList<double> drawn = yValues(chart, 0);
+        const QString panel = window.form().lblSPCParameter1->text();
+        QVERIFY(!drawn.isEmpty() && !panel.isEmpty());
+
+        frmMain::ChooseText(window.form().cboTestedRange, "Today");
+        QTest::mouseClick(window.form().cmdPlotChart, Qt::LeftButton);
         QTEST(app.prompts.texts().value(0), "message");
         QCOMPARE(app.prompts.messages.value(0).icon, MsgIcon::Information);
-        QCOMPARE(window.form().ocxXBarChart->pointCount(0), 0);
+        QCOMPARE(yValues(chart, 0), drawn);
+        QCOMPARE(window.form().lblSPCParameter1->text(), panel);
         QCOMPARE(window.form().cmdPlotChart->text(), "Start Plot");
     }
 
@@ -120,46 +134,16 @@ private slots:
         QCOMPARE((QStringList{panel[8], panel[9]}), (QStringList{"10.0", "5.0"}));
     }
 
-    void sameChartFromJetAndSQLite()
-    {
-        // The small fixture's records over 1-7 March, plotted from the .mdb and from the .sqlite copy.
-        QStringList panels;
-        QList<QList<double>> means;
-        for (const QString fixture : {"results_small_v2000.mdb", "results_small.sqlite"}) {
-            AppFixture app;
-            QFile::copy(qEnvironmentVariable("TESSALY_FIXTURES") + "/" + fixture,
-                        QDir(app.configFolder()).filePath(fixture));
-            app.writeConfigFile("ate.ini", "[ATE Configuration]\r\nTestProduct=Small\r\n[Database]\r\n"
-                                           "DatabaseName=" +
-                                               fixture.toUtf8() + "\r\n");
-            app.writeConfigFile("Products.INI", "[Small]\r\nTableName=Results\r\n[Small Spec]\r\n"
-                                                "1=Vout,4.75,5.25,0,V,,Output Voltage\r\n2=<EOT>\r\n");
-            app.rememberRange("Today", "3/1/2024", "3/7/2024");
-            frmMain& window = app.start();
-            window.form().cboTestID->setCurrentIndex(0);
-            window.form().cboTestedRange->setCurrentIndex(window.form().cboTestedRange->findText("Custom"));
-            QTest::mouseClick(window.form().cmdPlotChart, Qt::LeftButton);
-            QCOMPARE(app.prompts.texts(), QStringList());
-            panels.append(window.form().lblSPCParameter1->text());
-            means.append(yValues(*window.form().ocxXBarChart, 0));
-        }
-        QVERIFY(means[0].size() > 10);
-        QCOMPARE(means[0], means[1]);
-        QCOMPARE(panels[0], panels[1]);
-    }
-
     void stopPlotEndsALongLoad_data()
     {
-        QTest::addColumn<MsgAnswer>("answer");
-        QTest::addColumn<bool>("stopped");
+        AddColumns<MsgAnswer, bool>("answer", "stopped");
         QTest::newRow("Yes") << MsgAnswer::Yes << true;
         QTest::newRow("No") << MsgAnswer::No << false;
     }
 
     void stopPlotEndsALongLoad()
     {
-        QFETCH(MsgAnswer, answer);
-        QFETCH(bool, stopped);
+        const auto [answer, stopped] = FetchRow<MsgAnswer, bool>("answer", "stopped");
         AppFixture app;
         const int total = 3000;
         app.writeResults(AppFixture::Series(total, {5, 5.1, 4.9}, 10));
@@ -184,6 +168,7 @@ private slots:
         QTest::mouseClick(window->form().cmdPlotChart, Qt::LeftButton);
 
         QCOMPARE(app.prompts.texts(), QStringList{"Stop plot SPC chart?"});
+        QCOMPARE(app.prompts.messages.constFirst().buttons, MsgButtons::YesNo);
         const qint64 points = window->form().ocxXBarChart->pointCount(0);
         QCOMPARE(points < total, stopped);
         QCOMPARE(window->form().ocxXBarChart->pointCount(4), points);

@@ -1,6 +1,7 @@
 #include "AppFixture.h"
 #include "ChartControl.h"
 #include "ControlChartLoader.h"
+#include "DataRow.h"
 #include "ReportCommand.h"
 #include "TestMain.h"
 #include "ui_frmMain.h"
@@ -14,6 +15,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
+#include <limits>
 
 namespace {
 
@@ -46,8 +48,7 @@ class TestReport : public QObject
 private slots:
     void reportRepeatsTheWindow_data()
     {
-        QTest::addColumn<bool>("individual");
-        QTest::addColumn<QStringList>("extra");
+        AddColumns<bool, QStringList>("individual", "extra");
         QTest::newRow("x-bar, size 4, pass only") << false << QStringList{"--size", "4"};
         QTest::newRow("individual, all results, one source")
             << true << QStringList{"--chart", "individual", "--all-results", "--source", "ATE-02"};
@@ -55,8 +56,7 @@ private slots:
 
     void reportRepeatsTheWindow()
     {
-        QFETCH(bool, individual);
-        QFETCH(QStringList, extra);
+        const auto [individual, extra] = FetchRow<bool, QStringList>("individual", "extra");
         AppFixture app;
         app.writeResults(records());
         app.rememberFolderAndRange();
@@ -106,8 +106,7 @@ private slots:
     // the same panel, value for value.
     void analysesRepeatTheirWindows_data()
     {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QStringList>("arguments");
+        AddColumns<QString, QStringList>("button", "arguments");
         QTest::newRow("histogram") << "cmdHistogram" << QStringList{"--chart", "histogram", "--parameter", "Vout"};
         QTest::newRow("scatter") << "cmdScatter"
                                  << QStringList{"--chart", "scatter", "--x-parameter", "Vout", "--y-parameter", "Iin"};
@@ -116,8 +115,7 @@ private slots:
 
     void analysesRepeatTheirWindows()
     {
-        QFETCH(QString, button);
-        QFETCH(QStringList, arguments);
+        const auto [button, arguments] = FetchRow<QString, QStringList>("button", "arguments");
         AppFixture app;
         app.rememberRange("Custom", "3/1/2024", "3/7/2024");
         frmMain& window = app.start();
@@ -145,9 +143,7 @@ private slots:
 
     void pdfPages_data()
     {
-        QTest::addColumn<QString>("pages");
-        QTest::addColumn<int>("count");
-        QTest::addColumn<QStringList>("texts");
+        AddColumns<QString, int, QStringList>("pages", "count", "texts");
         QTest::newRow("compressed") << "compressed" << 1 << QStringList{"Chart Page: 1 of 1"};
         QTest::newRow("all") << "all" << 3
                              << QStringList{" of 3", "Test ID: <All>; S/N Filter: none; Source Filter: none",
@@ -156,9 +152,7 @@ private slots:
 
     void pdfPages()
     {
-        QFETCH(QString, pages);
-        QFETCH(int, count);
-        QFETCH(QStringList, texts);
+        const auto [pages, count, texts] = FetchRow<QString, int, QStringList>("pages", "count", "texts");
         AppFixture app;
         app.writeResults(records()); // 191 passed units
         const QString pdf = QDir(app.tempFolder()).filePath("report.pdf");
@@ -175,44 +169,43 @@ private slots:
 
     void exitStatuses_data()
     {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QByteArray>("ateIni");
-        QTest::addColumn<int>("status");
+        AddColumns<QStringList, QByteArray, int>("arguments", "ateIni", "status");
         const QByteArray good = "[ATE Configuration]\r\nTestProduct=Line\r\n[Database]\r\nDatabaseName=line.sqlite\r\n";
         const QStringList base{"--product", "Line", "--parameter", "Output Voltage", "--json", "-"};
-        QTest::newRow("no product given")
-            << QStringList{"--parameter", "Vout", "--json", "-"} << good << ReportCommand::kUsage;
-        QTest::newRow("pages unknown") << base + QStringList{"--pages", "some"} << good << ReportCommand::kUsage;
-        QTest::newRow("size out of range") << base + QStringList{"--size", "26"} << good << ReportCommand::kUsage;
-        QTest::newRow("half a custom range")
-            << base + QStringList{"--from", "2024-03-01"} << good << ReportCommand::kUsage;
-        QTest::newRow("unknown product") << QStringList{"--product", "Other", "--parameter", "Vout", "--json", "-"}
-                                         << good << ReportCommand::kUsage;
-        QTest::newRow("unknown parameter")
-            << QStringList{"--product", "Line", "--parameter", "Iin", "--json", "-"} << good << ReportCommand::kUsage;
-        QTest::newRow("no data") << base + QStringList{"--from", "2020-01-01", "--to", "2020-01-31"} << good
-                                 << ReportCommand::kNoData;
-        QTest::newRow("histogram without data")
-            << base + QStringList{"--chart", "histogram", "--from", "2020-01-01", "--to", "2020-01-31"} << good
-            << ReportCommand::kNoData;
-        QTest::newRow("histogram cells out of range")
-            << base + QStringList{"--chart", "histogram", "--cells", "5"} << good << ReportCommand::kUsage;
-        QTest::newRow("scatter with one source")
-            << QStringList{"--product",     "Line", "--chart",    "scatter", "--x-parameter", "Vout",
-                           "--y-parameter", "Vout", "--x-source", "ATE-01",  "--json",        "-"}
-            << good << ReportCommand::kUsage;
-        QTest::newRow("missing database")
-            << base
-            << QByteArray("[ATE Configuration]\r\nTestProduct=Line\r\n[Database]\r\nDatabaseName=gone.sqlite\r\n")
-            << ReportCommand::kConfiguration;
+        const auto args = [](const QString& text) { return text.split(' '); };
+        const auto row = [&good](const char* name, const QStringList& arguments, int status,
+                                 const QByteArray& ateIni = {}) {
+            QTest::newRow(name) << arguments << (ateIni.isEmpty() ? good : ateIni) << status;
+        };
+        const QString noData = "--from 2020-01-01 --to 2020-01-31";
+        row("no product given", args("--parameter Vout --json -"), ReportCommand::kUsage);
+        row("pages unknown", base + args("--pages some"), ReportCommand::kUsage);
+        row("size out of range", base + args("--size 26"), ReportCommand::kUsage);
+        row("width beyond 20000 pixels", base + args("--width 20001"), ReportCommand::kUsage);
+        row("height beyond 20000 pixels", base + args("--height 100000"), ReportCommand::kUsage);
+        row("20000 pixels square", base + args("--width 20000 --height 20000 " + noData), ReportCommand::kNoData);
+        row("half a custom range", base + args("--from 2024-03-01"), ReportCommand::kUsage);
+        row("unknown product", args("--product Other --parameter Vout --json -"), ReportCommand::kUsage);
+        row("unknown parameter", args("--product Line --parameter Iin --json -"), ReportCommand::kUsage);
+        row("no data", base + args(noData), ReportCommand::kNoData);
+        row("histogram without data", base + args("--chart histogram " + noData), ReportCommand::kNoData);
+        row("histogram cells out of range", base + args("--chart histogram --cells 5"), ReportCommand::kUsage);
+        row("scatter with one source",
+            args("--product Line --chart scatter --x-parameter Vout --y-parameter Vout --x-source ATE-01 --json -"),
+            ReportCommand::kUsage);
+        row("a value that is no number", base + args("--chart individual --from 2024-03-01 --to 2024-03-31"),
+            ReportCommand::kConfiguration);
+        row("missing database", base, ReportCommand::kConfiguration,
+            "[ATE Configuration]\r\nTestProduct=Line\r\n[Database]\r\nDatabaseName=gone.sqlite\r\n");
     }
 
     void exitStatuses()
     {
-        QFETCH(QStringList, arguments);
-        QFETCH(QByteArray, ateIni);
+        const auto [arguments, ateIni] = FetchRow<QStringList, QByteArray>("arguments", "ateIni");
         AppFixture app;
-        app.writeResults(records());
+        // After the others, an infinite value that the report must not turn into statistics.
+        app.writeResults(records() + QList<AppFixture::Record>{{"SNINF", "ATE-01", "2024-03-20 10:00:00", "PASS",
+                                                                std::numeric_limits<double>::infinity()}});
         app.writeConfigFile("ate.ini", ateIni);
         QTEST(ReportCommand::Run(QStringList{"--config", app.configFolder()} + arguments), "status");
     }

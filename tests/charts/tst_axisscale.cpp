@@ -1,4 +1,5 @@
 #include "AxisScale.h"
+#include "DataRow.h"
 #include "TestMain.h"
 
 #include <QTest>
@@ -30,32 +31,15 @@ class AxisScaleTest : public QObject
     Q_OBJECT
 
 private slots:
-    void niceStep_data()
-    {
-        QTest::addColumn<double>("rough");
-        QTest::addColumn<double>("expected");
-        QTest::newRow("up to 2") << 1.2 << 2.0;
-        QTest::newRow("up to 5") << 3.0 << 5.0;
-        QTest::newRow("small") << 0.03 << 0.05;
-        QTest::newRow("rounding error above 2") << 2.0000000000000004 << 2.0;
-        QTest::newRow("zero") << 0.0 << 0.0;
-        QTest::newRow("infinite") << std::numeric_limits<double>::infinity() << 0.0;
-    }
-
-    void niceStep()
-    {
-        QFETCH(double, rough);
-        QFETCH(double, expected);
-        QCOMPARE(NiceStep(rough), expected);
-    }
-
     void tickStep_data()
     {
-        QTest::addColumn<AxisRange>("range");
-        QTest::addColumn<double>("pixels");
-        QTest::addColumn<double>("minSpacing");
-        QTest::addColumn<double>("increment");
-        QTest::addColumn<double>("expected");
+        AddColumns<AxisRange, double, double, double, double>("range", "pixels", "minSpacing", "increment", "expected");
+        // Without an increment the step is the nice step above what one label needs.
+        const double inf = std::numeric_limits<double>::infinity();
+        QTest::newRow("nice: up to 2") << AxisRange{0, 1.2} << 1.0 << 1.0 << 0.0 << 2.0;
+        QTest::newRow("nice: small, up to 5") << AxisRange{0, 0.03} << 1.0 << 1.0 << 0.0 << 0.05;
+        QTest::newRow("nice: rounding error above 2") << AxisRange{0, 2.0000000000000004} << 1.0 << 1.0 << 0.0 << 2.0;
+        QTest::newRow("nice: infinite") << AxisRange{0, inf} << 1.0 << 1.0 << 0.0 << 0.0;
         QTest::newRow("room for every unit") << AxisRange{0, 10} << 500.0 << 40.0 << 0.0 << 1.0;
         QTest::newRow("crowded goes to 5") << AxisRange{0, 10} << 100.0 << 40.0 << 0.0 << 5.0;
         QTest::newRow("increment kept") << AxisRange{0, 79} << 8000.0 << 30.0 << 1.0 << 1.0;
@@ -66,19 +50,15 @@ private slots:
 
     void tickStep()
     {
-        QFETCH(AxisRange, range);
-        QFETCH(double, pixels);
-        QFETCH(double, minSpacing);
-        QFETCH(double, increment);
-        QFETCH(double, expected);
+        const auto [range, pixels, minSpacing, increment, expected] =
+            FetchRow<AxisRange, double, double, double, double>("range", "pixels", "minSpacing", "increment",
+                                                                "expected");
         QCOMPARE(TickStep(range, pixels, minSpacing, increment), expected);
     }
 
     void tickValues_data()
     {
-        QTest::addColumn<AxisRange>("range");
-        QTest::addColumn<double>("step");
-        QTest::addColumn<QList<double>>("expected");
+        AddColumns<AxisRange, double, QList<double>>("range", "step", "expected");
         QTest::newRow("inside the range") << AxisRange{0.05, 1.02} << 0.2 << QList<double>{0.2, 0.4, 0.6, 0.8, 1.0};
         QTest::newRow("across zero") << AxisRange{-1.5, 1.5} << 0.5 << QList<double>{-1.5, -1, -0.5, 0, 0.5, 1, 1.5};
         QTest::newRow("end a rounding error short")
@@ -89,9 +69,7 @@ private slots:
 
     void tickValues()
     {
-        QFETCH(AxisRange, range);
-        QFETCH(double, step);
-        QFETCH(QList<double>, expected);
+        const auto [range, step, expected] = FetchRow<AxisRange, double, QList<double>>("range", "step", "expected");
         const std::vector<double> ticks = TickValues(range, step);
         QCOMPARE(static_cast<qsizetype>(ticks.size()), expected.size());
         for (qsizetype i = 0; i < expected.size(); ++i) {
@@ -103,11 +81,7 @@ private slots:
 
     void resolveRange_data()
     {
-        QTest::addColumn<AxisLimits>("limits");
-        QTest::addColumn<DataExtent>("data");
-        QTest::addColumn<double>("pixels");
-        QTest::addColumn<double>("pad");
-        QTest::addColumn<AxisRange>("expected");
+        AddColumns<AxisLimits, DataExtent, double, double, AxisRange>("limits", "data", "pixels", "pad", "expected");
         const AxisLimits automatic;
         const AxisLimits fixedMin{false, true, 0, 0};
         QTest::newRow("fixed ignores data") << Fixed(0, 105) << Extent(3, 300) << 400.0 << 10.0 << AxisRange{0, 105};
@@ -125,11 +99,8 @@ private slots:
 
     void resolveRange()
     {
-        QFETCH(AxisLimits, limits);
-        QFETCH(DataExtent, data);
-        QFETCH(double, pixels);
-        QFETCH(double, pad);
-        QFETCH(AxisRange, expected);
+        const auto [limits, data, pixels, pad, expected] =
+            FetchRow<AxisLimits, DataExtent, double, double, AxisRange>("limits", "data", "pixels", "pad", "expected");
         const AxisRange range = ResolveRange(limits, data, pixels, pad, pad);
         QVERIFY2(std::abs(range.min - expected.min) < 1e-9 && std::abs(range.max - expected.max) < 1e-9,
                  qPrintable(QStringLiteral("%1..%2").arg(range.min).arg(range.max)));
@@ -139,11 +110,7 @@ private slots:
     // 74..100 %; a plot from y = 40 to 540 splits at 410.
     void verticalMapping_data()
     {
-        QTest::addColumn<double>("startPercent");
-        QTest::addColumn<double>("endPercent");
-        QTest::addColumn<AxisRange>("range");
-        QTest::addColumn<double>("value");
-        QTest::addColumn<double>("pixel");
+        AddColumns<double, double, AxisRange, double, double>("startPercent", "endPercent", "range", "value", "pixel");
         QTest::newRow("upper top") << 0.0 << 74.0 << AxisRange{0, 10} << 10.0 << 40.0;
         QTest::newRow("upper bottom at the split") << 0.0 << 74.0 << AxisRange{0, 10} << 0.0 << 410.0;
         QTest::newRow("upper, below its panel") << 0.0 << 74.0 << AxisRange{0, 10} << -3.5135135135135136 << 540.0;
@@ -153,11 +120,9 @@ private slots:
 
     void verticalMapping()
     {
-        QFETCH(double, startPercent);
-        QFETCH(double, endPercent);
-        QFETCH(AxisRange, range);
-        QFETCH(double, value);
-        QFETCH(double, pixel);
+        const auto [startPercent, endPercent, range, value, pixel] =
+            FetchRow<double, double, AxisRange, double, double>("startPercent", "endPercent", "range", "value",
+                                                                "pixel");
         const AxisMapping mapping = VerticalMapping(range, VerticalAxisSpan(40, 500, startPercent, endPercent));
         QVERIFY(std::abs(mapping.toPixel(value) - pixel) < 1e-9);
         QVERIFY(std::abs(mapping.toValue(pixel) - value) < 1e-9);

@@ -1,4 +1,5 @@
 #include "ChartControl.h"
+#include "DataRow.h"
 #include "TestMain.h"
 
 #include <QFontMetricsF>
@@ -99,26 +100,6 @@ class ChartControlTest : public QObject
     Q_OBJECT
 
 private slots:
-    void panelsSplitAt74Percent()
-    {
-        ChartControl chart;
-        SetUpControlChart(chart, 60, 80);
-        const QRectF plot = chart.plotRect();
-        const double split = plot.top() + 0.74 * plot.height();
-        QVERIFY(std::abs(chart.axisPanel(AxisId::Left).bottom() - split) < 1e-9);
-        QVERIFY(std::abs(chart.axisPanel(AxisId::Custom0).top() - split) < 1e-9);
-        QCOMPARE(chart.axisPanel(AxisId::Custom0).bottom(), plot.bottom());
-
-        // Each series stays in its own panel.
-        const QImage image = chart.renderImage(kSize);
-        for (int y = 0; y < image.height(); ++y) {
-            for (int x = static_cast<int>(plot.left()); x < plot.right(); ++x) {
-                QVERIFY(!IsRed(image.pixel(x, y)) || y <= split);
-                QVERIFY(!IsBlue(image.pixel(x, y)) || y >= split - 1);
-            }
-        }
-    }
-
     // Values that vary in the third decimal on an axis whose format shows two: labels step by
     // 0.01 at the finest, so no two read the same.
     void axisLabelsReadDistinct()
@@ -140,15 +121,11 @@ private slots:
 
     // A page spans the plot width from its first x to its first x + perPage - 1, the last page
     // too (it keeps the scale of full pages). The red data line ends at the page's last point;
-    // the centre line runs from x = 0 to count - 1, cut at the plot's edges.
+    // the centre line runs from x = 0 to count - 1, cut at the plot's edges. The panels split at
+    // 74 % of the plot and each series stays in its own.
     void pageSpansThePlotWidth_data()
     {
-        QTest::addColumn<int>("count");
-        QTest::addColumn<int>("perPage");
-        QTest::addColumn<int>("page");
-        QTest::addColumn<double>("firstX");
-        QTest::addColumn<double>("lastX");
-        QTest::addColumn<int>("lastPoint");
+        AddColumns<int, int, int, double, double, int>("count", "perPage", "page", "firstX", "lastX", "lastPoint");
         QTest::newRow("first page") << 200 << 80 << 1 << 0.0 << 79.0 << 79;
         QTest::newRow("short last page") << 200 << 80 << 3 << 160.0 << 239.0 << 199;
         QTest::newRow("paging off") << 50 << 0 << 1 << 0.0 << 49.0 << 49;
@@ -156,12 +133,8 @@ private slots:
 
     void pageSpansThePlotWidth()
     {
-        QFETCH(int, count);
-        QFETCH(int, perPage);
-        QFETCH(int, page);
-        QFETCH(double, firstX);
-        QFETCH(double, lastX);
-        QFETCH(int, lastPoint);
+        const auto [count, perPage, page, firstX, lastX, lastPoint] =
+            FetchRow<int, int, int, double, double, int>("count", "perPage", "page", "firstX", "lastX", "lastPoint");
         ChartControl chart;
         SetUpControlChart(chart, count, perPage);
         chart.series(kData).look.pointerStyle = PointerStyle::None;
@@ -171,7 +144,18 @@ private slots:
         QCOMPARE(chart.pixelAtValue(AxisId::Top, lastX), plot.right());
         QCOMPARE(chart.pixelAtValue(AxisId::Bottom, lastX), plot.right());
 
+        const double split = plot.top() + 0.74 * plot.height();
+        QVERIFY(std::abs(chart.axisPanel(AxisId::Left).bottom() - split) < 1e-9);
+        QVERIFY(std::abs(chart.axisPanel(AxisId::Custom0).top() - split) < 1e-9);
+        QCOMPARE(chart.axisPanel(AxisId::Custom0).bottom(), plot.bottom());
+
         const QImage image = chart.renderImage(kSize);
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = static_cast<int>(plot.left()); x < plot.right(); ++x) {
+                QVERIFY(!IsRed(image.pixel(x, y)) || y <= split);
+                QVERIFY(!IsBlue(image.pixel(x, y)) || y >= split - 1);
+            }
+        }
         const QRectF upper = chart.axisPanel(AxisId::Left);
         const int end = static_cast<int>(std::lround(chart.pixelAtValue(AxisId::Top, lastPoint)));
         QVERIFY(ColumnHas(image, end - 2, upper, -1, IsRed));
@@ -187,11 +171,7 @@ private slots:
     // their point's text. expected: the labelled points, where a row fixes them.
     void pointLabelsDoNotOverlap_data()
     {
-        QTest::addColumn<QStringList>("texts");
-        QTest::addColumn<int>("runLength");
-        QTest::addColumn<int>("count");
-        QTest::addColumn<int>("page");
-        QTest::addColumn<QList<qint64>>("expected");
+        AddColumns<QStringList, int, int, int, QList<qint64>>("texts", "runLength", "count", "page", "expected");
         const QStringList two{"ATE-01", "ATE-02"};
         QTest::newRow("top axis, two lines") << QStringList() << 1 << 1000 << 0 << QList<qint64>();
         QTest::newRow("one source: named once") << QStringList{"ATE-01"} << 1 << 1000 << 0 << QList<qint64>{0};
@@ -206,11 +186,8 @@ private slots:
 
     void pointLabelsDoNotOverlap()
     {
-        QFETCH(QStringList, texts);
-        QFETCH(int, runLength);
-        QFETCH(int, count);
-        QFETCH(int, page);
-        QFETCH(QList<qint64>, expected);
+        const auto [texts, runLength, count, page, expected] =
+            FetchRow<QStringList, int, int, int, QList<qint64>>("texts", "runLength", "count", "page", "expected");
         ChartControl chart;
         SetUpControlChart(chart, count, page > 0 ? 80 : 0);
         const bool top = texts.isEmpty();
@@ -247,9 +224,7 @@ private slots:
     // within a quarter line of its tick; tenShown: whether tick 10 keeps its label.
     void stackedPanelLabelsKeepApart_data()
     {
-        QTest::addColumn<int>("fontPixels");
-        QTest::addColumn<double>("lines");
-        QTest::addColumn<bool>("tenShown");
+        AddColumns<int, double, bool>("fontPixels", "lines", "tenShown");
         QTest::newRow("labels half a line off the split") << 12 << 0.5 << true;
         QTest::newRow("large font, half a line off") << 20 << 0.5 << true;
         QTest::newRow("ticks on the split") << 12 << 0.0 << false;
@@ -257,8 +232,7 @@ private slots:
 
     void stackedPanelLabelsKeepApart()
     {
-        QFETCH(int, fontPixels);
-        QFETCH(double, lines);
+        const auto [fontPixels, lines] = FetchRow<int, double>("fontPixels", "lines");
         ChartControl chart;
         SetUpControlChart(chart, 60, 80);
         QFont font = chart.font();
@@ -323,11 +297,8 @@ private slots:
     // point -1: halfway between points 5 and 6 near the top of the panel, where nothing is.
     void clickOnAPoint_data()
     {
-        QTest::addColumn<int>("page");
-        QTest::addColumn<int>("series");
-        QTest::addColumn<qint64>("point");
-        QTest::addColumn<Qt::MouseButton>("button");
-        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        AddColumns<int, int, qint64, Qt::MouseButton, Qt::KeyboardModifiers>("page", "series", "point", "button",
+                                                                             "modifiers");
         const Qt::KeyboardModifiers none;
         QTest::newRow("data point, left button") << 1 << kData << qint64(5) << Qt::LeftButton << none;
         QTest::newRow("range point, right button, shift")
@@ -339,11 +310,9 @@ private slots:
 
     void clickOnAPoint()
     {
-        QFETCH(int, page);
-        QFETCH(int, series);
-        QFETCH(qint64, point);
-        QFETCH(Qt::MouseButton, button);
-        QFETCH(Qt::KeyboardModifiers, modifiers);
+        const auto [page, series, point, button, modifiers] =
+            FetchRow<int, int, qint64, Qt::MouseButton, Qt::KeyboardModifiers>("page", "series", "point", "button",
+                                                                               "modifiers");
         ChartControl chart;
         SetUpControlChart(chart, 200, 80);
         chart.show();
@@ -418,15 +387,6 @@ private slots:
         chart.paintChart(painter, QRectF(QPointF(0, 0), kSize), false);
         painter.end();
         QVERIFY(onScreen != before);
-    }
-
-    void badIndexThrows()
-    {
-        ChartControl chart;
-        chart.addLineSeries();
-        QVERIFY_THROWS_EXCEPTION(std::out_of_range, chart.series(1));
-        QVERIFY_THROWS_EXCEPTION(std::out_of_range, chart.pointY(0, 0));
-        QVERIFY_THROWS_EXCEPTION(std::out_of_range, chart.removeSeries(-1));
     }
 };
 

@@ -1,4 +1,5 @@
 #include "ControlChartMath.h"
+#include "DataRow.h"
 #include "TestMain.h"
 
 #include <QTest>
@@ -12,11 +13,7 @@ class TestControlChartMath : public QObject
 private slots:
     void constants_data()
     {
-        QTest::addColumn<int>("n");
-        QTest::addColumn<double>("a2");
-        QTest::addColumn<double>("d3");
-        QTest::addColumn<double>("d4");
-        QTest::addColumn<double>("d2");
+        AddColumns<int, double, double, double, double>("n", "a2", "d3", "d4", "d2");
         QTest::newRow("2") << 2 << 1.880 << 0.0 << 3.267 << 1.128;
         QTest::newRow("3") << 3 << 1.023 << 0.0 << 2.575 << 1.693;
         QTest::newRow("5") << 5 << 0.577 << 0.0 << 2.115 << 2.326;
@@ -46,64 +43,45 @@ private slots:
 
     void processStatistics_data()
     {
-        QTest::addColumn<double>("xBar");
-        QTest::addColumn<double>("rBar");
-        QTest::addColumn<double>("usl");
-        QTest::addColumn<double>("lsl");
-        QTest::addColumn<double>("d2");
-        QTest::addColumn<Statistic>("estSigma");
-        QTest::addColumn<Statistic>("cpu");
-        QTest::addColumn<Statistic>("cpl");
-        QTest::addColumn<Statistic>("cpk");
-        QTest::addColumn<Statistic>("cp");
-
+        // expected: EstSigma, CpU, CpL, CpK, Cp
+        AddColumns<double, double, double, double, double, QList<Statistic>>("xBar", "rBar", "usl", "lsl", "d2",
+                                                                             "expected");
+        const auto row = [](const char* name, double xBar, double rBar, double usl, double lsl, double d2,
+                            const QList<Statistic>& expected) {
+            QTest::newRow(name) << xBar << rBar << usl << lsl << d2 << expected;
+        };
         const Statistic na;
-        QTest::newRow("n = 4, both limits") << 10.0 << 2.059 << 13.0 << 8.0 << 2.059 << Statistic(1.0) << Statistic(1.0)
-                                            << Statistic(2.0 / 3) << Statistic(2.0 / 3) << Statistic(5.0 / 6);
-        QTest::newRow("no USL") << 10.0 << 2.059 << 999.0 << 8.0 << 2.059 << Statistic(1.0) << na << Statistic(2.0 / 3)
-                                << Statistic(2.0 / 3) << na;
-        QTest::newRow("USL written as -999") << 10.0 << 2.059 << -999.0 << 8.0 << 2.059 << Statistic(1.0) << na
-                                             << Statistic(2.0 / 3) << Statistic(2.0 / 3) << na;
-        QTest::newRow("no limits") << 10.0 << 2.059 << 999.0 << -999.0 << 2.059 << Statistic(1.0) << na << na << na
-                                   << na;
-        QTest::newRow("all ranges 0") << 5.0 << 0.0 << 6.0 << 4.0 << 2.326 << Statistic(0.0) << na << na << na << na;
-        QTest::newRow("individual d2") << 11.0 << 1.0 << 14.0 << 8.0 << 1.128 << Statistic(1 / 1.128)
-                                       << Statistic(3 * 1.128 / 3) << Statistic(3 * 1.128 / 3)
-                                       << Statistic(3 * 1.128 / 3) << Statistic(6 * 1.128 / 6);
+        row("n = 4, both limits", 10, 2.059, 13, 8, 2.059, {1.0, 1.0, 2.0 / 3, 2.0 / 3, 5.0 / 6});
+        row("no USL", 10, 2.059, 999, 8, 2.059, {1.0, na, 2.0 / 3, 2.0 / 3, na});
+        row("USL written as -999", 10, 2.059, -999, 8, 2.059, {1.0, na, 2.0 / 3, 2.0 / 3, na});
+        row("no limits", 10, 2.059, 999, -999, 2.059, {1.0, na, na, na, na});
+        row("all ranges 0", 5, 0, 6, 4, 2.326, {0.0, na, na, na, na});
+        row("individual d2", 11, 1, 14, 8, 1.128, {1 / 1.128, 1.128, 1.128, 1.128, 1.128});
     }
 
     void processStatistics()
     {
-        QFETCH(double, xBar);
-        QFETCH(double, rBar);
-        QFETCH(double, usl);
-        QFETCH(double, lsl);
-        QFETCH(double, d2);
+        const auto [xBar, rBar, usl, lsl, d2, expected] =
+            FetchRow<double, double, double, double, double, QList<Statistic>>("xBar", "rBar", "usl", "lsl", "d2",
+                                                                               "expected");
         const ProcessStatistics s = CalculateProcessStatistic(xBar, rBar, usl, lsl, d2, 30, 302, 3);
-        const auto same = [](const Statistic& a, const Statistic& b) {
-            return a.has_value() == b.has_value() && (!a || qFuzzyCompare(1 + *a, 1 + *b));
-        };
         QVERIFY(s.error.isEmpty());
-        QFETCH(Statistic, estSigma);
-        QFETCH(Statistic, cpu);
-        QFETCH(Statistic, cpl);
-        QFETCH(Statistic, cpk);
-        QFETCH(Statistic, cp);
-        QVERIFY(same(s.estSigma, estSigma));
-        QVERIFY(same(s.cpu, cpu));
-        QVERIFY(same(s.cpl, cpl));
-        QVERIFY(same(s.cpk, cpk));
-        QVERIFY(same(s.cp, cp));
+        const QList<Statistic> actual{s.estSigma, s.cpu, s.cpl, s.cpk, s.cp};
+        for (qsizetype i = 0; i < actual.size(); ++i) {
+            const Statistic& want = expected[i];
+            QVERIFY2(actual[i].has_value() == want.has_value() && (!want || qFuzzyCompare(1 + *actual[i], 1 + *want)),
+                     qPrintable(QString::number(i)));
+        }
     }
 
     void standardDeviation_data()
     {
-        QTest::addColumn<QList<double>>("values");
-        QTest::addColumn<double>("stdDev");
-        QTest::newRow("10 12 11") << QList<double>{10, 12, 11} << 1.0;
-        QTest::newRow("all equal") << QList<double>{5, 5, 5, 5} << 0.0;
-        QTest::newRow("rounded to 3 decimals") << QList<double>{1, 2, 4} << 1.528;
-        QTest::newRow("equal values that do not add up exactly") << QList<double>{0.1, 0.1, 0.1} << 0.0;
+        AddColumns<QList<double>, double, QString>("values", "stdDev", "error");
+        QTest::newRow("10 12 11") << QList<double>{10, 12, 11} << 1.0 << "";
+        QTest::newRow("all equal") << QList<double>{5, 5, 5, 5} << 0.0 << "";
+        QTest::newRow("rounded to 3 decimals") << QList<double>{1, 2, 4} << 1.528 << "";
+        QTest::newRow("equal values that do not add up exactly") << QList<double>{0.1, 0.1, 0.1} << 0.0 << "";
+        QTest::newRow("one value") << QList<double>{5} << 0.0 << "Division by zero";
     }
 
     void standardDeviation()
@@ -116,23 +94,15 @@ private slots:
             squares += v * v;
         }
         const ProcessStatistics s = CalculateProcessStatistic(0, 1, 999, -999, 1.128, sum, squares, values.size());
+        QTEST(s.error, "error");
+        QCOMPARE(s.estSigma.has_value(), s.error.isEmpty());
         QTEST(s.stdDev, "stdDev");
-    }
-
-    void oneValueIsADivisionByZero()
-    {
-        const ProcessStatistics s = CalculateProcessStatistic(5, 0, 6, 4, 1.128, 5, 25, 1);
-        QCOMPARE(s.error, "Division by zero");
-        QVERIFY(!s.estSigma && !s.cpk);
     }
 
     void limits_data()
     {
-        QTest::addColumn<bool>("isXBar");
-        QTest::addColumn<int>("n");
-        QTest::addColumn<double>("cl");
-        QTest::addColumn<double>("rBar");
-        QTest::addColumn<QList<double>>("expected"); // UCL, LCL, range UCL, range LCL, sigma, CL, RBar
+        // expected: UCL, LCL, range UCL, range LCL, sigma, CL, RBar
+        AddColumns<bool, int, double, double, QList<double>>("isXBar", "n", "cl", "rBar", "expected");
 
         QTest::newRow("x-bar, n = 5") << true << 5 << 10.0 << 2.0 << QList<double>{11.154, 8.846, 4.23, 0, 0.86, 10, 2};
         QTest::newRow("x-bar, n = 7, D3 above 0")
@@ -145,11 +115,8 @@ private slots:
 
     void limits()
     {
-        QFETCH(bool, isXBar);
-        QFETCH(int, n);
-        QFETCH(double, cl);
-        QFETCH(double, rBar);
-        QFETCH(QList<double>, expected);
+        const auto [isXBar, n, cl, rBar, expected] =
+            FetchRow<bool, int, double, double, QList<double>>("isXBar", "n", "cl", "rBar", "expected");
         const ControlLimits l = ComputeControlLimits(InitControlChartConstants(), isXBar, n, cl, rBar,
                                                      // individual mode ignores the sigma it is given
                                                      Statistic(isXBar ? expected[4] : 99.0), Statistic(),

@@ -1,12 +1,10 @@
+#include "DataRow.h"
 #include "Decimation.h"
 #include "TestMain.h"
 
-#include <QImage>
-#include <QPainter>
 #include <QTest>
 #include <algorithm>
 #include <cmath>
-#include <functional>
 #include <limits>
 #include <map>
 #include <numeric>
@@ -41,31 +39,6 @@ std::vector<qint64> Every(qint64 count)
     return all;
 }
 
-// A 400 x 200 picture drawn for a set of indices.
-using Drawing = std::function<void(QPainter&, const std::vector<qint64>&)>;
-QImage Picture(const Drawing& draw, const std::vector<qint64>& indices)
-{
-    QImage image(400, 200, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    draw(painter, indices);
-    return image;
-}
-
-// Few of the inked pixels of the first picture differ in the second.
-bool LooksTheSame(const QImage& full, const QImage& reduced, double tolerance)
-{
-    int inked = 0;
-    int differing = 0;
-    for (int y = 0; y < full.height(); ++y) {
-        for (int x = 0; x < full.width(); ++x) {
-            inked += full.pixel(x, y) != qRgb(255, 255, 255);
-            differing += full.pixel(x, y) != reduced.pixel(x, y);
-        }
-    }
-    return inked > 1000 && differing <= inked * tolerance;
-}
-
 } // namespace
 
 class DecimationTest : public QObject
@@ -75,9 +48,7 @@ class DecimationTest : public QObject
 private slots:
     void keepsTheColumnExtremes_data()
     {
-        QTest::addColumn<qint64>("count");
-        QTest::addColumn<double>("width");
-        QTest::addColumn<bool>("gaps");
+        AddColumns<qint64, double, bool>("count", "width", "gaps");
         QTest::newRow("a million over 1600 columns") << qint64(1'000'000) << 1600.0 << false;
         QTest::newRow("with missing values") << qint64(200'000) << 800.0 << true;
         QTest::newRow("few points stay all") << qint64(10) << 1600.0 << false;
@@ -86,9 +57,7 @@ private slots:
 
     void keepsTheColumnExtremes()
     {
-        QFETCH(qint64, count);
-        QFETCH(double, width);
-        QFETCH(bool, gaps);
+        const auto [count, width, gaps] = FetchRow<qint64, double, bool>("count", "width", "gaps");
         const Series s = MakeSeries(count, gaps);
         const AxisMapping xMap{{0, static_cast<double>(count - 1)}, 100, 100 + width};
         const std::vector<qint64> kept = DecimateByColumn(s.x.data(), s.y.data(), 0, count, xMap);
@@ -117,9 +86,7 @@ private slots:
 
     void thinByCellKeepsTheFirstPointOfEachCell_data()
     {
-        QTest::addColumn<qint64>("count");
-        QTest::addColumn<bool>("gaps");
-        QTest::addColumn<bool>("shuffled");
+        AddColumns<qint64, bool, bool>("count", "gaps", "shuffled");
         QTest::newRow("dense series") << qint64(200'000) << false << false;
         QTest::newRow("missing values") << qint64(50'000) << true << false;
         QTest::newRow("x not ascending") << qint64(50'000) << false << true;
@@ -127,9 +94,7 @@ private slots:
 
     void thinByCellKeepsTheFirstPointOfEachCell()
     {
-        QFETCH(qint64, count);
-        QFETCH(bool, gaps);
-        QFETCH(bool, shuffled);
+        const auto [count, gaps, shuffled] = FetchRow<qint64, bool, bool>("count", "gaps", "shuffled");
         Series s = MakeSeries(count, gaps);
         if (shuffled) {
             std::shuffle(s.x.begin(), s.x.end(), std::mt19937(3));
@@ -155,32 +120,6 @@ private slots:
         for (const qint64 i : kept) {
             QCOMPARE(firstInCell.at(cellOf(i)), i);
         }
-    }
-
-    // Diamonds at the thinned points and the column extremes cover what diamonds at every point
-    // cover, with a third of the pointers or fewer.
-    void pointersCoverTheSameArea()
-    {
-        const qint64 count = 50'000;
-        const Series s = MakeSeries(count, false);
-        const AxisMapping xMap{{0, static_cast<double>(count - 1)}, 0, 399};
-        const AxisMapping yMap{{0, 20}, 199, 0};
-        const double r = 4;
-        const Drawing diamonds = [&](QPainter& painter, const std::vector<qint64>& indices) {
-            painter.setPen(Qt::NoPen);
-            painter.setBrush(Qt::black);
-            for (const qint64 i : indices) {
-                const QPointF c(xMap.toPixel(s.x[i]), yMap.toPixel(s.y[i]));
-                const QPointF corners[4] = {
-                    {c.x(), c.y() - r}, {c.x() + r, c.y()}, {c.x(), c.y() + r}, {c.x() - r, c.y()}};
-                painter.drawPolygon(corners, 4);
-            }
-        };
-        std::vector<qint64> thinned = ThinByCell(s.x.data(), s.y.data(), 0, count, xMap, yMap, r);
-        const std::vector<qint64> extremes = DecimateByColumn(s.x.data(), s.y.data(), 0, count, xMap);
-        thinned.insert(thinned.end(), extremes.begin(), extremes.end());
-        QVERIFY(thinned.size() < static_cast<size_t>(count) / 3);
-        QVERIFY(LooksTheSame(Picture(diamonds, Every(count)), Picture(diamonds, thinned), 0.01));
     }
 };
 

@@ -1,4 +1,5 @@
 #include "ChartPaging.h"
+#include "DataRow.h"
 #include "TestMain.h"
 
 #include <QTest>
@@ -10,9 +11,7 @@ class PagingTest : public QObject
 private slots:
     void pageCount_data()
     {
-        QTest::addColumn<int>("perPage");
-        QTest::addColumn<qint64>("points");
-        QTest::addColumn<int>("expected");
+        AddColumns<int, qint64, int>("perPage", "points", "expected");
         QTest::newRow("empty chart") << 80 << qint64(0) << 1;
         QTest::newRow("one full page") << 80 << qint64(80) << 1;
         QTest::newRow("one point over") << 80 << qint64(81) << 2;
@@ -23,9 +22,7 @@ private slots:
 
     void pageCount()
     {
-        QFETCH(int, perPage);
-        QFETCH(qint64, points);
-        QFETCH(int, expected);
+        const auto [perPage, points, expected] = FetchRow<int, qint64, int>("perPage", "points", "expected");
         ChartPaging paging;
         paging.setMaxPointsPerPage(perPage);
         QCOMPARE(paging.pageCount(points), expected);
@@ -33,11 +30,7 @@ private slots:
 
     void window_data()
     {
-        QTest::addColumn<int>("perPage");
-        QTest::addColumn<qint64>("points");
-        QTest::addColumn<int>("page");
-        QTest::addColumn<double>("first");
-        QTest::addColumn<double>("last");
+        AddColumns<int, qint64, int, double, double>("perPage", "points", "page", "first", "last");
         QTest::newRow("first page") << 80 << qint64(200) << 1 << 0.0 << 79.0;
         // 40 points on the last page, drawn at the scale of a full page.
         QTest::newRow("last page keeps the scale") << 80 << qint64(200) << 3 << 160.0 << 239.0;
@@ -47,11 +40,8 @@ private slots:
 
     void window()
     {
-        QFETCH(int, perPage);
-        QFETCH(qint64, points);
-        QFETCH(int, page);
-        QFETCH(double, first);
-        QFETCH(double, last);
+        const auto [perPage, points, page, first, last] =
+            FetchRow<int, qint64, int, double, double>("perPage", "points", "page", "first", "last");
         ChartPaging paging;
         paging.setMaxPointsPerPage(perPage);
         paging.setCurrentPage(page, points);
@@ -64,11 +54,7 @@ private slots:
     // Actions: 'n' next page, 'p' previous page. Pages after each, and whether each changed it.
     void navigation_data()
     {
-        QTest::addColumn<int>("perPage");
-        QTest::addColumn<qint64>("points");
-        QTest::addColumn<QString>("actions");
-        QTest::addColumn<QList<int>>("pages");
-        QTest::addColumn<QString>("changed");
+        AddColumns<int, qint64, QString, QList<int>, QString>("perPage", "points", "actions", "pages", "changed");
         QTest::newRow("there and back, stopping at both ends")
             << 80 << qint64(200) << "pnnnppp" << QList<int>{1, 2, 3, 3, 2, 1, 1} << "0110110";
         QTest::newRow("single page") << 80 << qint64(80) << "np" << QList<int>{1, 1} << "00";
@@ -77,11 +63,8 @@ private slots:
 
     void navigation()
     {
-        QFETCH(int, perPage);
-        QFETCH(qint64, points);
-        QFETCH(QString, actions);
-        QFETCH(QList<int>, pages);
-        QFETCH(QString, changed);
+        const auto [perPage, points, actions, pages, changed] =
+            FetchRow<int, qint64, QString, QList<int>, QString>("perPage", "points", "actions", "pages", "changed");
         ChartPaging paging;
         paging.setMaxPointsPerPage(perPage);
         for (qsizetype i = 0; i < actions.size(); ++i) {

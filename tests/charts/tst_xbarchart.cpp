@@ -1,4 +1,5 @@
 #include "ChartControl.h"
+#include "DataRow.h"
 #include "TestMain.h"
 #include "XBarChart.h"
 
@@ -31,53 +32,41 @@ class TestXBarChart : public QObject
     }
 
 private slots:
-    void layoutAndPresetSeries()
+    // Dates label the upper panel's points, sources the lower one's where they change.
+    void layoutAndReset()
     {
         ChartControl control;
         XBarChart chart(control);
         chart.SetupRangeSeries();
-        QCOMPARE(control.seriesCount(), 5);
         QCOMPARE(control.series(XBarChart::kDataSeries).horizontalAxis, AxisId::Top);
         QCOMPARE(control.series(XBarChart::kRangeSeries).verticalAxis, AxisId::Custom0);
-        QCOMPARE(control.series(XBarChart::kRangeSeries).horizontalAxis, AxisId::Bottom);
-        QCOMPARE(control.axis(AxisId::Left).endPercent, 74.0);
-        QCOMPARE(control.axis(AxisId::Custom0).startPercent, 74.0);
-        // Sources are named where they change; dates stay at every labelled point.
+        QCOMPARE((QList<double>{control.axis(AxisId::Left).endPercent, control.axis(AxisId::Custom0).startPercent}),
+                 (QList<double>{74, 74}));
         QVERIFY(control.axis(AxisId::Bottom).labelsAtChanges && !control.axis(AxisId::Top).labelsAtChanges);
-        QCOMPARE(control.title().lines, QStringList{"SPC Chart"});
-        QCOMPARE(control.subFoot().lines, QStringList{"Source ID"});
-
         chart.ResetChart("", true, "");
-        QCOMPARE(control.axis(AxisId::Left).title, "Individual ");
-        QCOMPARE(control.axis(AxisId::Custom0).title, "Moving Range");
+        QCOMPARE((QStringList{control.axis(AxisId::Left).title, control.axis(AxisId::Custom0).title}),
+                 (QStringList{"Individual ", "Moving Range"}));
         QCOMPARE(control.maxPointsPerPage(), 80);
         QCOMPARE(control.subFoot().lines, QStringList{"  Chart Page: 1 of 1"});
     }
 
     void specificationLines_data()
     {
-        QTest::addColumn<double>("lsl");
-        QTest::addColumn<double>("usl");
-        QTest::addColumn<bool>("hide");
-        QTest::addColumn<QString>("lslText");
-        QTest::addColumn<QString>("uslText");
-        QTest::addColumn<int>("lslPoints");
-        QTest::addColumn<int>("uslPoints");
-        QTest::newRow("both drawn") << 8.0 << 14.0 << false << "8.0"
-                                    << "14.0" << 2 << 2;
-        QTest::newRow("absent LSL") << -999.0 << 14.0 << false << "N/A"
-                                    << "14.0" << 0 << 2;
-        QTest::newRow("USL configured as 999") << 8.0 << 999.0 << false << "8.0"
-                                               << "N/A" << 2 << 0;
-        QTest::newRow("hidden: numbers kept, no lines") << -999.0 << 14.0 << true << "-999.0"
-                                                        << "14.0" << 0 << 0;
+        AddColumns<double, double, bool, QString, QString, int, int>("lsl", "usl", "hide", "lslText", "uslText",
+                                                                     "lslPoints", "uslPoints");
+        const auto row = [](const char* name, double lsl, double usl, bool hide, const char* lslText,
+                            const char* uslText, int lslPoints, int uslPoints) {
+            QTest::newRow(name) << lsl << usl << hide << QString(lslText) << QString(uslText) << lslPoints << uslPoints;
+        };
+        row("both drawn", 8, 14, false, "8.0", "14.0", 2, 2);
+        row("absent LSL", -999, 14, false, "N/A", "14.0", 0, 2);
+        row("USL configured as 999", 8, 999, false, "8.0", "N/A", 2, 0);
+        row("hidden: numbers kept, no lines", -999, 14, true, "-999.0", "14.0", 0, 0);
     }
 
     void specificationLines()
     {
-        QFETCH(double, lsl);
-        QFETCH(double, usl);
-        QFETCH(bool, hide);
+        const auto [lsl, usl, hide] = FetchRow<double, double, bool>("lsl", "usl", "hide");
         ChartControl control;
         XBarChart chart(control);
         const QStringList panel = draw(control, chart, lsl, usl, hide).split("\r\n");

@@ -1,3 +1,4 @@
+#include "DataRow.h"
 #include "SettingsStore.h"
 #include "TestMain.h"
 
@@ -35,26 +36,9 @@ private slots:
         m_file = m_dir.filePath(QStringLiteral("%1/Korvane/Tessaly.ini").arg(++m_count));
     }
 
-    void slashIsPartOfTheValueName()
-    {
-        QCOMPARE(SettingsStore(m_file).read(kSaveConfigKey + QStringLiteral("HideUSL/LSL")), QString()); // no file yet
-        QVERIFY(SettingsStore(m_file).write(kSaveConfigKey + QStringLiteral("HideUSL/LSL"), QStringLiteral("1")));
-        const SettingsStore store(m_file);
-        QCOMPARE(store.read(kSaveConfigKey + QStringLiteral("HideUSL/LSL")), QStringLiteral("1"));
-        QCOMPARE(store.read(kSaveConfigKey + QStringLiteral("LSL")), QString());
-        QCOMPARE(store.read(kSaveConfigKey + QStringLiteral("HideUSL\\LSL")), QString());
-        QCOMPARE(store.read(kSaveConfigKey + QStringLiteral("Other")), QString());
-        QCOMPARE(store.read(QStringLiteral("HKLM\\SOFTWARE\\Korvane\\Tessaly\\Nowhere\\HideUSL/LSL")), QString());
-        const QStringList lines = fileText(m_file).split(QLatin1Char('\n'));
-        const qsizetype section = lines.indexOf(QStringLiteral("[SaveConfig]"));
-        QVERIFY(section >= 0);
-        QCOMPARE(lines.value(section + 1), QStringLiteral("HideUSL/LSL=1"));
-    }
-
     void valuesSurvive_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("value");
+        AddColumns<QString, QString>("name", "value");
         const QString name = kSaveConfigKey + QStringLiteral("Value");
         QTest::newRow("empty") << name << QString();
         QTest::newRow("backslashes") << name << QStringLiteral("C:\\Data\\Lot 7\\");
@@ -68,19 +52,23 @@ private slots:
         QTest::newRow("nested section") << QStringLiteral("HKLM\\SOFTWARE\\Korvane\\Tessaly\\SaveConfig\\Sub\\Value")
                                         << QStringLiteral("sub");
         QTest::newRow("no section") << QStringLiteral("Value") << QStringLiteral("bare");
+        QTest::newRow("slash in the name") << kSaveConfigKey + QStringLiteral("HideUSL/LSL") << QStringLiteral("1");
     }
 
-    // Each value is written among others and read back by a new store.
+    // Each value is written among others and read back by a new store; nothing else reads as it.
     void valuesSurvive()
     {
-        QFETCH(QString, name);
-        QFETCH(QString, value);
+        const auto [name, value] = FetchRow<QString, QString>("name", "value");
         const QString neighbour = kSaveConfigKey + QStringLiteral("Value");
+        QCOMPARE(SettingsStore(m_file).read(name), QString()); // no file yet
         QVERIFY(SettingsStore(m_file).write(neighbour, QStringLiteral("neighbour")));
         QVERIFY(SettingsStore(m_file).write(name, value));
         QVERIFY(SettingsStore(m_file).write(kSaveConfigKey + QStringLiteral("Next"), QStringLiteral("n")));
         QCOMPARE(SettingsStore(m_file).read(name.toUpper()), value);
         QCOMPARE(SettingsStore(m_file).read(kSaveConfigKey + QStringLiteral("Next")), QStringLiteral("n"));
+        for (const QString& other : {QStringLiteral("LSL"), QStringLiteral("HideUSL\\LSL"), QStringLiteral("Sub")}) {
+            QCOMPARE(SettingsStore(m_file).read(kSaveConfigKey + other), QString());
+        }
         if (name.compare(neighbour, Qt::CaseInsensitive) != 0) {
             QCOMPARE(SettingsStore(m_file).read(neighbour), QStringLiteral("neighbour"));
         }

@@ -1,3 +1,4 @@
+#include "DataRow.h"
 #include "ProductConfig.h"
 #include "TestMain.h"
 
@@ -23,30 +24,30 @@ class TestProductConfig : public QObject
 private slots:
     void columnMapping_data()
     {
-        QTest::addColumn<QByteArray>("section");
-        QTest::addColumn<QStringList>("expected"); // TestID, StartTime, Serial, PassFail, ATEID, pass marker
+        // expected: TestID, StartTime, Serial, PassFail, ATEID, pass marker
+        AddColumns<QByteArray, QStringList>("section", "expected");
 
-        const QStringList defaults{"[TestID]", "[TestStartTime]", "[SerialNumber]", "[PassFail]", "[ATEID]", "'PASS'"};
-        QTest::newRow("no section: defaults") << QByteArray() << defaults;
-        QTest::newRow("bracketed name used as written")
-            << QByteArray("[P]\nTestID=[Test Id]\n")
-            << QStringList{"[Test Id]", "[TestStartTime]", "[SerialNumber]", "[PassFail]", "[ATEID]", "'PASS'"};
-        QTest::newRow("plain names get brackets")
-            << QByteArray("[P]\nTestID=TID\nSerialNumber=SN\nATEID=Station\nTestStartTime=Stamp\nPassFail=Verdict\n")
-            << QStringList{"[TID]", "[Stamp]", "[SN]", "[Verdict]", "[Station]", "'PASS'"};
-        QTest::newRow("numeric pass marker as written")
-            << QByteArray("[P]\nPassIdentical=1\n")
-            << QStringList{"[TestID]", "[TestStartTime]", "[SerialNumber]", "[PassFail]", "[ATEID]", "1"};
-        QTest::newRow("text pass marker quoted")
-            << QByteArray("[P]\nPassIdentical=OK\n")
-            << QStringList{"[TestID]", "[TestStartTime]", "[SerialNumber]", "[PassFail]", "[ATEID]", "'OK'"};
-        QTest::newRow("empty values keep defaults") << QByteArray("[P]\nTestID=\nPassIdentical=\n") << defaults;
+        // expected: the defaults where a row gives no text of its own.
+        const auto row = [](const char* name, const char* section, const QStringList& expected) {
+            QStringList all{"[TestID]", "[TestStartTime]", "[SerialNumber]", "[PassFail]", "[ATEID]", "'PASS'"};
+            for (qsizetype i = 0; i < expected.size(); ++i) {
+                all[i] = expected[i].isEmpty() ? all[i] : expected[i];
+            }
+            QTest::newRow(name) << QByteArray(section) << all;
+        };
+        row("no section: defaults", "", {});
+        row("bracketed name used as written", "[P]\nTestID=[Test Id]\n", {"[Test Id]"});
+        row("plain names get brackets",
+            "[P]\nTestID=TID\nSerialNumber=SN\nATEID=Station\nTestStartTime=Stamp\nPassFail=Verdict\n",
+            {"[TID]", "[Stamp]", "[SN]", "[Verdict]", "[Station]"});
+        row("numeric pass marker as written", "[P]\nPassIdentical=1\n", {"", "", "", "", "", "1"});
+        row("text pass marker quoted", "[P]\nPassIdentical=OK\n", {"", "", "", "", "", "'OK'"});
+        row("empty values keep defaults", "[P]\nTestID=\nPassIdentical=\n", {});
     }
 
     void columnMapping()
     {
-        QFETCH(QByteArray, section);
-        QFETCH(QStringList, expected);
+        const auto [section, expected] = FetchRow<QByteArray, QStringList>("section", "expected");
         QTemporaryDir dir;
         const ColumnMapping m = ReadColumnMapping(writeProducts(dir, section), QStringLiteral("P"));
         QCOMPARE((QStringList{m.testIDField, m.testStartTimeField, m.serialNumberField, m.passFailField, m.ateIDField,
@@ -56,44 +57,37 @@ private slots:
 
     void specificationList_data()
     {
-        QTest::addColumn<QByteArray>("lines");
-        QTest::addColumn<QStringList>("listTexts");
-        QTest::addColumn<int>("outcome");
-        QTest::addColumn<QString>("message");
+        AddColumns<QByteArray, QStringList, int, QString>("lines", "listTexts", "outcome", "message");
 
-        const int complete = int(SpecificationList::Outcome::Complete);
-        const int incomplete = int(SpecificationList::Outcome::IncompleteLine);
-        const int noEnd = int(SpecificationList::Outcome::NoEndMarker);
-        QTest::newRow("gap in the numbers")
-            << QByteArray("1=Vout,11.4,12.6,0,V,Output,Output Voltage\n2=Iin,0,3,0,A,,Input Current\n"
-                          "4=Eff,85,N/A,0,%,,Efficiency\n5=<EOT>,,,,,,\n")
-            << QStringList{"Output: [Output Voltage]", "Input Current", "Efficiency"} << complete << QString();
-        QTest::newRow("end marker in lower case")
-            << QByteArray("1=a,1,2,0,V,,A\n2=<eot>\n3=b,1,2,0,V,,B\n") << QStringList{"A"} << complete << QString();
-        QTest::newRow("first line ends the list")
-            << QByteArray("1=<EOT>,,,,,,\n2=a,1,2,0,V,,A\n") << QStringList{} << complete << QString();
-        QTest::newRow("six fields") << QByteArray("1=a,1,2,0,V,,A\n2=b,1,2,0,V,B\n3=<EOT>\n") << QStringList{"A"}
-                                    << incomplete
-                                    << "Specification Info. in INI is not completed or missing at line#2!";
-        QTest::newRow("extra fields ignored")
-            << QByteArray("1=a,1,2,0,V,,A,x,y\n3=<EOT>\n") << QStringList{"A"} << complete << QString();
-        QTest::newRow("no end marker") << QByteArray("1=a,1,2,0,V,,A\n") << QStringList{"A"} << noEnd
-                                       << "Can't reach to End Of Test <EOT> record!";
-        QTest::newRow("no section") << QByteArray("[Other]\n1=x\n") << QStringList{} << noEnd
-                                    << "Can't reach to End Of Test <EOT> record!";
+        using Outcome = SpecificationList::Outcome;
+        const auto row = [](const char* name, const char* lines, const QStringList& texts, Outcome outcome,
+                            const char* message = "") {
+            QTest::newRow(name) << QByteArray(lines) << texts << int(outcome) << QString(message);
+        };
+        const char* noEnd = "Can't reach to End Of Test <EOT> record!";
+        row("gap in the numbers",
+            "1=Vout,11.4,12.6,0,V,Output,Output Voltage\n2=Iin,0,3,0,A,,Input Current\n"
+            "4=Eff,85,N/A,0,%,,Efficiency\n5=<EOT>,,,,,,\n",
+            {"Output: [Output Voltage]", "Input Current", "Efficiency"}, Outcome::Complete);
+        row("end marker in lower case", "1=a,1,2,0,V,,A\n2=<eot>\n3=b,1,2,0,V,,B\n", {"A"}, Outcome::Complete);
+        row("first line ends the list", "1=<EOT>,,,,,,\n2=a,1,2,0,V,,A\n", {}, Outcome::Complete);
+        row("six fields", "1=a,1,2,0,V,,A\n2=b,1,2,0,V,B\n3=<EOT>\n", {"A"}, Outcome::IncompleteLine,
+            "Specification Info. in INI is not completed or missing at line#2!");
+        row("extra fields ignored", "1=a,1,2,0,V,,A,x,y\n3=<EOT>\n", {"A"}, Outcome::Complete);
+        row("no end marker", "1=a,1,2,0,V,,A\n", {"A"}, Outcome::NoEndMarker, noEnd);
+        row("no section", "[Other]\n1=x\n", {}, Outcome::NoEndMarker, noEnd);
     }
 
     void specificationList()
     {
-        QFETCH(QByteArray, lines);
-        QFETCH(QStringList, listTexts);
-        QFETCH(int, outcome);
-        QFETCH(QString, message);
+        const auto [lines, listTexts, outcome, message] =
+            FetchRow<QByteArray, QStringList, int, QString>("lines", "listTexts", "outcome", "message");
         QTemporaryDir dir;
-        const QByteArray content = lines.startsWith('[') ? lines : QByteArray("[P Spec]\n") + lines;
+        // A product name may hold blanks.
+        const QByteArray content = lines.startsWith('[') ? lines : QByteArray("[LED Driver Spec]\n") + lines;
         int linesRead = 0;
         const SpecificationList list =
-            ReadSpecificationList(writeProducts(dir, content), QStringLiteral("P"), [&] { ++linesRead; });
+            ReadSpecificationList(writeProducts(dir, content), QStringLiteral("LED Driver"), [&] { ++linesRead; });
         QStringList texts;
         for (const ParameterSpec& spec : list.parameters) {
             texts.append(spec.listText());
@@ -106,31 +100,22 @@ private slots:
 
     void limitsAndUnits_data()
     {
-        QTest::addColumn<QByteArray>("line");
-        QTest::addColumn<double>("lsl");
-        QTest::addColumn<double>("usl");
-        QTest::addColumn<QString>("unit");
-        QTest::addColumn<QString>("field");
+        AddColumns<QByteArray, double, double, QString, QString>("line", "lsl", "usl", "unit", "field");
 
-        QTest::newRow("numbers") << QByteArray("Vout,11.40,12.6,0,V,,n") << 11.4 << 12.6 << "V"
-                                 << "Vout";
-        QTest::newRow("non-numeric LSL") << QByteArray("Vout,low,12.6,0,V,,n") << -999.0 << 12.6 << "V"
-                                         << "Vout";
-        QTest::newRow("N/A USL") << QByteArray("Eff,85,N/A,0,%,,n") << 85.0 << 999.0 << "%"
-                                 << "Eff";
-        QTest::newRow("empty limits") << QByteArray("X,,,0,,,n") << -999.0 << 999.0 << ""
-                                      << "X";
-        QTest::newRow("negative and exponent") << QByteArray("T,-40,1e2,0,C,,n") << -40.0 << 100.0 << "C"
-                                               << "T";
+        const auto row = [](const char* name, const char* line, double lsl, double usl, const char* unit) {
+            QTest::newRow(name) << QByteArray(line) << lsl << usl << QString(unit) << QString(line).section(',', 0, 0);
+        };
+        row("numbers", "Vout,11.40,12.6,0,V,,n", 11.4, 12.6, "V");
+        row("non-numeric LSL", "Vout,low,12.6,0,V,,n", -999, 12.6, "V");
+        row("N/A USL", "Eff,85,N/A,0,%,,n", 85, 999, "%");
+        row("empty limits", "X,,,0,,,n", -999, 999, "");
+        row("negative and exponent", "T,-40,1e2,0,C,,n", -40, 100, "C");
     }
 
     void limitsAndUnits()
     {
-        QFETCH(QByteArray, line);
-        QFETCH(double, lsl);
-        QFETCH(double, usl);
-        QFETCH(QString, unit);
-        QFETCH(QString, field);
+        const auto [line, lsl, usl, unit, field] =
+            FetchRow<QByteArray, double, double, QString, QString>("line", "lsl", "usl", "unit", "field");
         QTemporaryDir dir;
         const SpecificationList list =
             ReadSpecificationList(writeProducts(dir, "[P Spec]\n1=" + line + "\n2=<EOT>\n"), QStringLiteral("P"));
@@ -140,14 +125,6 @@ private slots:
         QCOMPARE(spec.usl, usl);
         QCOMPARE(spec.unit, unit);
         QCOMPARE(spec.field, field);
-    }
-
-    void productNameWithBlank()
-    {
-        QTemporaryDir dir;
-        const SpecificationList list = ReadSpecificationList(
-            writeProducts(dir, "[LED Driver Spec]\n1=a,1,2,0,V,,A\n2=<EOT>\n"), QStringLiteral("LED Driver"));
-        QCOMPARE(list.parameters.size(), 1);
     }
 
     void stopsAtLine499()

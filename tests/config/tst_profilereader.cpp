@@ -1,7 +1,9 @@
+#include "DataRow.h"
 #include "ProfileReader.h"
 #include "TestMain.h"
 
 #include <QFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -12,75 +14,41 @@ class TestProfileReader : public QObject
 private slots:
     void readsLikeTheProfileReader_data()
     {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("section");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("expected");
+        AddColumns<QByteArray, QString, QString, QString>("content", "section", "key", "expected");
 
+        const auto row = [](const char* name, const QByteArray& content, const char* section, const char* key,
+                            const QString& expected) { QTest::newRow(name) << content << section << key << expected; };
         const QByteArray ate = "[ATE Configuration]\r\nTestProduct = PSU-450, DCDC \r\nTestID=FT1,FT2\r\n";
-        QTest::newRow("CRLF, blanks around the value") << ate << "ATE Configuration"
-                                                       << "TestProduct"
-                                                       << "PSU-450, DCDC";
-        QTest::newRow("names ignore case") << ate << "ate configuration"
-                                           << "TESTID"
-                                           << "FT1,FT2";
-        QTest::newRow("missing key") << ate << "ATE Configuration"
-                                     << "TestIDDefault"
-                                     << "";
-        QTest::newRow("missing section") << ate << "Database"
-                                         << "TestID"
-                                         << "";
-        QTest::newRow("LF only") << QByteArray("[A]\nk=v\n") << "A"
-                                 << "k"
-                                 << "v";
-        QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF[A]\nk=v\n") << "A"
-                                         << "k"
-                                         << "v";
-        QTest::newRow("first key wins") << QByteArray("[A]\nk=1\nK=2\n") << "A"
-                                        << "k"
-                                        << "1";
-        QTest::newRow("first section wins") << QByteArray("[A]\nk=1\n[a]\nk=2\nj=3\n") << "A"
-                                            << "j"
-                                            << "";
-        QTest::newRow("blanks around section and key") << QByteArray("[ A ]\n  k  =  v w  \n") << "A"
-                                                       << "k"
-                                                       << "v w";
-        QTest::newRow("double quotes removed") << QByteArray("[A]\nk=\" x \"\n") << "A"
-                                               << "k"
-                                               << " x ";
-        QTest::newRow("single quotes removed") << QByteArray("[A]\nk='PASS'\n") << "A"
-                                               << "k"
-                                               << "PASS";
-        QTest::newRow("unmatched quote kept") << QByteArray("[A]\nk='PASS\n") << "A"
-                                              << "k"
-                                              << "'PASS";
-        QTest::newRow("value holding '='") << QByteArray("[A]\nk=a=b\n") << "A"
-                                           << "k"
-                                           << "a=b";
-        QTest::newRow("empty value") << QByteArray("[A]\nk=\n") << "A"
-                                     << "k"
-                                     << "";
-        QTest::newRow("comment line") << QByteArray("[A]\n;k=1\nk=2\n") << "A"
-                                      << "k"
-                                      << "2";
-        QTest::newRow("key before any section") << QByteArray("k=1\n[A]\n") << "A"
-                                                << "k"
-                                                << "";
-        QTest::newRow("UTF-8 text") << QByteArray("[A]\nk=\xC2\xB5V\n") << "A"
-                                    << "k" << QString::fromUtf8("\u00B5V");
-        QTest::newRow("Windows-1252 text") << QByteArray("[A]\nk=\xB5V \x80\n") << "A"
-                                           << "k" << QString::fromUtf8("\u00B5V \u20AC");
-        QTest::newRow("1,500 characters read as 1,022") << QByteArray("[A]\nk=") + QByteArray(1500, 'x') + "\n"
-                                                        << "A"
-                                                        << "k" << QString(1022, QLatin1Char('x'));
+        row("CRLF, blanks around the value", ate, "ATE Configuration", "TestProduct", "PSU-450, DCDC");
+        row("names ignore case", ate, "ate configuration", "TESTID", "FT1,FT2");
+        row("missing key", ate, "ATE Configuration", "TestIDDefault", "");
+        row("missing section", ate, "Database", "TestID", "");
+        row("byte-order mark, LF only", "\xEF\xBB\xBF[A]\nk=v\n", "A", "k", "v");
+        row("CR only", "[A]\rk=v\rj=w\r", "A", "j", "w");
+        for (const auto& [name, encoding] : {std::pair{"UTF-16 LE (Notepad's Unicode)", QStringConverter::Utf16LE},
+                                             std::pair{"UTF-16 BE", QStringConverter::Utf16BE}}) {
+            QStringEncoder encoder(encoding, QStringEncoder::Flag::WriteBom);
+            row(name, encoder(u"[A]\r\nk=\u00B5V\r\n"), "A", "k", QString::fromUtf8("\u00B5V"));
+        }
+        row("first key wins", "[A]\nk=1\nK=2\n", "A", "k", "1");
+        row("first section wins", "[A]\nk=1\n[a]\nk=2\nj=3\n", "A", "j", "");
+        row("blanks around section and key", "[ A ]\n  k  =  v w  \n", "A", "k", "v w");
+        row("double quotes removed", "[A]\nk=\" x \"\n", "A", "k", " x ");
+        row("single quotes removed", "[A]\nk='PASS'\n", "A", "k", "PASS");
+        row("unmatched quote kept", "[A]\nk='PASS\n", "A", "k", "'PASS");
+        row("value holding '='", "[A]\nk=a=b\n", "A", "k", "a=b");
+        row("comment line", "[A]\n;k=1\nk=2\n", "A", "k", "2");
+        row("key before any section", "k=1\n[A]\n", "A", "k", "");
+        row("UTF-8 text", "[A]\nk=\xC2\xB5V\n", "A", "k", QString::fromUtf8("\u00B5V"));
+        row("Windows-1252 text", "[A]\nk=\xB5V \x80\n", "A", "k", QString::fromUtf8("\u00B5V \u20AC"));
+        row("1,500 characters read as 1,022", "[A]\nk=" + QByteArray(1500, 'x') + "\n", "A", "k",
+            QString(1022, QLatin1Char('x')));
     }
 
     void readsLikeTheProfileReader()
     {
-        QFETCH(QByteArray, content);
-        QFETCH(QString, section);
-        QFETCH(QString, key);
-        QFETCH(QString, expected);
+        const auto [content, section, key, expected] =
+            FetchRow<QByteArray, QString, QString, QString>("content", "section", "key", "expected");
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("ATE.INI"));
         QFile file(path);
@@ -90,12 +58,12 @@ private slots:
         QCOMPARE(ReadINI(section, key, path), expected);
     }
 
-    void missingFileReadsEmpty() { QCOMPARE(ReadINI("A", "k", "/nonexistent/ATE.INI"), QString()); }
-
+    // A missing file reads as empty; an edited one is read again.
     void editedFileIsReadAgain()
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("x.ini"));
+        QCOMPARE(ReadINI("A", "k", path), QString());
         for (const char* value : {"first", "second value"}) {
             QFile file(path);
             QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -107,8 +75,7 @@ private slots:
 
     void splitsListsAsWritten_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QStringList>("items");
+        AddColumns<QString, QStringList>("text", "items");
         QTest::newRow("empty") << "" << QStringList{};
         QTest::newRow("one") << "A" << QStringList{"A"};
         QTest::newRow("blanks stay") << "A, B" << QStringList{"A", " B"};
@@ -117,8 +84,7 @@ private slots:
 
     void splitsListsAsWritten()
     {
-        QFETCH(QString, text);
-        QFETCH(QStringList, items);
+        const auto [text, items] = FetchRow<QString, QStringList>("text", "items");
         QCOMPARE(SplitList(text), items);
     }
 };

@@ -1,4 +1,5 @@
 #include "Connection.h"
+#include "DataRow.h"
 #include "DatabaseChoice.h"
 #include "OdbcInfo.h"
 #include "TestMain.h"
@@ -31,95 +32,46 @@ private slots:
 
     void chooseDatabase_data()
     {
-        QTest::addColumn<QStringList>("keys"); // DatabaseName, DataSourceName, UserName, Password, ServerName
-        QTest::addColumn<QString>("tableName");
-        QTest::addColumn<QString>("connectionText");
-        QTest::addColumn<QString>("databaseType");
-        QTest::addColumn<QString>("table");
-        QTest::addColumn<QString>("error");
+        // keys: DatabaseName, DataSourceName, UserName, Password, ServerName
+        AddColumns<QStringList, QString, QString, QString, QString, QString>("keys", "tableName", "connectionText",
+                                                                             "databaseType", "table", "error");
 
-        QTest::newRow("Jet, name in any case") << QStringList{"Results.MDB", "", "", "", ""} << "Results"
-                                               << "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=Results.MDB;"
-                                               << "ACCESS"
-                                               << "Results"
-                                               << "";
-        QTest::newRow("Jet wins over a data source") << QStringList{"Results.MDB", "DSN1", "", "", ""} << "Results"
-                                                     << "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=Results.MDB;"
-                                                     << "ACCESS"
-                                                     << "Results"
-                                                     << "";
-        QTest::newRow("Windows path found by its bare name")
-            << QStringList{"C:\\Data\\results.mdb", "", "", "", ""} << "Results"
-            << "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + QDir(m_dir.path()).filePath("Results.MDB") + ";"
-            << "ACCESS"
-            << "Results"
-            << "";
-        QTest::newRow("Jet file missing") << QStringList{"C:\\Data\\gone.mdb", "", "", "", ""} << "Results"
-                                          << ""
-                                          << ""
-                                          << "Results"
-                                          << "Not found Database C:\\Data\\gone.mdb!";
-        QTest::newRow("Excel sheet reference")
-            << QStringList{"book.xls", "", "", "", ""} << "Sheet1"
-            << "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=book.xls;Extended Properties=\"Excel 8.0;HRD=YES;\""
-            << "ACCESS"
-            << "[Sheet1$]"
-            << "";
-        QTest::newRow("Excel file missing") << QStringList{"gone.xls", "", "", "", ""} << "Sheet1"
-                                            << ""
-                                            << ""
-                                            << "Sheet1"
-                                            << "Not found Excel file gone.xls!";
-        QTest::newRow("SQLite file") << QStringList{"local.sqlite", "DSN1", "", "", ""} << "Results"
-                                     << "Provider=SQLite;Data Source=local.sqlite;"
-                                     << "SQLITE"
-                                     << "Results"
-                                     << "";
-        QTest::newRow("SQLite file missing") << QStringList{"gone.db", "", "", "", ""} << "Results"
-                                             << ""
-                                             << ""
-                                             << "Results"
-                                             << "Not found Database gone.db!";
-        QTest::newRow("ODBC") << QStringList{"Prod", "ATE_DSN", "me", "secret", "host"} << "Results"
-                              << "Provider=MSDASQL;UID=me;PWD=secret;Database=Prod;DSN=ATE_DSN;"
-                              << "ODBC"
-                              << "Results"
-                              << "";
-        QTest::newRow("SQL Server, empty password")
-            << QStringList{"Prod", "", "sa", "", "db01"} << "Results"
-            << "Provider=SQLOLEDB;Network Library=DBMSSOCN;uid=sa;pwd=;server=db01;database=Prod;DSN=;"
-            << "MSSQL"
-            << "Results"
-            << "";
-        QTest::newRow("SQL Server without user, user tested first")
-            << QStringList{"Prod", "", "", "", ""} << "Results"
-            << ""
-            << ""
-            << "Results"
-            << "Not found user name in section Database and key UserName (ATE.INI)!";
-        QTest::newRow("SQL Server without server") << QStringList{"Prod", "", "sa", "", ""} << "Results"
-                                                   << ""
-                                                   << ""
-                                                   << "Results"
-                                                   << "Not found server name in section Database and key ServerName "
-                                                      "(ATE.INI)!";
-        QTest::newRow("no database keys")
-            << QStringList{"", "", "sa", "", "x"} << "Results"
-            << ""
-            << ""
-            << ""
-            << "Not found value in section Database, key DatabaseName or DataSourceName (ATE.INI)!";
-        QTest::newRow("no table") << QStringList{"Results.MDB", "", "", "", ""} << ""
-                                  << ""
-                                  << ""
-                                  << ""
-                                  << "Not found value in section P 1 and key TableName (PRODUCTS.INI)!";
+        // keys: DatabaseName, DataSourceName, UserName, Password, ServerName.
+        const auto row = [](const char* name, const QString& keys, const char* tableName, const QString& text,
+                            const char* type, const char* table, const char* error = "") {
+            QTest::newRow(name) << keys.split('|') << tableName << text << type << table << error;
+        };
+        const QString jet = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=";
+        row("Jet, name in any case", "Results.MDB||||", "Results", jet + "Results.MDB;", "ACCESS", "Results");
+        row("Jet wins over a data source", "Results.MDB|DSN1|||", "Results", jet + "Results.MDB;", "ACCESS", "Results");
+        row("Windows path found by its bare name", "C:\\Data\\results.mdb||||", "Results",
+            jet + QDir(m_dir.path()).filePath("Results.MDB") + ";", "ACCESS", "Results");
+        row("Jet file missing", "C:\\Data\\gone.mdb||||", "Results", "", "", "Results",
+            "Not found Database C:\\Data\\gone.mdb!");
+        row("Excel sheet reference", "book.xls||||", "Sheet1",
+            jet + "book.xls;Extended Properties=\"Excel 8.0;HRD=YES;\"", "ACCESS", "[Sheet1$]");
+        row("Excel file missing", "gone.xls||||", "Sheet1", "", "", "Sheet1", "Not found Excel file gone.xls!");
+        row("SQLite file", "local.sqlite|DSN1|||", "Results", "Provider=SQLite;Data Source=local.sqlite;", "SQLITE",
+            "Results");
+        row("SQLite file missing", "gone.db||||", "Results", "", "", "Results", "Not found Database gone.db!");
+        row("ODBC", "Prod|ATE_DSN|me|secret|host", "Results",
+            "Provider=MSDASQL;UID=me;PWD=secret;Database=Prod;DSN=ATE_DSN;", "ODBC", "Results");
+        row("SQL Server, empty password", "Prod||sa||db01", "Results",
+            "Provider=SQLOLEDB;Network Library=DBMSSOCN;uid=sa;pwd=;server=db01;database=Prod;DSN=;", "MSSQL",
+            "Results");
+        row("SQL Server without user, user tested first", "Prod||||", "Results", "", "", "Results",
+            "Not found user name in section Database and key UserName (ATE.INI)!");
+        row("SQL Server without server", "Prod||sa||", "Results", "", "", "Results",
+            "Not found server name in section Database and key ServerName (ATE.INI)!");
+        row("no database keys", "||sa||x", "Results", "", "", "",
+            "Not found value in section Database, key DatabaseName or DataSourceName (ATE.INI)!");
+        row("no table", "Results.MDB||||", "", "", "", "",
+            "Not found value in section P 1 and key TableName (PRODUCTS.INI)!");
     }
 
     void chooseDatabase()
     {
-        QFETCH(QStringList, keys);
-        QFETCH(QString, tableName);
+        const auto [keys, tableName] = FetchRow<QStringList, QString>("keys", "tableName");
         const DatabaseChoice choice =
             ChooseDatabase(DatabaseSettings{keys[0], keys[1], keys[2], keys[3], keys[4]}, "P 1", tableName);
         QTEST(choice.connectionText, "connectionText");
@@ -130,34 +82,31 @@ private slots:
 
     void odbcTexts_data()
     {
-        QTest::addColumn<QString>("connectionText");
-        QTest::addColumn<QStringList>("drivers");
-        QTest::addColumn<QString>("odbcText");
+        AddColumns<QString, QStringList, QString>("connectionText", "drivers", "odbcText");
 
-        QTest::newRow("data source") << "Provider=MSDASQL;UID=me;PWD=pw;Database=;DSN=ATE_DSN;" << QStringList{}
-                                     << "ATE_DSN";
-        QTest::newRow("data source and database")
-            << "Provider=MSDASQL;UID=;PWD=;Database=Prod;DSN=ATE_DSN;" << QStringList{} << "ATE_DSN;DATABASE=Prod";
-        QTest::newRow("FreeTDS")
-            << "Provider=SQLOLEDB;Network Library=DBMSSOCN;uid=sa;pwd=x;server=db01;database=Prod;DSN=;"
-            << QStringList{"FreeTDS", "SQLite3"}
-            << "DRIVER={FreeTDS};SERVER=db01;PORT=1433;DATABASE=Prod;UID=sa;PWD=x;TDS_Version=7.4;";
-        QTest::newRow("FreeTDS with a port")
-            << "Provider=SQLOLEDB;Network Library=DBMSSOCN;uid=sa;pwd=;server=10.0.0.5,1444;database=Prod;DSN=;"
-            << QStringList{"FreeTDS"}
-            << "DRIVER={FreeTDS};SERVER=10.0.0.5;PORT=1444;DATABASE=Prod;UID=sa;PWD=;TDS_Version=7.4;";
-        QTest::newRow("Microsoft's driver preferred, newest first")
-            << "Provider=SQLOLEDB;Network Library=DBMSSOCN;uid=sa;pwd=x;server=db01;database=Prod;DSN=;"
-            << QStringList{"FreeTDS", "ODBC Driver 17 for SQL Server", "ODBC Driver 18 for SQL Server"}
-            << "DRIVER={ODBC Driver 18 for SQL Server};SERVER=tcp:db01;DATABASE=Prod;UID=sa;PWD=x;"
-               "TrustServerCertificate=yes;";
+        const auto row = [](const char* name, const char* text, const QStringList& drivers, const char* odbc) {
+            QTest::newRow(name) << QString(text) << drivers << QString(odbc);
+        };
+        const char* sqlServer =
+            "Provider=SQLOLEDB;Network Library=DBMSSOCN;uid=sa;pwd=x;server=db01;database=Prod;DSN=;";
+        row("data source", "Provider=MSDASQL;UID=me;PWD=pw;Database=;DSN=ATE_DSN;", {}, "ATE_DSN");
+        row("data source and database", "Provider=MSDASQL;UID=;PWD=;Database=Prod;DSN=ATE_DSN;", {},
+            "ATE_DSN;DATABASE=Prod");
+        row("FreeTDS", sqlServer, {"FreeTDS", "SQLite3"},
+            "DRIVER={FreeTDS};SERVER=db01;PORT=1433;DATABASE=Prod;UID=sa;PWD=x;TDS_Version=7.4;");
+        row("FreeTDS with a port",
+            "Provider=SQLOLEDB;Network Library=DBMSSOCN;uid=sa;pwd=;server=10.0.0.5,1444;database=Prod;DSN=;",
+            {"FreeTDS"}, "DRIVER={FreeTDS};SERVER=10.0.0.5;PORT=1444;DATABASE=Prod;UID=sa;PWD=;TDS_Version=7.4;");
+        row("Microsoft's driver preferred, newest first", sqlServer,
+            {"FreeTDS", "ODBC Driver 17 for SQL Server", "ODBC Driver 18 for SQL Server"},
+            "DRIVER={ODBC Driver 18 for SQL Server};SERVER=tcp:db01;DATABASE=Prod;UID=sa;PWD=x;"
+            "TrustServerCertificate=yes;");
     }
 
     void odbcTexts()
     {
-        QFETCH(QString, connectionText);
-        QFETCH(QStringList, drivers);
-        QFETCH(QString, odbcText);
+        const auto [connectionText, drivers, odbcText] =
+            FetchRow<QString, QStringList, QString>("connectionText", "drivers", "odbcText");
         const QString provider = ConnectionValue(connectionText, "Provider");
         QCOMPARE(provider == "MSDASQL" ? OdbcTextForDataSource(connectionText)
                                        : OdbcTextForSqlServer(connectionText, drivers),

@@ -1,4 +1,5 @@
 #include "Connection.h"
+#include "DataRow.h"
 #include "QueryBuilder.h"
 #include "Recordset.h"
 #include "TestMain.h"
@@ -165,42 +166,29 @@ private slots:
 
     void sameRowsOnEveryEngine_data()
     {
-        QTest::addColumn<QString>("connectionText");
-        QTest::addColumn<QString>("table");
-        QTest::addColumn<QString>("databaseType");
-        QTest::addColumn<int>("limitRows"); // the table holds only the first rows of the CSV
+        // limitRows: the table holds only the first rows of the CSV
+        AddColumns<QString, QString, QString, int>("connectionText", "table", "databaseType", "limitRows");
 
+        const auto row = [](const char* name, const QString& text, const char* table, const char* type, int rows) {
+            QTest::newRow(name) << text << QString(table) << QString(type) << rows;
+        };
         const QString jet = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=";
-        QTest::newRow("Jet 2000") << jet + fixture("results_small_v2000.mdb") + ";"
-                                  << "Results"
-                                  << "ACCESS" << 514;
-        QTest::newRow("Jet 2000, table with a blank") << jet + fixture("results_small_v2000.mdb") + ";"
-                                                      << "[Other Results]"
-                                                      << "ACCESS" << 50;
-        QTest::newRow("Jet 2003") << jet + fixture("results_small_v2003.mdb") + ";"
-                                  << "results"
-                                  << "ACCESS" << 514;
-        QTest::newRow("Excel") << jet + fixture("results_small.xls") + ";Extended Properties=\"Excel 8.0;HRD=YES;\""
-                               << "[Results$]"
-                               << "ACCESS" << 514;
-        QTest::newRow("Excel, second sheet")
-            << jet + fixture("results_small.xls") + ";Extended Properties=\"Excel 8.0;HRD=YES;\""
-            << "[Sheet1$]"
-            << "ACCESS" << 50;
-        QTest::newRow("SQLite file") << "Provider=SQLite;Data Source=" + fixture("results_small.sqlite") + ";"
-                                     << "Results"
-                                     << "SQLITE" << 514;
-        QTest::newRow("ODBC data source") << "Provider=MSDASQL;UID=;PWD=;Database=;DSN=TessalySmall;"
-                                          << "Results"
-                                          << "ODBC" << 514;
+        const QString excel = jet + fixture("results_small.xls") + ";Extended Properties=\"Excel 8.0;HRD=YES;\"";
+        row("Jet 2000", jet + fixture("results_small_v2000.mdb") + ";", "Results", "ACCESS", 514);
+        row("Jet 2000, table with a blank", jet + fixture("results_small_v2000.mdb") + ";", "[Other Results]", "ACCESS",
+            50);
+        row("Jet 2003", jet + fixture("results_small_v2003.mdb") + ";", "results", "ACCESS", 514);
+        row("Excel", excel, "[Results$]", "ACCESS", 514);
+        row("Excel, second sheet", excel, "[Sheet1$]", "ACCESS", 50);
+        row("SQLite file", "Provider=SQLite;Data Source=" + fixture("results_small.sqlite") + ";", "Results", "SQLITE",
+            514);
+        row("ODBC data source", "Provider=MSDASQL;UID=;PWD=;Database=;DSN=TessalySmall;", "Results", "ODBC", 514);
     }
 
     void sameRowsOnEveryEngine()
     {
-        QFETCH(QString, connectionText);
-        QFETCH(QString, table);
-        QFETCH(QString, databaseType);
-        QFETCH(int, limitRows);
+        const auto [connectionText, table, databaseType, limitRows] =
+            FetchRow<QString, QString, QString, int>("connectionText", "table", "databaseType", "limitRows");
 
         Connection connection;
         QVERIFY2(connection.open(connectionText), qPrintable(connection.lastError()));
@@ -226,12 +214,13 @@ private slots:
             {"scatter pair, grouped", {"Scatter", "Vout:::Iin", true, true, true}},
         };
         for (const auto& [name, s] : selections) {
-            const QString range = GetTestedRange("Custom", databaseType, QDate(2024, 3, 7), s.from, s.to);
+            const SqlText range = GetTestedRange("Custom", databaseType, QDate(2024, 3, 7), s.from, s.to);
             QueryContext context{table};
             context.acceptZero = s.acceptZero;
-            const QString sql = MakeSQL(context, s.parameter, range, s.source, "[TestStartTime], [ATEID]", s.serial,
-                                        s.testID, s.passOnly ? "= 'PASS'" : "LIKE '%'", s.lastOnly, s.chartType,
-                                        s.chartType == "Scatter" ? s.source : QString());
+            const SqlText sql(MakeSQL(context, s.parameter, range.text, s.source, "[TestStartTime], [ATEID]", s.serial,
+                                      s.testID, s.passOnly ? "= 'PASS'" : "LIKE '%'", s.lastOnly, s.chartType,
+                                      s.chartType == "Scatter" ? s.source : QString()),
+                              range.dates);
             Recordset rs;
             QVERIFY2(rs.Open(connection, sql, Recordset::Cursor::Client), qPrintable(name + (": " + rs.lastError())));
             const bool pair = s.parameter.contains(":::");
@@ -252,7 +241,7 @@ private slots:
             const Rows expected = expectedRows(csv, s);
             QVERIFY2(!expected.isEmpty() || QByteArray(name) == "serial in lower case" || limitRows < 514, name);
             if (rows != expected) {
-                qWarning() << name << sql << "\n got" << rows.mid(0, 5) << "\n want" << expected.mid(0, 5);
+                qWarning() << name << sql.text << "\n got" << rows.mid(0, 5) << "\n want" << expected.mid(0, 5);
             }
             QCOMPARE(rows.size(), expected.size());
             QCOMPARE(rows, expected);
@@ -265,7 +254,8 @@ private slots:
         QVERIFY(connection.open("Provider=SQLite;Data Source=" + fixture("results_small.sqlite") + ";"));
         Recordset rs;
         QVERIFY(rs.Open(connection,
-                        "SELECT [SerialNumber] AS SNX, [Vout] AS ValueX FROM Results ORDER BY [TestStartTime];",
+                        QStringLiteral("SELECT [SerialNumber] AS SNX, [Vout] AS ValueX FROM Results ORDER BY "
+                                       "[TestStartTime];"),
                         Recordset::Cursor::Client));
         QCOMPARE(rs.RecordCount(), qint64(514));
         const QString first = rs.value("snx").toString();
@@ -281,27 +271,22 @@ private slots:
 
     void failuresCarryTheEngineDescription_data()
     {
-        QTest::addColumn<QString>("connectionText");
-        QTest::addColumn<QString>("sql");
-        QTest::addColumn<QString>("description");
+        AddColumns<QString, QString, QString>("connectionText", "sql", "description");
         const QString jet = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + fixture("results_small_v2000.mdb") + ";";
         QTest::newRow("missing Jet table")
-            << jet << "SELECT * FROM Missing;"
-            << "The Microsoft Jet database engine cannot find the input table or query 'Missing'.  Make sure it "
-               "exists and that its name is spelled correctly.";
+            << jet << QString("SELECT * FROM Missing;")
+            << QString("The Microsoft Jet database engine cannot find the input table or query 'Missing'.  Make "
+                       "sure it exists and that its name is spelled correctly.");
         QTest::newRow("missing column") << "Provider=SQLite;Data Source=" + fixture("results_small.sqlite") + ";"
-                                        << "SELECT [Nope] FROM Results;"
-                                        << "no such column: Nope";
-        QTest::newRow("unknown provider") << "Provider=Foo;"
-                                          << ""
-                                          << "Provider cannot be found. It may not be properly installed.";
+                                        << QString("SELECT [Nope] FROM Results;") << QString("no such column: Nope");
+        QTest::newRow("unknown provider") << QString("Provider=Foo;") << QString()
+                                          << QString("Provider cannot be found. It may not be properly installed.");
     }
 
     void failuresCarryTheEngineDescription()
     {
-        QFETCH(QString, connectionText);
-        QFETCH(QString, sql);
-        QFETCH(QString, description);
+        const auto [connectionText, sql, description] =
+            FetchRow<QString, QString, QString>("connectionText", "sql", "description");
         Connection connection;
         if (!connection.open(connectionText)) {
             QCOMPARE(connection.lastError(), description);
@@ -311,17 +296,6 @@ private slots:
         Recordset rs;
         QVERIFY(!rs.Open(connection, sql, Recordset::Cursor::ForwardOnly));
         QCOMPARE(rs.lastError(), description);
-    }
-
-    void sqlServerThatRefusesReportsTheDriversMessage()
-    {
-        Connection connection;
-        // Port 1 on this machine: nothing listens, the connection is refused at once.
-        const bool opened = connection.open("Provider=SQLOLEDB;Network Library=DBMSSOCN;uid=sa;pwd=;"
-                                            "server=127.0.0.1,1;database=Results;DSN=;");
-        QVERIFY(!opened);
-        QCOMPARE(connection.state(), 0);
-        QVERIFY2(!connection.lastError().isEmpty(), "the driver's description");
     }
 
     void cleanupTestCase()

@@ -1,0 +1,105 @@
+#include "AnalysisFixture.h"
+#include "AnalysisQuery.h"
+#include "ChartControl.h"
+#include "ControlChartLoader.h"
+#include "DataRow.h"
+#include "HistogramChart.h"
+#include "ParetoChart.h"
+#include "ParetoPlot.h"
+#include "PlotHistogram.h"
+#include "ScatterChart.h"
+#include "ScatterPlot.h"
+#include "TestMain.h"
+#include "XBarChart.h"
+
+#include <QTest>
+#include <limits>
+
+namespace {
+
+// Draws one chart kind on the fixture's selection: whether it drew, and its statistics panel.
+std::pair<bool, QString> draw(const QString& kind, AnalysisFixture& fixture)
+{
+    ChartControl chart;
+    const AnalysisContext context = fixture.context();
+    if (kind == "histogram") {
+        HistogramChart histogram(chart);
+        const HistogramResult result = PlotHistogram(context, histogram, 10);
+        return {result.outcome == AnalysisOutcome::Drawn, result.panelText};
+    }
+    if (kind == "scatter") {
+        ScatterChart scatter(chart);
+        ScatterInputs pair;
+        pair.YParameterIndex = 1;
+        const ScatterResult result = PlotScatter(context, scatter, pair);
+        return {result.outcome == AnalysisOutcome::Drawn, result.panelText};
+    }
+    if (kind == "pareto") {
+        ParetoChart pareto(chart);
+        const ParetoResult result = PlotPareto(context, pareto);
+        return {result.outcome == AnalysisOutcome::Drawn, result.rowCountText};
+    }
+    XBarChart xbar(chart);
+    xbar.SetupRangeSeries();
+    const ControlChartConstants constants = InitControlChartConstants();
+    fixture.state.gRawDataFile = fixture.dir.filePath("listing.spc");
+    ControlChartLoader loader(fixture.state, xbar, fixture.prompts, fixture.pump, constants, [](bool) {});
+    PlotRequest request =
+        ControlChartRequest(fixture.state, fixture.selection, "Output Voltage", fixture.clock.today(), fixture.prompts);
+    const PlotResult result =
+        kind == "individual" ? loader.PlotIndividualChart(request) : loader.PlotXBarChart(request);
+    return {result.drawn, result.panelText};
+}
+
+} // namespace
+
+// A stored value that is no finite number ends every load with a message naming it, before it
+// reaches a statistic.
+class TestValueReads : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void valuesThatAreNoNumber_data()
+    {
+        AddColumns<QString, QVariant, QString>("kind", "value", "message");
+        const double infinity = std::numeric_limits<double>::infinity();
+        const QList<std::tuple<const char*, QVariant, const char*>> values{
+            {"text", QString("abc"), "'abc'"},
+            {"NaN", QString("NaN"), "'NaN'"},
+            {"infinity", infinity, "'inf'"},
+            {"minus infinity", -infinity, "'-inf'"},
+        };
+        for (const char* kind : {"x-bar", "individual", "histogram", "scatter", "pareto"}) {
+            for (const auto& [name, value, shown] : values) {
+                QTest::addRow("%s, %s", kind, name)
+                    << kind << value
+                    << QStringLiteral("Value %1 of Vout in record 3 (serial SN3) is not a number!").arg(shown);
+            }
+        }
+    }
+
+    void valuesThatAreNoNumber()
+    {
+        const auto [kind, value, message] = FetchRow<QString, QVariant, QString>("kind", "value", "message");
+        AnalysisFixture fixture;
+        QList<ResultRecord> records;
+        for (int i = 1; i <= 6; ++i) {
+            records.append({"SN" + QString::number(i),
+                            "ATE-01",
+                            QStringLiteral("2024-03-02 08:0%1:00").arg(i),
+                            "PASS",
+                            {i == 3 ? value : QVariant(5.0 + i / 10.0), 1.0 + i / 10.0}});
+        }
+        fixture.useResults({"Vout", "Iin"}, records);
+
+        const auto [drawn, panel] = draw(kind, fixture);
+        QVERIFY(!drawn);
+        QCOMPARE(panel, QString());
+        QCOMPARE(fixture.prompts.texts(), QStringList{message});
+        QCOMPARE(fixture.prompts.messages.value(0).icon, MsgIcon::Exclamation);
+    }
+};
+
+TESSALY_TEST(TestValueReads)
+#include "tst_valuereads.moc"

@@ -1,0 +1,149 @@
+#include "AppFixture.h"
+#include "DataRow.h"
+#include "TestMain.h"
+#include "VersionText.h"
+
+#include <QDirIterator>
+#include <QProcess>
+#include <sys/resource.h>
+
+// `tessaly report` run as a scheduler runs it: a child process without display or session, from
+// a folder of its own ("temp" of the fixture, beside "config"), with a temporary folder of its own
+// that it must leave empty.
+namespace {
+
+struct Run
+{
+    int status = -1;
+    QString out, err;
+};
+
+Run RunProgram(const AppFixture& app, QStringList arguments, const QString& folder, rlim_t fileSizeLimit = 0)
+{
+    if (arguments.constFirst() == "report") {
+        arguments = QStringList{"report",      "--config", app.configFolder(), "--product",  "Line",
+                                "--parameter", "Vout",     "--from",           "2024-03-01", "--to",
+                                "2024-03-01",  "--chart",  "individual"} +
+                    arguments.mid(1);
+    }
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_RUNTIME_DIR"}) {
+        env.remove(name);
+    }
+    const QTemporaryDir temp;
+    env.insert("TMPDIR", temp.path());
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(folder);
+    if (fileSizeLimit > 0) { // as a full disk stops a write
+        process.setChildProcessModifier([fileSizeLimit] {
+            const rlimit limit{fileSizeLimit, fileSizeLimit};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        });
+    }
+    process.start(TESSALY_BINARY, arguments);
+    process.waitForFinished(60000);
+    for (QDirIterator it(temp.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
+        qWarning("left in the temporary folder: %s", qPrintable(it.next()));
+        return {};
+    }
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
+            process.readAllStandardError()};
+}
+
+QByteArray Contents(const QString& path)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+} // namespace
+
+class TestReportFiles : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Help, version and reports need no display, and Qt's notices stay off standard error. A
+    // relative output path is taken from the starting folder; files the report reads are never
+    // written over, however they are named.
+    void runsAndNamesItsFiles_data()
+    {
+        AddColumns<QStringList, bool, int, QStringList, QString>("arguments", "inConfig", "status", "written",
+                                                                 "printed");
+        QTest::newRow("help") << QStringList{"--help"} << false << 0 << QStringList() << "--config <folder>";
+        QTest::newRow("version") << QStringList{"--version"} << false << 0 << QStringList()
+                                 << "Tessaly " + VersionText() + "\n";
+        QTest::newRow("relative names") << QStringList{"report", "--png", "a.png", "--json", "sub/../a.json"} << false
+                                        << 0 << QStringList{"temp/a.png", "temp/a.json"} << "";
+        QTest::newRow("a new file beside the database")
+            << QStringList{"report", "--pdf", "../config/new.pdf", "--json", "-"} << false << 0
+            << QStringList{"config/new.pdf"} << "\"product\": \"Line\"";
+        QTest::newRow("the database by its name") << QStringList{"report", "--png", "line.sqlite"} << true << 2
+                                                  << QStringList() << "will not write %1/config/line.sqlite: ";
+        QTest::newRow("PRODUCTS.INI from elsewhere")
+            << QStringList{"report", "--svg", "../config/Products.INI"} << false << 2 << QStringList()
+            << "will not write %1/config/Products.INI: ";
+        QTest::newRow("ATE.INI through a link") << QStringList{"report", "--png", "a.png", "--json", "ate.ini"} << false
+                                                << 2 << QStringList() << "will not write %1/temp/ate.ini: ";
+    }
+
+    void runsAndNamesItsFiles()
+    {
+        const auto [arguments, inConfig, status, written, printed] =
+            FetchRow<QStringList, bool, int, QStringList, QString>("arguments", "inConfig", "status", "written",
+                                                                   "printed");
+        AppFixture app;
+        app.writeResults(AppFixture::Series(20, {5.01, 4.98, 5.03}));
+        const QDir root(QFileInfo(app.configFolder()).absolutePath());
+        QFile::link(root.filePath("config/ate.ini"), root.filePath("temp/ate.ini"));
+        QMap<QString, QByteArray> configuration;
+        for (const QString& name : QDir(app.configFolder()).entryList(QDir::Files)) {
+            configuration.insert(name, Contents(root.filePath("config/" + name)));
+        }
+
+        const Run run = RunProgram(app, arguments, inConfig ? app.configFolder() : app.tempFolder());
+        QCOMPARE(run.status, status);
+        QVERIFY2((status == 0 ? run.out : run.err).contains(printed.arg(root.path())), qPrintable(run.out + run.err));
+        QCOMPARE(status == 0 ? run.err : QString(), QString());
+        for (const QString& file : written) {
+            QVERIFY2(QFileInfo(root.filePath(file)).size() > 0, qPrintable(file));
+        }
+        QCOMPARE(QDir(app.configFolder()).entryList(QDir::Files).size(),
+                 configuration.size() + written.filter("config/").size());
+        for (auto file = configuration.cbegin(); file != configuration.cend(); ++file) {
+            QVERIFY2(Contents(root.filePath("config/" + file.key())) == file.value(), qPrintable(file.key()));
+        }
+    }
+
+    // A write that fails names the file and the system's reason, ends with status 4 and leaves no
+    // file, neither under its name nor beside it.
+    void failedWritesLeaveNothing_data()
+    {
+        AddColumns<QStringList>("outputs");
+        QTest::newRow("png") << QStringList{"--png", "out/chart.png"};
+        QTest::newRow("svg") << QStringList{"--svg", "out/chart.svg"};
+        QTest::newRow("pdf") << QStringList{"--pdf", "out/chart.pdf"};
+        QTest::newRow("pdf, every page") << QStringList{"--pdf", "out/chart.pdf", "--pages", "all"};
+        QTest::newRow("json") << QStringList{"--json", "out/numbers.json"};
+    }
+
+    void failedWritesLeaveNothing()
+    {
+        const auto [outputs] = FetchRow<QStringList>("outputs");
+        AppFixture app;
+        app.writeResults(AppFixture::Series(20, {5.01, 4.98, 5.03}));
+        const QDir out(app.tempFolder() + "/out");
+        out.mkpath(".");
+        // Above the raw-data listing of the 20 records, below each output of them.
+        const Run run = RunProgram(app, QStringList{"report"} + outputs, app.tempFolder(), 2048);
+        QCOMPARE(run.err, "tessaly report: Cannot write " + QDir(app.tempFolder()).absoluteFilePath(outputs.at(1)) +
+                              ": File too large\n");
+        QCOMPARE(run.status, 4);
+        QCOMPARE(out.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+    }
+};
+
+TESSALY_TEST(TestReportFiles)
+#include "tst_reportfiles.moc"
