@@ -24,6 +24,16 @@ AnalysisFixture::AnalysisFixture()
     open();
 }
 
+AnalysisFixture::CurrentDirectory::CurrentDirectory(const QString& path) : previous(QDir::currentPath())
+{
+    QDir::setCurrent(path);
+}
+
+AnalysisFixture::CurrentDirectory::~CurrentDirectory()
+{
+    QDir::setCurrent(previous);
+}
+
 void AnalysisFixture::writeFile(const QString& name, const QByteArray& content) const
 {
     QFile file(dir.filePath(name));
@@ -34,21 +44,17 @@ void AnalysisFixture::writeFile(const QString& name, const QByteArray& content) 
 void AnalysisFixture::open()
 {
     state.gConnection = std::make_unique<Connection>();
-    // Relative database names are found in the current directory, the configuration folder.
-    const QString previous = QDir::currentPath();
-    QDir::setCurrent(dir.path());
     LoadProductDefinition(state, dir.filePath("PRODUCTS.INI"), "Small");
     opened = OpenProductDatabase(state, dir.filePath("ATE.INI"), dir.filePath("PRODUCTS.INI"), "Small", pump).opened;
-    QDir::setCurrent(previous);
 }
 
 void AnalysisFixture::useResults(const QStringList& columns, const QList<ResultRecord>& records,
-                                 const QStringList& specLines)
+                                 const QStringList& specLines, const QByteArray& productKeys)
 {
     state.gConnection.reset();
     QFile::remove(dir.filePath("results.sqlite"));
     WriteResultsTable(dir.filePath("results.sqlite"), columns, records);
-    QByteArray spec = "[Small]\r\nTableName=Results\r\n[Small Spec]\r\n";
+    QByteArray spec = "[Small]\r\nTableName=Results\r\n" + productKeys + "[Small Spec]\r\n";
     for (int i = 0; i < columns.size(); ++i) {
         const QString limits = specLines.value(i).isEmpty() ? QStringLiteral("-999,999,0,") : specLines.value(i);
         spec += QStringLiteral("%1=%2,%3,,%2\r\n").arg(i + 1).arg(columns[i], limits).toUtf8();

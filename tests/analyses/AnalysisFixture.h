@@ -10,7 +10,8 @@
 #include <QTemporaryDir>
 
 // A product opened as the main window opens it, and an analysis context on it: a fake user, a
-// fixed clock (10 March 2024 09:30) and a pump that does nothing. By default the product
+// fixed clock (10 March 2024 09:30) and a pump that does nothing. The configuration folder is
+// the current directory while the fixture lives. By default the product
 // "Small" reads a copy of the small SQLite fixture with the parameters Vout (4.75..5.25 V),
 // Iin (..2.5 A), Ripple (0..) and Eff (80..100 %); the selection is parameter 0 over the custom
 // range 1-7 March 2024, every source and test ID, passed units, every record.
@@ -21,12 +22,20 @@ public:
 
     // Replaces the product's results with these records of the given parameter columns, and its
     // specification with one line per column: "N=<column>,<lsl>,<usl>,0,<unit>,,<column>", each
-    // taken from specLines (a missing or empty entry gives no limits and no unit).
-    void useResults(const QStringList& columns, const QList<ResultRecord>& records, const QStringList& specLines = {});
+    // taken from specLines (a missing or empty entry gives no limits and no unit); productKeys are
+    // lines added to the product's section.
+    void useResults(const QStringList& columns, const QList<ResultRecord>& records, const QStringList& specLines = {},
+                    const QByteArray& productKeys = {});
 
     AnalysisContext context();
 
     QTemporaryDir dir;
+    struct CurrentDirectory
+    {
+        QString previous;
+        explicit CurrentDirectory(const QString& path);
+        ~CurrentDirectory();
+    } current{dir.path()};
     FakePrompts prompts;
     FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(9, 30))};
     EventPump pump{[] {}};

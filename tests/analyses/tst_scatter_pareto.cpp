@@ -11,7 +11,6 @@
 #include "frmPareto.h"
 #include "frmScatter.h"
 
-#include <QDir>
 #include <QJsonArray>
 #include <QLabel>
 #include <QPrinter>
@@ -188,13 +187,6 @@ class TestPareto : public QObject
 {
     Q_OBJECT
 
-    struct CurrentDirectory
-    {
-        QString previous = QDir::currentPath();
-        explicit CurrentDirectory(const QString& path) { QDir::setCurrent(path); }
-        ~CurrentDirectory() { QDir::setCurrent(previous); }
-    };
-
 private slots:
     void bars_data()
     {
@@ -252,18 +244,10 @@ private slots:
             FetchRow<Rows, bool, QString, int, QString, QString, QString, QString>(
                 "values", "missingColumn", "paretoTitle", "outcome", "rows", "message", "order", "title");
         AnalysisFixture fixture;
-        fixture.useResults({"A", "B", "C", "D"}, records(values));
+        fixture.useResults({"A", "B", "C", "D"}, records(values), {}, "ParetoTitleX=" + paretoTitle.toUtf8() + "\r\n");
         if (missingColumn) {
             fixture.state.gParameterField.append("Missing");
         }
-        QFile ini(fixture.dir.filePath("PRODUCTS.INI"));
-        QVERIFY(ini.open(QIODevice::ReadWrite));
-        const QByteArray spec = ini.readAll();
-        ini.resize(0);
-        ini.write(QByteArray(spec).replace("TableName=Results\r\n",
-                                           "TableName=Results\r\nParetoTitleX=" + paretoTitle.toUtf8() + "\r\n"));
-        ini.close();
-        const CurrentDirectory current(fixture.dir.path());
         ChartControl control;
         ParetoChart chart(control);
 

@@ -41,10 +41,7 @@ AppFixture::AppFixture()
     // Lower-case names on disk: the program finds them without regard to case.
     writeConfigFile(QStringLiteral("ate.ini"), kAteIni);
     writeConfigFile(QStringLiteral("Products.INI"), kProductsIni);
-    QFile::copy(qEnvironmentVariable("TESSALY_FIXTURES") + QStringLiteral("/results_small.sqlite"),
-                QDir(configFolder()).filePath(QStringLiteral("results_small.sqlite")));
-    QFile(QDir(configFolder()).filePath(QStringLiteral("results_small.sqlite")))
-        .setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    copyFixture(QStringLiteral("results_small.sqlite"));
     qputenv("TEMP", tempFolder().toLocal8Bit());
 }
 
@@ -55,9 +52,15 @@ AppFixture::~AppFixture()
     qputenv("TEMP", m_previousTemp);
 }
 
+void AppFixture::copyFixture(const QString& name) const
+{
+    QFile::copy(qEnvironmentVariable("TESSALY_FIXTURES") + '/' + name, configFile(name));
+    QFile(configFile(name)).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
 void AppFixture::writeConfigFile(const QString& name, const QByteArray& content) const
 {
-    QFile file(QDir(configFolder()).filePath(name));
+    QFile file(configFile(name));
     file.open(QIODevice::WriteOnly | QIODevice::Truncate);
     file.write(content);
 }
@@ -72,12 +75,14 @@ QString AppFixture::savedChoice(const QString& valueName) const
     return settings.read(kSaveConfigKey + valueName);
 }
 
-void AppFixture::rememberRange(const QString& range, const QString& customStart, const QString& customEnd)
+void AppFixture::rememberFolder(const QString& range, const QString& customStart, const QString& customEnd)
 {
-    rememberConfigFolder();
+    saveChoice(QStringLiteral("INIPath"), configFolder());
     saveChoice(QStringLiteral("Range"), range);
-    saveChoice(QStringLiteral("CustomStart"), customStart);
-    saveChoice(QStringLiteral("CustomEnd"), customEnd);
+    if (!customStart.isEmpty()) {
+        saveChoice(QStringLiteral("CustomStart"), customStart);
+        saveChoice(QStringLiteral("CustomEnd"), customEnd);
+    }
 }
 
 frmMain& AppFixture::start()
@@ -97,7 +102,7 @@ void AppFixture::writeResults(const QList<Record>& records) const
     for (const Record& r : records) {
         rows.append({r.serial, r.source, r.time, r.verdict, {r.value}});
     }
-    WriteResultsTable(QDir(configFolder()).filePath(QStringLiteral("line.sqlite")), {QStringLiteral("Vout")}, rows);
+    WriteResultsTable(configFile(QStringLiteral("line.sqlite")), {QStringLiteral("Vout")}, rows);
 }
 
 QList<AppFixture::Record> AppFixture::Series(int n, const QList<double>& values, int secondsApart)
@@ -112,15 +117,20 @@ QList<AppFixture::Record> AppFixture::Series(int n, const QList<double>& values,
     return list;
 }
 
-frmMain& AppFixture::plot(const QList<Record>& records, bool individual, int size)
+frmMain& AppFixture::prepare(const QList<Record>& records, bool individual, int size)
 {
     writeResults(records);
-    rememberConfigFolder();
-    saveChoice("Range", "Last 30 Days");
+    rememberFolder("Last 30 Days");
     saveChoice("XBar", individual ? "False" : "True");
     saveChoice("XBarSize", QString::number(size));
     frmMain& main = start();
     main.form().cboTestID->setCurrentIndex(0);
+    return main;
+}
+
+frmMain& AppFixture::plot(const QList<Record>& records, bool individual, int size)
+{
+    frmMain& main = prepare(records, individual, size);
     QTest::mouseClick(main.form().cmdPlotChart, Qt::LeftButton);
     return main;
 }

@@ -6,6 +6,7 @@
 #include "SettingsStore.h"
 #include "frmMain.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -18,13 +19,19 @@ public:
     ~AppFixture();
 
     QString configFolder() const { return m_root.filePath(QStringLiteral("config")); }
+    QString configFile(const QString& name) const { return QDir(configFolder()).filePath(name); }
     QString tempFolder() const { return m_root.filePath(QStringLiteral("temp")); }
-    QString settingsPath() const { return m_root.filePath(QStringLiteral("settings.ini")); }
     QString lockPath() const { return m_root.filePath(QStringLiteral("tessaly.lock")); }
 
+    // A copy of a fixture file in the configuration folder, writable like any file of a user.
+    void copyFixture(const QString& name) const;
     void writeConfigFile(const QString& name, const QByteArray& content) const;
     void saveChoice(const QString& valueName, const QString& value);
     QString savedChoice(const QString& valueName) const;
+    // The folder, so that no file dialog opens, and a range; a custom one with its saved ends
+    // (short dates, e.g. "3/1/2024").
+    void rememberFolder(const QString& range = QStringLiteral("Today"), const QString& customStart = {},
+                        const QString& customEnd = {});
 
     // Replaces the product's results with a SQLite table of these records (serial, source,
     // ISO time, verdict, Vout) and a configuration with one product "Line" and its parameter Vout.
@@ -40,23 +47,13 @@ public:
     // n passed records secondsApart from 1 March 2024 08:00: "SN1", "SN2", ... from ATE-01 and
     // ATE-02 in turn, values from the list in turn.
     static QList<Record> Series(int n, const QList<double>& values, int secondsApart = 60);
-    // Writes the records, starts the window with the chart kind and subgroup size chosen, range
-    // "Last 30 Days" and every test ID, and presses Start Plot.
+    // Writes the records and starts the window with the chart kind and subgroup size chosen,
+    // range "Last 30 Days" and every test ID; plot() then presses Start Plot.
+    frmMain& prepare(const QList<Record>& records, bool individual, int size = 5);
     frmMain& plot(const QList<Record>& records, bool individual, int size = 5);
 
     // What a program (pdfinfo, pdftotext) writes to its standard output.
     static QString Output(const QString& program, const QStringList& arguments);
-
-    // Remembers the configuration folder, so the start-up needs no file dialog.
-    void rememberConfigFolder() { saveChoice(QStringLiteral("INIPath"), configFolder()); }
-    // The folder, a range, and the custom range's saved ends (short dates, e.g. "3/1/2024").
-    void rememberRange(const QString& range, const QString& customStart, const QString& customEnd);
-    // The same and a range other than "Custom", so that no dialog opens at all.
-    void rememberFolderAndRange()
-    {
-        rememberConfigFolder();
-        saveChoice(QStringLiteral("Range"), QStringLiteral("Today"));
-    }
 
     // Builds the main window and runs its start-up.
     frmMain& start();

@@ -39,8 +39,7 @@ private slots:
     void startsOnRememberedFolder()
     {
         AppFixture app;
-        app.rememberConfigFolder();
-        app.saveChoice("Range", "Last 7 Days");
+        app.rememberFolder("Last 7 Days");
         Ui::frmMain& ui = app.start().form();
 
         QVERIFY(app.loaded);
@@ -54,28 +53,22 @@ private slots:
                  (QStringList{"Output: [Output Voltage]", "Input Current", "Ripple", "Efficiency"}));
         QCOMPARE(ui.cboDataParameters->currentIndex(), 0);
         // Each parameter shows its limits ("N/A" where it has none) and its unit.
-        const std::pair<int, QString> limits[] = {
-            {0, "4.75|5.25|Test Parameter (V)"}, {1, "N/A|2.5|Test Parameter (A)"}, {2, "0|N/A|Test Parameter"}};
-        for (const auto& [index, shown] : limits) {
-            frmMain::ChooseItem(ui.cboDataParameters, index);
+        for (const QString shown :
+             {"4.75|5.25|Test Parameter (V)", "N/A|2.5|Test Parameter (A)", "0|N/A|Test Parameter"}) {
             QCOMPARE((QStringList{ui.txtLSL->text(), ui.txtUSL->text(), ui.lblTestParameter->text()}).join('|'), shown);
+            frmMain::ChooseItem(ui.cboDataParameters, ui.cboDataParameters->currentIndex() + 1);
         }
         QCOMPARE(items(ui.cboATEList), (QStringList{"<All>", "ATE-01", "ATE-02", "ATE-03"}));
         QCOMPARE(ui.cboATEList->currentText(), "<All>");
         QCOMPARE(app.window->state().gDatabaseType, "SQLITE");
         QCOMPARE(ui.cboTestedRange->currentText(), "Last 7 Days");
         QCOMPARE(app.prompts.modalWindows, QStringList());
-        QCOMPARE(ui.lblSPCParameter->text().split("\r\n").size(), 20);
-        QVERIFY(ui.lblSPCParameter->text().startsWith("Distribution:\r\nTotal:\r\nStd Dev:\r\n"));
-        QVERIFY(ui.lblSPCParameter->text().endsWith("Sigma Type:\r\n\r\nUCL:\r\nCL:\r\nLCL:\r\n"));
-        QCOMPARE(ui.lblVersion->text(), "Version 1.0.0");
         QVERIFY(app.window->state().gINIFolder.isEmpty());
 
         // The labels open the two files in the editor.
         QTest::mouseClick(ui.lblOpenATE_INI, Qt::LeftButton);
         QTest::mouseClick(ui.lblOpenProducts_INI, Qt::LeftButton);
-        QCOMPARE(app.prompts.editedFiles, (QStringList{QDir(app.configFolder()).filePath("ate.ini"),
-                                                       QDir(app.configFolder()).filePath("Products.INI")}));
+        QCOMPARE(app.prompts.editedFiles, (QStringList{app.configFile("ate.ini"), app.configFile("Products.INI")}));
         // Display names follow the parameter list, read from the folder of the files.
         app.window->GetTestParameterName();
         QCOMPARE(app.window->state().gParameterName,
@@ -95,7 +88,7 @@ private slots:
     void firstRunAsksForFolderAndRange()
     {
         AppFixture app;
-        app.prompts.fileNames.push_back(QDir(app.configFolder()).filePath("ate.ini"));
+        app.prompts.fileNames.push_back(app.configFile("ate.ini"));
         Ui::frmMain& ui = app.start().form();
 
         QCOMPARE(app.prompts.fileDialogCaptions, QStringList{"Open INI files"});
@@ -104,37 +97,30 @@ private slots:
         QCOMPARE(ui.cboProductName->currentText(), "Small");
         QCOMPARE(ui.cboTestedRange->currentText(), "Custom");
         QCOMPARE(app.prompts.modalWindows, QStringList{"frmRangePlot"});
-        QVERIFY(ui.optXBarPlot->isChecked());
-        QCOMPARE(ui.cboXBarSize->currentText(), "5");
+        QVERIFY(ui.optXBarPlot->isChecked() && ui.chkAcceptZero->isChecked() && ui.chkOnlyPass->isChecked() &&
+                ui.chkLastDataOnly->isChecked() && !ui.chkHideSpec->isChecked());
         QCOMPARE(app.window->state().gXBarSize, 5);
-        QVERIFY(ui.chkAcceptZero->isChecked() && ui.chkOnlyPass->isChecked() && ui.chkLastDataOnly->isChecked());
-        QVERIFY(!ui.chkHideSpec->isChecked());
     }
 
     void folderProblemsAtStartUp_data()
     {
-        AddColumns<QString, QString, bool, QStringList>("remembered", "removedFile", "pickFile", "messages");
-
-        QTest::newRow("vanished folder, dialog cancelled")
-            << QString("/no/such/folder") << QString() << false << QStringList{};
-        QTest::newRow("folder lacks PRODUCTS.INI, dialog picks it")
-            << QString("config") << QString("Products.INI") << true << QStringList{"Missing PRODUCTS.INI!."};
-        QTest::newRow("folder lacks ATE.INI, dialog picks it")
-            << QString("config") << QString("ate.ini") << true << QStringList{"Missing ATE.INI!."};
+        // removedFile: from the remembered folder, which the file dialog then picks again.
+        AddColumns<QString, QStringList>("removedFile", "messages");
+        QTest::newRow("vanished folder, dialog cancelled") << QString() << QStringList{};
+        QTest::newRow("no PRODUCTS.INI") << QString("Products.INI") << QStringList{"Missing PRODUCTS.INI!."};
+        QTest::newRow("no ATE.INI") << QString("ate.ini") << QStringList{"Missing ATE.INI!."};
     }
 
     void folderProblemsAtStartUp()
     {
-        const auto [remembered, removedFile, pickFile, messages] =
-            FetchRow<QString, QString, bool, QStringList>("remembered", "removedFile", "pickFile", "messages");
+        const auto [removedFile, messages] = FetchRow<QString, QStringList>("removedFile", "messages");
         AppFixture app;
-        app.saveChoice("INIPath", remembered == "config" ? app.configFolder() : remembered);
-        app.saveChoice("Range", "Today");
-        if (!removedFile.isEmpty()) {
-            QFile::remove(QDir(app.configFolder()).filePath(removedFile));
-        }
-        if (pickFile) {
-            app.prompts.fileNames.push_back(QDir(app.configFolder()).filePath("ATE.INI"));
+        app.rememberFolder();
+        if (removedFile.isEmpty()) {
+            app.saveChoice("INIPath", "/no/such/folder");
+        } else {
+            QFile::remove(app.configFile(removedFile));
+            app.prompts.fileNames.push_back(app.configFile("ATE.INI"));
         }
         Ui::frmMain& ui = app.start().form();
 
@@ -170,9 +156,8 @@ private slots:
         const auto [product, parameter, range, message] =
             FetchRow<int, int, int, QString>("product", "parameter", "range", "message");
         AppFixture app;
-        app.rememberFolderAndRange();
-        frmMain& window = app.start();
-        Ui::frmMain& ui = window.form();
+        app.rememberFolder();
+        Ui::frmMain& ui = app.start().form();
         ui.cboProductName->setCurrentIndex(product);
         ui.cboDataParameters->setCurrentIndex(parameter);
         ui.cboTestedRange->setCurrentIndex(range);
@@ -184,22 +169,18 @@ private slots:
         QCOMPARE(app.prompts.texts(), message.isEmpty() ? QStringList() : QStringList{message});
         // Only a selection that passed every check is plotted.
         QCOMPARE(ui.ocxXBarChart->pointCount(0) > 0, message.isEmpty());
-        QCOMPARE(ui.cmdPlotChart->text(), "Start Plot");
     }
 
     void enableControlsKeepsSizeOffForIndividual()
     {
         AppFixture app;
-        app.rememberFolderAndRange();
+        app.rememberFolder();
         app.saveChoice("XBar", "False");
         frmMain& window = app.start();
-        QVERIFY(window.form().optIndividualPlot->isChecked());
-        QVERIFY(!window.form().cboXBarSize->isEnabled());
+        QVERIFY(window.form().optIndividualPlot->isChecked() && !window.form().cboXBarSize->isEnabled());
         window.EnableControls(false);
         window.EnableControls(true);
-        QVERIFY(window.form().cboXBarSize->isEnabled() == false);
-        QVERIFY(window.form().cboTestID->isEnabled());
-        QCOMPARE(window.form().cmdPlotChart->text(), "Start Plot");
+        QVERIFY(!window.form().cboXBarSize->isEnabled() && window.form().cboTestID->isEnabled());
         window.form().optXBarPlot->setChecked(true);
         QVERIFY(window.form().cboXBarSize->isEnabled());
     }
@@ -210,7 +191,6 @@ private slots:
         QTest::newRow("too small") << QString("1") << QString("5");
         QTest::newRow("too large") << QString("26") << QString("5");
         QTest::newRow("not a number") << QString("x") << QString("5");
-        QTest::newRow("missing") << QString() << QString("5");
         QTest::newRow("in range") << QString("12") << QString("12");
         QTest::newRow("leading zero") << QString("07") << QString("7");
     }
@@ -219,7 +199,7 @@ private slots:
     {
         const auto [saved, shown] = FetchRow<QString, QString>("saved", "shown");
         AppFixture app;
-        app.rememberFolderAndRange();
+        app.rememberFolder();
         app.saveChoice("XBarSize", saved);
         frmMain& window = app.start();
         QCOMPARE(window.form().cboXBarSize->currentText(), shown);
@@ -229,7 +209,7 @@ private slots:
     void choicesSurviveARestart()
     {
         AppFixture app;
-        app.rememberFolderAndRange();
+        app.rememberFolder();
         {
             frmMain& window = app.start();
             Ui::frmMain& ui = window.form();
@@ -243,7 +223,16 @@ private slots:
             ui.chkHideSpec->setChecked(true);
             window.state().gCustomDateFrom = QDate(2024, 2, 1);
             window.state().gCustomDateTo = QDate(2024, 2, 29);
+            // Closing answered Cancel changes nothing; OK removes the raw-data listing and saves.
+            touch(window.state().gRawDataFile, app.clock.now());
+            app.prompts.answers.push_back(MsgAnswer::Cancel);
+            QVERIFY(!window.close());
+            QCOMPARE(app.prompts.texts(), QStringList{"Would you like to exit from program?."});
+            QCOMPARE(app.prompts.messages.constFirst().buttons, MsgButtons::OKCancel);
+            QVERIFY(QFile::exists(window.state().gRawDataFile));
+            QCOMPARE(app.savedChoice("Range"), "Today");
             QVERIFY(window.close());
+            QVERIFY(!QFile::exists(window.state().gRawDataFile));
         }
         QCOMPARE(app.savedChoice("HideUSL/LSL"), "1");
         QCOMPARE(app.savedChoice("XBar"), "False");
@@ -262,30 +251,10 @@ private slots:
         QCOMPARE(again.state().gCustomDateTo, QDate(2024, 2, 29));
     }
 
-    void closingAnsweredCancelChangesNothing()
-    {
-        AppFixture app;
-        app.rememberFolderAndRange();
-        frmMain& window = app.start();
-        touch(window.state().gRawDataFile, app.clock.now());
-        frmMain::ChooseText(window.form().cboTestedRange, "Last 3 Days");
-        app.prompts.answers.push_back(MsgAnswer::Cancel);
-
-        QVERIFY(!window.close());
-        QCOMPARE(app.prompts.texts(), QStringList{"Would you like to exit from program?."});
-        QCOMPARE(app.prompts.messages.constFirst().buttons, MsgButtons::OKCancel);
-        QVERIFY(QFile::exists(window.state().gRawDataFile));
-        QCOMPARE(app.savedChoice("Range"), "Today");
-
-        QVERIFY(window.close());
-        QVERIFY(!QFile::exists(window.state().gRawDataFile));
-        QCOMPARE(app.savedChoice("Range"), "Last 3 Days");
-    }
-
     void tempFilesOfOtherDaysAreRemoved()
     {
         AppFixture app;
-        app.rememberFolderAndRange();
+        app.rememberFolder();
         const QDir temp(app.tempFolder());
         touch(temp.filePath("~0000001.spc"), app.clock.now().addDays(-1));
         touch(temp.filePath("~0000002.spc"), app.clock.now().addSecs(-3600));
@@ -304,7 +273,7 @@ private slots:
     void secondInstanceEndsWithoutSaving()
     {
         AppFixture app;
-        app.rememberConfigFolder();
+        app.rememberFolder();
         QLockFile running(app.lockPath());
         QVERIFY(running.tryLock(0));
 
@@ -315,55 +284,58 @@ private slots:
         QCOMPARE(app.prompts.messages.constFirst().icon, MsgIcon::Information);
         QCOMPARE(app.window->form().cboProductName->count(), 0);
         QVERIFY(app.window->close());
-        QCOMPARE(app.savedChoice("Range"), QString()); // nothing saved
-    }
+        QCOMPARE(app.savedChoice("XBar"), QString()); // nothing saved
 
-    void staleLockOfACrashedRunIsTakenOver()
-    {
-        AppFixture app;
-        app.rememberFolderAndRange();
-        QFile lock(app.lockPath());
-        QVERIFY(lock.open(QIODevice::WriteOnly));
-        lock.write("999999\ntessaly\n" + QSysInfo::machineHostName().toUtf8() + "\n");
-        lock.close();
+        // The lock of a run that crashed is taken over.
+        running.unlock();
+        app.writeConfigFile("../tessaly.lock", "999999\ntessaly\n" + QSysInfo::machineHostName().toUtf8() + "\n");
         app.start();
         QVERIFY(app.loaded);
     }
 
     void failedDatabaseOffersAnotherFolder_data()
     {
-        AddColumns<QByteArray, MsgAnswer, QStringList, bool>("database", "answer", "messages", "shutDown");
+        // messages: "" stands for the database driver's own description.
+        AddColumns<QByteArray, MsgAnswer, QStringList>("database", "answer", "messages");
         const QString question = "Would you like to re-select the other INI? or click Cancel for exit from program.";
-        QTest::newRow("no database keys, Cancel")
-            << QByteArray("[Database]\r\n") << MsgAnswer::Cancel
-            << QStringList{"Not found value in section Database, key DatabaseName or DataSourceName (ATE.INI)!",
-                           question}
-            << true;
-        QTest::newRow("missing file, Retry and dialog cancelled")
-            << QByteArray("[Database]\r\nDatabaseName=gone.sqlite\r\n") << MsgAnswer::Retry
-            << QStringList{"Not found Database gone.sqlite!", question} << false;
+        const auto row = [&question](const char* name, const char* database, MsgAnswer answer, const char* message) {
+            QTest::newRow(name) << QByteArray(database) << answer << QStringList{message, question};
+        };
+        row("no database keys, Cancel", "", MsgAnswer::Cancel,
+            "Not found value in section Database, key DatabaseName or DataSourceName (ATE.INI)!");
+        row("missing file, Retry and dialog cancelled", "DatabaseName=gone.sqlite", MsgAnswer::Retry,
+            "Not found Database gone.sqlite!");
+        row("refused login, Retry and dialog cancelled",
+            "DatabaseName=Results\r\nUserName=sa\r\nServerName=127.0.0.1,1", MsgAnswer::Retry, "");
     }
 
     void failedDatabaseOffersAnotherFolder()
     {
-        const auto [database, answer, messages, shutDown] =
-            FetchRow<QByteArray, MsgAnswer, QStringList, bool>("database", "answer", "messages", "shutDown");
+        const auto [database, answer, messages] =
+            FetchRow<QByteArray, MsgAnswer, QStringList>("database", "answer", "messages");
+        const bool shutDown = answer == MsgAnswer::Cancel;
         AppFixture app;
-        app.writeConfigFile("ate.ini", "[ATE Configuration]\r\nTestProduct=Small\r\n" + database);
-        app.rememberFolderAndRange();
+        app.writeConfigFile("ate.ini",
+                            "[ATE Configuration]\r\nTestProduct=Small\r\n[Database]\r\n" + database + "\r\n");
+        app.rememberFolder();
         app.prompts.answers = {MsgAnswer::OK, answer};
         app.start();
 
-        QCOMPARE(app.prompts.texts(), messages);
+        QStringList texts = app.prompts.texts();
+        QVERIFY(texts.value(0).endsWith("!"));
+        if (messages.constFirst().isEmpty()) {
+            texts.first().clear();
+        }
+        QCOMPARE(texts, messages);
+        QCOMPARE(app.prompts.messages.at(0).icon, MsgIcon::Exclamation);
         QCOMPARE(app.prompts.messages.at(1).icon, MsgIcon::Question);
         QCOMPARE(app.prompts.messages.at(1).buttons, MsgButtons::RetryCancel);
         QCOMPARE(app.window->isShutDown(), shutDown);
         QCOMPARE(app.loaded, !shutDown);
         QCOMPARE(app.prompts.fileDialogCaptions.size(), shutDown ? 0 : 1);
-        if (shutDown) {
-            QVERIFY(app.savedChoice("INIPath") == app.configFolder()); // nothing was saved
-            QVERIFY(app.savedChoice("XBar").isEmpty());
-        }
+        QCOMPARE(app.window->state().gDatabaseType, "");
+        QCOMPARE(app.window->form().cboATEList->count(), 0);
+        QVERIFY(app.savedChoice("XBar").isEmpty()); // nothing was saved
     }
 
     void incompleteSpecificationLine()
@@ -371,7 +343,7 @@ private slots:
         AppFixture app;
         app.writeConfigFile("Products.INI", "[Small]\r\nTableName=Results\r\n[Small Spec]\r\n"
                                             "1=Vout,4.75,5.25,0,V,,Output Voltage\r\n2=Iin,0,2.5,0,A\r\n3=<EOT>\r\n");
-        app.rememberFolderAndRange();
+        app.rememberFolder();
         Ui::frmMain& ui = app.start().form();
         QCOMPARE(app.prompts.texts(), QStringList{"Specification Info. in INI is not completed or missing at line#2!"});
         QCOMPARE(items(ui.cboDataParameters), QStringList{"Output Voltage"});
@@ -392,12 +364,11 @@ private slots:
     {
         const auto [chosen, messages] = FetchRow<bool, QStringList>("chosen", "messages");
         AppFixture app;
-        app.rememberFolderAndRange();
+        app.rememberFolder();
         Ui::frmMain& ui = app.start().form();
         frmMain::ChooseText(ui.cboProductName, " Other Small");
         QTemporaryDir other;
-        QFile::copy(QDir(app.configFolder()).filePath("ate.ini"), other.filePath("ATE.INI"));
-
+        QFile::copy(app.configFile("ate.ini"), other.filePath("ATE.INI"));
         if (chosen) {
             app.prompts.fileNames.push_back(other.filePath("ATE.INI"));
         }
@@ -408,86 +379,59 @@ private slots:
         QCOMPARE(QDir::currentPath(), QDir(chosen ? other.path() : app.configFolder()).absolutePath());
     }
 
+    // The files' own reading is tested with the data layer; here the window's lists.
     void productOpensEveryKindOfDatabase_data()
     {
-        AddColumns<QString, QString, QString, QString, QStringList>("fixture", "table", "databaseType", "tableName",
-                                                                    "sources");
-        // The files' own reading is tested with the data layer; here the window's lists.
-        const auto row = [](const char* fixture, const char* table, const char* tableName, const QStringList& sources) {
-            QTest::newRow(fixture) << QString(fixture) << QString(table) << "ACCESS" << QString(tableName) << sources;
-        };
-        row("results_small_v2000.mdb", "[Other Results]", "[Other Results]", {"<All>", "ATE-01", "ATE-02"});
-        row("results_small.xls", "Results", "[Results$]", {"<All>", "ATE-01", "ATE-02", "ATE-03"});
+        AddColumns<QString, QString, QString, QStringList>("fixture", "table", "tableName", "sources");
+        QTest::newRow("mdb") << QString("results_small_v2000.mdb") << QString("[Other Results]") << "[Other Results]"
+                             << QStringList{"<All>", "ATE-01", "ATE-02"};
+        QTest::newRow("xls") << QString("results_small.xls") << QString("Results") << "[Results$]"
+                             << QStringList{"<All>", "ATE-01", "ATE-02", "ATE-03"};
     }
 
     void productOpensEveryKindOfDatabase()
     {
         const auto [fixture, table] = FetchRow<QString, QString>("fixture", "table");
         AppFixture app;
-        QFile::copy(qEnvironmentVariable("TESSALY_FIXTURES") + "/" + fixture,
-                    QDir(app.configFolder()).filePath(fixture));
+        app.copyFixture(fixture);
         app.writeConfigFile("ate.ini", "[ATE Configuration]\r\nTestProduct=Small\r\n[Database]\r\nDatabaseName=" +
                                            fixture.toUtf8() + "\r\n");
         app.writeConfigFile("Products.INI", "[Small]\r\nTableName=" + table.toUtf8() +
                                                 "\r\n[Small Spec]\r\n1=Vout,4.75,5.25,0,V,,Vout\r\n2=<EOT>\r\n");
-        app.rememberFolderAndRange();
+        app.rememberFolder();
         app.saveChoice("SourceFilter", "ATE-02");
         frmMain& window = app.start();
 
         QCOMPARE(app.prompts.texts(), QStringList());
-        QTEST(window.state().gDatabaseType, "databaseType");
+        QCOMPARE(window.state().gDatabaseType, "ACCESS");
         QTEST(window.state().gTableName, "tableName");
         QTEST(items(window.form().cboATEList), "sources");
         QCOMPARE(window.form().cboATEList->currentText(), "ATE-02");
     }
 
-    void refusedLoginLeavesNoDatabaseType()
-    {
-        AppFixture app;
-        app.writeConfigFile("ate.ini", "[ATE Configuration]\r\nTestProduct=Small\r\n[Database]\r\n"
-                                       "DatabaseName=Results\r\nUserName=sa\r\nServerName=127.0.0.1,1\r\n");
-        app.rememberFolderAndRange();
-        app.prompts.answers = {MsgAnswer::OK, MsgAnswer::Retry};
-        frmMain& window = app.start();
-
-        QCOMPARE(app.prompts.messages.size(), 2);
-        QVERIFY(app.prompts.messages.at(0).text.endsWith("!"));
-        QCOMPARE(app.prompts.messages.at(0).icon, MsgIcon::Exclamation);
-        QCOMPARE(window.state().gDatabaseType, "");
-        QCOMPARE(window.form().cboATEList->count(), 0);
-    }
-
+    // The statement of a selection made in the window.
     void getSqlUsesTheWindowsChoices()
     {
         AppFixture app;
         app.clock.set(QDateTime(QDate(2024, 3, 7), QTime(15, 0)));
-        app.rememberFolderAndRange();
+        app.rememberFolder("Last 7 Days");
         app.saveChoice("IgnoreZero", "0");
         frmMain& window = app.start();
-        window.form().cboTestID->setCurrentIndex(window.form().cboTestID->findText("FT1"));
+        Ui::frmMain& ui = window.form();
+        frmMain::ChooseText(ui.cboTestID, "FT1");
+        frmMain::ChooseText(ui.cboATEList, "ATE-02");
+        ui.chkLastDataOnly->setChecked(false);
+        ui.txtSerialNumberFilter->setText("sn7");
 
-        Selection selection = window.currentSelection();
-        selection.range = "Last 7 Days";
-        selection.source = "ATE-02";
-        selection.lastDataOnly = false;
-        selection.serialFilter = "sn7";
-        const auto sql = [&] {
-            return SelectionSQL(window.state(), selection, app.clock.today(), app.prompts, "Vout", "",
-                                "[TestStartTime], [ATEID]")
-                .text;
-        };
-        QCOMPARE(sql(),
+        QCOMPARE(SelectionSQL(window.state(), window.currentSelection(), app.clock.today(), app.prompts, "Vout", "",
+                              "[TestStartTime], [ATEID]")
+                     .text,
                  "SELECT [SerialNumber] AS SNX, [ATEID] AS ATEX, [TestStartTime] AS DateX, [Vout] AS ValueX FROM "
                  "Results WHERE [PassFail] = 'PASS' AND [ATEID] = 'ATE-02' AND [SerialNumber] = 'SN7' AND "
                  "[TestStartTime] BETWEEN '03/01/24 00:00:01 am' AND '03/07/24 11:59:59 pm' AND [TestID] = 'FT1' AND "
                  "[Vout] IS NOT NULL AND [Vout] <> 999 AND [Vout] <> -999 AND [Vout] <> 0 ORDER BY [TestStartTime], "
                  "[ATEID];");
         QCOMPARE(app.prompts.texts(), QStringList());
-
-        // A custom range that was never entered cannot be used.
-        selection.range = "Custom";
-        QCOMPARE(sql(), "");
-        QCOMPARE(app.prompts.texts(), QStringList{"Can not reach to custom date!"});
     }
 };
 

@@ -58,16 +58,8 @@ private slots:
     {
         const auto [individual, extra] = FetchRow<bool, QStringList>("individual", "extra");
         AppFixture app;
-        app.writeResults(records());
-        app.rememberFolderAndRange();
-        frmMain& window = app.start();
+        frmMain& window = app.prepare(records(), individual, 4); // the records of 1 and 2 March
         Ui::frmMain& ui = window.form();
-        window.state().gCustomDateFrom = QDate(2024, 3, 1);
-        window.state().gCustomDateTo = QDate(2024, 3, 2);
-        ui.cboTestedRange->setCurrentIndex(ui.cboTestedRange->findText("Custom"));
-        ui.cboTestID->setCurrentIndex(0);
-        (individual ? ui.optIndividualPlot : ui.optXBarPlot)->setChecked(true);
-        frmMain::ChooseText(ui.cboXBarSize, "4");
         if (individual) {
             ui.chkOnlyPass->setChecked(false);
             ui.cboATEList->setCurrentIndex(ui.cboATEList->findText("ATE-02"));
@@ -117,7 +109,7 @@ private slots:
     {
         const auto [button, arguments] = FetchRow<QString, QStringList>("button", "arguments");
         AppFixture app;
-        app.rememberRange("Custom", "3/1/2024", "3/7/2024");
+        app.rememberFolder("Custom", "3/1/2024", "3/7/2024");
         frmMain& window = app.start();
         window.form().cboTestID->setCurrentIndex(0);
         QString panel;

@@ -21,10 +21,10 @@ struct Run
 Run RunProgram(const AppFixture& app, QStringList arguments, const QString& folder, rlim_t fileSizeLimit = 0)
 {
     if (arguments.constFirst() == "report") {
-        arguments = QStringList{"report",      "--config", app.configFolder(), "--product",  "Line",
-                                "--parameter", "Vout",     "--from",           "2024-03-01", "--to",
-                                "2024-03-01",  "--chart",  "individual"} +
-                    arguments.mid(1);
+        arguments =
+            QStringList{"report", "--config", app.configFolder()} +
+            QString("--product Line --parameter Vout --from 2024-03-01 --to 2024-03-01 --chart individual").split(' ') +
+            arguments.mid(1);
     }
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_RUNTIME_DIR"}) {

@@ -33,14 +33,6 @@ private slots:
         QTEST(c.d2[i], "d2");
     }
 
-    void sizesFromTwelveOnMakeTwo()
-    {
-        const ControlChartConstants c = InitControlChartConstants();
-        for (int n = 12; n <= 25; ++n) {
-            QCOMPARE(c.D3[size_t(n - 2)] + c.D4[size_t(n - 2)], 2.0);
-        }
-    }
-
     void processStatistics_data()
     {
         // expected: EstSigma, CpU, CpL, CpK, Cp

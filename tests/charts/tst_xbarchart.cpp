@@ -104,13 +104,7 @@ private slots:
         chart.ResetChart("V", false, "P Vout");
         QCOMPARE(control.seriesCount(), 5);
         QCOMPARE(control.pointCount(XBarChart::kDataSeries), 0);
-    }
-
-    void noPointsPutTheLineEndsAtMinusOne()
-    {
-        ChartControl control;
-        XBarChart chart(control);
-        draw(control, chart, 8, 14, false, 1.5, 0);
+        draw(control, chart, 8, 14, false, 1.5, 0); // no points: the lines end at x = -1
         QCOMPARE(control.pointX(XBarChart::kFirstControlLine, 1), -1.0);
     }
 };

@@ -32,7 +32,6 @@ private slots:
     {
         AddColumns<double, QString, QLocale, QString>("value", "pattern", "locale", "expected");
 
-        QTest::newRow("optional decimals shown") << 1234.5 << "#,##0.0##" << en << "1,234.5";
         QTest::newRow("tie away from zero") << 0.1245 << "#,##0.0##" << en << "0.125";
         QTest::newRow("negative integer tie") << -2.5 << "#,##0" << en << "-3";
         QTest::newRow("zero without forced digit") << 0.0 << "#,###" << en << "";
@@ -121,7 +120,6 @@ private slots:
         QTest::newRow("window bottom") << "3/7/30" << en << QDate(1930, 3, 7);
         QTest::newRow("month 13") << "13/1/2024" << en << QDate();
         QTest::newRow("day 30 of February") << "2/30/2024" << en << QDate();
-        QTest::newRow("no year") << "3/7" << en << QDate();
         QTest::newRow("three-digit year") << "3/7/202" << en << QDate();
         QTest::newRow("trailing text") << "3/7/2024x" << en << QDate();
         QTest::newRow("de short") << "7.3.24" << de << QDate(2024, 3, 7);
@@ -141,7 +139,6 @@ private slots:
         QTest::newRow("tie down to even") << 2.0005 << 2.0;
         QTest::newRow("tie up to even") << 2.0015 << 2.002;
         QTest::newRow("negative tie") << -2.0025 << -2.002;
-        QTest::newRow("above half") << 1.23456 << 1.235;
         QTest::newRow("just above tie") << 2.00050001 << 2.001;
         QTest::newRow("carry") << 9.9995 << 10.0;
         QTest::newRow("negative to zero") << -0.0004 << 0.0;
@@ -211,8 +208,8 @@ private slots:
 
         QTest::newRow("negative decimals") << -4.75 << en << "-4.75";
         QTest::newRow("no grouping") << 1234567.0 << en << "1234567";
-        QTest::newRow("binary noise kept") << 0.1 + 0.2 << en << "0.30000000000000004";
         QTest::newRow("small plain") << 0.000001 << en << "0.000001";
+        QTest::newRow("binary noise kept") << 0.1 + 0.2 << en << "0.30000000000000004";
         QTest::newRow("tiny") << 1.5e-7 << en << "1.5E-07";
         QTest::newRow("huge") << 1e20 << en << "1E+20";
         QTest::newRow("de decimals") << 4.75 << de << "4,75";

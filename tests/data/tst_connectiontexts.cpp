@@ -32,11 +32,10 @@ private slots:
 
     void chooseDatabase_data()
     {
-        // keys: DatabaseName, DataSourceName, UserName, Password, ServerName
         AddColumns<QStringList, QString, QString, QString, QString, QString>("keys", "tableName", "connectionText",
                                                                              "databaseType", "table", "error");
 
-        // keys: DatabaseName, DataSourceName, UserName, Password, ServerName.
+        // keys: DatabaseName|DataSourceName|UserName|Password|ServerName.
         const auto row = [](const char* name, const QString& keys, const char* tableName, const QString& text,
                             const char* type, const char* table, const char* error = "") {
             QTest::newRow(name) << keys.split('|') << tableName << text << type << table << error;

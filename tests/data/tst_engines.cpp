@@ -25,17 +25,14 @@ QList<CsvRow> readCsv(const QString& path)
 {
     QFile file(path);
     file.open(QIODevice::ReadOnly | QIODevice::Text);
-    QList<CsvRow> rows;
     file.readLine(); // header
+    QList<CsvRow> rows;
     while (!file.atEnd()) {
         const QStringList f = QString::fromUtf8(file.readLine()).trimmed().split(QLatin1Char(','));
-        CsvRow row{f[0], f[1], f[2], f[3], f[4], {}};
+        CsvRow& row = rows.emplace_back(CsvRow{f[0], f[1], f[2], f[3], f[4], {}});
         for (int i = 0; i < 4; ++i) {
-            if (!f[5 + i].isEmpty()) {
-                row.values[i] = f[5 + i].toDouble();
-            }
+            row.values[i] = f[5 + i].isEmpty() ? std::nullopt : std::optional(f[5 + i].toDouble());
         }
-        rows.append(row);
     }
     return rows;
 }
@@ -59,9 +56,13 @@ struct Selection
 // A row as "serial|source|time|value[|value]", for comparing result sets of any order.
 using Rows = QStringList;
 
-QString number(double v)
+QString rowText(const QString& key, const QList<double>& values)
 {
-    return QString::number(v, 'g', 10);
+    QStringList text{key};
+    for (const double v : values) {
+        text.append(QString::number(v, 'g', 10));
+    }
+    return text.join("|");
 }
 
 // What a selection must return, worked out from the CSV with the meaning of the query's
@@ -101,19 +102,11 @@ Rows expectedRows(const QList<CsvRow>& csv, const Selection& s)
                 group.size() > i ? void(group[i] = std::max(group[i], values[i])) : group.append(values[i]);
             }
         } else {
-            QStringList text{key};
-            for (double v : values) {
-                text.append(number(v));
-            }
-            rows.append(text.join("|"));
+            rows.append(rowText(key, values));
         }
     }
     for (auto it = groups.cbegin(); it != groups.cend(); ++it) {
-        QStringList text{it.key()};
-        for (double v : it.value()) {
-            text.append(number(v));
-        }
-        rows.append(text.join("|"));
+        rows.append(rowText(it.key(), it.value()));
     }
     rows.sort();
     return rows;
@@ -224,59 +217,42 @@ private slots:
             Recordset rs;
             QVERIFY2(rs.Open(connection, sql, Recordset::Cursor::Client), qPrintable(name + (": " + rs.lastError())));
             const bool pair = s.parameter.contains(":::");
+            const auto current = [&] {
+                const QVariant date = rs.value(s.lastOnly && s.chartType == "Pareto" ? "TimeX" : "DateX");
+                QList<double> values{rs.value("ValueX").toDouble()};
+                if (pair) {
+                    values.append(rs.value("ValueY").toDouble());
+                }
+                return date.typeId() != QMetaType::QDateTime
+                           ? QString("not a date-time: ") + date.typeName()
+                           : rowText(rs.value("SNX").toString() + "|" + rs.value("atex").toString() + "|" +
+                                         date.toDateTime().toString("yyyy-MM-dd HH:mm:ss"),
+                                     values);
+            };
+            const qint64 count = rs.RecordCount(); // exact before the first row is read
             Rows rows;
             for (; !rs.isEOF(); rs.MoveNext()) {
-                const QVariant date = rs.value(s.lastOnly && s.chartType == "Pareto" ? "TimeX" : "DateX");
-                QCOMPARE(date.typeId(), QMetaType::QDateTime);
-                QStringList text{rs.value("SNX").toString(), rs.value("atex").toString(),
-                                 date.toDateTime().toString("yyyy-MM-dd HH:mm:ss"),
-                                 number(rs.value("ValueX").toDouble())};
-                if (pair) {
-                    text.append(number(rs.value("ValueY").toDouble()));
-                }
-                rows.append(text.join("|"));
+                rows.append(current());
             }
-            QCOMPARE(rs.RecordCount(), qint64(rows.size()));
+            QCOMPARE(count, qint64(rows.size()));
+            if (!rows.isEmpty()) { // a client cursor rewinds
+                rs.MoveFirst();
+                QCOMPARE(current(), rows.first());
+                QVERIFY(!rs.value("NoSuchField").isValid());
+            }
             rows.sort();
             const Rows expected = expectedRows(csv, s);
             QVERIFY2(!expected.isEmpty() || QByteArray(name) == "serial in lower case" || limitRows < 514, name);
             if (rows != expected) {
                 qWarning() << name << sql.text << "\n got" << rows.mid(0, 5) << "\n want" << expected.mid(0, 5);
             }
-            QCOMPARE(rows.size(), expected.size());
             QCOMPARE(rows, expected);
         }
-    }
-
-    void clientRecordsetRewinds()
-    {
-        Connection connection;
-        QVERIFY(connection.open("Provider=SQLite;Data Source=" + fixture("results_small.sqlite") + ";"));
-        Recordset rs;
-        QVERIFY(rs.Open(connection,
-                        QStringLiteral("SELECT [SerialNumber] AS SNX, [Vout] AS ValueX FROM Results ORDER BY "
-                                       "[TestStartTime];"),
-                        Recordset::Cursor::Client));
-        QCOMPARE(rs.RecordCount(), qint64(514));
-        const QString first = rs.value("snx").toString();
-        int nulls = 0;
-        for (; !rs.isEOF(); rs.MoveNext()) {
-            nulls += rs.isNull("ValueX") ? 1 : 0;
-        }
-        QCOMPARE(nulls, 1);
-        rs.MoveFirst();
-        QCOMPARE(rs.value("SNX").toString(), first);
-        QVERIFY(!rs.value("NoSuchField").isValid());
     }
 
     void failuresCarryTheEngineDescription_data()
     {
         AddColumns<QString, QString, QString>("connectionText", "sql", "description");
-        const QString jet = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + fixture("results_small_v2000.mdb") + ";";
-        QTest::newRow("missing Jet table")
-            << jet << QString("SELECT * FROM Missing;")
-            << QString("The Microsoft Jet database engine cannot find the input table or query 'Missing'.  Make "
-                       "sure it exists and that its name is spelled correctly.");
         QTest::newRow("missing column") << "Provider=SQLite;Data Source=" + fixture("results_small.sqlite") + ";"
                                         << QString("SELECT [Nope] FROM Results;") << QString("no such column: Nope");
         QTest::newRow("unknown provider") << QString("Provider=Foo;") << QString()

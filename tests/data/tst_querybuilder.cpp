@@ -35,7 +35,6 @@ private slots:
         const QDate none;
         const char* noCustom = "Can not reach to custom date!";
         row("last 7 days, Jet", "Last 7 Days", "ACCESS", kToday, none, none, "en_US", kJetWeek);
-        row("last 7 days, SQL Server", "Last 7 Days", "MSSQL", kToday, none, none, "en_US", kQuotedWeek);
         const QList<std::pair<const char*, const char*>> presets{
             {"Today", "03/07/24"},        {"Last 3 Days", "03/05/24"},   {"Last 15 Days", "02/22/24"},
             {"Last 30 Days", "02/07/24"}, {"Last 45 Days", "01/23/24"},  {"Last 60 Days", "01/08/24"},
@@ -83,57 +82,53 @@ private slots:
         const QString pass = QStringLiteral("= 'PASS'");
         const QString any = QStringLiteral("LIKE '%'");
         const QString head = QStringLiteral("SELECT [SerialNumber] AS SNX, [ATEID] AS ATEX, ");
-        const QString where = QStringLiteral("FROM Results WHERE [PassFail] LIKE '%' AND [SerialNumber] LIKE '%%' AND "
-                                             "[TestStartTime] BETWEEN ") +
-                              kJetWeek;
+        const QString week = " AND [SerialNumber] LIKE '%%' AND [TestStartTime] BETWEEN " + kJetWeek;
+        const auto valid = [](const char* column) {
+            return QString(" AND [%1] IS NOT NULL AND [%1] <> 999 AND [%1] <> -999").arg(column);
+        };
+        const QString grouped = " GROUP BY [SerialNumber], [ATEID], [TestStartTime]";
         row("control chart", {"", "Vout", "ATE-02", "", "", "", "<All>", pass}, false, false,
-            "SELECT [SerialNumber] AS SNX, [ATEID] AS ATEX, [TestStartTime] AS DateX, [Vout] AS ValueX FROM Results "
-            "WHERE [PassFail] = 'PASS' AND [ATEID] = 'ATE-02' AND [SerialNumber] LIKE '%%' AND [TestStartTime] "
-            "BETWEEN #03/01/24 00:00:01 am# AND #03/07/24 11:59:59 pm# AND [Vout] IS NOT NULL AND [Vout] <> 999 AND "
-            "[Vout] <> -999 AND [Vout] <> 0 ORDER BY [TestStartTime], [ATEID];");
+            head +
+                "[TestStartTime] AS DateX, [Vout] AS ValueX FROM Results WHERE [PassFail] = 'PASS' AND [ATEID] = "
+                "'ATE-02'" +
+                week + valid("Vout") + " AND [Vout] <> 0 ORDER BY [TestStartTime], [ATEID];");
         row("control chart, grouped, serial", {"", "Vout", "<All>", "", "", "SN123", "<All>", any}, true, true,
-            "SELECT [SerialNumber] AS SNX, [ATEID] AS ATEX, MAX ([TestStartTime]) AS DateX, MAX([Vout]) AS ValueX "
-            "FROM Results WHERE [PassFail] LIKE '%' AND [SerialNumber] = 'SN123' AND [TestStartTime] BETWEEN "
-            "#03/01/24 00:00:01 am# AND #03/07/24 11:59:59 pm# AND [Vout] IS NOT NULL AND [Vout] <> 999 AND [Vout] "
-            "<> -999 GROUP BY [SerialNumber], [ATEID], [TestStartTime] ORDER BY [TestStartTime], [ATEID];");
+            head +
+                "MAX ([TestStartTime]) AS DateX, MAX([Vout]) AS ValueX FROM Results WHERE [PassFail] LIKE '%' AND "
+                "[SerialNumber] = 'SN123' AND [TestStartTime] BETWEEN " +
+                kJetWeek + valid("Vout") + grouped + " ORDER BY [TestStartTime], [ATEID];");
         row("histogram", {"Histogram", "Vout", "", "", "", "", "<All>", any}, false, false,
-            "SELECT [SerialNumber] AS SNX, [ATEID] AS ATEX, [TestStartTime] AS DateX, [Vout] AS ValueX FROM Results "
-            "WHERE [PassFail] LIKE '%' AND [SerialNumber] LIKE '%%' AND [TestStartTime] BETWEEN #03/01/24 00:00:01 "
-            "am# AND #03/07/24 11:59:59 pm# AND [Vout] <> 0 AND [Vout] IS NOT NULL AND [Vout] <> 999 AND [Vout] <> "
-            "-999;");
+            head + "[TestStartTime] AS DateX, [Vout] AS ValueX FROM Results WHERE [PassFail] LIKE '%'" + week +
+                " AND [Vout] <> 0" + valid("Vout") + ";");
         row("pareto, grouped", {"Pareto", "Vout", "<All>", "", "", "", "<All>", any}, true, true,
-            "SELECT [SerialNumber] AS SNX, [ATEID] AS ATEX, MAX([TestStartTime]) AS TimeX, MAX([Vout]) AS ValueX "
-            "FROM Results WHERE [PassFail] LIKE '%' AND [SerialNumber] LIKE '%%' AND [TestStartTime] BETWEEN "
-            "#03/01/24 00:00:01 am# AND #03/07/24 11:59:59 pm# AND [Vout] IS NOT NULL AND [Vout] <> 999 AND [Vout] "
-            "<> -999 GROUP BY [SerialNumber], [ATEID], [TestStartTime];");
+            head + "MAX([TestStartTime]) AS TimeX, MAX([Vout]) AS ValueX FROM Results WHERE [PassFail] LIKE '%'" +
+                week + valid("Vout") + grouped + ";");
         row("scatter, one source", {"Scatter", "Vout", "<All>", "ATE-01", "", "", "<All>", any}, false, true,
-            "SELECT [SerialNumber] AS SNX, [ATEID] AS ATEX, [TestStartTime] AS DateX, [Vout] AS ValueX FROM Results "
-            "WHERE [PassFail] LIKE '%' AND [ATEID] = 'ATE-01' AND [SerialNumber] LIKE '%%' AND [TestStartTime] "
-            "BETWEEN #03/01/24 00:00:01 am# AND #03/07/24 11:59:59 pm# AND [Vout] IS NOT NULL AND [Vout] <> 999 AND "
-            "[Vout] <> -999 ORDER BY [SerialNumber], [TestStartTime];");
+            head +
+                "[TestStartTime] AS DateX, [Vout] AS ValueX FROM Results WHERE [PassFail] LIKE '%' AND [ATEID] = "
+                "'ATE-01'" +
+                week + valid("Vout") + " ORDER BY [SerialNumber], [TestStartTime];");
         row("scatter pair", {"Scatter", "Vout:::Iin", "", "", "", "", "<All>", any}, false, false,
-            "SELECT [SerialNumber] AS SNX, [ATEID] AS ATEX, [TestStartTime] AS DateX, [Vout] AS ValueX, [Iin] AS "
-            "ValueY FROM Results WHERE [PassFail] LIKE '%' AND [SerialNumber] LIKE '%%' AND [TestStartTime] BETWEEN "
-            "#03/01/24 00:00:01 am# AND #03/07/24 11:59:59 pm# AND [Vout] IS NOT NULL AND [Vout] <> 999 AND [Vout] "
-            "<> -999 AND [Iin] IS NOT NULL AND [Iin] <> 999 AND [Iin] <> -999 AND [Vout] <> 0 AND [Iin] <> 0 ORDER "
-            "BY [TestStartTime],[ATEID];");
+            head +
+                "[TestStartTime] AS DateX, [Vout] AS ValueX, [Iin] AS ValueY FROM Results WHERE [PassFail] LIKE "
+                "'%'" +
+                week + valid("Vout") + valid("Iin") +
+                " AND [Vout] <> 0 AND [Iin] <> 0 ORDER BY [TestStartTime],[ATEID];");
         row("test ID", {"", "Vout", "", "", "", "", "T7", any}, false, true,
-            head + "[TestStartTime] AS DateX, [Vout] AS ValueX " + where +
-                " AND [TestID] = 'T7' AND [Vout] IS NOT NULL AND [Vout] <> 999 AND [Vout] <> -999 ORDER BY "
-                "[TestStartTime], [ATEID];");
+            head + "[TestStartTime] AS DateX, [Vout] AS ValueX FROM Results WHERE [PassFail] LIKE '%'" + week +
+                " AND [TestID] = 'T7'" + valid("Vout") + " ORDER BY [TestStartTime], [ATEID];");
         row("scatter, Y source replaces the source filter, grouped",
             {"Scatter", "Vout", "ATE-09", "", "ATE-03", "", "", any}, true, false,
             head +
                 "MAX([TestStartTime]) AS DateX, MAX([Vout]) AS ValueX FROM Results WHERE [PassFail] LIKE '%' AND "
-                "[ATEID] = 'ATE-03' AND [SerialNumber] LIKE '%%' AND [TestStartTime] BETWEEN " +
-                kJetWeek +
-                " AND [Vout] IS NOT NULL AND [Vout] <> 999 AND [Vout] <> -999 AND [Vout] <> 0 GROUP BY "
-                "[SerialNumber], [ATEID], [TestStartTime] ORDER BY [SerialNumber], MAX([TestStartTime]);");
+                "[ATEID] = 'ATE-03'" +
+                week + valid("Vout") + " AND [Vout] <> 0" + grouped +
+                " ORDER BY [SerialNumber], MAX([TestStartTime]);");
         row("scatter pair, grouped", {"Scatter", "Eff:::Iin:::X", "", "", "", "", "", any}, true, true,
-            head + "MAX([TestStartTime]) AS DateX, MAX([Eff]) AS ValueX, MAX([Iin:::X]) AS ValueY " + where +
-                " AND [Eff] IS NOT NULL AND [Eff] <> 999 AND [Eff] <> -999 AND [Iin:::X] IS NOT NULL AND [Iin:::X] "
-                "<> 999 AND [Iin:::X] <> -999 GROUP BY [SerialNumber], [ATEID], [TestStartTime] ORDER BY "
-                "MAX([TestStartTime]), MAX([ATEID]);");
+            head +
+                "MAX([TestStartTime]) AS DateX, MAX([Eff]) AS ValueX, MAX([Iin:::X]) AS ValueY FROM Results WHERE "
+                "[PassFail] LIKE '%'" +
+                week + valid("Eff") + valid("Iin:::X") + grouped + " ORDER BY MAX([TestStartTime]), MAX([ATEID]);");
         row("unknown kind", {"Trend", "Vout", "", "", "", "", "", any}, false, true, "");
     }
 

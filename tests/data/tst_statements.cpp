@@ -113,17 +113,17 @@ private slots:
     void configuredNamesOnOpening_data()
     {
         AddColumns<QByteArray, QByteArray, QString>("section", "specLine", "refusedAt"); // "" when opened
-        const QByteArray vout = "Vout,4.75,5.25,0,V,,Output Voltage";
-        QTest::newRow("table with a statement after it")
-            << QByteArray("TableName=Results; DELETE FROM Results") << vout << "Key TableName in section [Line]";
-        QTest::newRow("table closing a bracket")
-            << QByteArray("TableName=Results]") << vout << "Key TableName in section [Line]";
-        QTest::newRow("column with a ';'")
-            << QByteArray("TableName=Results\r\nATEID=[ATEID];") << vout << "Key ATEID in section [Line]";
-        QTest::newRow("parameter column with a bracket")
-            << QByteArray("TableName=Results") << QByteArray("Vout] FROM x,4.75,5.25,0,V,,Output Voltage")
-            << "Key 1 in section [Line Spec]";
-        QTest::newRow("bracketed names") << QByteArray("TableName=[Results]\r\nATEID=[ATEID]") << vout << "";
+        const auto row = [](const char* name, const char* section, const char* refusedAt,
+                            const char* specLine = "Vout,4.75,5.25,0,V,,Output Voltage") {
+            QTest::newRow(name) << QByteArray(section) << QByteArray(specLine) << QString(refusedAt);
+        };
+        row("table with a statement after it", "TableName=Results; DELETE FROM Results",
+            "Key TableName in section [Line]");
+        row("table closing a bracket", "TableName=Results]", "Key TableName in section [Line]");
+        row("column with a ';'", "TableName=Results\r\nATEID=[ATEID];", "Key ATEID in section [Line]");
+        row("parameter column with a bracket", "TableName=Results", "Key 1 in section [Line Spec]",
+            "Vout] FROM x,4.75,5.25,0,V,,Output Voltage");
+        row("bracketed names", "TableName=[Results]\r\nATEID=[ATEID]", "");
     }
 
     void configuredNamesOnOpening()
@@ -154,16 +154,18 @@ private slots:
     {
         // problem: "{INI}" stands for the path of ATE.INI, "{DIR}" for its folder.
         AddColumns<QByteArray, bool, QString>("ateIni", "withProductsIni", "problem");
-        QTest::newRow("usable") << QByteArray("[ATE Configuration]\r\nTestProduct=A,B\r\n") << true << "";
-        QTest::newRow("empty") << QByteArray(" \r\n") << true << "{INI} is empty";
-        QTest::newRow("no section at all") << QByteArray("\x01\xff\xfe garbage\x00\x02", 13) << true
-                                           << "{INI} holds no section (no line \"[name]\"): it is not an INI file";
-        QTest::newRow("section missing") << QByteArray("[Database]\r\nTestProduct=A\r\n") << true
-                                         << "{INI} has no section [ATE Configuration]";
-        QTest::newRow("key missing") << QByteArray("[ATE Configuration]\r\nTestID=T1\r\n") << true
-                                     << "{INI} has no key TestProduct in section [ATE Configuration]";
-        QTest::newRow("PRODUCTS.INI missing")
-            << QByteArray("[ATE Configuration]\r\nTestProduct=A\r\n") << false << "there is no PRODUCTS.INI in {DIR}";
+        const auto row = [](const char* name, const QByteArray& ateIni, const char* problem, bool withProducts = true) {
+            QTest::newRow(name) << ateIni << withProducts << QString(problem);
+        };
+        row("usable", "[ATE Configuration]\r\nTestProduct=A,B\r\n", "");
+        row("empty", " \r\n", "{INI} is empty");
+        row("no section at all", QByteArray("\x01\xff\xfe garbage\x00\x02", 13),
+            "{INI} holds no section (no line \"[name]\"): it is not an INI file");
+        row("section missing", "[Database]\r\nTestProduct=A\r\n", "{INI} has no section [ATE Configuration]");
+        row("key missing", "[ATE Configuration]\r\nTestID=T1\r\n",
+            "{INI} has no key TestProduct in section [ATE Configuration]");
+        row("PRODUCTS.INI missing", "[ATE Configuration]\r\nTestProduct=A\r\n", "there is no PRODUCTS.INI in {DIR}",
+            false);
     }
 
     void productListProblems()

@@ -1,35 +1,30 @@
 #include "FakePrompts.h"
 
+namespace {
+template <typename T> T takeFront(std::deque<T>& queue)
+{
+    T first = std::move(queue.front());
+    queue.pop_front();
+    return first;
+}
+} // namespace
+
 MsgAnswer FakePrompts::message(const QString& text, MsgIcon icon, MsgButtons buttons, const QString& caption)
 {
     messages.append({text, icon, buttons, caption});
     if (!answers.empty()) {
-        const MsgAnswer a = answers.front();
-        answers.pop_front();
-        return a;
+        return takeFront(answers);
     }
-    switch (buttons) {
-    case MsgButtons::YesNo:
-        return MsgAnswer::Yes;
-    case MsgButtons::RetryCancel:
-        return MsgAnswer::Retry;
-    case MsgButtons::OK:
-    case MsgButtons::OKCancel:
-        break;
-    }
-    return MsgAnswer::OK;
+    return buttons == MsgButtons::YesNo         ? MsgAnswer::Yes
+           : buttons == MsgButtons::RetryCancel ? MsgAnswer::Retry
+                                                : MsgAnswer::OK;
 }
 
 QString FakePrompts::openFileName(const QString& caption, const QString& filter, const QString&)
 {
     fileDialogCaptions.append(caption);
     fileDialogFilters.append(filter);
-    if (fileNames.empty()) {
-        return {};
-    }
-    const QString name = fileNames.front();
-    fileNames.pop_front();
-    return name;
+    return fileNames.empty() ? QString() : takeFront(fileNames);
 }
 
 QString FakePrompts::saveFileName(const QString& caption, const QString& filter, const QString& suggestedPath)
@@ -39,12 +34,7 @@ QString FakePrompts::saveFileName(const QString& caption, const QString& filter,
 
 bool FakePrompts::choosePrinter(QPrinter& printer)
 {
-    if (printerActions.empty()) {
-        return false;
-    }
-    const auto action = printerActions.front();
-    printerActions.pop_front();
-    return action(printer);
+    return !printerActions.empty() && takeFront(printerActions)(printer);
 }
 
 bool FakePrompts::openInTextEditor(const QString& path)
@@ -59,9 +49,7 @@ int FakePrompts::showModal(QDialog& dialog)
     if (modalActions.empty()) {
         return QDialog::Rejected;
     }
-    const auto action = modalActions.front();
-    modalActions.pop_front();
-    action(dialog);
+    takeFront(modalActions)(dialog);
     return dialog.result();
 }
 
