@@ -155,31 +155,6 @@ private slots:
         }
     }
 
-    void window()
-    {
-        AnalysisFixture fixture;
-        QPrinter printer;
-        frmScatter window(fixture.context(), {0, 3, {}, {}}, printer);
-        QCOMPARE(window.findChild<QLabel*>("lblSPCParameter1")->text(), window.result().panelText);
-        QCOMPARE(window.result().statistics.n, 179.0);
-        auto* chart = window.findChild<ChartControl*>("ocxScatter");
-        window.resize(900, 580);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-
-        // The readout shows the values under the pointer: here a point of the data.
-        const double x = chart->pointX(0, 0);
-        const double y = chart->pointY(0, 0);
-        const QPoint at(qRound(chart->pixelAtValue(AxisId::Bottom, x)), qRound(chart->pixelAtValue(AxisId::Left, y)));
-        QTest::mouseMove(chart, at);
-        const QStringList shown = window.findChild<QLabel*>("lblXYValue")->text().split(" Y:");
-        QCOMPARE(shown.size(), 2);
-        QVERIFY(shown[0].startsWith("X:"));
-        const double pixelX = std::abs(chart->valueAtPixel(AxisId::Bottom, 1) - chart->valueAtPixel(AxisId::Bottom, 0));
-        const double pixelY = std::abs(chart->valueAtPixel(AxisId::Left, 1) - chart->valueAtPixel(AxisId::Left, 0));
-        QVERIFY(std::abs(shown[0].mid(2).toDouble() - x) <= pixelX + 0.001);
-        QVERIFY(std::abs(shown[1].toDouble() - y) <= pixelY + 0.001);
-    }
 };
 TESSALY_TEST(TestScatter)
 

@@ -169,7 +169,7 @@ private slots:
                                  const QByteArray& ateIni = {}) {
             QTest::newRow(name) << arguments << (ateIni.isEmpty() ? good : ateIni) << status;
         };
-        const QString noData = "--from 2020-01-01 --to 2020-01-31";
+        const QString noData = "--from 2020-01-01 --to 2020-01-01"; // one day is a range
         row("no product given", args("--parameter Vout --json -"), ReportCommand::kUsage);
         row("pages unknown", base + args("--pages some"), ReportCommand::kUsage);
         row("size out of range", base + args("--size 26"), ReportCommand::kUsage);

@@ -100,25 +100,6 @@ class ChartControlTest : public QObject
     Q_OBJECT
 
 private slots:
-    // Values that vary in the third decimal on an axis whose format shows two: labels step by
-    // 0.01 at the finest, so no two read the same.
-    void axisLabelsReadDistinct()
-    {
-        ChartControl chart;
-        chart.resize(kSize);
-        chart.addLineSeries();
-        for (int i = 0; i < 50; ++i) {
-            chart.addPoint(0, 4.975 + 0.05 * std::abs(std::sin(i * 0.4)));
-        }
-        const ChartLayout layout = LayoutOf(chart);
-        QStringList texts;
-        for (const AxisLabel& label : layout.axis(AxisId::Left).labels) {
-            texts += label.lines;
-        }
-        QVERIFY2(texts.size() >= 3, qPrintable(texts.join(' ')));
-        QCOMPARE(texts.removeDuplicates(), 0);
-    }
-
     // A page spans the plot width from its first x to its first x + perPage - 1, the last page
     // too (it keeps the scale of full pages). The red data line ends at the page's last point;
     // the centre line runs from x = 0 to count - 1, cut at the plot's edges. The panels split at
@@ -212,81 +193,6 @@ private slots:
         }
         // Room for the two lines of the labels between the title and the plot.
         QVERIFY(!top || layout.plot.top() > layout.textRects[0].bottom() + 2 * QFontMetricsF(chart.font()).height());
-    }
-
-    // Fixed limits put tick 10 of the upper panel and tick 2 of the lower one the given number of
-    // line heights from the split at 74 %. Labels stay in their panels, 4 pixels apart, each
-    // within a quarter line of its tick; tenShown: whether tick 10 keeps its label.
-    void stackedPanelLabelsKeepApart_data()
-    {
-        AddColumns<int, double, bool>("fontPixels", "lines", "tenShown");
-        QTest::newRow("labels half a line off the split") << 12 << 0.5 << true;
-        QTest::newRow("large font, half a line off") << 20 << 0.5 << true;
-        QTest::newRow("ticks on the split") << 12 << 0.0 << false;
-    }
-
-    void stackedPanelLabelsKeepApart()
-    {
-        const auto [fontPixels, lines] = FetchRow<int, double>("fontPixels", "lines");
-        ChartControl chart;
-        SetUpControlChart(chart, 60, 80);
-        QFont font = chart.font();
-        font.setPixelSize(fontPixels);
-        chart.setFont(font);
-        const double line = QFontMetricsF(font).height();
-        const double up = lines * line / chart.axisPanel(AxisId::Left).height();
-        const double down = lines * line / chart.axisPanel(AxisId::Custom0).height();
-        chart.axis(AxisId::Left).limits = {false, false, (10 - 12 * up) / (1 - up), 12};
-        chart.axis(AxisId::Custom0).limits = {false, false, 0, 2 / (1 - down)};
-
-        const ChartLayout layout = LayoutOf(chart);
-        double upperBottom = -1e9;
-        double lowerTop = 1e9;
-        bool tenShown = false;
-        for (const AxisId id : {AxisId::Left, AxisId::Custom0}) {
-            for (const AxisLabel& label : layout.axis(id).labels) {
-                QVERIFY(std::abs(label.centre - label.position) <= line / 4);
-                if (id == AxisId::Left) {
-                    upperBottom = std::max(upperBottom, label.centre + line / 2);
-                    tenShown = tenShown || label.lines[0] == "10";
-                } else {
-                    lowerTop = std::min(lowerTop, label.centre - line / 2);
-                }
-            }
-        }
-        QTEST(tenShown, "tenShown");
-        QVERIFY2(lowerTop - upperBottom >= 4 - 1e-9, qPrintable(QString::number(lowerTop - upperBottom)));
-        const double split = chart.axisPanel(AxisId::Custom0).top();
-        QVERIFY(upperBottom <= split + 1 && lowerTop >= split - 1);
-    }
-
-    // The red data line falls through the centre line's transparent mark at its right end
-    // ("CL=10.0"); a mark that clears behind it keeps the line off its text.
-    void markClearsBehindItsText_data()
-    {
-        QTest::addColumn<bool>("clearBehind");
-        QTest::newRow("crossed") << false;
-        QTest::newRow("cleared") << true;
-    }
-
-    void markClearsBehindItsText()
-    {
-        QFETCH(bool, clearBehind);
-        ChartControl chart;
-        SetUpControlChart(chart, 60, 80);
-        chart.series(kLine).look.marks = MarksLook{true, true, Qt::black, false, false, clearBehind};
-        const QImage image = chart.renderImage(kSize);
-        const QFontMetricsF fm(chart.font());
-        const QPoint end = PointPixel(chart, kLine, 1);
-        const int half = static_cast<int>(fm.horizontalAdvance("CL=10.0") / 2);
-        // The rows the mark covers: one line, 3 pixels above the line's end.
-        int red = 0;
-        for (int y = end.y() - 3 - static_cast<int>(fm.lineSpacing()); y < end.y() - 4; ++y) {
-            for (int x = end.x() - half; x < end.x() + half; ++x) {
-                red += IsRed(image.pixel(x, y)) ? 1 : 0;
-            }
-        }
-        QCOMPARE(red == 0, clearBehind);
     }
 
     // point -1: halfway between points 5 and 6 near the top of the panel, where nothing is.
