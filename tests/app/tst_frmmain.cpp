@@ -171,20 +171,6 @@ private slots:
         QCOMPARE(ui.ocxXBarChart->pointCount(0) > 0, message.isEmpty());
     }
 
-    void enableControlsKeepsSizeOffForIndividual()
-    {
-        AppFixture app;
-        app.rememberFolder();
-        app.saveChoice("XBar", "False");
-        frmMain& window = app.start();
-        QVERIFY(window.form().optIndividualPlot->isChecked() && !window.form().cboXBarSize->isEnabled());
-        window.EnableControls(false);
-        window.EnableControls(true);
-        QVERIFY(!window.form().cboXBarSize->isEnabled() && window.form().cboTestID->isEnabled());
-        window.form().optXBarPlot->setChecked(true);
-        QVERIFY(window.form().cboXBarSize->isEnabled());
-    }
-
     void restoresSavedSizes_data()
     {
         AddColumns<QString, QString>("saved", "shown");
@@ -249,25 +235,6 @@ private slots:
         QVERIFY(ui.chkLastDataOnly->isChecked() && ui.chkHideSpec->isChecked());
         QCOMPARE(again.state().gCustomDateFrom, QDate(2024, 2, 1));
         QCOMPARE(again.state().gCustomDateTo, QDate(2024, 2, 29));
-    }
-
-    void tempFilesOfOtherDaysAreRemoved()
-    {
-        AppFixture app;
-        app.rememberFolder();
-        const QDir temp(app.tempFolder());
-        touch(temp.filePath("~0000001.spc"), app.clock.now().addDays(-1));
-        touch(temp.filePath("~0000002.spc"), app.clock.now().addSecs(-3600));
-        touch(temp.filePath("other.spc"), app.clock.now().addDays(-5));
-        frmMain& window = app.start();
-
-        QVERIFY(!temp.exists("~0000001.spc"));
-        QVERIFY(temp.exists("~0000002.spc"));
-        QVERIFY(temp.exists("other.spc"));
-        const QFileInfo raw(window.state().gRawDataFile);
-        QCOMPARE(raw.absolutePath(), temp.absolutePath());
-        QVERIFY2(QRegularExpression("^~\\d{7}\\.spc$").match(raw.fileName()).hasMatch(), qPrintable(raw.fileName()));
-        QVERIFY(!raw.exists());
     }
 
     void secondInstanceEndsWithoutSaving()

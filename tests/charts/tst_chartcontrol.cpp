@@ -2,7 +2,6 @@
 #include "DataRow.h"
 #include "TestMain.h"
 
-#include <QFontMetricsF>
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
@@ -88,11 +87,6 @@ QPoint PointPixel(const ChartControl& chart, int series, qint64 point)
         .toPoint();
 }
 
-ChartLayout LayoutOf(const ChartControl& chart)
-{
-    return ChartRenderer().layout(chart.model(), QRectF(QPointF(0, 0), kSize));
-}
-
 } // namespace
 
 class ChartControlTest : public QObject
@@ -140,59 +134,6 @@ private slots:
         const int lineEnd = static_cast<int>(std::min(chart.pixelAtValue(AxisId::Top, count - 1), plot.right()));
         QVERIFY(ColumnHas(image, lineEnd - 2, upper, y, IsMagenta));
         QVERIFY(!ColumnHas(image, static_cast<int>(plot.left()) - 3, upper, y, IsMagenta));
-    }
-
-    // Point labels of the top axis (two lines, all different) or of the bottom axis relabelled
-    // with runs of texts[(i / runLength) % texts.size()], at changes: they never overlap and show
-    // their point's text. expected: the labelled points, where a row fixes them.
-    void pointLabelsDoNotOverlap_data()
-    {
-        AddColumns<QStringList, int, int, int, QList<qint64>>("texts", "runLength", "count", "page", "expected");
-        const QStringList two{"ATE-01", "ATE-02"};
-        QTest::newRow("top axis, two lines") << QStringList() << 1 << 1000 << 0 << QList<qint64>();
-        QTest::newRow("one source: named once") << QStringList{"ATE-01"} << 1 << 1000 << 0 << QList<qint64>{0};
-        QTest::newRow("runs of three sources")
-            << QStringList{"ATE-01", "ATE-02", "ATE-03"} << 300 << 900 << 0 << QList<qint64>{0, 300, 600};
-        QTest::newRow("alternating sources, two lines")
-            << QStringList{"ATE-01\r\nBay 1", "ATE-02\r\nBay 2"} << 2 << 1000 << 0 << QList<qint64>();
-        QTest::newRow("page starting inside a run") << two << 100 << 300 << 2 << QList<qint64>{80, 100};
-        QTest::newRow("200000 points, runs of 50000")
-            << two << 50000 << 200000 << 0 << QList<qint64>{0, 50000, 100000, 150000};
-    }
-
-    void pointLabelsDoNotOverlap()
-    {
-        const auto [texts, runLength, count, page, expected] =
-            FetchRow<QStringList, int, int, int, QList<qint64>>("texts", "runLength", "count", "page", "expected");
-        ChartControl chart;
-        SetUpControlChart(chart, count, page > 0 ? 80 : 0);
-        const bool top = texts.isEmpty();
-        if (!top) {
-            chart.clearSeries(kRange);
-            for (int i = 0; i < count; ++i) {
-                chart.addPoint(kRange, 1, texts[(i / runLength) % texts.size()]);
-            }
-            chart.axis(AxisId::Bottom).labelsAtChanges = true;
-        }
-        chart.setCurrentPage(std::max(page, 1));
-        const ChartLayout layout = LayoutOf(chart);
-        const AxisGeometry& g = layout.axis(top ? AxisId::Top : AxisId::Bottom);
-        QList<qint64> points;
-        for (size_t i = 0; i < g.labels.size(); ++i) {
-            const AxisLabel& label = g.labels[i];
-            points.append(std::lround(g.mapping.toValue(label.position)));
-            QCOMPARE(label.lines, LabelLines(chart.pointLabel(top ? kData : kRange, points.back())));
-            if (i > 0) {
-                QVERIFY(label.centre - label.width / 2 >= g.labels[i - 1].centre + g.labels[i - 1].width / 2);
-            }
-        }
-        if (expected.isEmpty()) {
-            QVERIFY(points.size() > 3);
-        } else {
-            QCOMPARE(points, expected);
-        }
-        // Room for the two lines of the labels between the title and the plot.
-        QVERIFY(!top || layout.plot.top() > layout.textRects[0].bottom() + 2 * QFontMetricsF(chart.font()).height());
     }
 
     // point -1: halfway between points 5 and 6 near the top of the panel, where nothing is.

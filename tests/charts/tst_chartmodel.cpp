@@ -13,28 +13,6 @@ class ChartModelTest : public QObject
     Q_OBJECT
 
 private slots:
-    void pointsTakeTheNextX()
-    {
-        SeriesPoints points;
-        QCOMPARE(points.add(5.0, "a"), qint64(0));
-        points.add(7.0);
-        points.add(10.0, 2.0, "by x");
-        points.add(3.0);
-        QCOMPARE(points.count(), qint64(4));
-        QCOMPARE(points.x(1), 1.0);
-        QCOMPARE(points.x(3), 3.0); // the next x is the count, whatever x came before
-        QCOMPARE(points.label(2), QString("by x"));
-        QVERIFY(!points.xAscending());
-        QCOMPARE(points.yExtent().min, 2.0);
-        QCOMPARE(points.yExtent().max, 7.0);
-        QCOMPARE(points.xExtent().max, 10.0);
-        points.add(std::numeric_limits<double>::quiet_NaN()); // a missing value leaves the extents
-        QCOMPARE(points.yExtent().min, 2.0);
-        points.clear();
-        QVERIFY(points.yExtent().empty && points.xAscending());
-        QCOMPARE(points.add(1.0), qint64(0));
-    }
-
     void indexRange_data()
     {
         AddColumns<QList<double>, AxisRange, qint64, qint64>("xs", "range", "first", "last");

@@ -32,24 +32,6 @@ class TestXBarChart : public QObject
     }
 
 private slots:
-    // Dates label the upper panel's points, sources the lower one's where they change.
-    void layoutAndReset()
-    {
-        ChartControl control;
-        XBarChart chart(control);
-        chart.SetupRangeSeries();
-        QCOMPARE(control.series(XBarChart::kDataSeries).horizontalAxis, AxisId::Top);
-        QCOMPARE(control.series(XBarChart::kRangeSeries).verticalAxis, AxisId::Custom0);
-        QCOMPARE((QList<double>{control.axis(AxisId::Left).endPercent, control.axis(AxisId::Custom0).startPercent}),
-                 (QList<double>{74, 74}));
-        QVERIFY(control.axis(AxisId::Bottom).labelsAtChanges && !control.axis(AxisId::Top).labelsAtChanges);
-        chart.ResetChart("", true, "");
-        QCOMPARE((QStringList{control.axis(AxisId::Left).title, control.axis(AxisId::Custom0).title}),
-                 (QStringList{"Individual ", "Moving Range"}));
-        QCOMPARE(control.maxPointsPerPage(), 80);
-        QCOMPARE(control.subFoot().lines, QStringList{"  Chart Page: 1 of 1"});
-    }
-
     void specificationLines_data()
     {
         AddColumns<double, double, bool, QString, QString, int, int>("lsl", "usl", "hide", "lslText", "uslText",

@@ -250,30 +250,6 @@ private slots:
         }
     }
 
-    void failuresCarryTheEngineDescription_data()
-    {
-        AddColumns<QString, QString, QString>("connectionText", "sql", "description");
-        QTest::newRow("missing column") << "Provider=SQLite;Data Source=" + fixture("results_small.sqlite") + ";"
-                                        << QString("SELECT [Nope] FROM Results;") << QString("no such column: Nope");
-        QTest::newRow("unknown provider") << QString("Provider=Foo;") << QString()
-                                          << QString("Provider cannot be found. It may not be properly installed.");
-    }
-
-    void failuresCarryTheEngineDescription()
-    {
-        const auto [connectionText, sql, description] =
-            FetchRow<QString, QString, QString>("connectionText", "sql", "description");
-        Connection connection;
-        if (!connection.open(connectionText)) {
-            QCOMPARE(connection.lastError(), description);
-            QCOMPARE(connection.state(), 0);
-            return;
-        }
-        Recordset rs;
-        QVERIFY(!rs.Open(connection, sql, Recordset::Cursor::ForwardOnly));
-        QCOMPARE(rs.lastError(), description);
-    }
-
     void cleanupTestCase()
     {
         for (auto it = m_hashes.cbegin(); it != m_hashes.cend(); ++it) {
