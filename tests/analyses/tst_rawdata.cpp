@@ -4,10 +4,7 @@
 #include "TestMain.h"
 #include "frmRawData.h"
 
-#include <QLabel>
 #include <QListView>
-#include <QPushButton>
-#include <QStyledItemDelegate>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -81,29 +78,6 @@ private slots:
             QCOMPARE(m.buttons, MsgButtons::OK);
             QCOMPARE(m.caption, "Open Raw Data");
         }
-    }
-
-    void windowLayout()
-    {
-        FakePrompts prompts;
-        frmRawData dialog(listing(3), true, 0, 5, prompts);
-        const auto* title = dialog.findChild<QLabel*>(QStringLiteral("lblTitle"));
-        QVERIFY(title->text().startsWith(" Reference "));
-        const auto* list = dialog.findChild<QListView*>(QStringLiteral("lstRawData"));
-        for (const QWidget* w : {static_cast<const QWidget*>(title), static_cast<const QWidget*>(list)}) {
-            QCOMPARE(w->fontMetrics().horizontalAdvance("iiii"), w->fontMetrics().horizontalAdvance("MMMM"));
-        }
-        // Tabs reach the columns of the heads: "SN1\t5.000\tATE-01\t01/02/2024 10:00 AM".
-        const QString shown = static_cast<QStyledItemDelegate*>(list->itemDelegate())
-                                  ->displayText(list->model()->index(0, 0).data(), QLocale());
-        QCOMPARE((QList<qsizetype>{shown.indexOf("5.000"), shown.indexOf("ATE-01"), shown.indexOf("01/02")}),
-                 (QList<qsizetype>{title->text().indexOf("Value"), title->text().indexOf("Source"),
-                                   title->text().indexOf("Date/Time")}));
-
-        dialog.show();
-        dialog.findChild<QPushButton*>(QStringLiteral("cmdClose"))->click();
-        QCOMPARE(dialog.result(), QDialog::Accepted);
-        QVERIFY(!dialog.isVisible());
     }
 
     void linesComeBackAsWritten()

@@ -128,25 +128,6 @@ private slots:
         QCOMPARE(app.savedChoice("XParameter"), "Output: [Output Voltage]");
     }
 
-    // One parameter: no scatter. One source besides "<All>": no separate sources.
-    void moreChartsChooserNeedsTwoOfEach()
-    {
-        AppFixture app;
-        app.writeResults(AppFixture::Series(4, {5}));
-        app.rememberFolder();
-        frmMain& window = app.start();
-        window.form().cboATEList->removeItem(2);
-        QStringList enabled;
-        app.prompts.modalActions.push_back([&](QDialog& d) {
-            for (const char* name : {"cmdHistogram", "cmdPareto", "cmdScatter", "chkSeparateSource"}) {
-                if (d.findChild<QWidget*>(name)->isEnabled()) {
-                    enabled.append(name);
-                }
-            }
-        });
-        window.form().cmdMoreCharts->click();
-        QCOMPARE(enabled, (QStringList{"cmdHistogram", "cmdPareto"}));
-    }
 };
 
 TESSALY_TEST(TestDialogs)

@@ -305,19 +305,6 @@ private slots:
         QVERIFY(app.savedChoice("XBar").isEmpty()); // nothing was saved
     }
 
-    void incompleteSpecificationLine()
-    {
-        AppFixture app;
-        app.writeConfigFile("Products.INI", "[Small]\r\nTableName=Results\r\n[Small Spec]\r\n"
-                                            "1=Vout,4.75,5.25,0,V,,Output Voltage\r\n2=Iin,0,2.5,0,A\r\n3=<EOT>\r\n");
-        app.rememberFolder();
-        Ui::frmMain& ui = app.start().form();
-        QCOMPARE(app.prompts.texts(), QStringList{"Specification Info. in INI is not completed or missing at line#2!"});
-        QCOMPARE(items(ui.cboDataParameters), QStringList{"Output Voltage"});
-        QCOMPARE(ui.cboDataParameters->currentIndex(), -1);
-        QCOMPARE(ui.cboATEList->count(), 4); // the database still opens
-    }
-
     // "<Open INI>" that finds no other configuration leaves the product box on the product still
     // loaded.
     void openINIChoosesAnotherFolder_data()

@@ -42,8 +42,7 @@ template <typename Test> bool ColumnHas(const QImage& image, int x, const QRectF
     return false;
 }
 
-// A control chart in miniature: data on the top and left axes (red, green diamonds, labels of
-// two lines), the range chart on the bottom axis and Custom0 (blue), and a magenta centre line
+// A control chart in miniature: data on the top and left axes (red, green diamonds), the range chart on the bottom axis and Custom0 (blue), and a magenta centre line
 // at 10 from x = 0 to x = count - 1. The left axis ends at 74 % of the plot, where Custom0
 // starts. Lines are 2 px wide: a thin slanted line has no pixel of full colour.
 void SetUpControlChart(ChartControl& chart, int count, int perPage)
@@ -55,11 +54,6 @@ void SetUpControlChart(ChartControl& chart, int count, int perPage)
     }
     chart.axis(AxisId::Left).endPercent = 74;
     chart.axis(AxisId::Custom0).startPercent = 74;
-    chart.axis(AxisId::Left).title = "X-Bar";
-    chart.axis(AxisId::Custom0).title = "Range";
-    chart.axis(AxisId::Top).labelsFromPoints = true;
-    chart.axis(AxisId::Bottom).labelsFromPoints = true;
-    chart.title().add("SPC Chart");
     ChartSeries& data = chart.series(kData);
     data.horizontalAxis = AxisId::Top;
     data.look.pointerStyle = PointerStyle::Diamond;
@@ -94,6 +88,21 @@ class ChartControlTest : public QObject
     Q_OBJECT
 
 private slots:
+    // Point labels break into lines at CR LF, CR or LF.
+    void labelLines_data()
+    {
+        AddColumns<QString, QStringList>("label", "lines");
+        QTest::newRow("CR LF") << "SN1\r\n03/07" << QStringList{"SN1", "03/07"};
+        QTest::newRow("CR alone, LF alone") << "Vout\r(12)\nV" << QStringList{"Vout", "(12)", "V"};
+        QTest::newRow("one line") << "CL" << QStringList{"CL"};
+    }
+
+    void labelLines()
+    {
+        const auto [label, lines] = FetchRow<QString, QStringList>("label", "lines");
+        QCOMPARE(LabelLines(label), lines);
+    }
+
     // A page spans the plot width from its first x to its first x + perPage - 1, the last page
     // too (it keeps the scale of full pages). The red data line ends at the page's last point;
     // the centre line runs from x = 0 to count - 1, cut at the plot's edges. The panels split at

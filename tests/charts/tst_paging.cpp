@@ -47,39 +47,6 @@ private slots:
         }
     }
 
-    // Actions: 'n' next page, 'p' previous page. Pages after each, and whether each changed it.
-    void navigation_data()
-    {
-        AddColumns<int, qint64, QString, QList<int>, QString>("perPage", "points", "actions", "pages", "changed");
-        QTest::newRow("there and back, stopping at both ends")
-            << 80 << qint64(200) << "pnnnppp" << QList<int>{1, 2, 3, 3, 2, 1, 1} << "0110110";
-        QTest::newRow("single page") << 80 << qint64(80) << "np" << QList<int>{1, 1} << "00";
-        QTest::newRow("paging off") << 0 << qint64(1000) << "n" << QList<int>{1} << "0";
-    }
-
-    void navigation()
-    {
-        const auto [perPage, points, actions, pages, changed] =
-            FetchRow<int, qint64, QString, QList<int>, QString>("perPage", "points", "actions", "pages", "changed");
-        ChartPaging paging;
-        paging.setMaxPointsPerPage(perPage);
-        for (qsizetype i = 0; i < actions.size(); ++i) {
-            const bool moved = actions[i] == 'n' ? paging.nextPage(points) : paging.previousPage(points);
-            QCOMPARE(paging.currentPage(points), pages[i]);
-            QCOMPARE(moved, changed[i] == '1');
-        }
-    }
-
-    // Adding points keeps the page on screen; clearing them brings it back to page 1.
-    void pageAfterPointsChange()
-    {
-        ChartPaging paging;
-        paging.setMaxPointsPerPage(80);
-        paging.setCurrentPage(2, 100);
-        QCOMPARE(paging.currentPage(1000), 2);
-        paging.clamp(0);
-        QCOMPARE(paging.currentPage(1000), 1);
-    }
 };
 
 TESSALY_TEST(PagingTest)

@@ -85,13 +85,6 @@ private slots:
         QCOMPARE(FormatDate(value, pattern, locale), expected);
     }
 
-    void formatDateOfDateOnly()
-    {
-        QCOMPARE(FormatDate(QDate(2024, 3, 7), QStringLiteral("mm/dd/yyyy hh:mm AM/PM")),
-                 QStringLiteral("03/07/2024 12:00 AM"));
-        QCOMPARE(FormatDate(QDate(), QStringLiteral("Short Date")), QString());
-    }
-
     void shortDateRoundTrip_data()
     {
         AddColumns<QLocale, QDate>("locale", "date");
