@@ -2,19 +2,21 @@
 
 #include "Connection.h"
 #include "ProductSetup.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QFile>
 
 AnalysisFixture::AnalysisFixture()
 {
-    QFile::copy(qEnvironmentVariable("TESSALY_FIXTURES") + "/results_small.sqlite", dir.filePath("results.sqlite"));
+    QFile::copy(FixturePath("results_small.sqlite"), dir.filePath("results.sqlite"));
     QFile(dir.filePath("results.sqlite")).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    writeFile("ATE.INI", "[ATE Configuration]\r\nTestProduct=Small\r\nTestID=FT1,FT2\r\n"
-                         "[Database]\r\nDatabaseName=results.sqlite\r\n");
-    writeFile("PRODUCTS.INI", "[Small]\r\nTableName=Results\r\n[Small Spec]\r\n"
-                              "1=Vout,4.75,5.25,0,V,,Output Voltage\r\n2=Iin,-999,2.5,0,A,,Input Current\r\n"
-                              "3=Ripple,0,999,0,,,Ripple\r\n4=Eff,80,100,0,%,,Efficiency\r\n5=<EOT>\r\n");
+    WriteFile(dir.filePath("ATE.INI"), "[ATE Configuration]\r\nTestProduct=Small\r\nTestID=FT1,FT2\r\n"
+                                       "[Database]\r\nDatabaseName=results.sqlite\r\n");
+    WriteFile(dir.filePath("PRODUCTS.INI"),
+              "[Small]\r\nTableName=Results\r\n[Small Spec]\r\n"
+              "1=Vout,4.75,5.25,0,V,,Output Voltage\r\n2=Iin,-999,2.5,0,A,,Input Current\r\n"
+              "3=Ripple,0,999,0,,,Ripple\r\n4=Eff,80,100,0,%,,Efficiency\r\n5=<EOT>\r\n");
     selection.product = "Small";
     selection.parameter = 0;
     selection.range = "Custom";
@@ -32,13 +34,6 @@ AnalysisFixture::CurrentDirectory::CurrentDirectory(const QString& path) : previ
 AnalysisFixture::CurrentDirectory::~CurrentDirectory()
 {
     QDir::setCurrent(previous);
-}
-
-void AnalysisFixture::writeFile(const QString& name, const QByteArray& content) const
-{
-    QFile file(dir.filePath(name));
-    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    file.write(content);
 }
 
 void AnalysisFixture::open()
@@ -59,7 +54,7 @@ void AnalysisFixture::useResults(const QStringList& columns, const QList<ResultR
         const QString limits = specLines.value(i).isEmpty() ? QStringLiteral("-999,999,0,") : specLines.value(i);
         spec += QStringLiteral("%1=%2,%3,,%2\r\n").arg(i + 1).arg(columns[i], limits).toUtf8();
     }
-    writeFile("PRODUCTS.INI", spec + QByteArray::number(columns.size() + 1) + "=<EOT>\r\n");
+    WriteFile(dir.filePath("PRODUCTS.INI"), spec + QByteArray::number(columns.size() + 1) + "=<EOT>\r\n");
     open();
 }
 

@@ -45,5 +45,4 @@ public:
 
 private:
     void open();
-    void writeFile(const QString& name, const QByteArray& content) const;
 };

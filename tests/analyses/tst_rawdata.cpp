@@ -1,6 +1,6 @@
 #include "DataRow.h"
 #include "FakePrompts.h"
-#include "RawDataModel.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "frmRawData.h"
 
@@ -17,9 +17,7 @@ class TestRawData : public QObject
     QString write(const QByteArray& content)
     {
         const QString path = m_dir.filePath(QStringLiteral("~1234567.spc"));
-        QFile file(path);
-        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        file.write(content);
+        WriteFile(path, content);
         return path;
     }
 
@@ -78,23 +76,6 @@ private slots:
             QCOMPARE(m.buttons, MsgButtons::OK);
             QCOMPARE(m.caption, "Open Raw Data");
         }
-    }
-
-    void linesComeBackAsWritten()
-    {
-        RawDataModel model;
-        QVERIFY(model.open(write("S/N\tVout\tATE ID\tDate\r\n"
-                                 "SN-Ω-ü µ   \t-1.250\tATE-01\t12/31/2023 11:59 PM  \r\n"
-                                 "\t\t  \n"
-                                 "a\rb\r\n"
-                                 "\r\n"
-                                 "last without end")));
-        QStringList rows;
-        for (int row = 0; row < model.rowCount(); ++row) {
-            rows << model.data(model.index(row)).toString();
-        }
-        QCOMPARE(rows, (QStringList{QString::fromUtf8("SN-Ω-ü µ   \t-1.250\tATE-01\t12/31/2023 11:59 PM  "), "\t\t  ",
-                                    "a\rb", "", "last without end"}));
     }
 };
 

@@ -1,6 +1,7 @@
 #include "AppFixture.h"
 
 #include "ResultsTable.h"
+#include "TestFiles.h"
 #include "ui_frmMain.h"
 
 #include <QDir>
@@ -54,15 +55,13 @@ AppFixture::~AppFixture()
 
 void AppFixture::copyFixture(const QString& name) const
 {
-    QFile::copy(qEnvironmentVariable("TESSALY_FIXTURES") + '/' + name, configFile(name));
+    QFile::copy(FixturePath(name), configFile(name));
     QFile(configFile(name)).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
 void AppFixture::writeConfigFile(const QString& name, const QByteArray& content) const
 {
-    QFile file(configFile(name));
-    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    file.write(content);
+    WriteFile(configFile(name), content);
 }
 
 void AppFixture::saveChoice(const QString& valueName, const QString& value)

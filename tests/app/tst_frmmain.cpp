@@ -61,8 +61,6 @@ private slots:
         QCOMPARE(items(ui.cboATEList), (QStringList{"<All>", "ATE-01", "ATE-02", "ATE-03"}));
         QCOMPARE(ui.cboATEList->currentText(), "<All>");
         QCOMPARE(app.window->state().gDatabaseType, "SQLITE");
-        QCOMPARE(ui.cboTestedRange->currentText(), "Last 7 Days");
-        QCOMPARE(app.prompts.modalWindows, QStringList());
         QVERIFY(app.window->state().gINIFolder.isEmpty());
 
         // The labels open the two files in the editor.

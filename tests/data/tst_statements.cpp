@@ -5,6 +5,7 @@
 #include "Recordset.h"
 #include "Selection.h"
 #include "SharedState.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 
 #include <QDir>
@@ -18,19 +19,12 @@ namespace {
 
 const QDate kToday(2024, 3, 10);
 
-void writeFile(const QString& path, const QByteArray& content)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
-}
-
 // A copy of the small SQLite fixture in which SN100329 was tested on the station "ATE'Q" and
 // SN100330 and SN100331 on 1 March 2031.
 QString alteredFixture(const QTemporaryDir& dir)
 {
     const QString path = dir.filePath("results.sqlite");
-    QFile::copy(qEnvironmentVariable("TESSALY_FIXTURES") + "/results_small.sqlite", path);
+    QFile::copy(FixturePath("results_small.sqlite"), path);
     QFile(path).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     {
         QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "alter");
@@ -133,9 +127,9 @@ private slots:
         QTemporaryDir dir;
         const QString ateIni = dir.filePath("ATE.INI");
         const QString productsIni = dir.filePath("PRODUCTS.INI");
-        writeFile(ateIni, "[ATE Configuration]\r\nTestProduct=Line\r\n[Database]\r\nDatabaseName=" +
+        WriteFile(ateIni, "[ATE Configuration]\r\nTestProduct=Line\r\n[Database]\r\nDatabaseName=" +
                               alteredFixture(dir).toUtf8() + "\r\n");
-        writeFile(productsIni, "[Line]\r\n" + section + "\r\n[Line Spec]\r\n1=" + specLine + "\r\n2=<EOT>\r\n");
+        WriteFile(productsIni, "[Line]\r\n" + section + "\r\n[Line Spec]\r\n1=" + specLine + "\r\n2=<EOT>\r\n");
         SharedState state;
         state.gConnection = std::make_unique<Connection>();
         LoadProductDefinition(state, productsIni, "Line");
@@ -173,9 +167,9 @@ private slots:
         auto [ateIni, withProductsIni, problem] =
             FetchRow<QByteArray, bool, QString>("ateIni", "withProductsIni", "problem");
         QTemporaryDir dir;
-        writeFile(dir.filePath("ate.ini"), ateIni);
+        WriteFile(dir.filePath("ate.ini"), ateIni);
         if (withProductsIni) {
-            writeFile(dir.filePath("Products.ini"), "[A]\r\nTableName=Results\r\n");
+            WriteFile(dir.filePath("Products.ini"), "[A]\r\nTableName=Results\r\n");
         }
         problem.replace("{INI}", QDir::toNativeSeparators(dir.filePath("ate.ini")))
             .replace("{DIR}", QDir::toNativeSeparators(dir.path()));
