@@ -10,7 +10,6 @@
 
 namespace {
 
-const QString kValueFormat = QStringLiteral("#,##0.0##");
 const QString kAxisFormat = QStringLiteral("#,##0.##");
 const QColor kLavender(128, 128, 192);
 const QColor kOrange(255, 128, 0);

@@ -8,15 +8,9 @@
 
 namespace {
 
-const QString kValueFormat = QStringLiteral("#,##0.0##");
-
-// Values between two offers to let window events run; the pump itself lets one through at most
-// every few tens of milliseconds.
-constexpr size_t kPumpBlock = 4096;
-
 void offerPump(ThrottledPump* pump, size_t i)
 {
-    if (pump && i % kPumpBlock == 0) {
+    if (pump && i % size_t(kPumpBlock) == 0) {
         pump->maybePump();
     }
 }

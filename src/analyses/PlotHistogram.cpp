@@ -15,9 +15,6 @@
 
 namespace {
 
-// Rows between two offers to let window events run.
-constexpr qint64 kPumpBlock = 4096;
-
 QJsonValue statisticJson(const Statistic& value)
 {
     return value ? QJsonValue(*value) : QJsonValue(QJsonValue::Null);

@@ -2,6 +2,7 @@
 
 #include "ChartControl.h"
 #include "ChartLook.h"
+#include "Formats.h"
 
 ScatterChart::ScatterChart(ChartControl& chart) : m_chart(chart)
 {
@@ -12,7 +13,7 @@ ScatterChart::ScatterChart(ChartControl& chart) : m_chart(chart)
 
     ChartAxis& bottom = m_chart.axis(AxisId::Bottom);
     bottom.title = QStringLiteral("X");
-    bottom.valueFormat = QStringLiteral("#,##0.0##");
+    bottom.valueFormat = kValueFormat;
     bottom.gridVisible = false;
     ChartAxis& left = m_chart.axis(AxisId::Left);
     left.title = QStringLiteral("Y");

@@ -6,10 +6,6 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
-const QString kValueFormat = QStringLiteral("#,##0.0##");
-} // namespace
-
 void ScatterSums::add(double x, double y)
 {
     m_n += 1;

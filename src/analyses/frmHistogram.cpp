@@ -42,9 +42,8 @@ void frmHistogram::cboInterval_Click()
 void frmHistogram::ocxHistogram_MouseMove(int x, int y)
 {
     const ChartControl& chart = *ui->ocxHistogram;
-    const QString format = QStringLiteral("#,##0.0##");
-    ui->lblXYValue->setText(QStringLiteral("X:") + FormatNumber(chart.valueAtPixel(AxisId::Bottom, x), format) +
-                            QStringLiteral(" Y:") + FormatNumber(chart.valueAtPixel(AxisId::Left, y), format));
+    ui->lblXYValue->setText(QStringLiteral("X:") + FormatNumber(chart.valueAtPixel(AxisId::Bottom, x), kValueFormat) +
+                            QStringLiteral(" Y:") + FormatNumber(chart.valueAtPixel(AxisId::Left, y), kValueFormat));
 }
 
 void frmHistogram::resizeEvent(QResizeEvent* event)

@@ -3,6 +3,7 @@
 #include "EventPump.h"
 #include "Formats.h"
 #include "Prompts.h"
+#include "Selection.h"
 #include "SettingsStore.h"
 #include "frmHistogram.h"
 #include "frmPareto.h"
@@ -10,8 +11,6 @@
 #include "ui_frmMoreChart.h"
 
 namespace {
-
-const QString kAll = QStringLiteral("<All>");
 
 QString savedName(const char* valueName)
 {

@@ -30,8 +30,7 @@ frmScatter::~frmScatter() = default;
 
 void frmScatter::ocxScatter_MouseMove(int x, int y)
 {
-    const QString format = QStringLiteral("#,##0.0##");
     ui->lblXYValue->setText(
-        QStringLiteral("X:") + FormatNumber(ui->ocxScatter->valueAtPixel(AxisId::Bottom, x), format) +
-        QStringLiteral(" Y:") + FormatNumber(ui->ocxScatter->valueAtPixel(AxisId::Left, y), format));
+        QStringLiteral("X:") + FormatNumber(ui->ocxScatter->valueAtPixel(AxisId::Bottom, x), kValueFormat) +
+        QStringLiteral(" Y:") + FormatNumber(ui->ocxScatter->valueAtPixel(AxisId::Left, y), kValueFormat));
 }

@@ -38,9 +38,6 @@
 
 namespace {
 
-const QString kAll = QStringLiteral("<All>");
-const QString kATEConfiguration = QStringLiteral("ATE Configuration");
-
 int fail(int status, const QString& text)
 {
     QTextStream(stderr) << "tessaly report: " << text << Qt::endl;

@@ -37,10 +37,8 @@
 namespace {
 
 const QString kOpenINI = QStringLiteral("<Open INI>");
-const QString kAll = QStringLiteral("<All>");
 const QString kStartPlot = QStringLiteral("Start Plot");
 const QString kStopPlot = QStringLiteral("Stop Plot");
-const QString kATEConfiguration = QStringLiteral("ATE Configuration");
 
 QString registryName(const char* valueName)
 {

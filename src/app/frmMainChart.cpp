@@ -92,7 +92,7 @@ void frmMain::ocxXBarChart_MouseMove(int y)
     ChartControl& chart = *ui->ocxXBarChart;
     // Above the range chart's panel the value is read on the upper chart's axis.
     const AxisId axis = y < chart.axisPanel(AxisId::Custom0).top() ? AxisId::Left : AxisId::Custom0;
-    ui->lblYvalue->setText(FormatNumber(chart.valueAtPixel(axis, y), QStringLiteral("#,##0.0##")));
+    ui->lblYvalue->setText(FormatNumber(chart.valueAtPixel(axis, y), kValueFormat));
     underlineINILabel(nullptr);
 }
 

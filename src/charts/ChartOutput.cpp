@@ -5,6 +5,7 @@
 #include "Formats.h"
 #include "OutputFile.h"
 #include "Prompts.h"
+#include "Selection.h"
 
 #include <QBuffer>
 #include <QDateTime>
@@ -17,8 +18,6 @@
 #include <QSvgGenerator>
 
 namespace {
-
-const QString kAll = QStringLiteral("<All>");
 
 // The chart as a PNG file's bytes; empty when the image cannot be encoded (why in error). The bytes
 // are made before the file is written, so that a write that fails is seen (OutputFile.h).

@@ -86,7 +86,7 @@ ControlLimits ComputeControlLimits(const ControlChartConstants& constants, bool 
 
 QString StatisticText(const Statistic& value)
 {
-    return value ? FormatNumber(*value, QStringLiteral("#,##0.0##")) : QStringLiteral("N/A");
+    return value ? FormatNumber(*value, kValueFormat) : QStringLiteral("N/A");
 }
 
 QStringList StatisticsPanelCaptions()

@@ -7,7 +7,6 @@ namespace {
 
 const QColor kOrange(0xFF, 0x80, 0x00);
 const QColor kGreen(0x00, 0xB7, 0x00);
-const QString kValueFormat = QStringLiteral("#,##0.0##");
 
 void setDataLook(ChartSeries& s, const QString& title)
 {

@@ -25,6 +25,10 @@ private:
     int m_throttleMs = kDefaultThrottleMs;
 };
 
+// Work items (records, values) between two offers to a ThrottledPump: reading its clock costs
+// more than one item.
+inline constexpr qint64 kPumpBlock = 4096;
+
 class ThrottledPump
 {
 public:

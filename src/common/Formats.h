@@ -22,6 +22,9 @@
 // ignored; an empty pattern gives NumberText; infinities and NaN give the locale's text.
 QString FormatNumber(double value, const QString& pattern, const QLocale& locale = QLocale());
 
+// How the charts, their panels and their readouts show a measured value.
+inline const QString kValueFormat = QStringLiteral("#,##0.0##");
+
 // Date patterns: "mm/dd/yy", "mm/dd", "mm/dd/yyyy hh:mm AM/PM", "mmm dd, yyyy hh:mm am/pm",
 // "mmm dd, yy hh:mm am/pm", and "Short Date" (ShortDateText). Letters in any case: d, dd (day),
 // ddd, dddd (weekday name), m, mm (month), mmm, mmmm (month name), y (day of the year), yy,

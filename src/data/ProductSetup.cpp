@@ -44,7 +44,7 @@ QString ProductListProblem(const QString& folder)
             return QStringLiteral("there is no %1 in %2").arg(name, QDir::toNativeSeparators(folder));
         }
     }
-    return MissingINIValue(QStringLiteral("ATE Configuration"), QStringLiteral("TestProduct"),
+    return MissingINIValue(kATEConfiguration, QStringLiteral("TestProduct"),
                            FindFileNoCase(folder, QStringLiteral("ATE.INI")));
 }
 

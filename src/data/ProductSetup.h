@@ -5,6 +5,9 @@
 #include <QStringList>
 #include <functional>
 
+// The section of ATE.INI that lists the products and test IDs.
+inline const QString kATEConfiguration = QStringLiteral("ATE Configuration");
+
 class EventPump;
 struct SharedState;
 

@@ -1,6 +1,7 @@
 #include "QueryBuilder.h"
 
 #include "Formats.h"
+#include "Selection.h"
 #include "SqlQuoting.h"
 
 #include <QRegularExpression>
@@ -50,7 +51,7 @@ int presetDaysBack(const QString& range)
 
 bool isFilter(const QString& value)
 {
-    return !value.isEmpty() && value != QLatin1String("<All>");
+    return !value.isEmpty() && value != kAll;
 }
 
 // The conditions that drop missing-measurement markers of one bracketed parameter.

@@ -8,6 +8,9 @@
 class Prompts;
 struct SharedState;
 
+// The list item that stands for every source or every test ID.
+inline const QString kAll = QStringLiteral("<All>");
+
 // What the user chose in the main window, as every chart reads it: the window, the analysis
 // windows and the headless commands build one and hand it on.
 struct Selection
@@ -19,7 +22,7 @@ struct Selection
     QString serialFilter; // as typed; "" for none
     bool passOnly = true;
     bool lastDataOnly = true;
-    QString testId = QStringLiteral("<All>"); // "<All>" for every test ID
+    QString testId = kAll; // kAll for every test ID
     bool acceptZero = true;
 };
 
