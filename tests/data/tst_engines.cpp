@@ -39,7 +39,7 @@ QList<CsvRow> readCsv(const QString& path)
 
 const QStringList kParameters{"Vout", "Iin", "Ripple", "Eff"};
 
-struct Selection
+struct Query
 {
     QString chartType{};
     QString parameter{}; // "X:::Y" for a scatter pair
@@ -69,7 +69,7 @@ QString rowText(const QString& key, const QList<double>& values)
 // clauses: Nulls never match, text compares without case, ranges run from 00:00:01 of the first
 // day to 23:59:59 of the last, missing-measurement markers and (optionally) zeros are dropped,
 // and the grouped forms keep the largest value of each serial/source/time.
-Rows expectedRows(const QList<CsvRow>& csv, const Selection& s)
+Rows expectedRows(const QList<CsvRow>& csv, const Query& s)
 {
     const QStringList params = s.parameter.split(QStringLiteral(":::"));
     const QString low = s.from.toString("yyyy-MM-dd") + " 00:00:01";
@@ -187,7 +187,7 @@ private slots:
         QVERIFY2(connection.open(connectionText), qPrintable(connection.lastError()));
         const QList<CsvRow> csv = m_csv.mid(0, limitRows);
 
-        const QList<std::pair<const char*, Selection>> selections = {
+        const QList<std::pair<const char*, Query>> selections = {
             {"control chart", {"", "Vout"}},
             {"control chart, grouped", {"", "Vout", true}},
             {"pass or fail, zero refused", {"", "Vout", false, false, false}},

@@ -17,8 +17,6 @@
 
 namespace {
 
-const QDate kToday(2024, 3, 10);
-
 // A copy of the small SQLite fixture in which SN100329 was tested on the station "ATE'Q" and
 // SN100330 and SN100331 on 1 March 2031.
 QString alteredFixture(const QTemporaryDir& dir)
@@ -92,7 +90,8 @@ private slots:
         FakePrompts prompts;
 
         Recordset records;
-        const SqlText sql = SelectionSQL(state, selection, kToday, prompts, "Vout", "", "[TestStartTime], [ATEID]");
+        const SqlText sql =
+            SelectionSQL(state, selection, QDate(2024, 3, 10), prompts, "Vout", "", "[TestStartTime], [ATEID]");
         QVERIFY2(records.Open(*state.gConnection, sql, Recordset::Cursor::Client), qPrintable(records.lastError()));
         QStringList serials;
         for (; !records.isEOF(); records.MoveNext()) {
