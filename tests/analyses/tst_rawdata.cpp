@@ -53,8 +53,8 @@ private slots:
 
     void selectsTheClickedPointsRecords()
     {
-        const auto [records, individual, point, first, last, message] = FetchRow<int, bool, qint64, int, int, QString>(
-            "records", "individual", "point", "first", "last", "message");
+        const auto [records, individual, point, first, last, message] =
+            FetchRow<int, bool, qint64, int, int, QString>();
         FakePrompts prompts;
         frmRawData dialog(listing(records), individual, point, 5, prompts);
         dialog.show();

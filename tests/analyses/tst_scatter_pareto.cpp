@@ -55,8 +55,7 @@ private slots:
 
     void statistics()
     {
-        const auto [pairs, expected, error] =
-            FetchRow<QList<QPointF>, QList<double>, QString>("pairs", "expected", "error");
+        const auto [pairs, expected, error] = FetchRow<QList<QPointF>, QList<double>, QString>();
         ScatterSums sums;
         for (const QPointF& p : pairs) {
             sums.add(p.x(), p.y());
@@ -125,8 +124,7 @@ private slots:
     void plot()
     {
         const auto [data, sources, outcome, points, message, slope, titles] =
-            FetchRow<Rows, QStringList, int, qint64, QString, double, QStringList>(
-                "data", "sources", "outcome", "points", "message", "slope", "titles");
+            FetchRow<Rows, QStringList, int, qint64, QString, double, QStringList>();
         AnalysisFixture fixture;
         fixture.useResults({"Vout", "Iin"}, records(data), {"0,10,0,V"});
         QVERIFY(fixture.opened);
@@ -154,7 +152,6 @@ private slots:
             }
         }
     }
-
 };
 TESSALY_TEST(TestScatter)
 
@@ -175,7 +172,7 @@ private slots:
 
     void bars()
     {
-        const auto [sums, labels] = FetchRow<QList<double>, QStringList>("sums", "labels");
+        const auto [sums, labels] = FetchRow<QList<double>, QStringList>();
         const QStringList names = QString("A B C D E").split(' ');
         double total = 0;
         for (const double sum : sums) {
@@ -216,8 +213,7 @@ private slots:
     void plot()
     {
         const auto [values, missingColumn, paretoTitle, outcome, rows, message, order, title] =
-            FetchRow<Rows, bool, QString, int, QString, QString, QString, QString>(
-                "values", "missingColumn", "paretoTitle", "outcome", "rows", "message", "order", "title");
+            FetchRow<Rows, bool, QString, int, QString, QString, QString, QString>();
         AnalysisFixture fixture;
         fixture.useResults({"A", "B", "C", "D"}, records(values), {}, "ParetoTitleX=" + paretoTitle.toUtf8() + "\r\n");
         if (missingColumn) {

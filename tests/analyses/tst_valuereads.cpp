@@ -81,7 +81,7 @@ private slots:
 
     void valuesThatAreNoNumber()
     {
-        const auto [kind, value, message] = FetchRow<QString, QVariant, QString>("kind", "value", "message");
+        const auto [kind, value, message] = FetchRow<QString, QVariant, QString>();
         AnalysisFixture fixture;
         QList<ResultRecord> records;
         for (int i = 1; i <= 6; ++i) {

@@ -2,6 +2,7 @@
 #include "ChartControl.h"
 #include "DataRow.h"
 #include "Formats.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "ui_frmMain.h"
 
@@ -101,8 +102,7 @@ private slots:
 
     void clickListsTheRecordsBehindAPoint()
     {
-        const auto [individual, series, point, button, rows] =
-            FetchRow<bool, int, int, int, QList<int>>("individual", "series", "point", "button", "rows");
+        const auto [individual, series, point, button, rows] = FetchRow<bool, int, int, int, QList<int>>();
         AppFixture app;
         frmMain& window = app.plot(AppFixture::Series(40, {5, 6, 7}, 10), individual);
         window.resize(1200, 800);
@@ -136,16 +136,13 @@ private slots:
 
     void exportAsksThenStampsThePicture()
     {
-        const auto [name, exists, answers, written] =
-            FetchRow<QString, bool, QList<MsgAnswer>, bool>("name", "exists", "answers", "written");
+        const auto [name, exists, answers, written] = FetchRow<QString, bool, QList<MsgAnswer>, bool>();
         AppFixture app;
         Ui::frmMain& ui = app.plot(AppFixture::Series(100, {5, 6}), true).form();
         ChartControl& chart = *ui.ocxXBarChart;
         const QString path = QDir(app.tempFolder()).filePath(name);
         if (exists) {
-            QFile old(path);
-            old.open(QIODevice::WriteOnly);
-            old.write("old");
+            WriteFile(path, "old");
         }
         app.prompts.fileNames.push_back(name.isEmpty() ? QString() : path);
         app.prompts.answers.assign(answers.begin(), answers.end());
@@ -155,8 +152,8 @@ private slots:
 
         QCOMPARE(app.prompts.fileDialogCaptions, QStringList{"Chart Export"});
         QCOMPARE(app.prompts.texts(), QStringList(exists ? 1 : 0, "Overwrite the existing file?"));
-        QFile file(path);
-        QCOMPARE(file.open(QIODevice::ReadOnly) && file.readAll() != "old", written);
+        const QByteArray content = ReadFile(path);
+        QCOMPARE(!content.isEmpty() && content != "old", written);
         QVERIFY(ui.cmdExport->isEnabled());
         QCOMPARE(chart.model().text(TextBlockId::SubFoot).lines, subFoot);
         QCOMPARE(chart.model().text(TextBlockId::Foot).count(), 0);
@@ -164,8 +161,7 @@ private slots:
             QVERIFY(QImage(path) != chart.renderImage());
         }
         if (written && name.endsWith(".svg")) {
-            file.seek(0);
-            const QString svg = QString::fromUtf8(file.readAll());
+            const QString svg = QString::fromUtf8(content);
             QVERIFY(svg.contains("Exported on: Mar 10, 2024 09:30 am"));
             QVERIFY(svg.contains("Test ID: &lt;All&gt;; S/N Filter: None; Tester Filter: None"));
         }
@@ -182,8 +178,7 @@ private slots:
 
     void printsToAPdfFile()
     {
-        const auto [option, printedPages, endPage] =
-            FetchRow<int, QStringList, QString>("option", "printedPages", "endPage");
+        const auto [option, printedPages, endPage] = FetchRow<int, QStringList, QString>();
         AppFixture app;
         Ui::frmMain& ui = app.plot(AppFixture::Series(200, {5, 6}), true).form();
         ui.txtSerialNumberFilter->setText("SN1");

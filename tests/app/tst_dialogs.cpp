@@ -36,8 +36,7 @@ private slots:
     void customRange()
     {
         const auto [savedFrom, savedTo, pickFrom, pickTo, button, message] =
-            FetchRow<QDate, QDate, QDate, QDate, QString, QString>("savedFrom", "savedTo", "pickFrom", "pickTo",
-                                                                   "button", "message");
+            FetchRow<QDate, QDate, QDate, QDate, QString, QString>();
         SharedState state;
         state.gCustomDateFrom = savedFrom;
         state.gCustomDateTo = savedTo;
@@ -67,7 +66,7 @@ private slots:
 
     void customChoiceOpensTheDialogWithSavedDates()
     {
-        const auto [savedStart, savedEnd] = FetchRow<QString, QString>("savedStart", "savedEnd");
+        const auto [savedStart, savedEnd] = FetchRow<QString, QString>();
         AppFixture app;
         app.rememberFolder("Last 3 Days", savedStart, savedEnd);
         frmMain& window = app.start();
@@ -127,7 +126,6 @@ private slots:
         QCOMPARE(shown, (QStringList{"Output: [Output Voltage]", "Efficiency", "ATE-01", "ATE-03", "sources on"}));
         QCOMPARE(app.savedChoice("XParameter"), "Output: [Output Voltage]");
     }
-
 };
 
 TESSALY_TEST(TestDialogs)

@@ -1,5 +1,6 @@
 #include "AppFixture.h"
 #include "DataRow.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "frmRangePlot.h"
 #include "ui_frmMain.h"
@@ -22,11 +23,8 @@ QStringList items(const QComboBox* box)
 
 void touch(const QString& path, const QDateTime& modified)
 {
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write("x");
-    file.flush();
-    file.setFileTime(modified, QFileDevice::FileModificationTime);
+    WriteFile(path, "x");
+    QFile(path).setFileTime(modified, QFileDevice::FileModificationTime);
 }
 
 } // namespace
@@ -111,7 +109,7 @@ private slots:
 
     void folderProblemsAtStartUp()
     {
-        const auto [removedFile, messages] = FetchRow<QString, QStringList>("removedFile", "messages");
+        const auto [removedFile, messages] = FetchRow<QString, QStringList>();
         AppFixture app;
         app.rememberFolder();
         if (removedFile.isEmpty()) {
@@ -151,8 +149,7 @@ private slots:
 
     void startPlotChecksInOrder()
     {
-        const auto [product, parameter, range, message] =
-            FetchRow<int, int, int, QString>("product", "parameter", "range", "message");
+        const auto [product, parameter, range, message] = FetchRow<int, int, int, QString>();
         AppFixture app;
         app.rememberFolder();
         Ui::frmMain& ui = app.start().form();
@@ -181,7 +178,7 @@ private slots:
 
     void restoresSavedSizes()
     {
-        const auto [saved, shown] = FetchRow<QString, QString>("saved", "shown");
+        const auto [saved, shown] = FetchRow<QString, QString>();
         AppFixture app;
         app.rememberFolder();
         app.saveChoice("XBarSize", saved);
@@ -233,6 +230,11 @@ private slots:
         QVERIFY(ui.chkLastDataOnly->isChecked() && ui.chkHideSpec->isChecked());
         QCOMPARE(again.state().gCustomDateFrom, QDate(2024, 2, 1));
         QCOMPARE(again.state().gCustomDateTo, QDate(2024, 2, 29));
+        // What every chart reads of them.
+        const Selection chosen = again.currentSelection();
+        QCOMPARE((QStringList{chosen.product, chosen.range, chosen.source, chosen.serialFilter, chosen.testId}),
+                 (QStringList{"Small", "Last 90 Days", "ATE-02", " SN%1 ", "FT2"}));
+        QVERIFY(!chosen.passOnly && !chosen.acceptZero && chosen.lastDataOnly && chosen.parameter == 0);
     }
 
     void secondInstanceEndsWithoutSaving()
@@ -276,8 +278,7 @@ private slots:
 
     void failedDatabaseOffersAnotherFolder()
     {
-        const auto [database, answer, messages] =
-            FetchRow<QByteArray, MsgAnswer, QStringList>("database", "answer", "messages");
+        const auto [database, answer, messages] = FetchRow<QByteArray, MsgAnswer, QStringList>();
         const bool shutDown = answer == MsgAnswer::Cancel;
         AppFixture app;
         app.writeConfigFile("ate.ini",
@@ -314,7 +315,7 @@ private slots:
 
     void openINIChoosesAnotherFolder()
     {
-        const auto [chosen, messages] = FetchRow<bool, QStringList>("chosen", "messages");
+        const auto [chosen, messages] = FetchRow<bool, QStringList>();
         AppFixture app;
         app.rememberFolder();
         Ui::frmMain& ui = app.start().form();
@@ -329,61 +330,6 @@ private slots:
         QCOMPARE(items(ui.cboProductName), (QStringList{"<Open INI>", "Small", " Other Small"}));
         QCOMPARE(ui.cboProductName->currentText(), " Other Small");
         QCOMPARE(QDir::currentPath(), QDir(chosen ? other.path() : app.configFolder()).absolutePath());
-    }
-
-    // The files' own reading is tested with the data layer; here the window's lists.
-    void productOpensEveryKindOfDatabase_data()
-    {
-        AddColumns<QString, QString, QString, QStringList>("fixture", "table", "tableName", "sources");
-        QTest::newRow("mdb") << QString("results_small_v2000.mdb") << QString("[Other Results]") << "[Other Results]"
-                             << QStringList{"<All>", "ATE-01", "ATE-02"};
-        QTest::newRow("xls") << QString("results_small.xls") << QString("Results") << "[Results$]"
-                             << QStringList{"<All>", "ATE-01", "ATE-02", "ATE-03"};
-    }
-
-    void productOpensEveryKindOfDatabase()
-    {
-        const auto [fixture, table] = FetchRow<QString, QString>("fixture", "table");
-        AppFixture app;
-        app.copyFixture(fixture);
-        app.writeConfigFile("ate.ini", "[ATE Configuration]\r\nTestProduct=Small\r\n[Database]\r\nDatabaseName=" +
-                                           fixture.toUtf8() + "\r\n");
-        app.writeConfigFile("Products.INI", "[Small]\r\nTableName=" + table.toUtf8() +
-                                                "\r\n[Small Spec]\r\n1=Vout,4.75,5.25,0,V,,Vout\r\n2=<EOT>\r\n");
-        app.rememberFolder();
-        app.saveChoice("SourceFilter", "ATE-02");
-        frmMain& window = app.start();
-
-        QCOMPARE(app.prompts.texts(), QStringList());
-        QCOMPARE(window.state().gDatabaseType, "ACCESS");
-        QTEST(window.state().gTableName, "tableName");
-        QTEST(items(window.form().cboATEList), "sources");
-        QCOMPARE(window.form().cboATEList->currentText(), "ATE-02");
-    }
-
-    // The statement of a selection made in the window.
-    void getSqlUsesTheWindowsChoices()
-    {
-        AppFixture app;
-        app.clock.set(QDateTime(QDate(2024, 3, 7), QTime(15, 0)));
-        app.rememberFolder("Last 7 Days");
-        app.saveChoice("IgnoreZero", "0");
-        frmMain& window = app.start();
-        Ui::frmMain& ui = window.form();
-        frmMain::ChooseText(ui.cboTestID, "FT1");
-        frmMain::ChooseText(ui.cboATEList, "ATE-02");
-        ui.chkLastDataOnly->setChecked(false);
-        ui.txtSerialNumberFilter->setText("sn7");
-
-        QCOMPARE(SelectionSQL(window.state(), window.currentSelection(), app.clock.today(), app.prompts, "Vout", "",
-                              "[TestStartTime], [ATEID]")
-                     .text,
-                 "SELECT [SerialNumber] AS SNX, [ATEID] AS ATEX, [TestStartTime] AS DateX, [Vout] AS ValueX FROM "
-                 "Results WHERE [PassFail] = 'PASS' AND [ATEID] = 'ATE-02' AND [SerialNumber] = 'SN7' AND "
-                 "[TestStartTime] BETWEEN '03/01/24 00:00:01 am' AND '03/07/24 11:59:59 pm' AND [TestID] = 'FT1' AND "
-                 "[Vout] IS NOT NULL AND [Vout] <> 999 AND [Vout] <> -999 AND [Vout] <> 0 ORDER BY [TestStartTime], "
-                 "[ATEID];");
-        QCOMPARE(app.prompts.texts(), QStringList());
     }
 };
 

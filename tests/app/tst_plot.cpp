@@ -1,6 +1,7 @@
 #include "AppFixture.h"
 #include "ChartControl.h"
 #include "DataRow.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "ui_frmMain.h"
 
@@ -20,9 +21,8 @@ QList<double> yValues(const ChartControl& chart, int series)
 
 QStringList listingLines(const frmMain& window)
 {
-    QFile file(const_cast<frmMain&>(window).state().gRawDataFile);
-    file.open(QIODevice::ReadOnly);
-    return QString::fromUtf8(file.readAll()).split("\r\n", Qt::SkipEmptyParts);
+    return QString::fromUtf8(ReadFile(const_cast<frmMain&>(window).state().gRawDataFile))
+        .split("\r\n", Qt::SkipEmptyParts);
 }
 
 } // namespace
@@ -92,7 +92,7 @@ private slots:
     // and its statistics stay as they were.
     void tooFewRecords()
     {
-        const auto [count, individual] = FetchRow<int, bool>("count", "individual");
+        const auto [count, individual] = FetchRow<int, bool>();
         AppFixture app;
         QList<AppFixture::Record> records = AppFixture::Series(10, {5, 6});
         for (AppFixture::Record today : AppFixture::Series(count, {5})) {
@@ -135,7 +135,7 @@ private slots:
 
     void stopPlotEndsALongLoad()
     {
-        const auto [answer, stopped] = FetchRow<MsgAnswer, bool>("answer", "stopped");
+        const auto [answer, stopped] = FetchRow<MsgAnswer, bool>();
         AppFixture app;
         const int total = 3000;
         // The user presses Stop Plot when the load lets window events run: a Yes while records

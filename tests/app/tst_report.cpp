@@ -3,6 +3,7 @@
 #include "ControlChartLoader.h"
 #include "DataRow.h"
 #include "ReportCommand.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "ui_frmMain.h"
 
@@ -34,9 +35,7 @@ QList<AppFixture::Record> records()
 
 QJsonObject readJson(const QString& path)
 {
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    return QJsonDocument::fromJson(file.readAll()).object();
+    return QJsonDocument::fromJson(ReadFile(path)).object();
 }
 
 } // namespace
@@ -56,7 +55,7 @@ private slots:
 
     void reportRepeatsTheWindow()
     {
-        const auto [individual, extra] = FetchRow<bool, QStringList>("individual", "extra");
+        const auto [individual, extra] = FetchRow<bool, QStringList>();
         AppFixture app;
         frmMain& window = app.prepare(records(), individual, 4); // the records of 1 and 2 March
         Ui::frmMain& ui = window.form();
@@ -107,7 +106,7 @@ private slots:
 
     void analysesRepeatTheirWindows()
     {
-        const auto [button, arguments] = FetchRow<QString, QStringList>("button", "arguments");
+        const auto [button, arguments] = FetchRow<QString, QStringList>();
         AppFixture app;
         app.rememberFolder("Custom", "3/1/2024", "3/7/2024");
         frmMain& window = app.start();
@@ -144,7 +143,7 @@ private slots:
 
     void pdfPages()
     {
-        const auto [pages, count, texts] = FetchRow<QString, int, QStringList>("pages", "count", "texts");
+        const auto [pages, count, texts] = FetchRow<QString, int, QStringList>();
         AppFixture app;
         app.writeResults(records()); // 191 passed units
         const QString pdf = QDir(app.tempFolder()).filePath("report.pdf");
@@ -193,7 +192,7 @@ private slots:
 
     void exitStatuses()
     {
-        const auto [arguments, ateIni] = FetchRow<QStringList, QByteArray>("arguments", "ateIni");
+        const auto [arguments, ateIni] = FetchRow<QStringList, QByteArray>();
         AppFixture app;
         // After the others, an infinite value that the report must not turn into statistics.
         app.writeResults(records() + QList<AppFixture::Record>{{"SNINF", "ATE-01", "2024-03-20 10:00:00", "PASS",

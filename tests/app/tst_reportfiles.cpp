@@ -1,5 +1,6 @@
 #include "AppFixture.h"
 #include "DataRow.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "VersionText.h"
 
@@ -51,13 +52,6 @@ Run RunProgram(const AppFixture& app, QStringList arguments, const QString& fold
             process.readAllStandardError()};
 }
 
-QByteArray Contents(const QString& path)
-{
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    return file.readAll();
-}
-
 } // namespace
 
 class TestReportFiles : public QObject
@@ -92,15 +86,14 @@ private slots:
     void runsAndNamesItsFiles()
     {
         const auto [arguments, inConfig, status, written, printed] =
-            FetchRow<QStringList, bool, int, QStringList, QString>("arguments", "inConfig", "status", "written",
-                                                                   "printed");
+            FetchRow<QStringList, bool, int, QStringList, QString>();
         AppFixture app;
         app.writeResults(AppFixture::Series(20, {5.01, 4.98, 5.03}));
         const QDir root(QFileInfo(app.configFolder()).absolutePath());
         QFile::link(root.filePath("config/ate.ini"), root.filePath("temp/ate.ini"));
         QMap<QString, QByteArray> configuration;
         for (const QString& name : QDir(app.configFolder()).entryList(QDir::Files)) {
-            configuration.insert(name, Contents(root.filePath("config/" + name)));
+            configuration.insert(name, ReadFile(root.filePath("config/" + name)));
         }
 
         const Run run = RunProgram(app, arguments, inConfig ? app.configFolder() : app.tempFolder());
@@ -113,7 +106,7 @@ private slots:
         QCOMPARE(QDir(app.configFolder()).entryList(QDir::Files).size(),
                  configuration.size() + written.filter("config/").size());
         for (auto file = configuration.cbegin(); file != configuration.cend(); ++file) {
-            QVERIFY2(Contents(root.filePath("config/" + file.key())) == file.value(), qPrintable(file.key()));
+            QVERIFY2(ReadFile(root.filePath("config/" + file.key())) == file.value(), qPrintable(file.key()));
         }
     }
 
@@ -131,7 +124,7 @@ private slots:
 
     void failedWritesLeaveNothing()
     {
-        const auto [outputs] = FetchRow<QStringList>("outputs");
+        const auto [outputs] = FetchRow<QStringList>();
         AppFixture app;
         app.writeResults(AppFixture::Series(20, {5.01, 4.98, 5.03}));
         const QDir out(app.tempFolder() + "/out");

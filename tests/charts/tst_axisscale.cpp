@@ -51,8 +51,7 @@ private slots:
     void tickStep()
     {
         const auto [range, pixels, minSpacing, increment, expected] =
-            FetchRow<AxisRange, double, double, double, double>("range", "pixels", "minSpacing", "increment",
-                                                                "expected");
+            FetchRow<AxisRange, double, double, double, double>();
         QCOMPARE(TickStep(range, pixels, minSpacing, increment), expected);
     }
 
@@ -69,7 +68,7 @@ private slots:
 
     void tickValues()
     {
-        const auto [range, step, expected] = FetchRow<AxisRange, double, QList<double>>("range", "step", "expected");
+        const auto [range, step, expected] = FetchRow<AxisRange, double, QList<double>>();
         const std::vector<double> ticks = TickValues(range, step);
         QCOMPARE(static_cast<qsizetype>(ticks.size()), expected.size());
         for (qsizetype i = 0; i < expected.size(); ++i) {
@@ -100,7 +99,7 @@ private slots:
     void resolveRange()
     {
         const auto [limits, data, pixels, pad, expected] =
-            FetchRow<AxisLimits, DataExtent, double, double, AxisRange>("limits", "data", "pixels", "pad", "expected");
+            FetchRow<AxisLimits, DataExtent, double, double, AxisRange>();
         const AxisRange range = ResolveRange(limits, data, pixels, pad, pad);
         QVERIFY2(std::abs(range.min - expected.min) < 1e-9 && std::abs(range.max - expected.max) < 1e-9,
                  qPrintable(QStringLiteral("%1..%2").arg(range.min).arg(range.max)));
@@ -121,8 +120,7 @@ private slots:
     void verticalMapping()
     {
         const auto [startPercent, endPercent, range, value, pixel] =
-            FetchRow<double, double, AxisRange, double, double>("startPercent", "endPercent", "range", "value",
-                                                                "pixel");
+            FetchRow<double, double, AxisRange, double, double>();
         const AxisMapping mapping = VerticalMapping(range, VerticalAxisSpan(40, 500, startPercent, endPercent));
         QVERIFY(std::abs(mapping.toPixel(value) - pixel) < 1e-9);
         QVERIFY(std::abs(mapping.toValue(pixel) - value) < 1e-9);

@@ -2,7 +2,6 @@
 #include "DataRow.h"
 #include "TestMain.h"
 
-#include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 #include <algorithm>
@@ -42,9 +41,9 @@ template <typename Test> bool ColumnHas(const QImage& image, int x, const QRectF
     return false;
 }
 
-// A control chart in miniature: data on the top and left axes (red, green diamonds), the range chart on the bottom axis and Custom0 (blue), and a magenta centre line
-// at 10 from x = 0 to x = count - 1. The left axis ends at 74 % of the plot, where Custom0
-// starts. Lines are 2 px wide: a thin slanted line has no pixel of full colour.
+// A control chart in miniature: data on the top and left axes (red, green diamonds), the range chart on the bottom axis
+// and Custom0 (blue), and a magenta centre line at 10 from x = 0 to x = count - 1. The left axis ends at 74 % of the
+// plot, where Custom0 starts. Lines are 2 px wide: a thin slanted line has no pixel of full colour.
 void SetUpControlChart(ChartControl& chart, int count, int perPage)
 {
     chart.resize(kSize);
@@ -99,7 +98,7 @@ private slots:
 
     void labelLines()
     {
-        const auto [label, lines] = FetchRow<QString, QStringList>("label", "lines");
+        const auto [label, lines] = FetchRow<QString, QStringList>();
         QCOMPARE(LabelLines(label), lines);
     }
 
@@ -116,8 +115,7 @@ private slots:
 
     void pageSpansThePlotWidth()
     {
-        const auto [count, perPage, page, firstX, lastX, lastPoint] =
-            FetchRow<int, int, int, double, double, int>("count", "perPage", "page", "firstX", "lastX", "lastPoint");
+        const auto [count, perPage, page, firstX, lastX, lastPoint] = FetchRow<int, int, int, double, double, int>();
         ChartControl chart;
         SetUpControlChart(chart, count, perPage);
         chart.series(kData).look.pointerStyle = PointerStyle::None;
@@ -162,8 +160,7 @@ private slots:
     void clickOnAPoint()
     {
         const auto [page, series, point, button, modifiers] =
-            FetchRow<int, int, qint64, Qt::MouseButton, Qt::KeyboardModifiers>("page", "series", "point", "button",
-                                                                               "modifiers");
+            FetchRow<int, int, qint64, Qt::MouseButton, Qt::KeyboardModifiers>();
         ChartControl chart;
         SetUpControlChart(chart, 200, 80);
         chart.show();
@@ -185,24 +182,15 @@ private slots:
         }
     }
 
-    // Dragging zooms and dragging back undoes it; hovering over a point shows a hand that an
-    // exported image leaves out.
+    // Dragging zooms and dragging back undoes it; hovering over a point shows a hand.
     void dragZoomsAndHoverShowsAHand()
     {
         ChartControl chart;
         SetUpControlChart(chart, 200, 80);
         chart.show();
         QVERIFY(QTest::qWaitForWindowExposed(&chart));
-        const QImage before = chart.renderImage(kSize);
         QTest::mouseMove(&chart, PointPixel(chart, kData, 20));
         QCOMPARE(chart.cursor().shape(), Qt::PointingHandCursor);
-        QCOMPARE(chart.renderImage(kSize), before);
-        QImage onScreen(kSize, QImage::Format_ARGB32_Premultiplied);
-        onScreen.fill(Qt::white);
-        QPainter painter(&onScreen);
-        chart.paintChart(painter, QRectF(QPointF(0, 0), kSize), false);
-        painter.end();
-        QVERIFY(onScreen != before);
 
         QSignalSpy zooms(&chart, &ChartControl::zoomed);
         const QRectF plot = chart.plotRect();

@@ -3,6 +3,7 @@
 #include "ChartWindowOutput.h"
 #include "Clock.h"
 #include "FakePrompts.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 
 #include <QDir>
@@ -60,9 +61,7 @@ private slots:
         const QString svg = dir.filePath("chart.svg");
         window.prompts.fileNames.push_back(svg);
         window.output.Export();
-        QFile file(svg);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QVERIFY(file.readAll().contains("Exported on: Mar 10, 24 09:05 pm"));
+        QVERIFY(ReadFile(svg).contains("Exported on: Mar 10, 24 09:05 pm"));
         QCOMPARE(window.chart.foot().lines, foot);
 
         QPrinter printer(QPrinter::HighResolution);

@@ -52,8 +52,7 @@ private slots:
     void processStatistics()
     {
         const auto [xBar, rBar, usl, lsl, d2, expected] =
-            FetchRow<double, double, double, double, double, QList<Statistic>>("xBar", "rBar", "usl", "lsl", "d2",
-                                                                               "expected");
+            FetchRow<double, double, double, double, double, QList<Statistic>>();
         const ProcessStatistics s = CalculateProcessStatistic(xBar, rBar, usl, lsl, d2, 30, 302, 3);
         QVERIFY(s.error.isEmpty());
         const QList<Statistic> actual{s.estSigma, s.cpu, s.cpl, s.cpk, s.cp};
@@ -105,8 +104,7 @@ private slots:
 
     void limits()
     {
-        const auto [isXBar, n, cl, rBar, expected] =
-            FetchRow<bool, int, double, double, QList<double>>("isXBar", "n", "cl", "rBar", "expected");
+        const auto [isXBar, n, cl, rBar, expected] = FetchRow<bool, int, double, double, QList<double>>();
         const ControlLimits l = ComputeControlLimits(InitControlChartConstants(), isXBar, n, cl, rBar,
                                                      // individual mode ignores the sigma it is given
                                                      Statistic(isXBar ? expected[4] : 99.0), Statistic(),

@@ -57,7 +57,7 @@ private slots:
 
     void keepsTheColumnExtremes()
     {
-        const auto [count, width, gaps] = FetchRow<qint64, double, bool>("count", "width", "gaps");
+        const auto [count, width, gaps] = FetchRow<qint64, double, bool>();
         const Series s = MakeSeries(count, gaps);
         const AxisMapping xMap{{0, static_cast<double>(count - 1)}, 100, 100 + width};
         const std::vector<qint64> kept = DecimateByColumn(s.x.data(), s.y.data(), 0, count, xMap);
@@ -94,7 +94,7 @@ private slots:
 
     void thinByCellKeepsTheFirstPointOfEachCell()
     {
-        const auto [count, gaps, shuffled] = FetchRow<qint64, bool, bool>("count", "gaps", "shuffled");
+        const auto [count, gaps, shuffled] = FetchRow<qint64, bool, bool>();
         Series s = MakeSeries(count, gaps);
         if (shuffled) {
             std::shuffle(s.x.begin(), s.x.end(), std::mt19937(3));

@@ -32,8 +32,7 @@ private slots:
 
     void pagesAndWindows()
     {
-        const auto [perPage, points, page, pages, first, last] =
-            FetchRow<int, qint64, int, int, double, double>("perPage", "points", "page", "pages", "first", "last");
+        const auto [perPage, points, page, pages, first, last] = FetchRow<int, qint64, int, int, double, double>();
         ChartPaging paging;
         paging.setMaxPointsPerPage(perPage);
         paging.setCurrentPage(page, points);
@@ -46,7 +45,6 @@ private slots:
             QCOMPARE(window->max, last);
         }
     }
-
 };
 
 TESSALY_TEST(PagingTest)

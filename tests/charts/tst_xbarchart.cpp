@@ -48,7 +48,7 @@ private slots:
 
     void specificationLines()
     {
-        const auto [lsl, usl, hide] = FetchRow<double, double, bool>("lsl", "usl", "hide");
+        const auto [lsl, usl, hide] = FetchRow<double, double, bool>();
         ChartControl control;
         XBarChart chart(control);
         const QStringList panel = draw(control, chart, lsl, usl, hide).split("\r\n");

@@ -52,8 +52,7 @@ private slots:
 
     void formatNumber()
     {
-        const auto [value, pattern, locale, expected] =
-            FetchRow<double, QString, QLocale, QString>("value", "pattern", "locale", "expected");
+        const auto [value, pattern, locale, expected] = FetchRow<double, QString, QLocale, QString>();
         QCOMPARE(FormatNumber(value, pattern, locale), expected);
     }
 
@@ -80,8 +79,7 @@ private slots:
 
     void formatDate()
     {
-        const auto [value, pattern, locale, expected] =
-            FetchRow<QDateTime, QString, QLocale, QString>("value", "pattern", "locale", "expected");
+        const auto [value, pattern, locale, expected] = FetchRow<QDateTime, QString, QLocale, QString>();
         QCOMPARE(FormatDate(value, pattern, locale), expected);
     }
 
@@ -99,7 +97,7 @@ private slots:
 
     void shortDateRoundTrip()
     {
-        const auto [locale, date] = FetchRow<QLocale, QDate>("locale", "date");
+        const auto [locale, date] = FetchRow<QLocale, QDate>();
         QCOMPARE(ParseShortDate(ShortDateText(date, locale), locale), date);
     }
 
@@ -121,7 +119,7 @@ private slots:
 
     void parseShortDate()
     {
-        const auto [text, locale, expected] = FetchRow<QString, QLocale, QDate>("text", "locale", "expected");
+        const auto [text, locale, expected] = FetchRow<QString, QLocale, QDate>();
         QCOMPARE(ParseShortDate(text, locale), expected);
     }
 
@@ -140,7 +138,7 @@ private slots:
 
     void round3()
     {
-        const auto [value, expected] = FetchRow<double, double>("value", "expected");
+        const auto [value, expected] = FetchRow<double, double>();
         QCOMPARE(exact(Round3(value)), exact(expected));
     }
 
@@ -165,7 +163,7 @@ private slots:
 
     void leadingNumber()
     {
-        const auto [text, expected] = FetchRow<QString, double>("text", "expected");
+        const auto [text, expected] = FetchRow<QString, double>();
         QCOMPARE(exact(LeadingNumber(text)), exact(expected));
     }
 
@@ -185,8 +183,7 @@ private slots:
 
     void numericValue()
     {
-        const auto [text, locale, numeric, value] =
-            FetchRow<QString, QLocale, bool, double>("text", "locale", "numeric", "value");
+        const auto [text, locale, numeric, value] = FetchRow<QString, QLocale, bool, double>();
         QCOMPARE(IsNumericText(text, locale), numeric);
         const std::optional<double> read = NumericValue(text, locale);
         QCOMPARE(read.has_value(), numeric);
@@ -211,7 +208,7 @@ private slots:
     // The text reads back as the same value in the same locale.
     void numberText()
     {
-        const auto [value, locale, expected] = FetchRow<double, QLocale, QString>("value", "locale", "expected");
+        const auto [value, locale, expected] = FetchRow<double, QLocale, QString>();
         QCOMPARE(NumberText(value, locale), expected);
         QCOMPARE(NumericValue(expected, locale), std::optional<double>(value));
     }

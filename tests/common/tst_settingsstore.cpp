@@ -43,7 +43,7 @@ private slots:
     // Each value is written among others and read back by a new store; nothing else reads as it.
     void valuesSurvive()
     {
-        const auto [name, value] = FetchRow<QString, QString>("name", "value");
+        const auto [name, value] = FetchRow<QString, QString>();
         const QString neighbour = kSaveConfigKey + QStringLiteral("Value");
         QCOMPARE(SettingsStore(m_file).read(name), QString()); // no file yet
         QVERIFY(SettingsStore(m_file).write(neighbour, QStringLiteral("neighbour")));

@@ -46,7 +46,7 @@ private slots:
 
     void columnMapping()
     {
-        const auto [section, expected] = FetchRow<QByteArray, QStringList>("section", "expected");
+        const auto [section, expected] = FetchRow<QByteArray, QStringList>();
         QTemporaryDir dir;
         const ColumnMapping m = ReadColumnMapping(writeProducts(dir, section), QStringLiteral("P"));
         QCOMPARE((QStringList{m.testIDField, m.testStartTimeField, m.serialNumberField, m.passFailField, m.ateIDField,
@@ -84,8 +84,7 @@ private slots:
 
     void specificationList()
     {
-        const auto [lines, listTexts, outcome, message] =
-            FetchRow<QByteArray, QStringList, int, QString>("lines", "listTexts", "outcome", "message");
+        const auto [lines, listTexts, outcome, message] = FetchRow<QByteArray, QStringList, int, QString>();
         QTemporaryDir dir;
         // A product name may hold blanks.
         const QByteArray content = lines.startsWith('[') ? lines : QByteArray("[LED Driver Spec]\n") + lines;
@@ -118,8 +117,7 @@ private slots:
 
     void limitsAndUnits()
     {
-        const auto [line, lsl, usl, unit, field] =
-            FetchRow<QByteArray, double, double, QString, QString>("line", "lsl", "usl", "unit", "field");
+        const auto [line, lsl, usl, unit, field] = FetchRow<QByteArray, double, double, QString, QString>();
         QTemporaryDir dir;
         const SpecificationList list =
             ReadSpecificationList(writeProducts(dir, "[P Spec]\n1=" + line + "\n2=<EOT>\n"), QStringLiteral("P"));

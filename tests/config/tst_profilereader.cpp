@@ -48,8 +48,7 @@ private slots:
 
     void readsLikeTheProfileReader()
     {
-        const auto [content, section, key, expected] =
-            FetchRow<QByteArray, QString, QString, QString>("content", "section", "key", "expected");
+        const auto [content, section, key, expected] = FetchRow<QByteArray, QString, QString, QString>();
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("ATE.INI"));
         QVERIFY(WriteFile(path, content));
@@ -77,7 +76,7 @@ private slots:
 
     void splitsListsAsWritten()
     {
-        const auto [text, items] = FetchRow<QString, QStringList>("text", "items");
+        const auto [text, items] = FetchRow<QString, QStringList>();
         QCOMPARE(SplitList(text), items);
     }
 };

@@ -2,6 +2,7 @@
 #include "DataRow.h"
 #include "DatabaseChoice.h"
 #include "OdbcInfo.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 
 #include <QDir>
@@ -21,8 +22,7 @@ private slots:
     {
         // The configuration folder is the current directory; these files lie in it.
         for (const char* name : {"Results.MDB", "book.xls", "local.sqlite"}) {
-            QFile file(m_dir.filePath(name));
-            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(WriteFile(m_dir.filePath(name), {}));
         }
         m_previous = QDir::currentPath();
         QDir::setCurrent(m_dir.path());
@@ -70,7 +70,7 @@ private slots:
 
     void chooseDatabase()
     {
-        const auto [keys, tableName] = FetchRow<QStringList, QString>("keys", "tableName");
+        const auto [keys, tableName] = FetchRow<QStringList, QString>();
         const DatabaseChoice choice =
             ChooseDatabase(DatabaseSettings{keys[0], keys[1], keys[2], keys[3], keys[4]}, "P 1", tableName);
         QTEST(choice.connectionText, "connectionText");
@@ -104,21 +104,11 @@ private slots:
 
     void odbcTexts()
     {
-        const auto [connectionText, drivers, odbcText] =
-            FetchRow<QString, QStringList, QString>("connectionText", "drivers", "odbcText");
+        const auto [connectionText, drivers, odbcText] = FetchRow<QString, QStringList, QString>();
         const QString provider = ConnectionValue(connectionText, "Provider");
         QCOMPARE(provider == "MSDASQL" ? OdbcTextForDataSource(connectionText)
                                        : OdbcTextForSqlServer(connectionText, drivers),
                  odbcText);
-    }
-
-    void connectionValues()
-    {
-        const QString text = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\a b\\x.xls;"
-                             "Extended Properties=\"Excel 8.0;HRD=YES;\"";
-        QCOMPARE(ConnectionValue(text, "data source"), "C:\\a b\\x.xls");
-        QCOMPARE(ConnectionValue(text, "Extended Properties"), "Excel 8.0;HRD=YES;");
-        QCOMPARE(ConnectionValue(text, "Missing"), "");
     }
 };
 

@@ -125,8 +125,7 @@ private slots:
     void openReadsAllOrFails()
     {
         auto [fixtureName, copyName, keep, patchAt, patch, error] =
-            FetchRow<QString, QString, qint64, qint64, QByteArray, QString>("fixtureName", "copyName", "keep",
-                                                                            "patchAt", "patch", "error");
+            FetchRow<QString, QString, qint64, qint64, QByteArray, QString>();
         QTemporaryDir dir;
         const QString previous = QDir::currentPath();
         QDir::setCurrent(dir.path());
@@ -180,8 +179,7 @@ private slots:
 
     void viewerNeverStandsInAWritersWay()
     {
-        const auto [sharedFolder, writerStarts, noted] =
-            FetchRow<bool, int, bool>("sharedFolder", "writerStarts", "noted");
+        const auto [sharedFolder, writerStarts, noted] = FetchRow<bool, int, bool>();
         if (geteuid() != 0) {
             QSKIP("Two users take root: the writer and the viewer run as uids 65534 and 65533.");
         }
@@ -271,7 +269,7 @@ private slots:
     // On a SQLite file and on a table imported from a Jet file alike.
     void textComparesWithoutCaseInEveryScript()
     {
-        const auto [left, right, order] = FetchRow<QString, QString, int>("left", "right", "order");
+        const auto [left, right, order] = FetchRow<QString, QString, int>();
         QTemporaryDir dir;
         for (const auto& [file, provider] : {std::pair{"results_small.sqlite", "SQLite"},
                                              std::pair{"results_small_v2000.mdb", "Microsoft.Jet.OLEDB.4.0"}}) {

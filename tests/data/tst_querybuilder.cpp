@@ -62,8 +62,7 @@ private slots:
     void testedRange()
     {
         const auto [range, databaseType, today, from, to, locale, expected, error] =
-            FetchRow<QString, QString, QDate, QDate, QDate, QString, QString, QString>(
-                "range", "databaseType", "today", "from", "to", "locale", "expected", "error");
+            FetchRow<QString, QString, QDate, QDate, QDate, QString, QString, QString>();
 
         QString message = QStringLiteral("untouched");
         QCOMPARE(GetTestedRange(range, databaseType, today, from, to, &message, QLocale(locale)).text, expected);
@@ -134,8 +133,7 @@ private slots:
 
     void makeSql()
     {
-        const auto [call, lastOnly, acceptZero, expected] =
-            FetchRow<QStringList, bool, bool, QString>("call", "lastOnly", "acceptZero", "expected");
+        const auto [call, lastOnly, acceptZero, expected] = FetchRow<QStringList, bool, bool, QString>();
 
         QueryContext context{QStringLiteral("Results")};
         context.acceptZero = acceptZero;
@@ -197,7 +195,7 @@ private slots:
 
     void sqliteDialect()
     {
-        const auto [sql, type, from, to] = FetchRow<QString, QString, QDate, QDate>("sql", "type", "from", "to");
+        const auto [sql, type, from, to] = FetchRow<QString, QString, QDate, QDate>();
         const SqlText range = GetTestedRange("Custom", type, kToday, from, to, nullptr, QLocale("en_US"));
         QTEST(ToSQLiteDialect(SqlText(QString(sql).replace("{R}", range.text), range.dates)), "expected");
     }

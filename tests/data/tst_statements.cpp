@@ -71,8 +71,7 @@ private slots:
     void filtersAndRangesOnSqlite()
     {
         const auto [databaseType, serial, source, testId, from, to] =
-            FetchRow<QString, QString, QString, QString, QDate, QDate>("databaseType", "serial", "source", "testId",
-                                                                       "from", "to");
+            FetchRow<QString, QString, QString, QString, QDate, QDate>();
         QTemporaryDir dir;
         SharedState state;
         state.gConnection = std::make_unique<Connection>();
@@ -121,8 +120,7 @@ private slots:
 
     void configuredNamesOnOpening()
     {
-        const auto [section, specLine, refusedAt] =
-            FetchRow<QByteArray, QByteArray, QString>("section", "specLine", "refusedAt");
+        const auto [section, specLine, refusedAt] = FetchRow<QByteArray, QByteArray, QString>();
         QTemporaryDir dir;
         const QString ateIni = dir.filePath("ATE.INI");
         const QString productsIni = dir.filePath("PRODUCTS.INI");
@@ -163,8 +161,7 @@ private slots:
 
     void productListProblems()
     {
-        auto [ateIni, withProductsIni, problem] =
-            FetchRow<QByteArray, bool, QString>("ateIni", "withProductsIni", "problem");
+        auto [ateIni, withProductsIni, problem] = FetchRow<QByteArray, bool, QString>();
         QTemporaryDir dir;
         WriteFile(dir.filePath("ate.ini"), ateIni);
         if (withProductsIni) {
