@@ -1,0 +1,240 @@
+#include "ControlChartMath.h"
+#include "DataRow.h"
+#include "RunRules.h"
+#include "TestMain.h"
+
+#include <QTest>
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+#include <numeric>
+
+Q_DECLARE_METATYPE(RuleSet)
+Q_DECLARE_METATYPE(RuleLimits)
+
+namespace {
+
+// Centre 0 and limits +-3: one zone per unit, so sequences read in sigmas.
+const RuleLimits kUnitSigma{0, 3, -3};
+const double kMissing = std::numeric_limits<double>::quiet_NaN();
+
+// The points that signal, numbered from 1, with their rules: "4:2 7:1,5".
+QString MarksText(const QVector<RuleMask>& marks)
+{
+    QStringList points;
+    for (qsizetype i = 0; i < marks.size(); ++i) {
+        if (marks[i] != 0) {
+            QStringList rules;
+            for (const int rule : RulesOf(marks[i])) {
+                rules.append(QString::number(rule));
+            }
+            points.append(QStringLiteral("%1:%2").arg(i + 1).arg(rules.join(',')));
+        }
+    }
+    return points.join(' ');
+}
+
+QVector<double> Repeated(double value, int count)
+{
+    return QVector<double>(count, value);
+}
+
+// Montgomery, Introduction to Statistical Quality Control: inside diameters of forged piston
+// rings, 25 trial samples of 5 and 15 later ones (the qcc R package's data set "pistonrings").
+constexpr int kPistonRingSize = 5;
+constexpr int kPistonRingTrial = 25;
+constexpr std::array<std::array<double, kPistonRingSize>, 40> kPistonRings{{
+    {74.030, 74.002, 74.019, 73.992, 74.008}, {73.995, 73.992, 74.001, 74.011, 74.004},
+    {73.988, 74.024, 74.021, 74.005, 74.002}, {74.002, 73.996, 73.993, 74.015, 74.009},
+    {73.992, 74.007, 74.015, 73.989, 74.014}, {74.009, 73.994, 73.997, 73.985, 73.993},
+    {73.995, 74.006, 73.994, 74.000, 74.005}, {73.985, 74.003, 73.993, 74.015, 73.988},
+    {74.008, 73.995, 74.009, 74.005, 74.004}, {73.998, 74.000, 73.990, 74.007, 73.995},
+    {73.994, 73.998, 73.994, 73.995, 73.990}, {74.004, 74.000, 74.007, 74.000, 73.996},
+    {73.983, 74.002, 73.998, 73.997, 74.012}, {74.006, 73.967, 73.994, 74.000, 73.984},
+    {74.012, 74.014, 73.998, 73.999, 74.007}, {74.000, 73.984, 74.005, 73.998, 73.996},
+    {73.994, 74.012, 73.986, 74.005, 74.007}, {74.006, 74.010, 74.018, 74.003, 74.000},
+    {73.984, 74.002, 74.003, 74.005, 73.997}, {74.000, 74.010, 74.013, 74.020, 74.003},
+    {73.988, 74.001, 74.009, 74.005, 73.996}, {74.004, 73.999, 73.990, 74.006, 74.009},
+    {74.010, 73.989, 73.990, 74.009, 74.014}, {74.015, 74.008, 73.993, 74.000, 74.010},
+    {73.982, 73.984, 73.995, 74.017, 74.013}, {74.012, 74.015, 74.030, 73.986, 74.000},
+    {73.995, 74.010, 73.990, 74.015, 74.001}, {73.987, 73.999, 73.985, 74.000, 73.990},
+    {74.008, 74.010, 74.003, 73.991, 74.006}, {74.003, 74.000, 74.001, 73.986, 73.997},
+    {73.994, 74.003, 74.015, 74.020, 74.004}, {74.008, 74.002, 74.018, 73.995, 74.005},
+    {74.001, 74.004, 73.990, 73.996, 73.998}, {74.015, 74.000, 74.016, 74.025, 74.000},
+    {74.030, 74.005, 74.000, 74.016, 74.012}, {74.001, 73.990, 73.995, 74.010, 74.024},
+    {74.015, 74.020, 74.024, 74.005, 74.019}, {74.035, 74.010, 74.012, 74.015, 74.026},
+    {74.017, 74.013, 74.036, 74.025, 74.026}, {74.010, 74.005, 74.029, 74.000, 74.020},
+}};
+
+} // namespace
+
+class RunRulesTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Rows marked "qcc" are the rule examples of the qcc R package's own tests
+    // (tests/testthat/test-rules.R); qcc checks one rule at a time, these rows every rule of the set.
+    void marksThePointsThatCompleteARule_data()
+    {
+        AddColumns<RuleSet, QVector<double>, RuleLimits, QString>("set", "values", "limits", "expected");
+        const RuleSet we = RuleSet::WesternElectric;
+        const RuleSet nelson = RuleSet::Nelson;
+        const RuleLimits wide{4, 34, -26}; // zones of 10: small integers stay within 1 sigma
+
+        QTest::newRow("WE 1 (qcc)") << we << QVector<double>{0, 3.2, -3.5, 2.9} << kUnitSigma << "2:1 3:1 4:2";
+        QTest::newRow("WE 1: on a limit is not beyond") << we << QVector<double>{0, 3, -3} << kUnitSigma << "";
+        QTest::newRow("WE 2 (qcc)") << we << QVector<double>{0, 2.5, 1.0, 2.6, 0} << kUnitSigma << "4:2";
+        QTest::newRow("WE 2: other side") << we << QVector<double>{0, 2.5, 1.0, -2.6, 0} << kUnitSigma << "";
+        QTest::newRow("WE 2: on the boundary") << we << QVector<double>{0, 2.5, 1.0, 2.0, 0} << kUnitSigma << "";
+        QTest::newRow("WE 2: completing point inside")
+            << we << QVector<double>{0, 2.5, 2.5, 1.5} << kUnitSigma << "3:2";
+        QTest::newRow("WE 3 (qcc)") << we << QVector<double>{0, 1.2, 1.3, 0.2, 1.4, 1.5} << kUnitSigma << "6:3";
+        QTest::newRow("WE 3: on the boundary") << we << QVector<double>{0, 1.2, 1.3, 0.2, 1.0, 1.5} << kUnitSigma << "";
+        QTest::newRow("WE 4 (qcc)") << we << (Repeated(-1, 8) << 1) << kUnitSigma << "8:4";
+        QTest::newRow("WE 4: the centre ends the run") << we << (Repeated(-1, 7) << 0 << -1) << kUnitSigma << "";
+        QTest::newRow("WE 4: a missing value ends the run")
+            << we << (Repeated(0.5, 4) << kMissing << Repeated(0.5, 4)) << kUnitSigma << "";
+        QTest::newRow("WE 4: every window of a longer run") << we << Repeated(0.5, 10) << kUnitSigma << "8:4 9:4 10:4";
+        QTest::newRow("WE: one point, several rules (qcc)")
+            << we << (Repeated(2.5, 7) << 3.2) << kUnitSigma << "3:2 4:2 5:2,3 6:2,3 7:2,3 8:1,2,3,4";
+        QTest::newRow("WE: lower zones from the lower limit")
+            << we << QVector<double>{7.5, 9, 7.5} << RuleLimits{10, 16, 7} << "3:2";
+        QTest::newRow("WE: upper zones from the upper limit")
+            << we << QVector<double>{13, 9, 13} << RuleLimits{10, 16, 7} << "";
+
+        QTest::newRow("Nelson 1 (qcc)") << nelson << QVector<double>{0, 3.2, -3.4, 3} << kUnitSigma << "2:1 3:1 4:5";
+        QTest::newRow("Nelson 2 (qcc)") << nelson << (Repeated(0.5, 10) << Repeated(-0.5, 10)) << kUnitSigma
+                                        << "9:2 10:2 15:7 16:7 17:7 18:7 19:2,7 20:2,7";
+        QTest::newRow("Nelson 2: eight") << nelson << Repeated(0.5, 8) << kUnitSigma << "";
+        QTest::newRow("Nelson 3 (qcc)") << nelson << QVector<double>{1, 2, 3, 4, 5, 6, 7, 7, 6, 5, 4, 3, 2, 1} << wide
+                                        << "6:3 7:3 13:3 14:3";
+        QTest::newRow("Nelson 3: a level step") << nelson << QVector<double>{1, 2, 3, 3, 4, 5, 6} << wide << "";
+        QTest::newRow("Nelson 4 (qcc)") << nelson << QVector<double>{1, 3, 2, 4, 3, 5, 4, 6, 5, 7, 6, 8, 7, 9, 8}
+                                        << wide << "14:4 15:4,7";
+        QTest::newRow("Nelson 4: a level step")
+            << nelson << QVector<double>{1, 3, 2, 4, 3, 5, 4, 6, 5, 7, 6, 8, 7, 7} << wide << "";
+        QTest::newRow("Nelson 5 (qcc)") << nelson << QVector<double>{0, 2.3, 0.4, 2.2, -2.4, -0.2, -2.5} << kUnitSigma
+                                        << "4:5 7:5";
+        QTest::newRow("Nelson 6 (qcc)") << nelson
+                                        << QVector<double>{1.2, 1.3, 0.2, 1.4, 1.5, -1.2, -1.3, -0.1, -1.4, -1.5}
+                                        << kUnitSigma << "5:6 10:6";
+        QTest::newRow("Nelson 7 (qcc)") << nelson << (Repeated(0.3, 16) << 1.2) << kUnitSigma
+                                        << "9:2 10:2 11:2 12:2 13:2 14:2 15:2,7 16:2,7 17:2";
+        QTest::newRow("Nelson 7: fifteenth on the boundary")
+            << nelson << (Repeated(0.3, 7) << Repeated(-0.3, 7) << 1.0) << kUnitSigma << "";
+        QTest::newRow("Nelson 8 (qcc)") << nelson << QVector<double>{1.2, -1.3, 1.1, -1.4, 1.5, -1.2, 1.3, -1.1, 0.2}
+                                        << kUnitSigma << "8:8";
+        QTest::newRow("Nelson 8: one side only (qcc)") << nelson << Repeated(1.2, 8) << kUnitSigma << "5:6 6:6 7:6 8:6";
+        QTest::newRow("Nelson 8: eighth on the boundary")
+            << nelson << QVector<double>{1.2, -1.3, 1.1, -1.4, 1.5, -1.2, 1.3, -1.0} << kUnitSigma << "";
+
+        QTest::newRow("no rule set") << RuleSet::None << QVector<double>{5} << kUnitSigma << "";
+        QTest::newRow("empty series") << nelson << QVector<double>{} << kUnitSigma << "";
+        QTest::newRow("no upper limit") << nelson << QVector<double>{5, -5} << RuleLimits{0, 0, -3} << "";
+        QTest::newRow("no lower limit") << nelson << QVector<double>{5, -5} << RuleLimits{0, 3, 3} << "";
+        QTest::newRow("limit not finite")
+            << we << QVector<double>{5, -5} << RuleLimits{0, std::numeric_limits<double>::infinity(), -3} << "";
+    }
+
+    void marksThePointsThatCompleteARule()
+    {
+        const auto [set, values, limits, expected] = FetchRow<RuleSet, QVector<double>, RuleLimits, QString>();
+        const QVector<RuleMask> marks = FindSignals(set, values, limits);
+        QCOMPARE(marks.size(), values.size());
+        QCOMPARE(MarksText(marks), expected);
+    }
+
+    // A range or moving-range chart is judged by its limits alone.
+    void rangeChartGetsRuleOneOnly_data()
+    {
+        AddColumns<QVector<double>, double, double, QString>("values", "ucl", "lcl", "expected");
+        QTest::newRow("a run near the limit") << (Repeated(1.9, 8) << 2.5 << 0.1) << 2.0 << 0.2 << "9:1 10:1";
+        QTest::newRow("on the limits, lcl 0") << QVector<double>{2, 0, 1} << 2.0 << 0.0 << "";
+        QTest::newRow("no limits") << QVector<double>{5, -5} << 0.0 << 0.0 << "";
+        QTest::newRow("limit not a number") << QVector<double>{5, -5} << kMissing << 0.0 << "";
+    }
+
+    void rangeChartGetsRuleOneOnly()
+    {
+        const auto [values, ucl, lcl, expected] = FetchRow<QVector<double>, double, double, QString>();
+        const QVector<RuleMask> marks = FindLimitSignals(values, ucl, lcl);
+        QCOMPARE(marks.size(), values.size());
+        QCOMPARE(MarksText(marks), expected);
+    }
+
+    // qcc's vignette ("A quick tour of qcc", qcc 3.0) charts the sample means of the 25 trial
+    // samples and the 15 later ones against the trial limits and prints centre 74.00118, standard
+    // deviation 0.009785039 (R-bar / d2), LCL 73.98805 and UCL 74.0143; the trial means lie in
+    // 73.9902..74.0102, inside the limits, and the later ones reach 74.0234, beyond the UCL.
+    // The points marked below follow from our rules on those means, worked by hand: means 37-39
+    // (74.0166, 74.0196, 74.0234) lie beyond the UCL; 34-40 lie beyond 2 sigma except 36. The
+    // seven points 34-40 above the centre are a run under qcc's default run length of 7, not
+    // under the eight of Western Electric rule 4.
+    void pistonRingsExample()
+    {
+        const ControlChartConstants constants = InitControlChartConstants();
+        QVector<double> means;
+        double trialRangeSum = 0;
+        for (const auto& sample : kPistonRings) {
+            means.append(std::accumulate(sample.begin(), sample.end(), 0.0) / kPistonRingSize);
+            if (means.size() <= kPistonRingTrial) {
+                trialRangeSum +=
+                    *std::max_element(sample.begin(), sample.end()) - *std::min_element(sample.begin(), sample.end());
+            }
+        }
+        const double centre = std::accumulate(means.begin(), means.begin() + kPistonRingTrial, 0.0) / kPistonRingTrial;
+        const double sigma = trialRangeSum / kPistonRingTrial / constants.d2[kPistonRingSize - 2];
+        const double halfWidth = 3 * sigma / std::sqrt(double(kPistonRingSize));
+        const RuleLimits limits{centre, centre + halfWidth, centre - halfWidth};
+        QVERIFY(std::abs(centre - 74.00118) < 5e-6);
+        QVERIFY(std::abs(sigma - 0.009785039) < 5e-10);
+        QVERIFY(std::abs(limits.lcl - 73.98805) < 5e-6);
+        QVERIFY(std::abs(limits.ucl - 74.0143) < 5e-6);
+
+        const QVector<RuleMask> marks = FindSignals(RuleSet::WesternElectric, means, limits);
+        QCOMPARE(MarksText(marks), QStringLiteral("35:2,3 37:1,2 38:1,2,3 39:1,2,3 40:2,3"));
+        QCOMPARE(SummariseSignals(marks).text(), QStringLiteral("Signals: 5 points (rules 1, 2, 3)"));
+    }
+
+    void summaryLine_data()
+    {
+        AddColumns<QVector<RuleMask>, QString>("marks", "expected");
+        QTest::newRow("none") << QVector<RuleMask>{0, 0} << "Signals: none";
+        QTest::newRow("one point") << QVector<RuleMask>{0, 0b1, 0} << "Signals: 1 point (rule 1)";
+        QTest::newRow("one point, two rules") << QVector<RuleMask>{0b1001} << "Signals: 1 point (rules 1, 4)";
+        QTest::newRow("rules merged and sorted")
+            << QVector<RuleMask>{0b10000, 0, 0b11, 0b10} << "Signals: 3 points (rules 1, 2, 5)";
+    }
+
+    void summaryLine()
+    {
+        const auto [marks, expected] = FetchRow<QVector<RuleMask>, QString>();
+        QCOMPARE(SummariseSignals(marks).text(), expected);
+    }
+
+    void ruleSetNames_data()
+    {
+        AddColumns<QString, std::optional<RuleSet>, int>("name", "set", "rules");
+        QTest::newRow("none") << "none" << std::optional(RuleSet::None) << 0;
+        QTest::newRow("western electric") << " WE " << std::optional(RuleSet::WesternElectric) << 4;
+        QTest::newRow("nelson") << "Nelson" << std::optional(RuleSet::Nelson) << 8;
+        QTest::newRow("unknown") << "weco" << std::optional<RuleSet>() << 0;
+    }
+
+    void ruleSetNames()
+    {
+        const auto [name, set, rules] = FetchRow<QString, std::optional<RuleSet>, int>();
+        QCOMPARE(RuleSetFromName(name), set);
+        if (set) {
+            QCOMPARE(RuleSetFromName(RuleSetName(*set)), set);
+            for (int rule = 0; rule <= rules + 1; ++rule) {
+                QCOMPARE(RuleDescription(*set, rule).isEmpty(), rule < 1 || rule > rules);
+            }
+        }
+    }
+};
+
+TESSALY_TEST(RunRulesTest)
+#include "tst_runrules.moc"
