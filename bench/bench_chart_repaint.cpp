@@ -1,7 +1,9 @@
-// One full render of a control chart holding 1,000,000 points (and a range series of as many),
-// paging off, into a 1600x900 image: the median of several renders. For reference, the same
-// million points drawn as one undecimated polyline in the same run.
+// A control chart holding 1,000,000 points (and a range series of as many), paging off, drawn
+// into a 1600x900 image as the window draws it: the first paint after a change, which decimates,
+// and a repaint of the unchanged chart, which only draws (medians of several). For reference, the
+// same million points drawn as one undecimated polyline in the same run.
 #include "ChartControl.h"
+#include "XBarChart.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -17,7 +19,8 @@ namespace {
 
 constexpr int kPoints = 1'000'000;
 constexpr int kRuns = 9;
-constexpr double kTargetMs = 50;
+constexpr double kFirstPaintTargetMs = 50;
+constexpr double kRepaintTargetMs = 15;
 const QSize kImageSize(1600, 900);
 
 void SetUpChart(ChartControl& chart)
@@ -39,10 +42,13 @@ void SetUpChart(ChartControl& chart)
 
     ChartSeries& data = chart.series(0);
     data.horizontalAxis = AxisId::Top;
-    data.look.pointerStyle = PointerStyle::Diamond;
     ChartSeries& range = chart.series(4);
     range.verticalAxis = AxisId::Custom0;
-    range.look.pointerStyle = PointerStyle::Diamond;
+    for (ChartSeries* s : {&data, &range}) {
+        s->look.pointerStyle = PointerStyle::Diamond;
+        s->look.sparsePointerPixels = XBarChart::kSparsePointerPixels;
+        s->flagsHighlighted = true;
+    }
 
     std::mt19937 random(11);
     std::normal_distribution<double> noise(5.0, 0.02);
@@ -54,6 +60,9 @@ void SetUpChart(ChartControl& chart)
         const QString label = QStringLiteral("SN%1\r\n03/07").arg(i, 7, 10, QLatin1Char('0'));
         chart.addPoint(0, value, label);
         chart.addPoint(4, std::abs(value - previous), label);
+        if (std::abs(value - 5.0) > 0.06) { // beyond the control limits below
+            chart.series(0).flaggedPoints.push_back(i);
+        }
         previous = value;
     }
     // Centre and control lines across the whole chart, with their end labels.
@@ -126,19 +135,29 @@ int main(int argc, char** argv)
 
     QImage image(kImageSize, QImage::Format_ARGB32_Premultiplied);
     RenderMs(chart, image); // warm-up: fonts and glyph caches
-    std::vector<double> runs;
+    std::vector<double> first;
+    std::vector<double> again;
     for (int i = 0; i < kRuns; ++i) {
-        runs.push_back(RenderMs(chart, image));
+        chart.axis(AxisId::Top); // a change, as any drawing makes: the next paint plans anew
+        first.push_back(RenderMs(chart, image));
+        again.push_back(RenderMs(chart, image));
     }
-    std::sort(runs.begin(), runs.end());
-    const double median = runs[runs.size() / 2];
     const double reference = UndecimatedMs(chart, image);
 
-    std::printf("chart with %d + %d points, %dx%d image, %d renders\n", kPoints, kPoints, kImageSize.width(),
-                kImageSize.height(), kRuns);
-    std::printf("render: median %.2f ms (fastest %.2f, slowest %.2f)\n", median, runs.front(), runs.back());
+    std::printf("chart with %d + %d points (%zu flagged), %dx%d image, %d renders of each\n", kPoints, kPoints,
+                chart.series(0).flaggedPoints.size(), kImageSize.width(), kImageSize.height(), kRuns);
+    const auto report = [](const char* name, std::vector<double>& runs, double target) {
+        std::sort(runs.begin(), runs.end());
+        const double median = runs[runs.size() / 2];
+        std::printf("%s: median %.2f ms (fastest %.2f, slowest %.2f)\n", name, median, runs.front(), runs.back());
+        return std::pair{median, median <= target};
+    };
+    const auto [firstMs, firstOk] = report("first paint after a change", first, kFirstPaintTargetMs);
+    const auto [againMs, againOk] = report("repaint of the unchanged chart", again, kRepaintTargetMs);
     std::printf("reference, one undecimated polyline of series 0: %.2f ms\n", reference);
-    std::printf("RESULT chart_repaint value=%.2f target=%.0f %s\n", median, kTargetMs,
-                median <= kTargetMs ? "pass" : "fail");
+    std::printf("RESULT chart_first_paint value=%.2f target=%.0f %s\n", firstMs, kFirstPaintTargetMs,
+                firstOk ? "pass" : "fail");
+    std::printf("RESULT chart_repaint value=%.2f target=%.0f %s\n", againMs, kRepaintTargetMs,
+                againOk ? "pass" : "fail");
     return 0;
 }

@@ -4,6 +4,7 @@
 #include <QPageLayout>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QToolTip>
 #include <algorithm>
 #include <stdexcept>
 
@@ -38,7 +39,7 @@ int ChartControl::addSeries(SeriesKind kind)
         s.look.pointerStyle = PointerStyle::Rectangle;
     }
     m_model.series.push_back(std::move(s));
-    update();
+    modelChanged();
     return seriesCount() - 1;
 }
 
@@ -53,6 +54,7 @@ void ChartControl::clearSeries(int index)
 {
     checkSeries(index);
     m_model.series[static_cast<size_t>(index)].points.clear();
+    m_model.series[static_cast<size_t>(index)].flaggedPoints.clear();
     pointsChanged();
 }
 
@@ -60,13 +62,13 @@ void ChartControl::pointsChanged()
 {
     m_model.paging.clamp(m_model.pagedPointCount());
     m_hovered.reset();
-    update();
+    modelChanged();
 }
 
 ChartSeries& ChartControl::series(int index)
 {
     checkSeries(index);
-    update();
+    modelChanged();
     return m_model.series[static_cast<size_t>(index)];
 }
 
@@ -120,13 +122,13 @@ QString ChartControl::pointLabel(int seriesIndex, qint64 point) const
 
 ChartAxis& ChartControl::axis(AxisId id)
 {
-    update();
+    modelChanged();
     return m_model.axis(id);
 }
 
 TextBlock& ChartControl::text(TextBlockId id)
 {
-    update();
+    modelChanged();
     return m_model.text(id);
 }
 
@@ -140,14 +142,14 @@ void ChartControl::setMaxPointsPerPage(int perPage)
 {
     m_model.paging.setMaxPointsPerPage(perPage);
     m_model.paging.clamp(m_model.pagedPointCount());
-    update();
+    modelChanged();
 }
 
 void ChartControl::setCurrentPage(int page)
 {
     if (m_model.paging.setCurrentPage(page, m_model.pagedPointCount())) {
         m_hovered.reset();
-        update();
+        modelChanged();
         emit pageChanged();
     }
 }
@@ -166,13 +168,13 @@ void ChartControl::zoomToPixels(double fromX, double toX)
             m_model.zoom[static_cast<size_t>(id)] = AxisRange{mapping.toValue(left), mapping.toValue(right)};
         }
     }
-    update();
+    modelChanged();
 }
 
 void ChartControl::undoZoom()
 {
     m_model.zoom.fill(std::nullopt);
-    update();
+    modelChanged();
 }
 
 void ChartControl::cancelMouseAction()
@@ -183,9 +185,18 @@ void ChartControl::cancelMouseAction()
     }
 }
 
-ChartLayout ChartControl::currentLayout() const
+void ChartControl::modelChanged()
 {
-    return m_renderer.layout(m_model, QRectF(rect()));
+    m_plan.reset();
+    update();
+}
+
+const ChartPlan& ChartControl::currentPlan(const QRectF& bounds) const
+{
+    if (!m_plan || m_plan->bounds != bounds) {
+        m_plan = m_renderer.plan(m_model, bounds);
+    }
+    return *m_plan;
 }
 
 double ChartControl::valueAtPixel(AxisId axis, double pixel) const
@@ -226,7 +237,7 @@ void ChartControl::paintChart(QPainter& painter, const QRectF& target, bool outp
     if (m_dragging) {
         options.rubberBand = QRectF(m_dragStart, m_dragEnd).normalized();
     }
-    m_renderer.paint(painter, m_model, target, options);
+    m_renderer.paint(painter, m_model, currentPlan(target), options);
 }
 
 QImage ChartControl::renderImage(const QSize& size) const
@@ -252,6 +263,23 @@ void ChartControl::printPage(QPainter& painter, const QPagedPaintDevice& pages) 
     painter.scale(scale, scale);
     paintChart(painter, QRectF(QPointF(0, 0), target), true);
     painter.restore();
+}
+
+bool ChartControl::event(QEvent* event)
+{
+    if (event->type() != QEvent::ToolTip || !m_toolTips) {
+        return QWidget::event(event);
+    }
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const auto hit = pointAt(help->pos());
+    const QString text = hit ? m_toolTips(*hit) : QString();
+    if (text.isEmpty()) {
+        QToolTip::hideText();
+        event->ignore();
+    } else {
+        QToolTip::showText(help->globalPos(), text, this);
+    }
+    return true;
 }
 
 void ChartControl::paintEvent(QPaintEvent* /*event*/)
@@ -316,7 +344,7 @@ void ChartControl::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::FontChange) {
         m_model.font = font();
-        update();
+        modelChanged();
     }
     QWidget::changeEvent(event);
 }

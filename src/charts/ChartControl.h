@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <QWidget>
+#include <functional>
 #include <optional>
 
 class QPagedPaintDevice;
@@ -21,7 +22,8 @@ class QPagedPaintDevice;
 // cancelMouseAction().
 //
 // Indices out of range throw std::out_of_range ("List index out of bounds (i)"). Changes through
-// the non-const accessors schedule a repaint.
+// the non-const accessors schedule a repaint and drop the plan of the last paint (its layout and
+// decimated series), which a repaint of an unchanged chart of the same size reuses.
 class ChartControl : public QWidget
 {
     Q_OBJECT
@@ -35,7 +37,7 @@ public:
     int addSeries(SeriesKind kind); // returns the new index
     int addLineSeries() { return addSeries(SeriesKind::Line); }
     void removeSeries(int index);
-    void clearSeries(int index);
+    void clearSeries(int index); // its points and flags
     ChartSeries& series(int index);
     const ChartSeries& series(int index) const;
 
@@ -94,6 +96,9 @@ public:
     // the widget's proportions; the painter is open on that device.
     void printPage(QPainter& painter, const QPagedPaintDevice& pages) const;
 
+    // The tooltip over a drawn point: the provider's text for it; none where it gives none.
+    void setPointToolTips(std::function<QString(const PointRef&)> provider) { m_toolTips = std::move(provider); }
+
     QSize sizeHint() const override { return {640, 480}; }
     QSize minimumSizeHint() const override { return {160, 120}; }
 
@@ -105,6 +110,7 @@ signals:
     void zoomed();
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -113,15 +119,19 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    ChartLayout currentLayout() const;
+    const ChartPlan& currentPlan(const QRectF& bounds) const;
+    const ChartLayout& currentLayout() const { return currentPlan(QRectF(rect())).layout; }
+    void modelChanged();
     void checkSeries(int index) const;
     void setHovered(const std::optional<PointRef>& hovered);
     void pointsChanged();
 
     ChartModel m_model;
     ChartRenderer m_renderer;
+    mutable std::optional<ChartPlan> m_plan; // of the current model; reset by every change
     bool m_dragging = false;
     QPoint m_dragStart;
     QPoint m_dragEnd;
     std::optional<PointRef> m_hovered;
+    std::function<QString(const PointRef&)> m_toolTips;
 };

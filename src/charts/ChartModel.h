@@ -127,6 +127,10 @@ struct SeriesLook
     bool handCursor = false;  // the pointing hand over the series' points
     int barWidthPercent = 70; // of the distance between bars
     bool barGradient = false; // bars fade lighter from bottom to top
+    // Pointers only while the page holds at most one point per this many pixels of plot width;
+    // a denser page shows the line alone, and flagged points keep their pointers. 0: always.
+    int sparsePointerPixels = 0;
+    QColor flagColor = Qt::red; // the pointers of flagged points, when highlighted
 };
 
 struct ChartSeries
@@ -136,6 +140,10 @@ struct ChartSeries
     AxisId verticalAxis = AxisId::Left;
     SeriesLook look;
     SeriesPoints points;
+    // Points (ascending indices) whose pointers show at any density, such as out-of-control
+    // points; highlighted, in look.flagColor rather than the pointer colour.
+    std::vector<qint64> flaggedPoints;
+    bool flagsHighlighted = false;
 };
 
 struct ChartAxis

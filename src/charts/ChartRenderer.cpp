@@ -9,6 +9,7 @@
 #include <QPolygonF>
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 namespace {
@@ -378,6 +379,34 @@ void DrawLines(QPainter& painter, const QFontMetricsF& fm, const QStringList& li
     }
 }
 
+// See SeriesDrawing::envelope; kept are the indices of a decimated line.
+SeriesDrawing::Envelope EnvelopeOf(const SeriesPoints& points, const std::vector<qint64>& kept, const AxisMapping& xMap,
+                                   const AxisMapping& yMap)
+{
+    SeriesDrawing::Envelope e;
+    double column = std::numeric_limits<double>::quiet_NaN();
+    for (const qint64 i : kept) {
+        if (std::isnan(points.y(i))) {
+            continue;
+        }
+        const double c = std::floor(xMap.toPixel(points.x(i)));
+        const double y = yMap.toPixel(points.y(i));
+        if (c != column) {
+            column = c;
+            e.tops.append(QPointF(c + 0.5, y));
+            e.bottoms.append(QPointF(c + 0.5, y));
+        } else {
+            e.tops.last().ry() = std::min(e.tops.last().y(), y);
+            e.bottoms.last().ry() = std::max(e.bottoms.last().y(), y);
+        }
+    }
+    e.spans.reserve(e.tops.size());
+    for (qsizetype k = 0; k < e.tops.size(); ++k) {
+        e.spans.append(QLineF(e.tops[k], e.bottoms[k]));
+    }
+    return e;
+}
+
 } // namespace
 
 QRectF ChartLayout::panel(AxisId vertical) const
@@ -582,6 +611,9 @@ SeriesDrawing ChartRenderer::plan(const ChartModel& model, const ChartLayout& la
 
     if (dense && points.xAscending()) {
         drawing.points = DecimateByColumn(points.xData(), points.yData(), first, last, xMap);
+        if (HasLine(s)) {
+            drawing.envelope = EnvelopeOf(points, drawing.points, xMap, yMap);
+        }
     } else {
         drawing.points.reserve(static_cast<size_t>(std::max<qint64>(last - first, 0)));
         for (qint64 i = first; i < last; ++i) {
@@ -591,6 +623,14 @@ SeriesDrawing ChartRenderer::plan(const ChartModel& model, const ChartLayout& la
         }
     }
     if (!HasPointer(s)) {
+        return drawing;
+    }
+    const auto inView = [&](qint64 i) { return xMap.range.contains(points.x(i)) && !std::isnan(points.y(i)); };
+    const std::vector<qint64>& flagged = s.flaggedPoints;
+    std::copy_if(std::lower_bound(flagged.begin(), flagged.end(), first),
+                 std::lower_bound(flagged.begin(), flagged.end(), last), std::back_inserter(drawing.flagged), inView);
+    const int sparse = s.look.sparsePointerPixels;
+    if (sparse > 0 && static_cast<double>(last - first) * sparse > layout.plot.width()) {
         return drawing;
     }
     if (dense) {
@@ -604,20 +644,33 @@ SeriesDrawing ChartRenderer::plan(const ChartModel& model, const ChartLayout& la
         drawing.pointers = drawing.points;
     }
     // Pointers only for the points inside the shown range, not the neighbours a line runs to.
-    std::erase_if(drawing.pointers,
-                  [&](qint64 i) { return !xMap.range.contains(points.x(i)) || std::isnan(points.y(i)); });
+    std::erase_if(drawing.pointers, [&](qint64 i) { return !inView(i); });
     return drawing;
+}
+
+ChartPlan ChartRenderer::plan(const ChartModel& model, const QRectF& bounds) const
+{
+    ChartPlan result{bounds, layout(model, bounds), {}};
+    result.series.reserve(model.series.size());
+    for (size_t si = 0; si < model.series.size(); ++si) {
+        const ChartSeries& s = model.series[si];
+        result.series.push_back(s.look.visible && s.points.count() > 0
+                                    ? plan(model, result.layout, static_cast<int>(si))
+                                    : SeriesDrawing{});
+    }
+    return result;
 }
 
 void ChartRenderer::paint(QPainter& painter, const ChartModel& model, const QRectF& bounds,
                           const RenderOptions& options) const
 {
-    paint(painter, model, layout(model, bounds), options);
+    paint(painter, model, plan(model, bounds), options);
 }
 
-void ChartRenderer::paint(QPainter& painter, const ChartModel& model, const ChartLayout& layout,
+void ChartRenderer::paint(QPainter& painter, const ChartModel& model, const ChartPlan& plan,
                           const RenderOptions& options) const
 {
+    const ChartLayout& layout = plan.layout;
     painter.save();
     const QFont font = PixelFont(model.font);
     const QFont titleFont = PixelFont(model.font, true);
@@ -655,7 +708,7 @@ void ChartRenderer::paint(QPainter& painter, const ChartModel& model, const Char
         if (!s.look.visible || s.points.count() == 0) {
             continue;
         }
-        const SeriesDrawing drawing = plan(model, layout, static_cast<int>(si));
+        const SeriesDrawing& drawing = plan.series[si];
         if (s.look.marks.visible) {
             drawn[si] = drawing.points;
         }
@@ -687,7 +740,15 @@ void ChartRenderer::paint(QPainter& painter, const ChartModel& model, const Char
             continue;
         }
 
-        if (HasLine(s) && indices.size() > 1) {
+        if (const SeriesDrawing::Envelope& e = drawing.envelope; !e.spans.isEmpty()) {
+            // Whole pixel columns: smoothing their edges would only cost time.
+            painter.setRenderHint(QPainter::Antialiasing, false);
+            painter.setPen(OnePixelPen(painter, s.look.lineColor));
+            painter.drawLines(e.spans);
+            painter.drawPolyline(e.tops);
+            painter.drawPolyline(e.bottoms);
+            painter.setRenderHint(QPainter::Antialiasing, true);
+        } else if (HasLine(s) && indices.size() > 1) {
             QPolygonF path;
             path.reserve(static_cast<qsizetype>(indices.size()));
             for (const qint64 i : indices) {
@@ -727,6 +788,14 @@ void ChartRenderer::paint(QPainter& painter, const ChartModel& model, const Char
                 } else {
                     painter.drawImage(at.toPoint() - stampOffset, stamp);
                 }
+            }
+            // Flagged points on top; highlighted, a size larger and outlined in black, so that they
+            // stand out from a line of their own colour.
+            painter.setPen(s.flagsHighlighted ? OnePixelPen(painter, Qt::black) : pen);
+            painter.setBrush(s.flagsHighlighted ? s.look.flagColor : s.look.pointerColor);
+            for (const qint64 i : drawing.flagged) {
+                DrawPointer(painter, s.look.pointerStyle, QPointF(xMap.toPixel(points.x(i)), yMap.toPixel(points.y(i))),
+                            s.flagsHighlighted ? r + 1 : r);
             }
         }
     }

@@ -2,7 +2,10 @@
 
 #include "ChartModel.h"
 
+#include <QLineF>
+#include <QList>
 #include <QPointF>
+#include <QPolygonF>
 #include <QRectF>
 #include <QStringList>
 #include <array>
@@ -55,11 +58,22 @@ struct AxisGeometry
 // shown x range (lines also the neighbour on each side, whose segments run to the plot edge),
 // decimated per pixel column when there are more than four per column. pointers: where its
 // pointers go, inside the range; with that many points, one per half-pointer cell plus the
-// column extremes.
+// column extremes; none when the series keeps pointers for sparse pages only and the page is
+// dense. flagged: the series' flagged points inside the range, whose pointers show at any density.
 struct SeriesDrawing
 {
     std::vector<qint64> points;
     std::vector<qint64> pointers;
+    std::vector<qint64> flagged;
+    // A dense line as the area it covers, in pixels: per column a span from its lowest to its
+    // highest point, and the lines through the tops and the bottoms of the spans that join the
+    // columns. Empty for a line drawn vertex by vertex.
+    struct Envelope
+    {
+        QList<QLineF> spans;
+        QPolygonF tops;
+        QPolygonF bottoms;
+    } envelope;
 };
 
 // Where everything goes for one model in one rectangle, in the painter's logical coordinates.
@@ -78,13 +92,23 @@ struct ChartLayout
 // Paints a chart model into any QPainter: the widget, a QImage for PNG, QSvgGenerator, QPrinter.
 // Sizes (line widths, pointers, fonts) are in logical pixels at 96 per inch; a caller painting
 // on a high-resolution device scales the painter first. Stateless.
+// The layout of a model in a rectangle and the drawing of each of its series: what a repaint
+// of an unchanged model can reuse, so that it only draws.
+struct ChartPlan
+{
+    QRectF bounds;
+    ChartLayout layout;
+    std::vector<SeriesDrawing> series;
+};
+
 class ChartRenderer
 {
 public:
     ChartLayout layout(const ChartModel& model, const QRectF& bounds) const;
+    ChartPlan plan(const ChartModel& model, const QRectF& bounds) const;
     void paint(QPainter& painter, const ChartModel& model, const QRectF& bounds,
                const RenderOptions& options = {}) const;
-    void paint(QPainter& painter, const ChartModel& model, const ChartLayout& layout,
+    void paint(QPainter& painter, const ChartModel& model, const ChartPlan& plan,
                const RenderOptions& options = {}) const;
 
     // The topmost point drawn under pos (within its pointer, or a few pixels of a vertex, or

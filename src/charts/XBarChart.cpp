@@ -16,6 +16,7 @@ void setDataLook(ChartSeries& s, const QString& title)
     s.look.pointerColor = Qt::green;
     s.look.marks.visible = false;
     s.look.valueFormat = QStringLiteral("#,##0.##");
+    s.look.sparsePointerPixels = XBarChart::kSparsePointerPixels;
 }
 
 void setSpecLook(ChartSeries& s, const QString& title)

@@ -20,6 +20,9 @@ public:
     static constexpr int kRangeSeries = 4;
     static constexpr int kFirstControlLine = 5;
     static constexpr int kPointsPerPage = 80;
+    // Pointers on the data and range series while a page holds at most one point per this many
+    // pixels of plot width; denser pages show the line, with out-of-control points still marked.
+    static constexpr int kSparsePointerPixels = 3;
 
     // Applies the chart's layout and creates the five preset series.
     explicit XBarChart(ChartControl& chart);

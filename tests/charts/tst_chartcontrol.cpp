@@ -143,6 +143,33 @@ private slots:
         QVERIFY(!ColumnHas(image, static_cast<int>(plot.left()) - 3, upper, y, IsMagenta));
     }
 
+    // A control chart's series shows pointers while a page holds at most one point per three
+    // pixels of plot width, the line alone when denser; flagged points keep theirs at any density.
+    void denseLinesKeepFlaggedPointers_data()
+    {
+        AddColumns<int, int, int, bool, QList<qint64>>("count", "perPage", "page", "pointers", "flagged");
+        QTest::newRow("sparse page") << 200 << 80 << 1 << true << QList<qint64>{5, 70};
+        QTest::newRow("sparse, second page") << 200 << 80 << 2 << true << QList<qint64>{150};
+        QTest::newRow("dense, paging off") << 1000 << 0 << 1 << false << QList<qint64>{5, 70, 150, 999};
+        QTest::newRow("decimated") << 100000 << 0 << 1 << false << QList<qint64>{5, 70, 150, 999, 99999};
+    }
+
+    void denseLinesKeepFlaggedPointers()
+    {
+        const auto [count, perPage, page, pointers, flagged] = FetchRow<int, int, int, bool, QList<qint64>>();
+        ChartControl chart;
+        SetUpControlChart(chart, count, perPage);
+        chart.setCurrentPage(page);
+        ChartSeries& data = chart.series(kData);
+        data.look.sparsePointerPixels = 3;
+        data.flaggedPoints = {5, 70, 150, 999, 99999};
+        std::erase_if(data.flaggedPoints, [count](qint64 i) { return i >= count; });
+        const SeriesDrawing drawing = ChartRenderer().plan(chart.model(), QRectF(QPointF(), kSize)).series[kData];
+        QCOMPARE(!drawing.pointers.empty(), pointers);
+        QCOMPARE(QList<qint64>(drawing.flagged.begin(), drawing.flagged.end()), flagged);
+        QCOMPARE(drawing.envelope.spans.isEmpty(), count < 4 * kSize.width());
+    }
+
     // point -1: halfway between points 5 and 6 near the top of the panel, where nothing is.
     void clickOnAPoint_data()
     {
