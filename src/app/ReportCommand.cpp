@@ -35,6 +35,7 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <cstdio>
+#include <tuple>
 
 namespace {
 
@@ -130,6 +131,31 @@ QJsonObject parameterJson(const ReportSession& session, int k)
     return QJsonObject{{QStringLiteral("text"), session.parameters.value(k)},
                        {QStringLiteral("column"), session.state.gParameterField.value(k)},
                        {QStringLiteral("unit"), session.state.gUnit.value(k)}};
+}
+
+// The points of both charts that signal: the chart ("upper" or "range"), the point's index and
+// label, its value and the rules it completes.
+QJsonArray signalsJson(const ChartControl& chart, const ControlChartSignals& judged)
+{
+    QJsonArray points;
+    for (const auto& [series, name, marks] : {std::tuple{XBarChart::kDataSeries, "upper", &judged.upper},
+                                              std::tuple{XBarChart::kRangeSeries, "range", &judged.range}}) {
+        for (qsizetype i = 0; i < marks->size(); ++i) {
+            if (marks->at(i) == 0) {
+                continue;
+            }
+            QJsonArray rules;
+            for (const int rule : RulesOf(marks->at(i))) {
+                rules.append(rule);
+            }
+            points.append(QJsonObject{{QStringLiteral("chart"), QLatin1String(name)},
+                                      {QStringLiteral("point"), i},
+                                      {QStringLiteral("label"), chart.pointLabel(series, i)},
+                                      {QStringLiteral("value"), chart.pointY(series, i)},
+                                      {QStringLiteral("rules"), rules}});
+        }
+    }
+    return points;
 }
 
 // The JSON file, like the pictures, under a temporary name until it is complete; "-" is
@@ -322,6 +348,7 @@ int controlChartReport(const ReportOptions& o, ReportSession& session, const Sel
     request.lslText = o.lsl.value_or(LimitText(state.gLSL.at(k), kNoLSL));
     request.subgroupSize = o.size;
     request.hideSpec = o.hideSpec;
+    request.ruleSet = o.rules;
 
     const qsizetype messagesBefore = prompts.messages().size();
     const PlotResult plot = individual ? loader.PlotIndividualChart(request) : loader.PlotXBarChart(request);
@@ -347,8 +374,12 @@ int controlChartReport(const ReportOptions& o, ReportSession& session, const Sel
     if (const int status = writePictures(o, chart, !o.allPages); status != ReportCommand::kOk) {
         return status;
     }
+    // The signals the picture shows, or those of the Western Electric rules when it shows none.
+    const ControlChartSignals listed =
+        o.rules == RuleSet::None ? JudgeControlChart(chart, RuleSet::WesternElectric, plot.limits) : plot.outOfControl;
+    const int status = o.failOnSignal && listed.summary().points > 0 ? ReportCommand::kSignal : ReportCommand::kOk;
     if (o.json.isEmpty()) {
-        return ReportCommand::kOk;
+        return status;
     }
     const ProcessStatistics& s = plot.statistics;
     const ControlLimits& l = plot.limits;
@@ -374,8 +405,11 @@ int controlChartReport(const ReportOptions& o, ReportSession& session, const Sel
                                                 {QStringLiteral("cpl"), number(s.cpl)}}},
         {QStringLiteral("series"), QJsonObject{{QStringLiteral("values"), seriesJson(chart, XBarChart::kDataSeries)},
                                                {QStringLiteral("ranges"), seriesJson(chart, XBarChart::kRangeSeries)}}},
+        {QStringLiteral("signalRules"), RuleSetName(listed.set)},
+        {QStringLiteral("signals"), signalsJson(chart, listed)},
     };
-    return writeJson(o.json, report);
+    const int written = writeJson(o.json, report);
+    return written == ReportCommand::kOk ? status : written;
 }
 
 // How a report ends after an analysis: its status, and what it says when the drawing ended

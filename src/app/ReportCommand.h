@@ -15,6 +15,7 @@ inline constexpr int kUsage = 2;
 inline constexpr int kNoData = 3;
 inline constexpr int kConfiguration = 4;
 inline constexpr int kCannotWrite = 4; // an output file could not be written
+inline constexpr int kSignal = 5;      // --fail-on-signal: the chart has an out-of-control signal
 
 // arguments start after the word "report". A QApplication must exist.
 int Run(const QStringList& arguments);

@@ -41,6 +41,11 @@ void addOptions(QCommandLineParser& p)
     flag("all-records", "Every record (default: the last record of each unit and time).");
     flag("no-zero", "Leave out zero values.");
     flag("hide-spec", "Control charts: draw no specification lines.");
+    value("rules",
+          "Control charts: mark the points that break the run rules we (Western Electric), nelson or none "
+          "(default). The JSON lists the signals under the chosen rules, Western Electric when none.",
+          "set");
+    flag("fail-on-signal", "Control charts: exit with status 5 when the JSON's rules find any signal.");
     value("lsl", "Control charts: lower specification limit (default: the configured one).", "value");
     value("usl", "Control charts: upper specification limit (default: the configured one).", "value");
     value("png", "Write the chart as PNG.", "file");
@@ -153,6 +158,14 @@ ReportOptions ReadReportOptions(const QStringList& arguments)
     o.allRecords = given("all-records");
     o.noZero = given("no-zero");
     o.hideSpec = given("hide-spec");
+    if (given("rules")) {
+        const std::optional<RuleSet> rules = RuleSetFromName(text("rules"));
+        if (!rules) {
+            throw ReportUsageError{QStringLiteral("--rules is we, nelson or none")};
+        }
+        o.rules = *rules;
+    }
+    o.failOnSignal = given("fail-on-signal");
     // Output files are named from the folder the command was started in, whatever the report
     // makes its current directory later. JSON may go to standard output, "-".
     const auto outputFile = [&text](const char* name) {
@@ -186,7 +199,7 @@ QString ReportHelpText()
     p.setApplicationDescription(QStringLiteral(
         "Draws one chart without a window: tessaly report --config DIR --product NAME --parameter NAME [options]. "
         "Exit status: 0 done, 2 usage error, 3 no data, 4 configuration or database error, or an output file that "
-        "could not be written."));
+        "could not be written, 5 a signal found with --fail-on-signal."));
     addOptions(p);
     p.addHelpOption();
     return p.helpText();

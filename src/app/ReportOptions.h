@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RunRules.h"
+
 #include <QDate>
 #include <QSize>
 #include <QString>
@@ -16,6 +18,8 @@ struct ReportOptions
     std::optional<QString> xSource, ySource; // the scatter's separate sources: both or neither
     std::optional<QString> source, serial, testId, lsl, usl;
     bool allResults = false, allRecords = false, noZero = false, hideSpec = false;
+    RuleSet rules = RuleSet::None; // control charts: the run rules marked on the picture
+    bool failOnSignal = false;
     QString png, svg, pdf, json;
     bool allPages = false; // the PDF: one page per chart page instead of every point on one page
     QSize imageSize{1600, 900};

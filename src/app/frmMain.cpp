@@ -107,6 +107,7 @@ frmMain::frmMain(AppServices services, QWidget* parent)
     connect(ui->cmdAbout, &QPushButton::clicked, this, &frmMain::cmdAbout_Click);
     connect(ui->cmdMoreCharts, &QPushButton::clicked, this, &frmMain::cmdMoreCharts_Click);
     connect(ui->cmdExit, &QPushButton::clicked, this, &QWidget::close);
+    connectRunRules();
 
     ui->txtSerialNumberFilter->installEventFilter(this);
     for (QWidget* watched : {static_cast<QWidget*>(ui->lblOpenATE_INI), static_cast<QWidget*>(ui->lblOpenProducts_INI),
@@ -237,28 +238,14 @@ void frmMain::closeEvent(QCloseEvent* event)
 void frmMain::EnableControls(bool blnEnable)
 {
     QWidget* const controls[] = {
-        ui->cmdExit,
-        ui->cmdPrint,
-        ui->cmdExport,
-        ui->cmdNextPage,
-        ui->cmdPreviousPage,
-        ui->cmdZoomXIn,
-        ui->cmdZoomXOut,
-        ui->cmdMoreCharts,
-        ui->cmdAbout,
-        ui->cboATEList,
-        ui->cboDataParameters,
-        ui->cboProductName,
-        ui->cboTestedRange,
-        ui->cboTestID,
-        ui->chkHideSpec,
-        ui->chkLastDataOnly,
-        ui->chkAcceptZero,
-        ui->chkOnlyPass,
-        ui->txtSerialNumberFilter,
-        ui->optIndividualPlot,
-        ui->optXBarPlot,
-        ui->cboXBarSize,
+        ui->cmdExit,           ui->cmdPrint,          ui->cmdExport,
+        ui->cmdNextPage,       ui->cmdPreviousPage,   ui->cmdZoomXIn,
+        ui->cmdZoomXOut,       ui->cmdMoreCharts,     ui->cmdAbout,
+        ui->cboATEList,        ui->cboDataParameters, ui->cboProductName,
+        ui->cboTestedRange,    ui->cboTestID,         ui->chkHideSpec,
+        ui->chkRunRules,       ui->cboRuleSet,        ui->chkLastDataOnly,
+        ui->chkAcceptZero,     ui->chkOnlyPass,       ui->txtSerialNumberFilter,
+        ui->optIndividualPlot, ui->optXBarPlot,       ui->cboXBarSize,
     };
     for (QWidget* control : controls) {
         control->setEnabled(blnEnable);
@@ -376,6 +363,7 @@ void frmMain::PlotChart(bool individual)
     request.lslText = ui->txtLSL->text();
     request.subgroupSize = m_state.gXBarSize;
     request.hideSpec = ui->chkHideSpec->checkState() != Qt::Unchecked;
+    request.ruleSet = chosenRuleSet();
     *m_lastPlot = individual ? m_loader->PlotIndividualChart(request) : m_loader->PlotXBarChart(request);
     // The panel describes the drawing on the chart: a load that ends before resetting the chart
     // (no data, a rejected query) leaves both as they were; one that reset it and drew nothing
@@ -383,6 +371,7 @@ void frmMain::PlotChart(bool individual)
     const bool lastDrawingShown = ui->ocxXBarChart->seriesCount() > XBarChart::kFirstControlLine;
     if (m_lastPlot->drawn || !lastDrawingShown) {
         ui->lblSPCParameter1->setText(m_lastPlot->panelText);
+        showSignals();
     }
 }
 
@@ -475,6 +464,7 @@ void frmMain::LoadSettings()
     restoreCheck(ui->chkOnlyPass, ReadRegistry(registryName("PassOnly")));
     restoreCheck(ui->chkLastDataOnly, ReadRegistry(registryName("LastDataOnly")));
     restoreCheck(ui->chkHideSpec, ReadRegistry(registryName("HideUSL/LSL")));
+    restoreRunRules(ReadRegistry(registryName("RunRules")), ReadRegistry(registryName("RuleSet")));
 }
 
 void frmMain::SaveSettings()
@@ -491,6 +481,8 @@ void frmMain::SaveSettings()
         {"PassOnly", checkText(ui->chkOnlyPass)},
         {"LastDataOnly", checkText(ui->chkLastDataOnly)},
         {"HideUSL/LSL", checkText(ui->chkHideSpec)},
+        {"RunRules", ui->chkRunRules->isChecked() ? QStringLiteral("1") : QStringLiteral("0")},
+        {"RuleSet", savedRuleSet()},
         {"CustomStart", dateText(m_state.gCustomDateFrom)},
         {"CustomEnd", dateText(m_state.gCustomDateTo)},
     };

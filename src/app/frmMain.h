@@ -3,6 +3,7 @@
 #include "AnalysisContext.h"
 #include "AppServices.h"
 #include "ControlChartMath.h"
+#include "RunRules.h"
 #include "Selection.h"
 #include "SharedState.h"
 #include "frmPrintChart.h"
@@ -98,6 +99,14 @@ private:
     void ocxXBarChart_ClickSeries(int series, qint64 point, Qt::MouseButton button);
     void cmdExport_Click();
     void cmdPrint_Click();
+
+    // Run rules (frmMainRules.cpp): the choice saved as "1"/"0" and "we"/"nelson".
+    void connectRunRules();
+    RuleSet chosenRuleSet() const;
+    void restoreRunRules(const QString& enabled, const QString& ruleSet);
+    QString savedRuleSet() const;
+    void runRulesChanged();
+    void showSignals();
 
     void showSplash();
     void showError(const QString& description);

@@ -316,6 +316,8 @@ PlotResult ControlChartLoader::plot(const PlotRequest& request, bool individual)
     result.limits = drawn.limits;
     result.centre = centre;
     result.rBar = rBar;
+    result.outOfControl = JudgeControlChart(m_chart.chart(), request.ruleSet, result.limits);
+    FlagSignals(m_chart.chart(), result.outOfControl);
     result.drawn = true;
     return result;
 }

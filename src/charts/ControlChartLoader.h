@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ControlChartMath.h"
+#include "ControlChartSignals.h"
 #include "Selection.h"
 
 #include <QDateTime>
@@ -29,11 +30,12 @@ struct PlotRequest
     QString lslText;
     int subgroupSize = 5;
     bool hideSpec = false;
+    RuleSet ruleSet = RuleSet::None; // the run rules judged; none: the control limits alone
 };
 
 // The request of a control chart for a selection, with the parameter's list text: the statement
 // is made when the load asks for it (a range that cannot be used is explained through prompts).
-// The limits, subgroup size and hideSpec are the caller's to set.
+// The limits, subgroup size, hideSpec and ruleSet are the caller's to set.
 PlotRequest ControlChartRequest(const SharedState& state, const Selection& selection, const QString& parameterText,
                                 const QDate& today, Prompts& prompts);
 
@@ -48,6 +50,7 @@ struct PlotResult
     double rBar = 0;      // unrounded: mean range (or moving range)
     ProcessStatistics statistics;
     ControlLimits limits;
+    ControlChartSignals outOfControl; // judged and flagged on the chart, when drawn
 };
 
 // Loads X-bar/R and individual/moving-range charts: reads the selection's records through a

@@ -66,6 +66,8 @@ ControlLimits ComputeControlLimits(const ControlChartConstants& constants, bool 
         l.lcl = Round3(cl - constants.A2.at(i) * rBar);
         l.rangeUcl = Round3(constants.D4.at(i) * rBar);
         l.rangeLcl = Round3(constants.D3.at(i) * rBar);
+        l.exact = {cl, cl + constants.A2.at(i) * rBar, cl - constants.A2.at(i) * rBar, constants.D4.at(i) * rBar,
+                   constants.D3.at(i) * rBar};
         l.sigma = sigma;
     } else {
         const double individualSigma = Round3(rBar / constants.d2[0]);
@@ -73,6 +75,8 @@ ControlLimits ComputeControlLimits(const ControlChartConstants& constants, bool 
         l.lcl = Round3(cl - 3 * individualSigma);
         l.rangeUcl = Round3(constants.D4[0] * rBar);
         l.rangeLcl = 0;
+        const double exactSigma = rBar / constants.d2[0];
+        l.exact = {cl, cl + 3 * exactSigma, cl - 3 * exactSigma, constants.D4[0] * rBar, 0};
         l.sigma = individualSigma;
     }
     l.cl = Round3(cl);

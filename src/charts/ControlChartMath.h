@@ -53,6 +53,11 @@ struct ControlLimits
     Statistic sigma;                   // shown as "Est Sigma"
     double cl = 0, rBar = 0;           // rounded for display
     Statistic cp, cpk, cpu, cpl;       // rounded for display
+    // The same lines before any rounding, which out-of-control points are judged against.
+    struct Exact
+    {
+        double cl = 0, ucl = 0, lcl = 0, rangeUcl = 0, rangeLcl = 0;
+    } exact;
 };
 
 // Limits from the unrounded centre and mean range: X-bar mode with the factors of size n,

@@ -94,7 +94,7 @@ private slots:
         QCOMPARE(ui.cboTestedRange->currentText(), "Custom");
         QCOMPARE(app.prompts.modalWindows, QStringList{"frmRangePlot"});
         QVERIFY(ui.optXBarPlot->isChecked() && ui.chkAcceptZero->isChecked() && ui.chkOnlyPass->isChecked() &&
-                ui.chkLastDataOnly->isChecked() && !ui.chkHideSpec->isChecked());
+                ui.chkLastDataOnly->isChecked() && !ui.chkHideSpec->isChecked() && !ui.chkRunRules->isChecked());
         QCOMPARE(app.window->state().gXBarSize, 5);
     }
 
@@ -202,6 +202,8 @@ private slots:
             ui.chkAcceptZero->setChecked(false);
             ui.chkOnlyPass->setChecked(false);
             ui.chkHideSpec->setChecked(true);
+            ui.chkRunRules->setChecked(true);
+            frmMain::ChooseText(ui.cboRuleSet, "Nelson");
             window.state().gCustomDateFrom = QDate(2024, 2, 1);
             window.state().gCustomDateTo = QDate(2024, 2, 29);
             // Closing answered Cancel changes nothing; OK removes the raw-data listing and saves.
@@ -218,6 +220,7 @@ private slots:
         QCOMPARE(app.savedChoice("HideUSL/LSL"), "1");
         QCOMPARE(app.savedChoice("XBar"), "False");
         QCOMPARE(app.savedChoice("CustomEnd"), "2/29/2024");
+        QCOMPARE(app.savedChoice("RuleSet"), "nelson");
 
         frmMain& again = app.start();
         Ui::frmMain& ui = again.form();
@@ -227,7 +230,8 @@ private slots:
         QVERIFY(ui.optIndividualPlot->isChecked() && !ui.optXBarPlot->isChecked());
         QCOMPARE(ui.cboXBarSize->currentText(), "9");
         QVERIFY(!ui.chkAcceptZero->isChecked() && !ui.chkOnlyPass->isChecked());
-        QVERIFY(ui.chkLastDataOnly->isChecked() && ui.chkHideSpec->isChecked());
+        QVERIFY(ui.chkLastDataOnly->isChecked() && ui.chkHideSpec->isChecked() && ui.chkRunRules->isChecked());
+        QCOMPARE(ui.cboRuleSet->currentText(), "Nelson");
         QCOMPARE(again.state().gCustomDateFrom, QDate(2024, 2, 1));
         QCOMPARE(again.state().gCustomDateTo, QDate(2024, 2, 29));
         // What every chart reads of them.

@@ -1,8 +1,10 @@
 #include "AppFixture.h"
 #include "ChartControl.h"
+#include "ControlChartLoader.h"
 #include "DataRow.h"
 #include "TestFiles.h"
 #include "TestMain.h"
+#include "XBarChart.h"
 #include "ui_frmMain.h"
 
 #include <QFile>
@@ -124,6 +126,35 @@ private slots:
         QCOMPARE(app.prompts.texts(), QStringList{"USL value greater then LSL!"});
         const QStringList panel = window.form().lblSPCParameter1->text().split("\r\n");
         QCOMPARE((QStringList{panel[8], panel[9]}), (QStringList{"10.0", "5.0"}));
+    }
+
+    // Run rules judge the drawing on the chart again when the choice changes: flags, their
+    // colour, the tooltip of a point and the line under the panel.
+    void runRulesMarkTheDrawing()
+    {
+        AppFixture app;
+        QList<double> values(30, 5.0);
+        for (int i = 0; i < 30; ++i) {
+            values[i] += (i % 3 - 1) * 0.1;
+        }
+        values[20] = 6; // beyond the limits, and so are the moving ranges to and from it
+        frmMain& window = app.plot(AppFixture::Series(30, values), true);
+        Ui::frmMain& ui = window.form();
+        const ChartSeries& data = ui.ocxXBarChart->series(XBarChart::kDataSeries);
+        QCOMPARE(data.flaggedPoints, std::vector<qint64>{20});
+        QVERIFY(!data.flagsHighlighted && ui.lblSignals->text().isEmpty());
+
+        ui.chkRunRules->setChecked(true);
+        QVERIFY(data.flagsHighlighted);
+        QCOMPARE(ui.lblSignals->text(), "Signals: 3 points (rule 1)"); // the value and its two moving ranges
+        QCOMPARE(window.lastPlot().outOfControl.describe(XBarChart::kDataSeries, 20),
+                 "Rule 1: 1 point beyond a control limit");
+        QCOMPARE(window.lastPlot().outOfControl.describe(XBarChart::kDataSeries, 19), "");
+        frmMain::ChooseText(ui.cboRuleSet, "Nelson");
+        QCOMPARE(app.prompts.texts(), QStringList());
+        QCOMPARE(window.lastPlot().outOfControl.set, RuleSet::Nelson);
+        ui.chkRunRules->setChecked(false);
+        QVERIFY(!data.flagsHighlighted && ui.lblSignals->text().isEmpty());
     }
 
     void stopPlotEndsALongLoad_data()

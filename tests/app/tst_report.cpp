@@ -158,6 +158,44 @@ private slots:
         }
     }
 
+    // The JSON lists the signals of the rules chosen for the picture, Western Electric when none;
+    // with --fail-on-signal, any of them ends the report with status 5.
+    void signalsOfTheChart_data()
+    {
+        AddColumns<QStringList, int, QStringList>("arguments", "status", "signals");
+        const QStringList spike{"upper 20 [1]", "range 20 [1]", "range 21 [1]"};
+        QTest::newRow("none chosen, failing") << QStringList{"--fail-on-signal"} << 5 << spike;
+        QTest::newRow("chosen") << QStringList{"--rules", "WE"} << 0 << spike;
+        QTest::newRow("a source without signals")
+            << QStringList{"--source", "ATE-02", "--fail-on-signal"} << 0 << QStringList();
+        QTest::newRow("unknown rule set") << QStringList{"--rules", "weco"} << 2 << QStringList();
+    }
+
+    void signalsOfTheChart()
+    {
+        const auto [arguments, status, signalList] = FetchRow<QStringList, int, QStringList>();
+        AppFixture app;
+        QList<double> values;
+        for (int i = 0; i < 30; ++i) {
+            values.append(i == 20 ? 6 : 5 + (i % 3 - 1) * 0.1);
+        }
+        app.writeResults(AppFixture::Series(30, values));
+        const QString json = QDir(app.tempFolder()).filePath("report.json");
+        QCOMPARE(ReportCommand::Run(QStringList{"--config", app.configFolder(), "--product", "Line", "--parameter",
+                                                "Vout", "--from", "2024-03-01", "--to", "2024-03-01", "--chart",
+                                                "individual", "--json", json} +
+                                    arguments),
+                 status);
+        QStringList listed;
+        for (const QJsonValue point : readJson(json)["signals"].toArray()) {
+            const QJsonObject p = point.toObject();
+            listed.append(p["chart"].toString() + " " + QString::number(p["point"].toInt()) + " " +
+                          QJsonDocument(p["rules"].toArray()).toJson(QJsonDocument::Compact));
+        }
+        QCOMPARE(listed, signalList);
+        QCOMPARE(readJson(json)["signalRules"].toString(), status == 2 ? "" : "we");
+    }
+
     void exitStatuses_data()
     {
         AddColumns<QStringList, QByteArray, int>("arguments", "ateIni", "status");

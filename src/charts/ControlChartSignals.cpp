@@ -1,0 +1,70 @@
+#include "ControlChartSignals.h"
+
+#include "ChartControl.h"
+#include "ControlChartMath.h"
+#include "XBarChart.h"
+
+#include <QStringList>
+
+namespace {
+
+std::span<const double> ValuesOf(const ChartControl& chart, int series)
+{
+    const SeriesPoints& points = chart.series(series).points;
+    return {points.yData(), static_cast<size_t>(points.count())};
+}
+
+std::vector<qint64> Signalling(const QVector<RuleMask>& marks)
+{
+    std::vector<qint64> points;
+    for (qsizetype i = 0; i < marks.size(); ++i) {
+        if (marks[i] != 0) {
+            points.push_back(i);
+        }
+    }
+    return points;
+}
+
+} // namespace
+
+SignalSummary ControlChartSignals::summary() const
+{
+    return SummariseSignals(upper + range);
+}
+
+QString ControlChartSignals::describe(int series, qint64 point) const
+{
+    const QVector<RuleMask>* marks = series == XBarChart::kDataSeries    ? &upper
+                                     : series == XBarChart::kRangeSeries ? &range
+                                                                         : nullptr;
+    if (marks == nullptr || point < 0 || point >= marks->size()) {
+        return {};
+    }
+    // The range chart is judged by its limits: rule 1 of either set.
+    const RuleSet judgedBy = set == RuleSet::None || marks == &range ? RuleSet::WesternElectric : set;
+    QStringList lines;
+    for (const int rule : RulesOf(marks->at(point))) {
+        lines.append(QStringLiteral("Rule %1: %2").arg(rule).arg(RuleDescription(judgedBy, rule)));
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+ControlChartSignals JudgeControlChart(const ChartControl& chart, RuleSet set, const ControlLimits& limits)
+{
+    const ControlLimits::Exact& l = limits.exact;
+    const std::span<const double> upper = ValuesOf(chart, XBarChart::kDataSeries);
+    return {set,
+            set == RuleSet::None ? FindLimitSignals(upper, l.ucl, l.lcl)
+                                 : FindSignals(set, upper, {l.cl, l.ucl, l.lcl}),
+            FindLimitSignals(ValuesOf(chart, XBarChart::kRangeSeries), l.rangeUcl, l.rangeLcl)};
+}
+
+void FlagSignals(ChartControl& chart, const ControlChartSignals& judged)
+{
+    for (const auto& [series, marks] :
+         {std::pair{XBarChart::kDataSeries, &judged.upper}, std::pair{XBarChart::kRangeSeries, &judged.range}}) {
+        ChartSeries& s = chart.series(series);
+        s.flaggedPoints = Signalling(*marks);
+        s.flagsHighlighted = judged.set != RuleSet::None;
+    }
+}
