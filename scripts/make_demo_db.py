@@ -6,10 +6,12 @@
 The data imitate about four months of end-of-line testing of three power
 supply products on four test stations: normally distributed measurements
 around each nominal value, a calibration offset per station, one step change
-(DCDC-12V output voltage), one slow drift (PSU-450 hold-up time), a few
-defective units that fail and are retested, FT2 repeats after burn-in, and
-the occasional NULL or 999/-999 "not measured" marker that a tester writes
-when a measurement could not be taken.
+(DCDC-12V output voltage), one slow drift (PSU-450 hold-up time), a recent
+shift of the PSU-450 12V output (a step a week before the end that keeps
+drifting upwards over the last days, so that the charts the demo opens with
+show out-of-control runs), a few defective units that fail and are retested,
+FT2 repeats after burn-in, and the occasional NULL or 999/-999 "not measured"
+marker that a tester writes when a measurement could not be taken.
 
 The generator is seeded with a constant, so the same --records and --end
 always give a byte-identical file. The file is written next to OUTPUT under a
@@ -49,6 +51,15 @@ P_RETEST_PASSED = 0.004
 FT2_SHARE = 0.20
 EXPECTED_RECORDS_PER_UNIT = 1.0 + FT2_SHARE + 0.012
 
+# The recent shift of the demo's first parameter: a step of RECENT_STEP sigmas RECENT_STEP_DAYS
+# before the end, then a further drift of RECENT_DRIFT sigmas over the last RECENT_DRIFT_DAYS.
+# Control limits come from the charted points themselves, so a shift that covers much of the
+# 30 days the demo shows moves the centre line instead, and the older weeks signal below it.
+RECENT_STEP_DAYS = 7
+RECENT_STEP = 1.0
+RECENT_DRIFT_DAYS = 4
+RECENT_DRIFT = 1.0
+
 
 @dataclass(frozen=True)
 class Param:
@@ -83,9 +94,10 @@ class Step:
 
 @dataclass(frozen=True)
 class Drift:
-    """A linear drift reaching `total` sigmas at the end of the span."""
+    """A linear drift from day `day` of the span, reaching `total` sigmas at its end."""
     column: str
     total: float
+    day: int = 0
 
 
 @dataclass(frozen=True)
@@ -119,7 +131,10 @@ PRODUCTS: tuple[Product, ...] = (
             Param("HoldUp", 16.0, 40.0, 21.5, 1.2, 2, defect_side=-1),
         ),
         station_bias={("ATE-02", "Vout_12V"): 0.6, ("ATE-03", "Ripple_12V"): 0.5},
-        drifts=(Drift("HoldUp", -2.0),),
+        # The demo opens on Vout_12V over the last 30 days; its recent shift gives the control
+        # charts runs and zone patterns in the last days.
+        steps=(Step("Vout_12V", SPAN_DAYS - RECENT_STEP_DAYS, RECENT_STEP),),
+        drifts=(Drift("HoldUp", -2.0), Drift("Vout_12V", RECENT_DRIFT, SPAN_DAYS - RECENT_DRIFT_DAYS)),
     ),
     Product(
         name="DCDC-12V",
@@ -278,7 +293,8 @@ class Model:
                 centre = p.nominal
                 for d in self.product.drifts:
                     if d.column == p.column:
-                        centre += d.total * s * frac
+                        start = d.day / SPAN_DAYS
+                        centre += d.total * s * max(0.0, (frac - start) / (1.0 - start))
                 for st in self.product.steps:
                     if st.column == p.column and when >= self.step_start[p.column]:
                         centre += st.size * s

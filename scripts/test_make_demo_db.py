@@ -7,6 +7,7 @@ Run with:  python3 -m unittest scripts/test_make_demo_db.py
 import configparser
 import os
 import sqlite3
+import statistics
 import subprocess
 import sys
 import tempfile
@@ -186,6 +187,22 @@ class DemoDatabaseTest(unittest.TestCase):
                     f" FROM {table} r WHERE r.{tid} = 'RETEST'").fetchone()
                 self.assertGreater(retests, 0)
                 self.assertEqual(orphans, 0)
+
+    def test_first_parameter_shifts_in_the_last_week(self):
+        # The demo opens on the first parameter of the first product; its last week lies well
+        # above the three weeks before, so the control charts of the last 30 days show signals.
+        name, table, fixed, lines = next(self.tables())
+        column, ts = lines[0][0], fixed["TestStartTime"]
+
+        def passed_values(since, until):
+            return [r[0] for r in self.con.execute(
+                f"SELECT {column} FROM {table} WHERE UPPER({fixed['PassFail']}) = 'PASS'"
+                f" AND {column} NOT IN (999, -999) AND {ts} >= date(?, ?) AND {ts} < date(?, ?)",
+                (END, since, END, until))]
+
+        before, last = passed_values("-29 days", "-7 days"), passed_values("-6 days", "+1 day")
+        self.assertGreater(len(last), 20, name)
+        self.assertGreater(statistics.mean(last) - statistics.mean(before), statistics.stdev(before), name)
 
 
 if __name__ == "__main__":
