@@ -150,6 +150,7 @@ private slots:
         AddColumns<int, int, int, bool, QList<qint64>>("count", "perPage", "page", "pointers", "flagged");
         QTest::newRow("sparse page") << 200 << 80 << 1 << true << QList<qint64>{5, 70};
         QTest::newRow("sparse, second page") << 200 << 80 << 2 << true << QList<qint64>{150};
+        QTest::newRow("a page of 300") << 1000 << 300 << 1 << false << QList<qint64>{5, 70, 150};
         QTest::newRow("dense, paging off") << 1000 << 0 << 1 << false << QList<qint64>{5, 70, 150, 999};
         QTest::newRow("decimated") << 100000 << 0 << 1 << false << QList<qint64>{5, 70, 150, 999, 99999};
     }

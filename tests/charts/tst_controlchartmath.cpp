@@ -3,6 +3,7 @@
 #include "TestMain.h"
 
 #include <QTest>
+#include <cmath>
 
 Q_DECLARE_METATYPE(Statistic)
 
@@ -90,26 +91,32 @@ private slots:
 
     void limits_data()
     {
-        // expected: UCL, LCL, range UCL, range LCL, sigma, CL, RBar
-        AddColumns<bool, int, double, double, QList<double>>("isXBar", "n", "cl", "rBar", "expected");
+        // expected: UCL, LCL, range UCL, range LCL, sigma, CL, RBar; exactUcl: before rounding
+        AddColumns<bool, int, double, double, QList<double>, double>("isXBar", "n", "cl", "rBar", "expected",
+                                                                     "exactUcl");
 
-        QTest::newRow("x-bar, n = 5") << true << 5 << 10.0 << 2.0 << QList<double>{11.154, 8.846, 4.23, 0, 0.86, 10, 2};
+        QTest::newRow("x-bar, n = 5") << true << 5 << 10.0 << 2.0 << QList<double>{11.154, 8.846, 4.23, 0, 0.86, 10, 2}
+                                      << 11.154;
         QTest::newRow("x-bar, n = 7, D3 above 0")
-            << true << 7 << 10.0 << 1.0 << QList<double>{10.419, 9.581, 1.924, 0.076, 0.37, 10, 1};
+            << true << 7 << 10.0 << 1.0 << QList<double>{10.419, 9.581, 1.924, 0.076, 0.37, 10, 1} << 10.419;
         QTest::newRow("individual: 10, 12, 11")
-            << false << 5 << 11.0 << 1.0 << QList<double>{13.661, 8.339, 3.267, 0, 0.887, 11, 1};
+            << false << 5 << 11.0 << 1.0 << QList<double>{13.661, 8.339, 3.267, 0, 0.887, 11, 1} << 11 + 3 / 1.128;
         QTest::newRow("limits from the unrounded centre")
-            << true << 2 << 1.0004 << 0.0005 << QList<double>{1.001, 0.999, 0.002, 0, 0.5, 1.0, 0.0};
+            << true << 2 << 1.0004 << 0.0005 << QList<double>{1.001, 0.999, 0.002, 0, 0.5, 1.0, 0.0}
+            << 1.0004 + 1.88 * 0.0005;
     }
 
     void limits()
     {
-        const auto [isXBar, n, cl, rBar, expected] = FetchRow<bool, int, double, double, QList<double>>();
+        const auto [isXBar, n, cl, rBar, expected, exactUcl] =
+            FetchRow<bool, int, double, double, QList<double>, double>();
         const ControlLimits l = ComputeControlLimits(InitControlChartConstants(), isXBar, n, cl, rBar,
                                                      // individual mode ignores the sigma it is given
                                                      Statistic(isXBar ? expected[4] : 99.0), Statistic(),
                                                      Statistic(1.23456), Statistic(), Statistic());
         QCOMPARE((QList<double>{l.ucl, l.lcl, l.rangeUcl, l.rangeLcl, *l.sigma, l.cl, l.rBar}), expected);
+        QVERIFY(std::abs(l.exact.ucl - exactUcl) < 1e-12);
+        QCOMPARE(l.exact.cl, cl);
         QCOMPARE(*l.cpk, 1.235);
         QVERIFY(!l.cp);
     }
