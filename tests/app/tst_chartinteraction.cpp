@@ -76,21 +76,6 @@ private slots:
         QCOMPARE(pageLine(chart), title + "1 of 2");
     }
 
-    void mouseShowsTheValueUnderIt()
-    {
-        AppFixture app;
-        frmMain& window = app.plot(AppFixture::Series(30, {5, 6}), true);
-        window.resize(1200, 800);
-        window.show();
-        ChartControl& chart = *window.form().ocxXBarChart;
-        const int boundary = qRound(chart.axisPanel(AxisId::Custom0).top());
-        for (const auto& [y, axis] :
-             {std::pair{boundary - 1, AxisId::Left}, std::pair{boundary + 1, AxisId::Custom0}}) {
-            QTest::mouseMove(&chart, QPoint(300, y));
-            QCOMPARE(window.form().lblYvalue->text(), FormatNumber(chart.valueAtPixel(axis, y), "#,##0.0##"));
-        }
-    }
-
     void clickListsTheRecordsBehindAPoint_data()
     {
         // rows: selected; empty: no list opens

@@ -55,36 +55,6 @@ private slots:
         QTEST(state.gCustomDateTo, "storedTo");
     }
 
-    // Saved ends that cannot be read count as never entered.
-    void customChoiceOpensTheDialogWithSavedDates_data()
-    {
-        AddColumns<QString, QString, QDate, QDate>("savedStart", "savedEnd", "shownFrom", "shownTo");
-        QTest::newRow("read") << QString("1/5/2024") << QString("1/9/2024") << QDate(2024, 1, 5) << QDate(2024, 1, 9);
-        QTest::newRow("unreadable") << QString("31.01.2024") << QString("12/30/1899") << QDate(2002, 7, 1)
-                                    << QDate(2002, 7, 1);
-    }
-
-    void customChoiceOpensTheDialogWithSavedDates()
-    {
-        const auto [savedStart, savedEnd] = FetchRow<QString, QString>();
-        AppFixture app;
-        app.rememberFolder("Last 3 Days", savedStart, savedEnd);
-        frmMain& window = app.start();
-        QDate shownFrom, shownTo;
-        app.prompts.modalActions.push_back([&](QDialog& d) {
-            auto& range = static_cast<frmRangePlot&>(d);
-            shownFrom = range.fromDate();
-            shownTo = range.toDate();
-            range.setDates(QDate(2024, 3, 1), QDate(2024, 3, 7));
-            range.cmdDateEnterOK_Click();
-        });
-        frmMain::ChooseText(window.form().cboTestedRange, "Custom");
-        QTEST(shownFrom, "shownFrom");
-        QTEST(shownTo, "shownTo");
-        QCOMPARE(window.state().gCustomDateTo, QDate(2024, 3, 7));
-        QCOMPARE(window.form().cboTestedRange->toolTip(), "Custom");
-    }
-
     // The chooser copies the window's lists, saves its five choices on Close only, and gets them
     // back at the next opening.
     void moreChartsChooserKeepsItsChoices()

@@ -85,6 +85,8 @@ private slots:
     {
         AppFixture app;
         app.prompts.fileNames.push_back(app.configFile("ate.ini"));
+        app.saveChoice("CustomStart", "12/30/1899"); // as a range never entered is saved
+        app.saveChoice("CustomEnd", "31.01.2024");   // unreadable
         Ui::frmMain& ui = app.start().form();
 
         QCOMPARE(app.prompts.fileDialogCaptions, QStringList{"Open INI files"});
@@ -93,6 +95,7 @@ private slots:
         QCOMPARE(ui.cboProductName->currentText(), "Small");
         QCOMPARE(ui.cboTestedRange->currentText(), "Custom");
         QCOMPARE(app.prompts.modalWindows, QStringList{"frmRangePlot"});
+        QVERIFY(!app.window->state().gCustomDateFrom.isValid() && !app.window->state().gCustomDateTo.isValid());
         QVERIFY(ui.optXBarPlot->isChecked() && ui.chkAcceptZero->isChecked() && ui.chkOnlyPass->isChecked() &&
                 ui.chkLastDataOnly->isChecked() && !ui.chkHideSpec->isChecked() && !ui.chkRunRules->isChecked());
         QCOMPARE(app.window->state().gXBarSize, 5);
