@@ -7,8 +7,11 @@
 #include "XBarChart.h"
 #include "ui_frmMain.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QHelpEvent>
 #include <QTest>
+#include <QToolTip>
 
 namespace {
 
@@ -133,12 +136,9 @@ private slots:
     void runRulesMarkTheDrawing()
     {
         AppFixture app;
-        QList<double> values(30, 5.0);
-        for (int i = 0; i < 30; ++i) {
-            values[i] += (i % 3 - 1) * 0.1;
-        }
-        values[20] = 6; // beyond the limits, and so are the moving ranges to and from it
-        frmMain& window = app.plot(AppFixture::Series(30, values), true);
+        QList<AppFixture::Record> records = AppFixture::Series(30, {4.9, 5, 5.1});
+        records[20].value = 6; // beyond the limits, and so are the moving ranges to and from it
+        frmMain& window = app.plot(records, true);
         Ui::frmMain& ui = window.form();
         const ChartSeries& data = ui.ocxXBarChart->series(XBarChart::kDataSeries);
         QCOMPARE(data.flaggedPoints, std::vector<qint64>{20});
@@ -147,9 +147,12 @@ private slots:
         ui.chkRunRules->setChecked(true);
         QVERIFY(data.flagsHighlighted);
         QCOMPARE(ui.lblSignals->text(), "Signals: 3 points (rule 1)"); // the value and its two moving ranges
-        QCOMPARE(window.lastPlot().outOfControl.describe(XBarChart::kDataSeries, 20),
-                 "Rule 1: 1 point beyond a control limit");
-        QCOMPARE(window.lastPlot().outOfControl.describe(XBarChart::kDataSeries, 19), "");
+        window.show();
+        ChartControl& chart = *ui.ocxXBarChart;
+        const QPoint at(qRound(chart.pixelAtValue(AxisId::Top, 20)), qRound(chart.pixelAtValue(AxisId::Left, 6)));
+        QHelpEvent help(QEvent::ToolTip, at, chart.mapToGlobal(at));
+        QApplication::sendEvent(&chart, &help);
+        QCOMPARE(QToolTip::text(), "Rule 1: 1 point beyond a control limit");
         frmMain::ChooseText(ui.cboRuleSet, "Nelson");
         QCOMPARE(app.prompts.texts(), QStringList());
         QCOMPARE(window.lastPlot().outOfControl.set, RuleSet::Nelson);

@@ -175,11 +175,9 @@ private slots:
     {
         const auto [arguments, status, signalList] = FetchRow<QStringList, int, QStringList>();
         AppFixture app;
-        QList<double> values;
-        for (int i = 0; i < 30; ++i) {
-            values.append(i == 20 ? 6 : 5 + (i % 3 - 1) * 0.1);
-        }
-        app.writeResults(AppFixture::Series(30, values));
+        QList<AppFixture::Record> records = AppFixture::Series(30, {4.9, 5, 5.1});
+        records[20].value = 6;
+        app.writeResults(records);
         const QString json = QDir(app.tempFolder()).filePath("report.json");
         QCOMPARE(ReportCommand::Run(QStringList{"--config", app.configFolder(), "--product", "Line", "--parameter",
                                                 "Vout", "--from", "2024-03-01", "--to", "2024-03-01", "--chart",
