@@ -24,6 +24,9 @@ struct AnalysisContext
     // Refreshes state.gParameterName from PRODUCTS.INI, as the main window's GetTestParameterName
     // does; the analyses call it where they need the display names.
     std::function<void()> refreshParameterNames;
+    // Asks the main window to chart a parameter (an index into the product's parameter list) as
+    // an individual chart once the analysis windows are closed; empty without a main window.
+    std::function<void(int parameter)> chartParameter = {};
 };
 
 // How one drawing of an analysis ended.

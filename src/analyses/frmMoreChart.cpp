@@ -8,6 +8,7 @@
 #include "frmHistogram.h"
 #include "frmPareto.h"
 #include "frmScatter.h"
+#include "frmScreening.h"
 #include "ui_frmMoreChart.h"
 
 namespace {
@@ -28,13 +29,14 @@ frmMoreChart::frmMoreChart(const AnalysisContext& context, const ChooserLists& l
     connect(ui->chkSeparateSource, &QCheckBox::toggled, this, &frmMoreChart::chkSeparateSource_Click);
     connect(ui->cmdHistogram, &QPushButton::clicked, this, &frmMoreChart::cmdHistogram_Click);
     connect(ui->cmdPareto, &QPushButton::clicked, this, &frmMoreChart::cmdPareto_Click);
+    connect(ui->cmdScreening, &QPushButton::clicked, this, &frmMoreChart::cmdScreening_Click);
     connect(ui->cmdScatter, &QPushButton::clicked, this, &frmMoreChart::cmdScatter_Click);
     connect(ui->cmdClose, &QPushButton::clicked, this, &frmMoreChart::cmdClose_Click);
 
     const bool charts = !lists.parameters.isEmpty() && lists.productChosen;
-    for (QWidget* w :
-         {static_cast<QWidget*>(ui->cmdHistogram), static_cast<QWidget*>(ui->cmdPareto),
-          static_cast<QWidget*>(ui->cmdScatter), static_cast<QWidget*>(ui->lblX), static_cast<QWidget*>(ui->lblY)}) {
+    for (QWidget* w : {static_cast<QWidget*>(ui->cmdHistogram), static_cast<QWidget*>(ui->cmdPareto),
+                       static_cast<QWidget*>(ui->cmdScreening), static_cast<QWidget*>(ui->cmdScatter),
+                       static_cast<QWidget*>(ui->lblX), static_cast<QWidget*>(ui->lblY)}) {
         w->setEnabled(charts);
     }
     // A scatter needs two parameters.
@@ -103,6 +105,15 @@ void frmMoreChart::cmdPareto_Click()
 {
     frmPareto window(m_context, m_printer, this);
     m_context.prompts.showModal(window);
+}
+
+// A parameter chosen there for its chart closes the chooser too, so that the chart shows.
+void frmMoreChart::cmdScreening_Click()
+{
+    frmScreening window(m_context, this);
+    if (m_context.prompts.showModal(window) == QDialog::Accepted) {
+        accept();
+    }
 }
 
 void frmMoreChart::cmdScatter_Click()

@@ -39,6 +39,7 @@ private:
     void cmdHistogram_Click();
     void cmdPareto_Click();
     void cmdScatter_Click();
+    void cmdScreening_Click();
     void cmdClose_Click();
 
     std::unique_ptr<Ui::frmMoreChart> ui;

@@ -4,74 +4,41 @@
 #include "ChartControl.h"
 #include "ChartOutput.h"
 #include "Clock.h"
-#include "Connection.h"
 #include "ConsolePrompts.h"
 #include "ControlChartLoader.h"
 #include "ControlChartPrint.h"
-#include "DatabaseChoice.h"
 #include "EventPump.h"
-#include "FileNames.h"
+#include "HeadlessSession.h"
 #include "HistogramChart.h"
-#include "OutputFile.h"
 #include "ParetoChart.h"
 #include "ParetoPlot.h"
 #include "PlotHistogram.h"
-#include "ProductSetup.h"
-#include "ProfileReader.h"
-#include "QueryBuilder.h"
 #include "ReportOptions.h"
 #include "ScatterChart.h"
 #include "ScatterPlot.h"
 #include "SharedState.h"
 #include "XBarChart.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPrinter>
-#include <QScopeGuard>
 #include <QTemporaryDir>
-#include <QTextStream>
-#include <cstdio>
 #include <tuple>
 
 namespace {
 
+const QString kCommand = QStringLiteral("report");
+
 int fail(int status, const QString& text)
 {
-    QTextStream(stderr) << "tessaly report: " << text << Qt::endl;
-    return status;
+    return HeadlessFail(kCommand, status, text);
 }
-
-// The index of the first text that matches without regard to case and surrounding blanks.
-qsizetype findText(const QStringList& texts, const QString& wanted)
-{
-    for (qsizetype i = 0; i < texts.size(); ++i) {
-        if (texts.at(i).trimmed().compare(wanted.trimmed(), Qt::CaseInsensitive) == 0) {
-            return i;
-        }
-    }
-    return -1;
-}
-
-// What a report runs on: the product opened as the main window opens it, and what the user
-// could choose from in the window's lists.
-struct ReportSession
-{
-    QString product;        // as listed in ATE.INI, trimmed
-    QStringList parameters; // the parameter list's texts
-    QStringList testIds;    // "<All>" and the configured IDs
-    QString defaultTestId;  // the one the window selects
-    QStringList sources;    // the database's sources
-    SharedState state;
-};
 
 // The parameter by its list text, display name or column; -1 when there is none.
-int findParameter(const ReportSession& session, const QString& wanted)
+int findParameter(const HeadlessSession& session, const QString& wanted)
 {
-    qsizetype found = findText(session.parameters, wanted);
+    qsizetype found = FindListText(session.parameters, wanted);
     for (qsizetype k = 0; found < 0 && k < session.state.gParameterField.size(); ++k) {
         if (session.state.gParameterName.value(k).compare(wanted, Qt::CaseInsensitive) == 0 ||
             session.state.gParameterField.at(k).compare(wanted, Qt::CaseInsensitive) == 0) {
@@ -108,25 +75,7 @@ QJsonArray statisticsJson(const QStringList& captions, const QString& panelText)
     return lines;
 }
 
-QJsonObject selectionJson(const ReportSession& session, const Selection& selection, const QDate& today)
-{
-    const SqlText between = GetTestedRange(selection.range, QStringLiteral("SQLITE"), today,
-                                           session.state.gCustomDateFrom, session.state.gCustomDateTo);
-    const auto end = [&between](int i) {
-        return between.dates.value(i).dateTime.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    };
-    return QJsonObject{{QStringLiteral("range"), selection.range},
-                       {QStringLiteral("from"), end(0)},
-                       {QStringLiteral("to"), end(1)},
-                       {QStringLiteral("source"), selection.source.isEmpty() ? kAll : selection.source},
-                       {QStringLiteral("serial"), selection.serialFilter},
-                       {QStringLiteral("testId"), selection.testId},
-                       {QStringLiteral("passOnly"), selection.passOnly},
-                       {QStringLiteral("lastRecordOnly"), selection.lastDataOnly},
-                       {QStringLiteral("acceptZero"), selection.acceptZero}};
-}
-
-QJsonObject parameterJson(const ReportSession& session, int k)
+QJsonObject parameterJson(const HeadlessSession& session, int k)
 {
     return QJsonObject{{QStringLiteral("text"), session.parameters.value(k)},
                        {QStringLiteral("column"), session.state.gParameterField.value(k)},
@@ -158,21 +107,9 @@ QJsonArray signalsJson(const ChartControl& chart, const ControlChartSignals& jud
     return points;
 }
 
-// The JSON file, like the pictures, under a temporary name until it is complete; "-" is
-// standard output.
 int writeJson(const QString& path, const QJsonObject& report)
 {
-    const QByteArray bytes = QJsonDocument(report).toJson();
-    if (path == QLatin1String("-")) {
-        QFile out;
-        if (out.open(fileno(stdout), QIODevice::WriteOnly | QIODevice::Unbuffered) && WriteEveryByte(out, bytes)) {
-            return ReportCommand::kOk;
-        }
-        return fail(ReportCommand::kCannotWrite,
-                    CannotWriteMessage(QStringLiteral("standard output"), out.errorString()));
-    }
-    QString error;
-    return WriteOutputFile(path, bytes, &error) ? ReportCommand::kOk : fail(ReportCommand::kCannotWrite, error);
+    return WriteHeadlessOutput(kCommand, path, QJsonDocument(report).toJson());
 }
 
 // The chart as PNG, SVG and one-page PDF, as many as were asked for.
@@ -205,119 +142,9 @@ bool writePdfPages(XBarChart& chart, const QString& chartTitle, const QString& p
     return false;
 }
 
-// The results database the product's configuration names, with the files SQLite keeps beside it;
-// none for a data source or a server.
-QStringList databaseFiles(const QString& ateIni, const QString& productsIni, const QString& product)
+// The parameter the options name; kOk when none is named.
+int readParameter(const ReportOptions& o, const HeadlessSession& session, Selection& selection)
 {
-    DatabaseSettings settings;
-    settings.databaseName = ReadINI(QStringLiteral("Database"), QStringLiteral("DatabaseName"), ateIni);
-    const DatabaseChoice choice =
-        ChooseDatabase(settings, product, ReadINI(product, QStringLiteral("TableName"), productsIni));
-    const QString file = ConnectionValue(choice.connectionText, QStringLiteral("Data Source"));
-    if (file.isEmpty()) {
-        return {};
-    }
-    return {file, file + QStringLiteral("-journal"), file + QStringLiteral("-wal"), file + QStringLiteral("-shm")};
-}
-
-// A usage error when an output file is one the report reads. Paths are compared once every link
-// is resolved; a file that does not exist yet is none of them.
-int refuseInputsAsOutputs(const ReportOptions& o, const QList<std::pair<QString, QString>>& inputs)
-{
-    for (const QString& output : {o.png, o.svg, o.pdf, o.json}) {
-        const QString canonical = QFileInfo(output).canonicalFilePath();
-        for (const auto& [input, what] : inputs) {
-            if (!canonical.isEmpty() && output != QLatin1String("-") &&
-                canonical == QFileInfo(input).canonicalFilePath()) {
-                return fail(ReportCommand::kUsage,
-                            QStringLiteral("will not write %1: it is %2").arg(QDir::toNativeSeparators(output), what));
-            }
-        }
-    }
-    return ReportCommand::kOk;
-}
-
-// Opens the product as the main window does when it is chosen; a status other than kOk when the
-// configuration or the command line cannot be used.
-int openSession(const ReportOptions& o, ReportSession& session, Prompts& prompts, const EventPump& pump)
-{
-    const QString ateIni = FindFileNoCase(QDir::currentPath(), QStringLiteral("ATE.INI"));
-    const QString productsIni = FindFileNoCase(QDir::currentPath(), QStringLiteral("PRODUCTS.INI"));
-    const QStringList products = ateIni.isEmpty() || productsIni.isEmpty()
-                                     ? QStringList()
-                                     : SplitList(ReadINI(kATEConfiguration, QStringLiteral("TestProduct"), ateIni));
-    if (products.isEmpty()) {
-        return fail(ReportCommand::kConfiguration, ProductListProblem(QDir::currentPath()));
-    }
-    const qsizetype product = findText(products, o.product);
-    if (product < 0) {
-        return fail(ReportCommand::kUsage, QStringLiteral("no product \"%1\" in ATE.INI").arg(o.product));
-    }
-    session.product = products.at(product).trimmed();
-    QList<std::pair<QString, QString>> inputs{{ateIni, QStringLiteral("the configuration's ATE.INI")},
-                                              {productsIni, QStringLiteral("the configuration's PRODUCTS.INI")}};
-    for (const QString& file : databaseFiles(ateIni, productsIni, products.at(product))) {
-        inputs.append({file, QStringLiteral("the results database or a file of it")});
-    }
-    if (const int status = refuseInputsAsOutputs(o, inputs); status != ReportCommand::kOk) {
-        return status;
-    }
-    session.testIds = QStringList{kAll} + SplitList(ReadINI(kATEConfiguration, QStringLiteral("TestID"), ateIni));
-    const QString wanted = ReadINI(kATEConfiguration, QStringLiteral("TestIDDefault"), ateIni);
-    session.defaultTestId = session.testIds.contains(wanted) ? wanted : kAll;
-
-    session.state.gConnection = std::make_unique<Connection>();
-    session.state.gINIFolder = QDir::currentPath();
-    const SpecificationList list = LoadProductDefinition(session.state, productsIni, products.at(product));
-    if (list.outcome != SpecificationList::Outcome::Complete) {
-        prompts.message(list.message(), MsgIcon::Exclamation, MsgButtons::OK);
-    }
-    for (const ParameterSpec& spec : list.parameters) {
-        session.parameters.append(spec.listText());
-    }
-    const ProductDatabase database =
-        OpenProductDatabase(session.state, ateIni, productsIni, products.at(product), pump);
-    if (!database.opened) {
-        prompts.message(database.message, MsgIcon::Exclamation, MsgButtons::OK);
-        return fail(ReportCommand::kConfiguration,
-                    QStringLiteral("the database of \"%1\" cannot be opened").arg(session.product));
-    }
-    for (const QString& note : session.state.gConnection->notes()) { // how the database is read, e.g. a snapshot
-        QTextStream(stderr) << "tessaly report: note: " << note << Qt::endl;
-    }
-    session.sources = database.sources;
-    return ReportCommand::kOk;
-}
-
-// The selection the options describe, as the main window would hold it.
-int readSelection(const ReportOptions& o, ReportSession& session, Selection& selection)
-{
-    selection.product = session.product;
-    if (!RangeTexts().contains(o.range)) {
-        return fail(ReportCommand::kUsage, QStringLiteral("no range \"%1\"").arg(o.range));
-    }
-    selection.range = o.range;
-    session.state.gCustomDateFrom = o.from;
-    session.state.gCustomDateTo = o.to;
-    if (o.source && !o.source->isEmpty()) {
-        const qsizetype source = findText(session.sources, *o.source);
-        if (source < 0) {
-            return fail(ReportCommand::kUsage, QStringLiteral("no source \"%1\" in the database").arg(*o.source));
-        }
-        selection.source = session.sources.at(source);
-    }
-    selection.testId = session.defaultTestId;
-    if (o.testId) {
-        const qsizetype id = findText(session.testIds, *o.testId);
-        if (id < 0) {
-            return fail(ReportCommand::kUsage, QStringLiteral("no test ID \"%1\" in ATE.INI").arg(*o.testId));
-        }
-        selection.testId = session.testIds.at(id);
-    }
-    selection.serialFilter = o.serial.value_or(QString());
-    selection.passOnly = !o.allResults;
-    selection.lastDataOnly = !o.allRecords;
-    selection.acceptZero = !o.noZero;
     if (!o.parameter.isEmpty()) {
         selection.parameter = findParameter(session, o.parameter);
         if (selection.parameter < 0) {
@@ -328,7 +155,7 @@ int readSelection(const ReportOptions& o, ReportSession& session, Selection& sel
     return ReportCommand::kOk;
 }
 
-int controlChartReport(const ReportOptions& o, ReportSession& session, const Selection& selection,
+int controlChartReport(const ReportOptions& o, HeadlessSession& session, const Selection& selection,
                        ConsolePrompts& prompts, const Clock& clock, const EventPump& pump, QTemporaryDir& scratch)
 {
     SharedState& state = session.state;
@@ -388,7 +215,7 @@ int controlChartReport(const ReportOptions& o, ReportSession& session, const Sel
         {QStringLiteral("parameter"), parameterJson(session, k)},
         {QStringLiteral("chart"), o.chart},
         {QStringLiteral("subgroupSize"), individual ? 1 : o.size},
-        {QStringLiteral("selection"), selectionJson(session, selection, clock.today())},
+        {QStringLiteral("selection"), SelectionJson(session, selection, clock.today())},
         {QStringLiteral("records"), plot.records},
         {QStringLiteral("statistics"), statisticsJson(StatisticsPanelCaptions(), plot.panelText)},
         {QStringLiteral("numbers"), QJsonObject{{QStringLiteral("centre"), plot.centre},
@@ -430,9 +257,9 @@ int analysisStatus(AnalysisOutcome outcome)
 }
 
 // A source of the database by name, for the scatter's separate sources.
-int findSource(const ReportSession& session, const QString& wanted, QString& source)
+int findSource(const HeadlessSession& session, const QString& wanted, QString& source)
 {
-    const qsizetype found = findText(session.sources, wanted);
+    const qsizetype found = FindListText(session.sources, wanted);
     if (found < 0) {
         return fail(ReportCommand::kUsage, QStringLiteral("no source \"%1\" in the database").arg(wanted));
     }
@@ -441,7 +268,7 @@ int findSource(const ReportSession& session, const QString& wanted, QString& sou
 }
 
 // The histogram, scatter or Pareto chart of the selection on a chart that is never shown.
-int analysisReport(const ReportOptions& o, ReportSession& session, const Selection& selection, Prompts& prompts,
+int analysisReport(const ReportOptions& o, HeadlessSession& session, const Selection& selection, Prompts& prompts,
                    const Clock& clock, const EventPump& pump)
 {
     const AnalysisContext context{selection, session.state, prompts, clock, pump, [] {}};
@@ -449,7 +276,7 @@ int analysisReport(const ReportOptions& o, ReportSession& session, const Selecti
     chart.resize(o.imageSize);
     QJsonObject report{{QStringLiteral("product"), session.product},
                        {QStringLiteral("chart"), o.chart},
-                       {QStringLiteral("selection"), selectionJson(session, selection, clock.today())}};
+                       {QStringLiteral("selection"), SelectionJson(session, selection, clock.today())}};
     AnalysisOutcome outcome = AnalysisOutcome::Failed;
     QStringList captions;
     QString panelText;
@@ -525,31 +352,21 @@ int ReportCommand::Run(const QStringList& arguments)
     ReportOptions o;
     try {
         o = ReadReportOptions(arguments);
-    } catch (const ReportUsageError& e) {
+    } catch (const UsageError& e) {
         return fail(kUsage, e.message);
     }
-    if (!QFileInfo(o.config).isDir()) {
-        return fail(kConfiguration, QStringLiteral("no such configuration folder: ") + o.config);
-    }
-    // Holds the raw-data listing while the report runs, readable by the user only.
-    QTemporaryDir scratch;
-    // The configuration folder is the current directory while the product is read, as in the
-    // window; the options named their files before (ReadReportOptions).
-    const QString previousFolder = QDir::currentPath();
-    QDir::setCurrent(o.config);
-    const auto restoreFolder = qScopeGuard([&previousFolder] { QDir::setCurrent(previousFolder); });
-
-    ConsolePrompts prompts;
-    const SystemClock clock;
-    const EventPump pump;
-    ReportSession session;
-    Selection selection;
-    if (const int status = openSession(o, session, prompts, pump); status != kOk) {
-        return status;
-    }
-    if (const int status = readSelection(o, session, selection); status != kOk) {
-        return status;
-    }
-    return o.isControlChart() ? controlChartReport(o, session, selection, prompts, clock, pump, scratch)
-                              : analysisReport(o, session, selection, prompts, clock, pump);
+    return RunHeadless(kCommand, o, {o.png, o.svg, o.pdf, o.json},
+                       [&o](HeadlessSession& session, const Selection& chosen, ConsolePrompts& prompts,
+                            const Clock& clock, const EventPump& pump) {
+                           Selection selection = chosen;
+                           if (const int status = readParameter(o, session, selection); status != kOk) {
+                               return status;
+                           }
+                           if (!o.isControlChart()) {
+                               return analysisReport(o, session, selection, prompts, clock, pump);
+                           }
+                           // Holds the raw-data listing while the report runs, readable by the user only.
+                           QTemporaryDir scratch;
+                           return controlChartReport(o, session, selection, prompts, clock, pump, scratch);
+                       });
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "HeadlessSession.h"
+
 #include <QStringList>
 
 // `tessaly report ...`: one chart of one selection without a desktop session. It opens the product
@@ -9,13 +11,13 @@
 // JSON.
 namespace ReportCommand {
 
-// Exit statuses.
-inline constexpr int kOk = 0;
-inline constexpr int kUsage = 2;
-inline constexpr int kNoData = 3;
-inline constexpr int kConfiguration = 4;
-inline constexpr int kCannotWrite = 4; // an output file could not be written
-inline constexpr int kSignal = 5;      // --fail-on-signal: the chart has an out-of-control signal
+// Exit statuses: those of every headless command, and one of its own.
+inline constexpr int kOk = HeadlessStatus::kOk;
+inline constexpr int kUsage = HeadlessStatus::kUsage;
+inline constexpr int kNoData = HeadlessStatus::kNoData;
+inline constexpr int kConfiguration = HeadlessStatus::kConfiguration;
+inline constexpr int kCannotWrite = HeadlessStatus::kCannotWrite; // an output file could not be written
+inline constexpr int kSignal = 5; // --fail-on-signal: the chart has an out-of-control signal
 
 // arguments start after the word "report". A QApplication must exist.
 int Run(const QStringList& arguments);

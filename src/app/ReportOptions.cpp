@@ -3,7 +3,6 @@
 #include "ControlChartMath.h"
 
 #include <QCommandLineParser>
-#include <QDir>
 
 namespace {
 
@@ -21,12 +20,8 @@ void addOptions(QCommandLineParser& p)
     const auto flag = [&p](const char* name, const char* description) {
         p.addOption(QCommandLineOption(QLatin1String(name), QLatin1String(description)));
     };
-    value("config", "Configuration folder holding ATE.INI and PRODUCTS.INI.", "dir");
-    value("product", "Product, as listed in ATE.INI.", "name");
+    AddSelectionOptions(p);
     value("parameter", "Test parameter: its list text, display name or column (not for scatter and pareto).", "name");
-    value("range", "Range preset, e.g. \"Last 30 Days\".", "text");
-    value("from", "First day of a custom range.", "yyyy-mm-dd");
-    value("to", "Last day of a custom range.", "yyyy-mm-dd");
     value("chart", "xbar (default), individual, histogram, scatter or pareto.", "kind");
     value("size", "Subgroup size of an X-bar chart, 2 to 25 (default 5).", "n");
     value("cells", "Cells of a histogram, 10 to 100 (default 20).", "n");
@@ -34,12 +29,6 @@ void addOptions(QCommandLineParser& p)
     value("y-parameter", "Scatter: the parameter of the y axis.", "name");
     value("x-source", "Scatter: the source of the x values (with --y-source: separate sources).", "name");
     value("y-source", "Scatter: the source of the y values (with --x-source: separate sources).", "name");
-    value("source", "Only this source (tester).", "name");
-    value("serial", "Only this serial number.", "text");
-    value("test-id", "Only this test ID (default: TestIDDefault of ATE.INI).", "id");
-    flag("all-results", "Failed units too (default: passed only).");
-    flag("all-records", "Every record (default: the last record of each unit and time).");
-    flag("no-zero", "Leave out zero values.");
     flag("hide-spec", "Control charts: draw no specification lines.");
     value("rules",
           "Control charts: mark the points that break the run rules we (Western Electric), nelson or none "
@@ -65,11 +54,11 @@ int wholeNumber(const QString& text, const char* option, int lowest, int highest
     bool ok = false;
     const int v = text.toInt(&ok);
     if (!ok || v < lowest || v > highest) {
-        throw ReportUsageError{QStringLiteral("--%1 needs a whole number from %2 to %3, not \"%4\"")
-                                   .arg(QLatin1String(option))
-                                   .arg(lowest)
-                                   .arg(highest)
-                                   .arg(text)};
+        throw UsageError{QStringLiteral("--%1 needs a whole number from %2 to %3, not \"%4\"")
+                             .arg(QLatin1String(option))
+                             .arg(lowest)
+                             .arg(highest)
+                             .arg(text)};
     }
     return v;
 }
@@ -86,10 +75,10 @@ ReportOptions ReadReportOptions(const QStringList& arguments)
     QCommandLineParser p;
     addOptions(p);
     if (!p.parse(QStringList{QStringLiteral("tessaly report")} + arguments)) {
-        throw ReportUsageError{p.errorText()};
+        throw UsageError{p.errorText()};
     }
     if (!p.positionalArguments().isEmpty()) {
-        throw ReportUsageError{QStringLiteral("unexpected argument: ") + p.positionalArguments().constFirst()};
+        throw UsageError{QStringLiteral("unexpected argument: ") + p.positionalArguments().constFirst()};
     }
     const auto given = [&p](const char* name) { return p.isSet(QLatin1String(name)); };
     const auto text = [&p](const char* name) { return p.value(QLatin1String(name)); };
@@ -99,48 +88,27 @@ ReportOptions ReadReportOptions(const QStringList& arguments)
     ReportOptions o;
     o.chart = given("chart") ? text("chart").toLower() : o.chart;
     if (!kCharts.contains(o.chart)) {
-        throw ReportUsageError{QStringLiteral("--chart is xbar, individual, histogram, scatter or pareto")};
+        throw UsageError{QStringLiteral("--chart is xbar, individual, histogram, scatter or pareto")};
     }
-    const bool scatter = o.chart == QLatin1String("scatter");
-    QList<const char*> required{"config", "product"};
-    if (scatter) {
-        required += {"x-parameter", "y-parameter"};
+    ReadSelectionOptions(p, o);
+    QList<const char*> required;
+    if (o.chart == QLatin1String("scatter")) {
+        required = {"x-parameter", "y-parameter"};
     } else if (o.chart != QLatin1String("pareto")) {
-        required += "parameter";
+        required = {"parameter"};
     }
     for (const char* name : required) {
         if (!given(name)) {
-            throw ReportUsageError{QStringLiteral("--%1 is required").arg(QLatin1String(name))};
+            throw UsageError{QStringLiteral("--%1 is required").arg(QLatin1String(name))};
         }
     }
-    o.config = text("config");
-    o.product = text("product");
     o.parameter = text("parameter");
     o.xParameter = text("x-parameter");
     o.yParameter = text("y-parameter");
     o.xSource = optional("x-source");
     o.ySource = optional("y-source");
     if (o.xSource.has_value() != o.ySource.has_value()) {
-        throw ReportUsageError{QStringLiteral("--x-source and --y-source go together")};
-    }
-    if (given("from") != given("to")) {
-        throw ReportUsageError{QStringLiteral("--from and --to go together")};
-    }
-    if (given("from")) {
-        if (given("range")) {
-            throw ReportUsageError{QStringLiteral("give either --range or --from/--to")};
-        }
-        o.from = QDate::fromString(text("from"), Qt::ISODate);
-        o.to = QDate::fromString(text("to"), Qt::ISODate);
-        if (!o.from.isValid() || !o.to.isValid()) {
-            throw ReportUsageError{QStringLiteral("--from and --to take dates as yyyy-mm-dd")};
-        }
-        if (o.from > o.to) {
-            throw ReportUsageError{QStringLiteral("--from must not be later than --to")};
-        }
-        o.range = QStringLiteral("Custom");
-    } else {
-        o.range = given("range") ? text("range") : QStringLiteral("Last 30 Days");
+        throw UsageError{QStringLiteral("--x-source and --y-source go together")};
     }
     if (given("size")) {
         o.size = wholeNumber(text("size"), "size", ControlChartConstants::kSmallestSize,
@@ -149,36 +117,25 @@ ReportOptions ReadReportOptions(const QStringList& arguments)
     if (given("cells")) {
         o.cells = wholeNumber(text("cells"), "cells", 10, 100);
     }
-    o.source = optional("source");
-    o.serial = optional("serial");
-    o.testId = optional("test-id");
     o.lsl = optional("lsl");
     o.usl = optional("usl");
-    o.allResults = given("all-results");
-    o.allRecords = given("all-records");
-    o.noZero = given("no-zero");
     o.hideSpec = given("hide-spec");
     if (given("rules")) {
         const std::optional<RuleSet> rules = RuleSetFromName(text("rules"));
         if (!rules) {
-            throw ReportUsageError{QStringLiteral("--rules is we, nelson or none")};
+            throw UsageError{QStringLiteral("--rules is we, nelson or none")};
         }
         o.rules = *rules;
     }
     o.failOnSignal = given("fail-on-signal");
-    // Output files are named from the folder the command was started in, whatever the report
-    // makes its current directory later. JSON may go to standard output, "-".
-    const auto outputFile = [&text](const char* name) {
-        const QString path = text(name);
-        return path.isEmpty() ? path : QDir::cleanPath(QDir::current().absoluteFilePath(path));
-    };
-    o.png = outputFile("png");
-    o.svg = outputFile("svg");
-    o.pdf = outputFile("pdf");
-    o.json = text("json") == QLatin1String("-") ? text("json") : outputFile("json");
+    // JSON may go to standard output, "-".
+    o.png = OutputFileOption(p, QStringLiteral("png"), false);
+    o.svg = OutputFileOption(p, QStringLiteral("svg"), false);
+    o.pdf = OutputFileOption(p, QStringLiteral("pdf"), false);
+    o.json = OutputFileOption(p, QStringLiteral("json"), true);
     const QString pages = text("pages").toLower();
     if (!pages.isEmpty() && pages != QLatin1String("compressed") && pages != QLatin1String("all")) {
-        throw ReportUsageError{QStringLiteral("--pages is compressed or all")};
+        throw UsageError{QStringLiteral("--pages is compressed or all")};
     }
     o.allPages = pages == QLatin1String("all");
     if (given("width")) {
@@ -188,7 +145,7 @@ ReportOptions ReadReportOptions(const QStringList& arguments)
         o.imageSize.setHeight(wholeNumber(text("height"), "height", 1, kLargestSide));
     }
     if (o.png.isEmpty() && o.svg.isEmpty() && o.pdf.isEmpty() && o.json.isEmpty()) {
-        throw ReportUsageError{QStringLiteral("nothing to write: give --png, --svg, --pdf or --json")};
+        throw UsageError{QStringLiteral("nothing to write: give --png, --svg, --pdf or --json")};
     }
     return o;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HeadlessOptions.h"
 #include "RunRules.h"
 
 #include <QDate>
@@ -8,16 +9,15 @@
 #include <optional>
 
 // The options of `tessaly report`, read and checked.
-struct ReportOptions
+struct ReportOptions : SelectionOptions
 {
-    QString config, product, parameter, range, chart = QStringLiteral("xbar");
-    QDate from, to;
+    QString parameter, chart = QStringLiteral("xbar");
     int size = 5;   // subgroup size of an X-bar chart
     int cells = 20; // histogram cells
     QString xParameter, yParameter;
     std::optional<QString> xSource, ySource; // the scatter's separate sources: both or neither
-    std::optional<QString> source, serial, testId, lsl, usl;
-    bool allResults = false, allRecords = false, noZero = false, hideSpec = false;
+    std::optional<QString> lsl, usl;
+    bool hideSpec = false;
     RuleSet rules = RuleSet::None; // control charts: the run rules marked on the picture
     bool failOnSignal = false;
     QString png, svg, pdf, json;
@@ -27,13 +27,7 @@ struct ReportOptions
     bool isControlChart() const;
 };
 
-// A command line that cannot be used; message says why.
-struct ReportUsageError
-{
-    QString message;
-};
-
-// Reads the arguments after the word "report"; throws ReportUsageError.
+// Reads the arguments after the word "report"; throws UsageError.
 ReportOptions ReadReportOptions(const QStringList& arguments);
 
 // The option summary printed by --help.

@@ -314,6 +314,12 @@ void frmMain::cmdMoreCharts_Click()
     const ChooserLists lists{texts(ui->cboDataParameters), texts(ui->cboATEList), ui->cboProductName->count() > 0};
     frmMoreChart chooser(analysisContext(), lists, m_services.settings, printer(), this);
     m_services.prompts.showModal(chooser);
+    // A parameter picked in the screening: its individual chart, as if chosen here.
+    if (const int parameter = std::exchange(m_requestedChart, -1); parameter >= 0) {
+        ChooseItem(ui->cboDataParameters, parameter);
+        ui->optIndividualPlot->setChecked(true);
+        cmdPlotChart_Click();
+    }
 }
 
 void frmMain::cmdAbout_Click()
@@ -701,8 +707,13 @@ bool frmMain::ConnectDatabase(const QString& strProduct)
 
 AnalysisContext frmMain::analysisContext()
 {
-    return AnalysisContext{currentSelection(), m_state,         m_services.prompts,
-                           m_services.clock,   m_services.pump, [this] { GetTestParameterName(); }};
+    return AnalysisContext{currentSelection(),
+                           m_state,
+                           m_services.prompts,
+                           m_services.clock,
+                           m_services.pump,
+                           [this] { GetTestParameterName(); },
+                           [this](int parameter) { m_requestedChart = parameter; }};
 }
 
 Selection frmMain::currentSelection() const

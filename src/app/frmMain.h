@@ -124,7 +124,8 @@ private:
     std::unique_ptr<PlotResult> m_lastPlot;
     std::unique_ptr<QPrinter> m_printer; // made at the first print
     PrintChoice m_printChoice;
-    int m_shownProduct = 0; // the product box's item of the product loaded last ("<Open INI>" before any)
+    int m_requestedChart = -1; // a parameter the screening asked to chart, once the chooser closes
+    int m_shownProduct = 0;    // the product box's item of the product loaded last ("<Open INI>" before any)
     bool m_shutDown = false;
     bool m_closeConfirmed = false;
 };

@@ -3,6 +3,7 @@
 #include "EventPump.h"
 #include "InstanceGuard.h"
 #include "ReportCommand.h"
+#include "ScreenCommand.h"
 #include "SettingsStore.h"
 #include "VersionText.h"
 #include "WidgetPrompts.h"
@@ -44,7 +45,8 @@ void describeCommandLine(QCommandLineParser& parser)
 {
     parser.setApplicationDescription(
         QStringLiteral("Statistical process control of production test results.\n"
-                       "tessaly report --help describes the control-chart reports made without a window."));
+                       "tessaly report --help describes the control-chart reports made without a window;\n"
+                       "tessaly screen --help the screening of every parameter of a product."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOption(kConfigOption);
@@ -89,7 +91,8 @@ int main(int argc, char* argv[])
     std::signal(SIGXFSZ, SIG_IGN); // a file beyond the size limit is a failed write ("File too large"), not an end
 #endif
     const bool report = argc > 1 && qstrcmp(argv[1], "report") == 0;
-    if (report) {
+    const bool screen = argc > 1 && qstrcmp(argv[1], "screen") == 0;
+    if (report || screen) {
         keepQtNoticesOffTheReport();
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
             qputenv("QT_QPA_PLATFORM", "offscreen"); // a report never needs a display
@@ -105,13 +108,13 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     nameApplication();
 
-    if (report) {
+    if (report || screen) {
         const QStringList arguments = QApplication::arguments().mid(2);
         if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
-            QTextStream(stdout) << ReportCommand::HelpText();
+            QTextStream(stdout) << (report ? ReportCommand::HelpText() : ScreenCommand::HelpText());
             return 0;
         }
-        return ReportCommand::Run(arguments);
+        return report ? ReportCommand::Run(arguments) : ScreenCommand::Run(arguments);
     }
 
     QCommandLineParser parser;

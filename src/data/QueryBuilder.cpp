@@ -155,6 +155,22 @@ QString MakeSQL(const QueryContext& context, const QString& strParameter, const 
                QLatin1Char(';');
     }
 
+    if (strChartType == QLatin1String("Screening")) {
+        // Every parameter at once, "A:::B:::C", as Value0, Value1, ...: the rows of the selection
+        // with their raw values, for the program to drop each column's missing values, order and
+        // group the rows itself. Unordered, so that the engine streams the rows instead of
+        // holding them all to sort them.
+        QString values;
+        const QStringList columns = strParameter.split(QLatin1String(":::"));
+        for (qsizetype i = 0; i < columns.size(); ++i) {
+            values += QStringLiteral(", [%1] AS Value%2").arg(columns[i]).arg(i);
+        }
+        QString where = filters();
+        where.chop(1);
+        return select + timef + QStringLiteral(" AS DateX") + values + QStringLiteral(" FROM ") + table +
+               QLatin1Char(' ') + where + QLatin1Char(';');
+    }
+
     if (strChartType == QLatin1String("Scatter")) {
         if (!strXSource.isEmpty() || !strYsource.isEmpty()) {
             // One parameter on two sources: the rows of the source this query is for.

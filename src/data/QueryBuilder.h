@@ -35,7 +35,8 @@ struct QueryContext
     bool acceptZero = true;
 };
 
-// The SELECT statement of a chart kind: "" (control charts), "Pareto", "Histogram" or "Scatter";
+// The SELECT statement of a chart kind: "" (control charts), "Pareto", "Histogram", "Scatter" or
+// "Screening" (every parameter of a product, "A:::B:::C", in no particular order);
 // "" for any other kind. strRange is already the BETWEEN operands. The source, serial number and
 // test ID are inserted as SQL text literals (SqlTextLiteral: apostrophes doubled). A scatter pair
 // (no sources) takes "X:::Y" in strParameter and throws std::invalid_argument when the separator

@@ -58,6 +58,17 @@ void AnalysisFixture::useResults(const QStringList& columns, const QList<ResultR
     open();
 }
 
+void AnalysisFixture::useFixture(const QString& fixture)
+{
+    state.gConnection.reset();
+    QFile::copy(FixturePath(fixture), dir.filePath(fixture));
+    QFile(dir.filePath(fixture)).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    WriteFile(dir.filePath("ATE.INI"), "[ATE Configuration]\r\nTestProduct=Small\r\nTestID=FT1,FT2\r\n"
+                                       "[Database]\r\nDatabaseName=" +
+                                           fixture.toUtf8() + "\r\n");
+    open();
+}
+
 AnalysisContext AnalysisFixture::context()
 {
     return AnalysisContext{selection, state, prompts, clock, pump, [] {}};

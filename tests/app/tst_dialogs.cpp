@@ -1,13 +1,17 @@
 #include "AppFixture.h"
+#include "ControlChartLoader.h"
 #include "DataRow.h"
 #include "SharedState.h"
 #include "TestMain.h"
 #include "frmRangePlot.h"
+#include "frmScreening.h"
 #include "ui_frmMain.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
 
 class TestDialogs : public QObject
@@ -53,6 +57,41 @@ private slots:
         QCOMPARE(prompts.texts(), message.isEmpty() ? QStringList() : QStringList{message});
         QTEST(state.gCustomDateFrom, "storedFrom");
         QTEST(state.gCustomDateTo, "storedTo");
+    }
+
+    // The screening window shows its result worst first and filters it by name; a double-click
+    // closes it and the chooser and draws that parameter's individual chart.
+    void screeningChartsTheChosenParameter()
+    {
+        AppFixture app;
+        app.rememberFolder("Last 30 Days");
+        frmMain& window = app.start();
+        window.form().cboTestID->setCurrentIndex(0); // "<All>": the fixture's identifiers are not in ATE.INI
+        QStringList shown, ranked;
+        int picked = -1;
+        bool chooserClosed = false;
+        app.prompts.modalActions.push_back([&](QDialog& chooser) {
+            chooser.findChild<QPushButton*>("cmdScreening")->click();
+            chooserClosed = chooser.result() == QDialog::Accepted;
+        });
+        app.prompts.modalActions.push_back([&](QDialog& dialog) {
+            auto& screening = static_cast<frmScreening&>(dialog);
+            screening.Screen();
+            const QAbstractItemModel* table = dialog.findChild<QTableView*>("tblScreening")->model();
+            for (int r = 0; r < table->rowCount(); ++r) {
+                shown.append(table->index(r, 0).data().toString());
+                ranked.append(screening.result().rows.at(r).name);
+            }
+            picked = screening.result().rows.last().parameter; // the best, not the first row
+            dialog.findChild<QLineEdit*>("txtFilter")->setText(ranked.last().toUpper());
+            emit dialog.findChild<QTableView*>("tblScreening")->doubleClicked(table->index(0, 0));
+        });
+        window.form().cmdMoreCharts->click();
+        QCOMPARE(app.prompts.modalWindows, (QStringList{"frmMoreChart", "frmScreening"}));
+        QCOMPARE(shown, ranked);
+        QCOMPARE(shown.size(), 4);
+        QVERIFY(chooserClosed && window.form().optIndividualPlot->isChecked() && window.lastPlot().drawn);
+        QCOMPARE(window.form().cboDataParameters->currentIndex(), picked);
     }
 
     // The chooser copies the window's lists, saves its five choices on Close only, and gets them

@@ -3,6 +3,7 @@
 #include "ControlChartLoader.h"
 #include "DataRow.h"
 #include "ReportCommand.h"
+#include "ScreenCommand.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 #include "ui_frmMain.h"
@@ -222,6 +223,12 @@ private slots:
             ReportCommand::kUsage);
         row("a value that is no number", base + args("--chart individual --from 2024-03-01 --to 2024-03-31"),
             ReportCommand::kConfiguration);
+        row("screen without data", args("screen --product Line --json - " + noData), ReportCommand::kNoData);
+        row("screen, a value that is no number",
+            args("screen --product Line --csv - --from 2024-03-01 --to 2024-03-31"), ReportCommand::kConfiguration);
+        row("screen, nothing to write", args("screen --product Line"), ReportCommand::kUsage);
+        row("screen, two outputs on standard output", args("screen --product Line --csv - --html -"),
+            ReportCommand::kUsage);
         row("missing database", base, ReportCommand::kConfiguration,
             "[ATE Configuration]\r\nTestProduct=Line\r\n[Database]\r\nDatabaseName=gone.sqlite\r\n");
     }
@@ -234,7 +241,9 @@ private slots:
         app.writeResults(records() + QList<AppFixture::Record>{{"SNINF", "ATE-01", "2024-03-20 10:00:00", "PASS",
                                                                 std::numeric_limits<double>::infinity()}});
         app.writeConfigFile("ate.ini", ateIni);
-        QTEST(ReportCommand::Run(QStringList{"--config", app.configFolder()} + arguments), "status");
+        const bool screen = arguments.constFirst() == "screen";
+        const QStringList options = QStringList{"--config", app.configFolder()} + arguments.mid(screen ? 1 : 0);
+        QTEST(screen ? ScreenCommand::Run(options) : ReportCommand::Run(options), "status");
     }
 };
 

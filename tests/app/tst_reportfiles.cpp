@@ -26,6 +26,9 @@ Run RunProgram(const AppFixture& app, QStringList arguments, const QString& fold
             QStringList{"report", "--config", app.configFolder()} +
             QString("--product Line --parameter Vout --from 2024-03-01 --to 2024-03-01 --chart individual").split(' ') +
             arguments.mid(1);
+    } else if (arguments.constFirst() == "screen") {
+        arguments = QStringList{"screen", "--config", app.configFolder()} +
+                    QString("--product Line --from 2024-03-01 --to 2024-03-01").split(' ') + arguments.mid(1);
     }
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_RUNTIME_DIR"}) {
@@ -79,6 +82,10 @@ private slots:
         QTest::newRow("PRODUCTS.INI from elsewhere")
             << QStringList{"report", "--svg", "../config/Products.INI"} << false << 2 << QStringList()
             << "will not write %1/config/Products.INI: ";
+        QTest::newRow("screen, CSV to standard output")
+            << QStringList{"screen", "--csv", "-"} << false << 0 << QStringList() << "\r\nOutput Voltage,V,20,5.00550";
+        QTest::newRow("screen, JSON and a page") << QStringList{"screen", "--json", "-", "--html", "s.html"} << false
+                                                 << 0 << QStringList{"temp/s.html"} << "\"n\": 20,";
         QTest::newRow("ATE.INI through a link") << QStringList{"report", "--png", "a.png", "--json", "ate.ini"} << false
                                                 << 2 << QStringList() << "will not write %1/temp/ate.ini: ";
     }

@@ -128,6 +128,12 @@ private slots:
                 "MAX([TestStartTime]) AS DateX, MAX([Eff]) AS ValueX, MAX([Iin:::X]) AS ValueY FROM Results WHERE "
                 "[PassFail] LIKE '%'" +
                 week + valid("Eff") + valid("Iin:::X") + grouped + " ORDER BY MAX([TestStartTime]), MAX([ATEID]);");
+        row("screening: every column, unfiltered, ungrouped, unordered",
+            {"Screening", "Vout:::Iin", "ATE-02", "", "", "", "T7", pass}, true, false,
+            head +
+                "[TestStartTime] AS DateX, [Vout] AS Value0, [Iin] AS Value1 FROM Results WHERE [PassFail] = 'PASS' "
+                "AND [ATEID] = 'ATE-02'" +
+                week + " AND [TestID] = 'T7';");
         row("unknown kind", {"Trend", "Vout", "", "", "", "", "", any}, false, true, "");
     }
 

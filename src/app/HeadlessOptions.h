@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <optional>
+
+class QCommandLineParser;
+
+// The command-line options the headless commands (`tessaly report`, `tessaly screen`) share: the
+// configuration, the product and the selection as the main window's controls would hold it.
+
+// A command line that cannot be used; message says why.
+struct UsageError
+{
+    QString message;
+};
+
+struct SelectionOptions
+{
+    QString config, product;
+    QString range; // a range text; "Custom" with from and to
+    QDate from, to;
+    std::optional<QString> source, serial, testId;
+    bool allResults = false, allRecords = false, noZero = false;
+};
+
+// --config, --product, --range, --from, --to, --source, --serial, --test-id, --all-results,
+// --all-records and --no-zero.
+void AddSelectionOptions(QCommandLineParser& parser);
+
+// Reads those options of a parsed command line; throws UsageError. --config and --product are
+// required; the range is "Last 30 Days" unless given, "Custom" with --from and --to.
+void ReadSelectionOptions(const QCommandLineParser& parser, SelectionOptions& options);
+
+// The file an output option names, from the folder the command was started in (the commands
+// change their current folder later); "-" stays standard output where that is allowed.
+QString OutputFileOption(const QCommandLineParser& parser, const QString& name, bool standardOutput);
