@@ -28,11 +28,11 @@
 
 namespace {
 
-const QString kCommand = QStringLiteral("report");
+const QString kReportCommand = QStringLiteral("report");
 
 int fail(int status, const QString& text)
 {
-    return HeadlessFail(kCommand, status, text);
+    return HeadlessFail(kReportCommand, status, text);
 }
 
 // The parameter by its list text, display name or column; -1 when there is none.
@@ -109,7 +109,7 @@ QJsonArray signalsJson(const ChartControl& chart, const ControlChartSignals& jud
 
 int writeJson(const QString& path, const QJsonObject& report)
 {
-    return WriteHeadlessOutput(kCommand, path, QJsonDocument(report).toJson());
+    return WriteHeadlessOutput(kReportCommand, path, QJsonDocument(report).toJson());
 }
 
 // The chart as PNG, SVG and one-page PDF, as many as were asked for.
@@ -355,7 +355,7 @@ int ReportCommand::Run(const QStringList& arguments)
     } catch (const UsageError& e) {
         return fail(kUsage, e.message);
     }
-    return RunHeadless(kCommand, o, {o.png, o.svg, o.pdf, o.json},
+    return RunHeadless(kReportCommand, o, {o.png, o.svg, o.pdf, o.json},
                        [&o](HeadlessSession& session, const Selection& chosen, ConsolePrompts& prompts,
                             const Clock& clock, const EventPump& pump) {
                            Selection selection = chosen;

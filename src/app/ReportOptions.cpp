@@ -12,7 +12,7 @@ constexpr int kLargestSide = 20000;
 const QStringList kCharts = {QStringLiteral("xbar"), QStringLiteral("individual"), QStringLiteral("histogram"),
                              QStringLiteral("scatter"), QStringLiteral("pareto")};
 
-void addOptions(QCommandLineParser& p)
+void addReportOptions(QCommandLineParser& p)
 {
     const auto value = [&p](const char* name, const char* description, const char* valueName) {
         p.addOption(QCommandLineOption(QLatin1String(name), QLatin1String(description), QLatin1String(valueName)));
@@ -73,7 +73,7 @@ bool ReportOptions::isControlChart() const
 ReportOptions ReadReportOptions(const QStringList& arguments)
 {
     QCommandLineParser p;
-    addOptions(p);
+    addReportOptions(p);
     if (!p.parse(QStringList{QStringLiteral("tessaly report")} + arguments)) {
         throw UsageError{p.errorText()};
     }
@@ -157,7 +157,7 @@ QString ReportHelpText()
         "Draws one chart without a window: tessaly report --config DIR --product NAME --parameter NAME [options]. "
         "Exit status: 0 done, 2 usage error, 3 no data, 4 configuration or database error, or an output file that "
         "could not be written, 5 a signal found with --fail-on-signal."));
-    addOptions(p);
+    addReportOptions(p);
     p.addHelpOption();
     return p.helpText();
 }

@@ -10,14 +10,14 @@
 
 namespace {
 
-const QString kCommand = QStringLiteral("screen");
+const QString kScreenCommand = QStringLiteral("screen");
 
 struct ScreenOptions : SelectionOptions
 {
     QString csv, json, html; // files, or "-" for standard output
 };
 
-void addOptions(QCommandLineParser& p)
+void addScreenOptions(QCommandLineParser& p)
 {
     AddSelectionOptions(p);
     p.addOption({QStringLiteral("csv"), QStringLiteral("Write the table as CSV (- for standard output)."),
@@ -32,7 +32,7 @@ void addOptions(QCommandLineParser& p)
 ScreenOptions readOptions(const QStringList& arguments)
 {
     QCommandLineParser p;
-    addOptions(p);
+    addScreenOptions(p);
     if (!p.parse(QStringList{QStringLiteral("tessaly screen")} + arguments)) {
         throw UsageError{p.errorText()};
     }
@@ -81,7 +81,7 @@ int screen(const ScreenOptions& o, HeadlessSession& session, const Selection& se
         if (path.isEmpty()) {
             continue;
         }
-        if (const int status = WriteHeadlessOutput(kCommand, path, bytes()); status != HeadlessStatus::kOk) {
+        if (const int status = WriteHeadlessOutput(kScreenCommand, path, bytes()); status != HeadlessStatus::kOk) {
             return status;
         }
     }
@@ -96,9 +96,9 @@ int ScreenCommand::Run(const QStringList& arguments)
     try {
         o = readOptions(arguments);
     } catch (const UsageError& e) {
-        return HeadlessFail(kCommand, HeadlessStatus::kUsage, e.message);
+        return HeadlessFail(kScreenCommand, HeadlessStatus::kUsage, e.message);
     }
-    return RunHeadless(kCommand, o, {o.csv, o.json, o.html},
+    return RunHeadless(kScreenCommand, o, {o.csv, o.json, o.html},
                        [&o](HeadlessSession& session, const Selection& selection, ConsolePrompts& prompts,
                             const Clock& clock,
                             const EventPump& pump) { return screen(o, session, selection, prompts, clock, pump); });
@@ -113,7 +113,7 @@ QString ScreenCommand::HelpText()
         "histogram computes them, Cpk and the points beyond the control limits of the individual chart, its "
         "Western Electric signals and the values outside the specification. Exit status: 0 done, 2 usage "
         "error, 3 no data, 4 configuration or database error, or an output file that could not be written."));
-    addOptions(p);
+    addScreenOptions(p);
     p.addHelpOption();
     return p.helpText();
 }
