@@ -3,14 +3,32 @@
 #include <QCommandLineParser>
 #include <QDir>
 
+void AddValueOption(QCommandLineParser& parser, const char* name, const char* description, const char* valueName)
+{
+    parser.addOption(QCommandLineOption(QLatin1String(name), QLatin1String(description), QLatin1String(valueName)));
+}
+
+void AddFlagOption(QCommandLineParser& parser, const char* name, const char* description)
+{
+    parser.addOption(QCommandLineOption(QLatin1String(name), QLatin1String(description)));
+}
+
+void ParseHeadlessArguments(QCommandLineParser& parser, const QString& command, const QStringList& arguments)
+{
+    if (!parser.parse(QStringList{QStringLiteral("tessaly ") + command} + arguments)) {
+        throw UsageError{parser.errorText()};
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        throw UsageError{QStringLiteral("unexpected argument: ") + parser.positionalArguments().constFirst()};
+    }
+}
+
 void AddSelectionOptions(QCommandLineParser& p)
 {
     const auto value = [&p](const char* name, const char* description, const char* valueName) {
-        p.addOption(QCommandLineOption(QLatin1String(name), QLatin1String(description), QLatin1String(valueName)));
+        AddValueOption(p, name, description, valueName);
     };
-    const auto flag = [&p](const char* name, const char* description) {
-        p.addOption(QCommandLineOption(QLatin1String(name), QLatin1String(description)));
-    };
+    const auto flag = [&p](const char* name, const char* description) { AddFlagOption(p, name, description); };
     value("config", "Configuration folder holding ATE.INI and PRODUCTS.INI.", "dir");
     value("product", "Product, as listed in ATE.INI.", "name");
     value("range", "Range preset, e.g. \"Last 30 Days\".", "text");

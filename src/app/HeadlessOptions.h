@@ -24,6 +24,14 @@ struct SelectionOptions
     bool allResults = false, allRecords = false, noZero = false;
 };
 
+// An option taking a value, and a flag.
+void AddValueOption(QCommandLineParser& parser, const char* name, const char* description, const char* valueName);
+void AddFlagOption(QCommandLineParser& parser, const char* name, const char* description);
+
+// Parses the arguments after the command word ("tessaly report ..."); throws UsageError on an
+// unknown option or a positional argument.
+void ParseHeadlessArguments(QCommandLineParser& parser, const QString& command, const QStringList& arguments);
+
 // --config, --product, --range, --from, --to, --source, --serial, --test-id, --all-results,
 // --all-records and --no-zero.
 void AddSelectionOptions(QCommandLineParser& parser);

@@ -15,11 +15,9 @@ const QStringList kCharts = {QStringLiteral("xbar"), QStringLiteral("individual"
 void addReportOptions(QCommandLineParser& p)
 {
     const auto value = [&p](const char* name, const char* description, const char* valueName) {
-        p.addOption(QCommandLineOption(QLatin1String(name), QLatin1String(description), QLatin1String(valueName)));
+        AddValueOption(p, name, description, valueName);
     };
-    const auto flag = [&p](const char* name, const char* description) {
-        p.addOption(QCommandLineOption(QLatin1String(name), QLatin1String(description)));
-    };
+    const auto flag = [&p](const char* name, const char* description) { AddFlagOption(p, name, description); };
     AddSelectionOptions(p);
     value("parameter", "Test parameter: its list text, display name or column (not for scatter and pareto).", "name");
     value("chart", "xbar (default), individual, histogram, scatter or pareto.", "kind");
@@ -74,12 +72,7 @@ ReportOptions ReadReportOptions(const QStringList& arguments)
 {
     QCommandLineParser p;
     addReportOptions(p);
-    if (!p.parse(QStringList{QStringLiteral("tessaly report")} + arguments)) {
-        throw UsageError{p.errorText()};
-    }
-    if (!p.positionalArguments().isEmpty()) {
-        throw UsageError{QStringLiteral("unexpected argument: ") + p.positionalArguments().constFirst()};
-    }
+    ParseHeadlessArguments(p, QStringLiteral("report"), arguments);
     const auto given = [&p](const char* name) { return p.isSet(QLatin1String(name)); };
     const auto text = [&p](const char* name) { return p.value(QLatin1String(name)); };
     const auto optional = [&](const char* name) {

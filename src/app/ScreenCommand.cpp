@@ -20,25 +20,16 @@ struct ScreenOptions : SelectionOptions
 void addScreenOptions(QCommandLineParser& p)
 {
     AddSelectionOptions(p);
-    p.addOption({QStringLiteral("csv"), QStringLiteral("Write the table as CSV (- for standard output)."),
-                 QStringLiteral("file")});
-    p.addOption({QStringLiteral("json"), QStringLiteral("Write the table as JSON (- for standard output)."),
-                 QStringLiteral("file")});
-    p.addOption({QStringLiteral("html"),
-                 QStringLiteral("Write the table as a self-contained HTML page (- for standard output)."),
-                 QStringLiteral("file")});
+    AddValueOption(p, "csv", "Write the table as CSV (- for standard output).", "file");
+    AddValueOption(p, "json", "Write the table as JSON (- for standard output).", "file");
+    AddValueOption(p, "html", "Write the table as a self-contained HTML page (- for standard output).", "file");
 }
 
 ScreenOptions readOptions(const QStringList& arguments)
 {
     QCommandLineParser p;
     addScreenOptions(p);
-    if (!p.parse(QStringList{QStringLiteral("tessaly screen")} + arguments)) {
-        throw UsageError{p.errorText()};
-    }
-    if (!p.positionalArguments().isEmpty()) {
-        throw UsageError{QStringLiteral("unexpected argument: ") + p.positionalArguments().constFirst()};
-    }
+    ParseHeadlessArguments(p, QStringLiteral("screen"), arguments);
     ScreenOptions o;
     ReadSelectionOptions(p, o);
     o.csv = OutputFileOption(p, QStringLiteral("csv"), true);
