@@ -7,36 +7,67 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+
+// Distinct labels looked up before a series stops sharing them (labels that hardly repeat).
+constexpr qsizetype kMostSharedLabels = 4096;
+
+} // namespace
+
 qint64 SeriesPoints::add(double x, double y, const QString& label)
 {
-    if (!m_x.empty() && !(x >= m_x.back())) {
+    const qint64 index = count();
+    if (index > 0 && !(x >= this->x(index - 1))) {
         m_xAscending = false;
     }
-    m_x.push_back(x);
+    if (!m_x.empty() || x != static_cast<double>(index)) {
+        if (m_x.empty()) {
+            m_x.reserve(m_y.capacity());
+            for (qint64 i = 0; i < index; ++i) {
+                m_x.push_back(static_cast<double>(i));
+            }
+        }
+        m_x.push_back(x);
+    }
     m_y.push_back(y);
-    m_labels.push_back(label);
+    m_labels.push_back(labelIndex(label));
     if (!std::isnan(y)) {
         m_xExtent.include(x);
         m_yExtent.include(y);
     }
-    return count() - 1;
+    return index;
+}
+
+quint32 SeriesPoints::labelIndex(const QString& label)
+{
+    if (!m_labelTexts.empty() && m_labelTexts[m_lastLabel] == label) {
+        return m_lastLabel;
+    }
+    const bool sharing = static_cast<qsizetype>(m_labelTexts.size()) < kMostSharedLabels;
+    if (sharing) {
+        const auto found = m_labelLookup.constFind(label);
+        if (found != m_labelLookup.cend()) {
+            return m_lastLabel = *found;
+        }
+    }
+    m_lastLabel = static_cast<quint32>(m_labelTexts.size());
+    m_labelTexts.push_back(label);
+    if (sharing) {
+        m_labelLookup.insert(label, m_lastLabel);
+    } else {
+        m_labelLookup.clear();
+    }
+    return m_lastLabel;
 }
 
 void SeriesPoints::clear()
 {
-    // Swapping releases the memory of a large series, which clear() would keep.
-    std::vector<double>().swap(m_x);
-    std::vector<double>().swap(m_y);
-    std::vector<QString>().swap(m_labels);
-    m_xExtent = {};
-    m_yExtent = {};
-    m_xAscending = true;
+    *this = SeriesPoints(); // releases the memory of a large series, which clear() would keep
 }
 
 void SeriesPoints::reserve(qint64 count)
 {
     const auto n = static_cast<size_t>(std::max<qint64>(count, 0));
-    m_x.reserve(n);
     m_y.reserve(n);
     m_labels.reserve(n);
 }
@@ -46,14 +77,16 @@ std::pair<qint64, qint64> SeriesPoints::indexRange(const AxisRange& range) const
     if (!m_xAscending) {
         return {0, count()};
     }
-    const auto first = std::lower_bound(m_x.begin(), m_x.end(), range.min);
-    const auto last = std::upper_bound(first, m_x.end(), range.max);
-    return {first - m_x.begin(), last - m_x.begin()};
+    const XValues xs = xValues();
+    const qint64 first = xs.lowerBound(0, count(), range.min);
+    // The first index past range.max: the first not below the next double up.
+    const qint64 last = xs.lowerBound(first, count(), std::nextafter(range.max, HUGE_VAL));
+    return {first, last};
 }
 
 qint64 SeriesPoints::lowerBound(double value) const
 {
-    return std::lower_bound(m_x.begin(), m_x.end(), value) - m_x.begin();
+    return xValues().lowerBound(0, count(), value);
 }
 
 bool TextBlock::setLine(int i, const QString& text)

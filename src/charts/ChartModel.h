@@ -2,9 +2,11 @@
 
 #include "AxisScale.h"
 #include "ChartPaging.h"
+#include "Decimation.h"
 
 #include <QColor>
 #include <QFont>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -61,7 +63,8 @@ inline constexpr int kTextBlockCount = 3;
 
 // The points of one series: x, y and a label each, in the order added. Keeps the extents and
 // whether x is ascending up to date as points arrive, so that painting a million points does
-// not start with a pass over them.
+// not start with a pass over them. A million points cost little more than their y values: x is
+// stored only once a point's x differs from its index, and repeated labels share one text.
 class SeriesPoints
 {
 public:
@@ -71,11 +74,11 @@ public:
     void clear();
     void reserve(qint64 count);
 
-    qint64 count() const { return static_cast<qint64>(m_x.size()); }
-    double x(qint64 i) const { return m_x[static_cast<size_t>(i)]; }
+    qint64 count() const { return static_cast<qint64>(m_y.size()); }
+    double x(qint64 i) const { return m_x.empty() ? static_cast<double>(i) : m_x[static_cast<size_t>(i)]; }
     double y(qint64 i) const { return m_y[static_cast<size_t>(i)]; }
-    const QString& label(qint64 i) const { return m_labels[static_cast<size_t>(i)]; }
-    const double* xData() const { return m_x.data(); }
+    const QString& label(qint64 i) const { return m_labelTexts[m_labels[static_cast<size_t>(i)]]; }
+    XValues xValues() const { return m_x.empty() ? nullptr : m_x.data(); }
     const double* yData() const { return m_y.data(); }
 
     bool xAscending() const { return m_xAscending; }
@@ -89,9 +92,14 @@ public:
     qint64 lowerBound(double value) const;
 
 private:
-    std::vector<double> m_x;
+    quint32 labelIndex(const QString& label);
+
+    std::vector<double> m_x; // empty while every x is its point's index
     std::vector<double> m_y;
-    std::vector<QString> m_labels;
+    std::vector<quint32> m_labels; // into m_labelTexts
+    std::vector<QString> m_labelTexts;
+    QHash<QString, quint32> m_labelLookup; // while the distinct labels are few
+    quint32 m_lastLabel = 0;
     DataExtent m_xExtent;
     DataExtent m_yExtent;
     bool m_xAscending = true;

@@ -610,7 +610,7 @@ SeriesDrawing ChartRenderer::plan(const ChartModel& model, const ChartLayout& la
     const bool dense = static_cast<double>(last - first) > 4 * std::max(1.0, layout.plot.width());
 
     if (dense && points.xAscending()) {
-        drawing.points = DecimateByColumn(points.xData(), points.yData(), first, last, xMap);
+        drawing.points = DecimateByColumn(points.xValues(), points.yData(), first, last, xMap);
         if (HasLine(s)) {
             drawing.envelope = EnvelopeOf(points, drawing.points, xMap, yMap);
         }
@@ -636,7 +636,7 @@ SeriesDrawing ChartRenderer::plan(const ChartModel& model, const ChartLayout& la
     if (dense) {
         // A pointer in every cell of half a pointer's width that holds points, and at each
         // column's extremes: the same field of pointers as at every point, at a bounded count.
-        drawing.pointers = ThinByCell(points.xData(), points.yData(), first, last, xMap, yMap, s.look.pointerSize);
+        drawing.pointers = ThinByCell(points.xValues(), points.yData(), first, last, xMap, yMap, s.look.pointerSize);
         if (points.xAscending()) {
             drawing.pointers.insert(drawing.pointers.end(), drawing.points.begin(), drawing.points.end());
         }

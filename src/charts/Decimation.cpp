@@ -5,8 +5,19 @@
 #include <cmath>
 #include <limits>
 
-std::vector<qint64> DecimateByColumn(const double* x, const double* y, qint64 first, qint64 last,
-                                     const AxisMapping& xMap)
+qint64 XValues::lowerBound(qint64 first, qint64 last, double value) const
+{
+    if (values) {
+        return std::lower_bound(values + first, values + last, value) - values;
+    }
+    // Indices: the first whole number not below value.
+    if (!(value > static_cast<double>(first))) {
+        return first;
+    }
+    return value >= static_cast<double>(last) ? last : std::min(last, static_cast<qint64>(std::ceil(value)));
+}
+
+std::vector<qint64> DecimateByColumn(XValues x, const double* y, qint64 first, qint64 last, const AxisMapping& xMap)
 {
     std::vector<qint64> kept;
     const auto columnOf = [&](qint64 i) { return std::floor(xMap.toPixel(x[i])); };
@@ -15,7 +26,7 @@ std::vector<qint64> DecimateByColumn(const double* x, const double* y, qint64 fi
         // The column's points are contiguous: bisect for its end, then settle the points the
         // bisection and the pixel rounding disagree on, so that both use toPixel.
         const double column = columnOf(begin);
-        qint64 end = std::lower_bound(x + begin, x + last, xMap.toValue(column + 1)) - x;
+        qint64 end = x.lowerBound(begin, last, xMap.toValue(column + 1));
         end = std::max(end, begin + 1);
         while (end < last && columnOf(end) <= column) {
             ++end;
@@ -64,7 +75,7 @@ std::vector<qint64> DecimateByColumn(const double* x, const double* y, qint64 fi
     return kept;
 }
 
-std::vector<qint64> ThinByCell(const double* x, const double* y, qint64 first, qint64 last, const AxisMapping& xMap,
+std::vector<qint64> ThinByCell(XValues x, const double* y, qint64 first, qint64 last, const AxisMapping& xMap,
                                const AxisMapping& yMap, double cellSize)
 {
     std::vector<qint64> kept;

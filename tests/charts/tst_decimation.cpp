@@ -61,6 +61,8 @@ private slots:
         const Series s = MakeSeries(count, gaps);
         const AxisMapping xMap{{0, static_cast<double>(count - 1)}, 100, 100 + width};
         const std::vector<qint64> kept = DecimateByColumn(s.x.data(), s.y.data(), 0, count, xMap);
+        // x given as the points' indices, without an array, is the same series.
+        QCOMPARE(DecimateByColumn(nullptr, s.y.data(), 0, count, xMap), kept);
         QVERIFY(static_cast<double>(kept.size()) <= 4 * (width + 1));
         QVERIFY(std::is_sorted(kept.begin(), kept.end()));
         QVERIFY(std::adjacent_find(kept.begin(), kept.end()) == kept.end());
