@@ -32,7 +32,7 @@ MsgAnswer SilentPrompts::message(const QString& text, MsgIcon, MsgButtons, const
     return MsgAnswer::OK;
 }
 
-void makeConfiguration(const QString& folder, int parameterCount)
+void makeConfiguration(const QString& folder, int parameterCount, qint64 records)
 {
     QStringList extraColumns;
     for (int k = 1; k < parameterCount; ++k) {
@@ -61,10 +61,11 @@ void makeConfiguration(const QString& folder, int parameterCount)
     std::mt19937 random(7);
     std::normal_distribution<double> noise(5.0, 0.05);
     const QDateTime start(QDate(2024, 1, 1), QTime(0, 0), Qt::UTC);
-    for (int i = 0; i < kBenchRecords; ++i) {
+    const qint64 spacingMs = 10'000LL * kBenchRecords / records;
+    for (qint64 i = 0; i < records; ++i) {
         q.addBindValue(QStringLiteral("SN%1").arg(i, 7, 10, QLatin1Char('0')));
         q.addBindValue(QStringLiteral("ATE-0%1").arg(i % 4 + 1));
-        q.addBindValue(start.addSecs(i * 10).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+        q.addBindValue(start.addMSecs(i * spacingMs).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
         q.addBindValue(noise(random));
         q.exec();
     }
@@ -84,11 +85,11 @@ void makeConfiguration(const QString& folder, int parameterCount)
     db.close();
 }
 
-BenchWindow::BenchWindow(int parameterCount)
+BenchWindow::BenchWindow(int parameterCount, qint64 records)
     : settings(dir.filePath(QStringLiteral("settings.ini"))), clock(QDateTime(QDate(2024, 4, 30), QTime(12, 0))),
       window(AppServices{prompts, settings, clock, pump, dir.filePath(QStringLiteral("lock")), 0, QString()})
 {
-    makeConfiguration(dir.path(), parameterCount);
+    makeConfiguration(dir.path(), parameterCount, records);
     settings.write(kSaveConfigKey + QStringLiteral("INIPath"), dir.path());
     settings.write(kSaveConfigKey + QStringLiteral("Range"), QStringLiteral("Last 180 Days"));
     window.Load();

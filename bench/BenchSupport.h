@@ -11,7 +11,8 @@
 #include <vector>
 
 // What the benchmarks that drive the main window share: a configuration whose product "Bench"
-// reads kBenchRecords records from a SQLite database, and the main window loaded on it.
+// reads kBenchRecords records (or as many as asked for) from a SQLite database, and the main
+// window loaded on it.
 
 constexpr int kBenchRecords = 1'000'000;
 
@@ -29,14 +30,15 @@ public:
 
 // ATE.INI, PRODUCTS.INI and bench.sqlite (table Results) in folder. The product's parameters are
 // Vout and parameterCount - 1 further REAL columns Param01, Param02, ... (values around their
-// number, no limits), all listed in PRODUCTS.INI.
-void makeConfiguration(const QString& folder, int parameterCount = 1);
+// number, no limits), all listed in PRODUCTS.INI. The records' start times are spread over the
+// 116 days from 2024-01-01, whatever their number.
+void makeConfiguration(const QString& folder, int parameterCount = 1, qint64 records = kBenchRecords);
 
 // The main window on a fresh configuration in a temporary folder, loaded and shown offscreen at
 // 1280 x 800 with the range "Last 180 Days", which holds every record. Needs a QApplication.
 struct BenchWindow
 {
-    explicit BenchWindow(int parameterCount = 1);
+    explicit BenchWindow(int parameterCount = 1, qint64 records = kBenchRecords);
     ~BenchWindow() { QFile::remove(window.state().gRawDataFile); } // the plots' listing, tens of MB
 
     QString databasePath() const { return dir.filePath(QStringLiteral("bench.sqlite")); }

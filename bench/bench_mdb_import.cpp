@@ -34,8 +34,7 @@ double openProductSeconds(const QString& file, qint64& sources)
         if (!connection.open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + copy +
                              QLatin1Char(';')) ||
             !list.Open(connection,
-                       QStringLiteral("SELECT [ATEID] AS ATEx FROM Results GROUP BY [ATEID] ORDER BY [ATEID];"),
-                       Recordset::Cursor::ForwardOnly)) {
+                       QStringLiteral("SELECT [ATEID] AS ATEx FROM Results GROUP BY [ATEID] ORDER BY [ATEID];"))) {
             std::printf("opening failed: %s %s\n", qPrintable(connection.lastError()), qPrintable(list.lastError()));
             return 1e9;
         }

@@ -74,7 +74,7 @@ double recordsetSeconds(const QString& path)
     QElapsedTimer timer;
     timer.start();
     Recordset rs;
-    if (!rs.Open(connection, kStatement, Recordset::Cursor::Client)) {
+    if (!rs.Open(connection, kStatement)) {
         std::printf("recordset failed: %s\n", qPrintable(rs.lastError()));
         return 1e9;
     }

@@ -16,10 +16,13 @@ AnalysisOutcome ShowRunTimeError(Prompts& prompts, const QString& description)
     return AnalysisOutcome::Failed;
 }
 
-bool OpenAnalysisRecords(const AnalysisContext& context, Recordset& records, const SqlText& sql)
+bool OpenAnalysisRecords(const AnalysisContext& context, Recordset& records, const SqlText& sql,
+                         const Recordset::Watch& watch)
 {
-    if (!records.Open(*context.state.gConnection, sql, Recordset::Cursor::Client)) {
-        ShowRunTimeError(context.prompts, records.lastError());
+    if (!records.Open(*context.state.gConnection, sql, watch)) {
+        if (!records.stopped()) {
+            ShowRunTimeError(context.prompts, records.lastError());
+        }
         return false;
     }
     return true;

@@ -1,11 +1,10 @@
 #pragma once
 
 #include "AnalysisContext.h"
+#include "Recordset.h"
 #include "SqlText.h"
 
 #include <QString>
-
-class Recordset;
 
 // What the analyses share in running their statements and reporting their failures.
 
@@ -20,5 +19,7 @@ AnalysisOutcome ShowNoData(Prompts& prompts);
 AnalysisOutcome ShowRunTimeError(Prompts& prompts, const QString& description);
 
 // The rows of sql on the shared connection, all fetched: the count is exact and MoveFirst goes
-// back to the first row. false after ShowRunTimeError with the engine's description.
-bool OpenAnalysisRecords(const AnalysisContext& context, Recordset& records, const SqlText& sql);
+// back to the first row. false after ShowRunTimeError with the engine's description, or silently
+// when watch stopped the reading.
+bool OpenAnalysisRecords(const AnalysisContext& context, Recordset& records, const SqlText& sql,
+                         const Recordset::Watch& watch = {});

@@ -36,14 +36,14 @@ public:
         m_pump.maybePump();
         if (m_progress && m_sinceReport.elapsed() >= m_interval) {
             m_sinceReport.restart();
-            m_stopped = !m_progress(done, m_total);
+            m_stopped = !m_progress(kScreeningStatus, done, m_total);
         }
         return !m_stopped;
     }
 
     bool finish()
     {
-        m_stopped = m_stopped || (m_progress && !m_progress(m_total, m_total));
+        m_stopped = m_stopped || (m_progress && !m_progress(kScreeningStatus, m_total, m_total));
         return !m_stopped;
     }
 
@@ -307,8 +307,13 @@ ScreeningResult ScreenParameters(const AnalysisContext& context, const Screening
         return result;
     }
     Recordset records;
-    if (!OpenAnalysisRecords(context, records, sql)) {
-        result.outcome = AnalysisOutcome::Failed;
+    const Recordset::Watch watch = [&context, &progress](const LoadStep& step) {
+        context.pump.pump();
+        return !progress || progress(LoadStepText(step), step.read, std::max<qint64>(step.total, 0));
+    };
+    if (!OpenAnalysisRecords(context, records, sql, watch)) {
+        result.stopped = records.stopped();
+        result.outcome = result.stopped ? AnalysisOutcome::NoChart : AnalysisOutcome::Failed;
         result.error = records.lastError();
         return result;
     }

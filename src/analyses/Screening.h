@@ -48,10 +48,13 @@ struct ScreeningResult
     QString error;            // the description of a failure
 };
 
-// Called while the rows are read, at most every ~30 ms and once at the end: values read so far of
-// the total (records x parameters; each parameter's column is one pass over the records).
-// Returning false stops the screening.
-using ScreeningProgress = std::function<bool(qint64 read, qint64 total)>;
+// Called while the screening runs, at most every ~30 ms and once at the end: what it is doing
+// (LoadStepText while the statement's rows arrive, then kScreeningStatus) and how far it got:
+// rows read of the total the engine tells (0 when it tells none), then values screened of
+// records x parameters (each parameter's column is one pass over the records). Returning false
+// stops the screening.
+using ScreeningProgress = std::function<bool(const QString& status, qint64 done, qint64 total)>;
+inline const QString kScreeningStatus = QStringLiteral("Screening the parameters…");
 
 // The one statement of a screening: the selection's rows with every parameter column of the
 // product (Value0, Value1, ... in parameter order), in no particular order. Empty when the range

@@ -57,11 +57,12 @@ void frmScreening::setRunning(bool running)
 void frmScreening::Screen()
 {
     m_stopRequested = false;
-    ui->lblStatus->setText(QStringLiteral("Reading the selection..."));
+    ui->lblStatus->setText(QStringLiteral("Querying…"));
     setRunning(true);
-    m_result = ScreenParameters(m_context, [this](qint64 read, qint64 total) {
-        ui->prgScreening->setMaximum(static_cast<int>(std::min<qint64>(total, 1'000'000'000)));
-        ui->prgScreening->setValue(static_cast<int>(std::min<qint64>(read, 1'000'000'000)));
+    m_result = ScreenParameters(m_context, [this](const QString& status, qint64 done, qint64 total) {
+        ui->lblStatus->setText(status);
+        ui->prgScreening->setMaximum(static_cast<int>(std::min<qint64>(total, 1'000'000'000))); // 0: busy
+        ui->prgScreening->setValue(static_cast<int>(std::min<qint64>(done, 1'000'000'000)));
         return !m_stopRequested;
     });
     m_model->setRows(m_result.rows);

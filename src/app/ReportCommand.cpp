@@ -17,6 +17,7 @@
 #include "ScatterChart.h"
 #include "ScatterPlot.h"
 #include "SharedState.h"
+#include "TerminalStatus.h"
 #include "XBarChart.h"
 
 #include <QJsonArray>
@@ -169,7 +170,8 @@ int controlChartReport(const ReportOptions& o, HeadlessSession& session, const S
     XBarChart xbar(chart);
     xbar.SetupRangeSeries();
     const ControlChartConstants constants = InitControlChartConstants();
-    ControlChartLoader loader(state, xbar, prompts, pump, constants, [](bool) {});
+    ControlChartLoader loader(
+        state, xbar, prompts, pump, constants, [](bool) {}, TerminalStatus());
     PlotRequest request = ControlChartRequest(state, selection, session.parameters.at(k), clock.today(), prompts);
     request.uslText = o.usl.value_or(LimitText(state.gUSL.at(k), kNoUSL));
     request.lslText = o.lsl.value_or(LimitText(state.gLSL.at(k), kNoLSL));

@@ -4,6 +4,7 @@
 #include "ConsolePrompts.h"
 #include "HeadlessSession.h"
 #include "Screening.h"
+#include "TerminalStatus.h"
 
 #include <QCommandLineParser>
 #include <QJsonDocument>
@@ -49,7 +50,18 @@ int screen(const ScreenOptions& o, HeadlessSession& session, const Selection& se
            const Clock& clock, const EventPump& pump)
 {
     const AnalysisContext context{selection, session.state, prompts, clock, pump, [] {}};
-    const ScreeningResult result = ScreenParameters(context);
+    const std::function<void(const QString&)> status = TerminalStatus();
+    ScreeningProgress progress;
+    if (status) {
+        progress = [&status](const QString& text, qint64, qint64) {
+            status(text);
+            return true;
+        };
+    }
+    const ScreeningResult result = ScreenParameters(context, progress);
+    if (status) {
+        status(QString());
+    }
     if (result.outcome == AnalysisOutcome::NoChart) {
         return HeadlessStatus::kNoData;
     }

@@ -31,6 +31,7 @@
 #include <QMouseEvent>
 #include <QPrinter>
 #include <QRandomGenerator>
+#include <QStatusBar>
 #include <QTimer>
 #include <exception>
 
@@ -97,6 +98,7 @@ frmMain::frmMain(AppServices services, QWidget* parent)
       m_lastPlot(std::make_unique<PlotResult>())
 {
     ui->setupUi(this);
+    statusBar()->setSizeGripEnabled(false); // says what a load is doing
 
     connect(ui->cboProductName, &QComboBox::activated, this, &frmMain::cboProductName_Click);
     connect(ui->cboDataParameters, &QComboBox::activated, this, &frmMain::cboDataParameters_Click);
@@ -140,8 +142,9 @@ bool frmMain::Load()
         m_xbarChart = std::make_unique<XBarChart>(*ui->ocxXBarChart);
         m_xbarChart->SetupRangeSeries();
         m_constants = InitControlChartConstants();
-        m_loader = std::make_unique<ControlChartLoader>(m_state, *m_xbarChart, m_services.prompts, m_services.pump,
-                                                        m_constants, [this](bool enable) { EnableControls(enable); });
+        m_loader = std::make_unique<ControlChartLoader>(
+            m_state, *m_xbarChart, m_services.prompts, m_services.pump, m_constants,
+            [this](bool enable) { EnableControls(enable); }, [this](const QString& text) { showLoadStatus(text); });
         connectChart();
         PrepareTempFiles();
 
@@ -355,6 +358,11 @@ void frmMain::cmdPlotChart_Click()
     } else {
         PlotChart(ui->optIndividualPlot->isChecked());
     }
+}
+
+void frmMain::showLoadStatus(const QString& text)
+{
+    statusBar()->showMessage(text);
 }
 
 void frmMain::PlotChart(bool individual)

@@ -46,6 +46,8 @@ public:
     const PlotResult& lastPlot() const { return *m_lastPlot; }
 
     void EnableControls(bool blnEnable);
+    // The status line: what a load is doing; "" when it is done.
+    void showLoadStatus(const QString& text);
     void DoShutdownProgram();
     void PrepareTempFiles();
 

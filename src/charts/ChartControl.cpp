@@ -83,6 +83,15 @@ qint64 ChartControl::addPoint(int seriesIndex, double y, const QString& label)
     return series(seriesIndex).points.add(y, label);
 }
 
+void ChartControl::setPoints(int seriesIndex, SeriesPoints points)
+{
+    checkSeries(seriesIndex);
+    ChartSeries& s = m_model.series[static_cast<size_t>(seriesIndex)];
+    s.points = std::move(points);
+    s.flaggedPoints.clear();
+    pointsChanged();
+}
+
 qint64 ChartControl::addPointXY(int seriesIndex, double x, double y, const QString& label)
 {
     return series(seriesIndex).points.add(x, y, label);

@@ -44,6 +44,8 @@ public:
     // Points. addPoint gives the point the next x (0, 1, 2, ...); both return the point's index.
     qint64 addPoint(int seriesIndex, double y, const QString& label = {});
     qint64 addPointXY(int seriesIndex, double x, double y, const QString& label = {});
+    // Replaces the points of a series with points built elsewhere.
+    void setPoints(int seriesIndex, SeriesPoints points);
     qint64 pointCount(int seriesIndex) const { return series(seriesIndex).points.count(); }
     double pointX(int seriesIndex, qint64 point) const;
     double pointY(int seriesIndex, qint64 point) const;

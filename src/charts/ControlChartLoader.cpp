@@ -2,20 +2,19 @@
 
 #include "BusyCursor.h"
 #include "ChartControl.h"
+#include "ControlChartPoints.h"
 #include "EventPump.h"
-#include "FiniteNumberReader.h"
 #include "Formats.h"
 #include "Prompts.h"
-#include "Recordset.h"
+#include "QueryStream.h"
 #include "SharedState.h"
 #include "XBarChart.h"
 
-#include <QFile>
-#include <QHash>
+#include <QElapsedTimer>
+#include <QTemporaryFile>
 #include <QTextStream>
 #include <algorithm>
-#include <cmath>
-#include <limits>
+#include <cstdio>
 
 namespace {
 
@@ -32,53 +31,34 @@ private:
     std::function<void()> m_action;
 };
 
-// The text of a date in one pattern, kept while consecutive records fall in the same minute
-// (or day): records come in time order, so most of them reuse the previous text.
-class DateTextCache
+// The listing of a load in progress: a new file beside the listing, readable by the user only,
+// put in the listing's place when the load is kept. Renaming replaces a file or link of that
+// name that someone else put in the shared folder rather than following it.
+class PendingListing
 {
 public:
-    DateTextCache(QString pattern, qint64 secondsPerStep) : m_pattern(std::move(pattern)), m_step(secondsPerStep) {}
+    explicit PendingListing(const QString& path) : m_path(path), m_file(path + QStringLiteral(".XXXXXX")) {}
 
-    // valid false: the record has no date.
-    const QString& text(bool valid, qint64 day, int second)
+    bool open() { return m_file.open(); }
+    QIODevice* device() { return &m_file; }
+    QString errorString() const { return m_file.errorString(); }
+    bool commit()
     {
-        const qint64 key = valid ? (day * 86400 + second) / m_step : std::numeric_limits<qint64>::min();
-        if (!m_filled || key != m_key) {
-            m_filled = true;
-            m_key = key;
-            m_text = valid ? FormatDate(WallClock(day, second), m_pattern) : QString();
+        if (!m_file.flush() ||
+            std::rename(QFile::encodeName(m_file.fileName()).constData(), QFile::encodeName(m_path).constData()) != 0) {
+            return false;
         }
-        return m_text;
+        m_file.setAutoRemove(false);
+        return true;
     }
 
 private:
-    QString m_pattern;
-    qint64 m_step;
-    bool m_filled = false;
-    qint64 m_key = 0;
-    QString m_text;
+    QString m_path;
+    QTemporaryFile m_file;
 };
 
-// The listing text of a value: measurements repeat, so each distinct value is formatted once.
-class ValueTextCache
-{
-public:
-    const QString& text(double value)
-    {
-        auto found = m_texts.constFind(value);
-        if (found == m_texts.cend()) {
-            if (m_texts.size() >= kMostKept) {
-                m_texts.clear();
-            }
-            found = m_texts.insert(value, FormatNumber(value, QStringLiteral("##0.000")));
-        }
-        return *found;
-    }
-
-private:
-    static constexpr qsizetype kMostKept = 16384;
-    QHash<double, QString> m_texts;
-};
+// How often the status line follows the load.
+constexpr int kStatusIntervalMs = 100;
 
 double limitValue(const QString& text, double absent)
 {
@@ -104,9 +84,10 @@ PlotRequest ControlChartRequest(const SharedState& state, const Selection& selec
 }
 
 ControlChartLoader::ControlChartLoader(SharedState& state, XBarChart& chart, Prompts& prompts, const EventPump& pump,
-                                       const ControlChartConstants& constants, std::function<void(bool)> enableControls)
+                                       const ControlChartConstants& constants, std::function<void(bool)> enableControls,
+                                       std::function<void(const QString&)> showStatus)
     : m_state(state), m_chart(chart), m_prompts(prompts), m_pump(pump), m_constants(constants),
-      m_enableControls(std::move(enableControls))
+      m_enableControls(std::move(enableControls)), m_showStatus(std::move(showStatus))
 {
 }
 
@@ -133,10 +114,11 @@ double ControlChartLoader::GetRange(const std::vector<double>& values, qsizetype
 void ControlChartLoader::WriteListingLine(QTextStream& out, const QString& serial, const QString& valueText,
                                           const QString& source, const QString& dateText)
 {
+    static const QString padding(15, QLatin1Char(' '));
     if (serial.size() > 15) {
         out << QStringView(serial).left(12) << "...";
     } else {
-        out << serial << QString(15 - serial.size(), QLatin1Char(' '));
+        out << serial << QStringView(padding).left(15 - serial.size());
     }
     out << '\t' << valueText << '\t' << source << '\t' << dateText;
 }
@@ -159,12 +141,17 @@ PlotResult ControlChartLoader::plot(const PlotRequest& request, bool individual)
     m_state.gStopPlot = false;
     m_state.gChartTitle = request.product.trimmed() + QLatin1Char(' ') + request.parameterName.trimmed();
 
-    Recordset records;
-    QFile listing(m_state.gRawDataFile);
+    const auto status = [this](const QString& text) {
+        if (m_showStatus) {
+            m_showStatus(text);
+        }
+    };
+    QueryStream stream;
+    // The listing replaces the last one only when this load draws or is stopped.
+    PendingListing listing(m_state.gRawDataFile);
     const PlotCleanup cleanup([&] {
-        records.Close();
-        listing.close();
-        m_chart.chart().setUpdatesEnabled(true);
+        stream.stop();
+        status(QString());
         m_enableControls(true);
         m_chart.chart().setCurrentPage(1);
         m_chart.WritePageLine(m_state.gChartTitle);
@@ -178,11 +165,50 @@ PlotResult ControlChartLoader::plot(const PlotRequest& request, bool individual)
     if (sql.isEmpty()) {
         return result;
     }
-    if (!records.Open(*m_state.gConnection, sql, Recordset::Cursor::Client)) {
-        return fail(records.lastError());
+    if (!listing.open()) {
+        return fail(listing.errorString());
     }
-    const qint64 count = records.RecordCount();
+    QTextStream out(listing.device());
+    out << "S/N\t" << request.parameterName.trimmed() << "\tATE ID\tDate\r\n";
+    if (!stream.start(*m_state.gConnection, sql)) {
+        return fail(stream.lastError());
+    }
+
+    // The window thread builds the points while the worker reads the next rows.
     const int n = request.subgroupSize;
+    ControlChartPoints points(individual, n, request.sourceFilter, request.column, out);
+    ThrottledPump pump(m_pump);
+    QElapsedTimer sinceStatus;
+    sinceStatus.start();
+    while (!stream.atEnd()) {
+        if (const std::unique_ptr<RowBatch> batch = stream.next(m_pump.throttleMs())) {
+            if (!points.add(*batch, stream.names())) {
+                return fail(points.error());
+            }
+        }
+        if (sinceStatus.elapsed() >= kStatusIntervalMs) {
+            status(LoadStepText(stream.step()));
+            sinceStatus.restart();
+        }
+        pump.maybePump();
+        if (m_state.gStopPlot) {
+            // A stopped plot shows what it read, without limits.
+            result.stopped = true;
+            result.records = points.recordsUsed();
+            if (points.pointCount() > 0) {
+                m_chart.ResetChart(request.unit, individual, m_state.gChartTitle);
+                m_chart.chart().setPoints(XBarChart::kDataSeries, points.takeData());
+                m_chart.chart().setPoints(XBarChart::kRangeSeries, points.takeRanges());
+                out.flush();
+                listing.commit();
+            }
+            return result;
+        }
+    }
+    if (!stream.lastError().isEmpty()) {
+        return fail(stream.lastError());
+    }
+    const qint64 count = points.rowsSeen();
     if (!individual && count < n) {
         m_prompts.message(QStringLiteral("There is no data collection for this selected range of filter condition!"),
                           MsgIcon::Information, MsgButtons::OK);
@@ -193,107 +219,28 @@ PlotResult ControlChartLoader::plot(const PlotRequest& request, bool individual)
                           MsgIcon::Information, MsgButtons::OK);
         return result;
     }
-    // A partial last subgroup is never read.
-    const qint64 used = individual ? count : count - count % n;
-
     double usl = limitValue(request.uslText, 999);
     double lsl = limitValue(request.lslText, -999);
     if (usl < lsl) {
         m_prompts.message(QStringLiteral("USL value greater then LSL!"), MsgIcon::Exclamation, MsgButtons::OK);
         std::swap(usl, lsl);
     }
-
-    m_chart.ResetChart(request.unit, individual, m_state.gChartTitle);
-    // The listing holds production data: it is made anew, readable by the user only. Making it
-    // anew also keeps out a file or link of that name that someone else put in the shared folder.
-    QFile::remove(m_state.gRawDataFile);
-    if (!listing.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+    out.flush();
+    if (out.status() != QTextStream::Ok || !listing.commit()) {
         return fail(listing.errorString());
     }
-    QTextStream out(&listing);
-    out << "S/N\t" << request.parameterName.trimmed() << "\tATE ID\tDate\r\n";
-
-    const int ateField = records.fieldIndex(QStringLiteral("ATEX"));
-    const int dateField = records.fieldIndex(QStringLiteral("DateX"));
-    const int serialField = records.fieldIndex(QStringLiteral("SNX"));
-    const FiniteNumberReader values(records, QStringLiteral("ValueX"), request.column);
-    QString valueError;
+    m_chart.ResetChart(request.unit, individual, m_state.gChartTitle);
     ChartControl& chart = m_chart.chart();
-    // The chart is painted once the load is done: repainting a growing series while the window's
-    // events run would cost more than the load itself.
-    chart.setUpdatesEnabled(false);
-    ThrottledPump pump(m_pump);
-    DateTextCache minuteTexts(QStringLiteral("mm/dd/yyyy hh:mm AM/PM"), 60);
-    DateTextCache dayTexts(QStringLiteral("mm/dd"), 86400);
-    ValueTextCache valueTexts;
+    chart.setPoints(XBarChart::kDataSeries, points.takeData());
+    chart.setPoints(XBarChart::kRangeSeries, points.takeRanges());
+    result.records = points.recordsUsed();
 
-    double sumX = 0;
-    double sumX2 = 0;
-    double sumCentres = 0; // of subgroup means, or of the values
-    double sumRanges = 0;  // of subgroup ranges, or of the moving ranges
-    qint64 points = 0;
-    std::vector<double> subgroup(static_cast<size_t>(std::max(n, 1)));
-    std::optional<double> previous;
-    QString movingRangeLabel = request.sourceFilter;
-
-    for (qint64 record = 0; record < used && !records.isEOF();) {
-        const int groupSize = individual ? 1 : n;
-        QString source;
-        bool dated = false;
-        qint64 day = 0;
-        int second = 0;
-        for (int j = 0; j < groupSize; ++j, ++record) {
-            source = records.text(ateField).trimmed();
-            dated = records.dateTimeParts(dateField, day, second);
-            const QString serial = records.text(serialField).trimmed().toUpper();
-            const std::optional<double> read = values.read(record + 1, valueError);
-            if (!read) {
-                return fail(valueError);
-            }
-            const double value = *read;
-            subgroup[static_cast<size_t>(j)] = value;
-            WriteListingLine(out, serial, valueTexts.text(value), source, minuteTexts.text(dated, day, second));
-            if (individual) {
-                out << '\t' << (record + 1);
-            }
-            out << "\r\n";
-            sumX += value;
-            sumX2 += value * value;
-            records.MoveNext();
-        }
-        const QString& dayLabel = dayTexts.text(dated, day, second);
-        double range = 0;
-        if (individual) {
-            const double value = subgroup[0];
-            if (previous) {
-                range = std::abs(value - *previous);
-                movingRangeLabel = source;
-            }
-            previous = value;
-            chart.addPoint(XBarChart::kDataSeries, value, dayLabel);
-            chart.addPoint(XBarChart::kRangeSeries, range, movingRangeLabel);
-            sumCentres += value;
-        } else {
-            const double mean = GetAverage(subgroup, n);
-            range = GetRange(subgroup, n - 1);
-            chart.addPoint(XBarChart::kDataSeries, mean, dayLabel);
-            chart.addPoint(XBarChart::kRangeSeries, range, source);
-            sumCentres += mean;
-        }
-        sumRanges += range;
-        ++points;
-        result.records = record;
-        pump.maybePump();
-        if (m_state.gStopPlot) {
-            result.stopped = true;
-            return result; // a stopped plot draws no limits
-        }
-    }
-
-    const double centre = sumCentres / static_cast<double>(points);
-    const double rBar = sumRanges / static_cast<double>(points);
+    const double used = static_cast<double>(points.recordsUsed());
+    const double pointCount = static_cast<double>(chart.pointCount(XBarChart::kDataSeries));
+    const double centre = points.sumCentres / pointCount;
+    const double rBar = points.sumRanges / pointCount;
     const double d2 = m_constants.d2[individual ? 0 : static_cast<size_t>(n - ControlChartConstants::kSmallestSize)];
-    result.statistics = CalculateProcessStatistic(centre, rBar, usl, lsl, d2, sumX, sumX2, static_cast<double>(used));
+    result.statistics = CalculateProcessStatistic(centre, rBar, usl, lsl, d2, points.sumX, points.sumX2, used);
     if (!result.statistics.error.isEmpty()) {
         m_prompts.message(result.statistics.error + QLatin1Char('!'), MsgIcon::Exclamation, MsgButtons::OK);
     }
@@ -308,7 +255,7 @@ PlotResult ControlChartLoader::plot(const PlotRequest& request, bool individual)
     drawing.cpk = s.cpk;
     drawing.cpu = s.cpu;
     drawing.cpl = s.cpl;
-    drawing.total = static_cast<double>(points);
+    drawing.total = pointCount;
     drawing.isXBar = !individual;
     drawing.stdDev = s.stdDev;
     const XBarChart::Drawn drawn = m_chart.DrawControlLimits(drawing, m_constants, n, request.hideSpec);

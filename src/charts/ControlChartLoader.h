@@ -53,15 +53,16 @@ struct PlotResult
     ControlChartSignals outOfControl; // judged and flagged on the chart, when drawn
 };
 
-// Loads X-bar/R and individual/moving-range charts: reads the selection's records through a
-// client recordset on the shared connection, writes the raw-data listing file, fills series 0
-// and 4, computes the process statistics and draws the limits. The main window's part (locking
-// its controls) comes in through enableControls.
+// Loads X-bar/R and individual/moving-range charts: streams the selection's records from the
+// shared connection, writes the raw-data listing file, fills series 0 and 4, computes the
+// process statistics and draws the limits. The main window's part (locking its controls, its
+// status line) comes in through enableControls and showStatus ("" when the load ends).
 class ControlChartLoader
 {
 public:
     ControlChartLoader(SharedState& state, XBarChart& chart, Prompts& prompts, const EventPump& pump,
-                       const ControlChartConstants& constants, std::function<void(bool)> enableControls);
+                       const ControlChartConstants& constants, std::function<void(bool)> enableControls,
+                       std::function<void(const QString&)> showStatus = {});
 
     PlotResult PlotXBarChart(const PlotRequest& request);
     PlotResult PlotIndividualChart(const PlotRequest& request);
@@ -84,4 +85,5 @@ private:
     const EventPump& m_pump;
     const ControlChartConstants& m_constants;
     std::function<void(bool)> m_enableControls;
+    std::function<void(const QString&)> m_showStatus;
 };

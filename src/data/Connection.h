@@ -56,6 +56,8 @@ public:
     // Whether what was read since the last prepare() is consistent: false when the database was
     // read as a snapshot and a writer changed its file meanwhile (then read it again).
     bool snapshotIntact() const;
+    // The database is read as an immutable snapshot (see SqliteFile.h).
+    bool readsSnapshot() const { return m_snapshot; }
 
     // What the user should know about how the open database is read (a snapshot that may lack
     // records); empty for most databases.

@@ -1,8 +1,37 @@
 #include "FiniteNumberReader.h"
 
+#include "RecordColumn.h"
 #include "Recordset.h"
 
 #include <cmath>
+
+namespace {
+
+std::optional<double> finite(const QVariant& value)
+{
+    bool numeric = false;
+    const double number = value.toDouble(&numeric);
+    return numeric && std::isfinite(number) ? std::optional(number) : std::nullopt;
+}
+
+} // namespace
+
+std::optional<double> FiniteNumber(const RecordColumn& column, qint64 row)
+{
+    if (column.kind == RecordColumn::Kind::Number && !column.nulls[static_cast<size_t>(row)]) {
+        const double number = column.numbers[static_cast<size_t>(row)];
+        return std::isfinite(number) ? std::optional(number) : std::nullopt;
+    }
+    return finite(column.at(row));
+}
+
+QString NotANumberText(const QVariant& value, const QString& column, qint64 record, const QString& serial)
+{
+    const QString shown =
+        value.isNull() ? QStringLiteral("Null") : QLatin1Char('\'') + value.toString() + QLatin1Char('\'');
+    return QStringLiteral("Value %1 of %2 in record %3 (serial %4) is not a number")
+        .arg(shown, column, QString::number(record), serial.trimmed());
+}
 
 FiniteNumberReader::FiniteNumberReader(const Recordset& records, const QString& alias, QString column)
     : m_records(records), m_field(records.fieldIndex(alias)), m_serialField(records.fieldIndex(QStringLiteral("SNX"))),
@@ -13,14 +42,9 @@ FiniteNumberReader::FiniteNumberReader(const Recordset& records, const QString& 
 std::optional<double> FiniteNumberReader::read(qint64 record, QString& error) const
 {
     const QVariant value = m_records.value(m_field);
-    bool numeric = false;
-    const double number = value.toDouble(&numeric);
-    if (numeric && std::isfinite(number)) {
-        return number;
+    const std::optional<double> number = finite(value);
+    if (!number) {
+        error = NotANumberText(value, m_column, record, m_records.text(m_serialField));
     }
-    const QString shown =
-        value.isNull() ? QStringLiteral("Null") : QLatin1Char('\'') + value.toString() + QLatin1Char('\'');
-    error = QStringLiteral("Value %1 of %2 in record %3 (serial %4) is not a number")
-                .arg(shown, m_column, QString::number(record), m_records.text(m_serialField).trimmed());
-    return std::nullopt;
+    return number;
 }

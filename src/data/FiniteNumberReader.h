@@ -1,22 +1,32 @@
 #pragma once
 
 #include <QString>
+#include <QVariant>
 #include <optional>
 
 class Recordset;
+struct RecordColumn;
 
-// Reads the values of one field of a recordset for the statistics: a number, or text that reads as
-// one. Anything else (other text, NaN, an infinity, Null) would turn every statistic into nonsense,
-// so it is a run-time error of the load, described for the user.
+// The values of a parameter for the statistics: a number, or text that reads as one. Anything
+// else (other text, NaN, an infinity, Null) would turn every statistic into nonsense, so it is a
+// run-time error of the load, described for the user.
+
+// The value of one row of a column; nullopt when it is not a finite number.
+std::optional<double> FiniteNumber(const RecordColumn& column, qint64 row);
+
+// Why a value cannot be used: "Value 'abc' of Vout in record 12 (serial SN001) is not a number".
+// column: the parameter's column; record: counted from 1.
+QString NotANumberText(const QVariant& value, const QString& column, qint64 record, const QString& serial);
+
+// Reads one field of a recordset's current record that way.
 class FiniteNumberReader
 {
 public:
     // alias: the field to read ("ValueX"); column: the parameter's column, named in the description.
     FiniteNumberReader(const Recordset& records, const QString& alias, QString column);
 
-    // The value of the current record. Without a finite number: nullopt, and error says which
-    // value, column, record (counted from 1) and serial number it is:
-    // "Value 'abc' of Vout in record 12 (serial SN001) is not a number".
+    // The value of the current record. Without a finite number: nullopt, and error says why
+    // (NotANumberText).
     std::optional<double> read(qint64 record, QString& error) const;
 
 private:

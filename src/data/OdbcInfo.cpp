@@ -69,13 +69,21 @@ QStringList InstalledOdbcDrivers()
     return names;
 }
 
-QString OdbcDbmsName(const QSqlDatabase& db)
+void* OdbcConnectionHandle(const QSqlDatabase& db)
 {
     const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
     if (db.driverName() != QLatin1String("QODBC") || !handle.isValid()) {
+        return nullptr;
+    }
+    return *static_cast<const SQLHANDLE*>(handle.data());
+}
+
+QString OdbcDbmsName(const QSqlDatabase& db)
+{
+    SQLHANDLE connection = OdbcConnectionHandle(db);
+    if (!connection) {
         return {};
     }
-    SQLHANDLE connection = *static_cast<const SQLHANDLE*>(handle.data());
     SQLCHAR name[256] = {};
     SQLSMALLINT length = 0;
     if (!SQL_SUCCEEDED(SQLGetInfo(connection, SQL_DBMS_NAME, name, sizeof name, &length))) {

@@ -21,6 +21,9 @@ QString OdbcTextForSqlServer(const QString& connectionText);
 // The ODBC drivers registered with unixODBC.
 QStringList InstalledOdbcDrivers();
 
+// The ODBC connection handle (SQLHDBC) of an open QODBC connection; nullptr for another driver.
+void* OdbcConnectionHandle(const QSqlDatabase& db);
+
 // The DBMS behind an open QODBC connection, as its driver names it ("SQLite", "Microsoft SQL
 // Server", "ACCESS", ...); "" when it cannot be asked.
 QString OdbcDbmsName(const QSqlDatabase& db);

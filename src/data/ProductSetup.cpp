@@ -78,10 +78,9 @@ ProductDatabase OpenProductDatabase(SharedState& state, const QString& ateIni, c
 
     const QString& ate = state.gATEIDField;
     Recordset sources;
-    if (!sources.Open(*state.gConnection,
-                      QStringLiteral("SELECT ") + ate + QStringLiteral(" AS ATEx FROM ") + state.gTableName +
-                          QStringLiteral(" GROUP BY ") + ate + QStringLiteral(" ORDER BY ") + ate + QLatin1Char(';'),
-                      Recordset::Cursor::ForwardOnly)) {
+    if (!sources.Open(*state.gConnection, QStringLiteral("SELECT ") + ate + QStringLiteral(" AS ATEx FROM ") +
+                                              state.gTableName + QStringLiteral(" GROUP BY ") + ate +
+                                              QStringLiteral(" ORDER BY ") + ate + QLatin1Char(';'))) {
         result.message = sources.lastError() + QLatin1Char('!');
         return result;
     }

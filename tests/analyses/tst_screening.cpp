@@ -259,19 +259,20 @@ private slots:
     // How a screening ends without a table, and what the user is told.
     void endsWithoutTable_data()
     {
-        // progress: the calls, read/total, with a pump that lets every offer through
+        // progress: the first call (the query runs), then the screening's, done/total, with a pump
+        // that lets every offer through
         AddColumns<QVariantList, QString, AnalysisOutcome, bool, QString, QStringList>("values", "range", "outcome",
                                                                                        "stop", "message", "progress");
         QTest::newRow("no records in the range") << QVariantList{1.0, 2.0} << "Today" << AnalysisOutcome::NoChart
-                                                 << false << kNoDataMessage << QStringList{"0/0"};
+                                                 << false << kNoDataMessage << QStringList{"Querying…", "0/0"};
         QTest::newRow("no values in any column")
             << QVariantList{999, QVariant()} << "Custom" << AnalysisOutcome::NoChart << false << kNoDataMessage
-            << QStringList{"0/2", "0/2", "2/2"};
+            << QStringList{"Querying…", "0/2", "0/2", "2/2"};
         QTest::newRow("a value that is no number")
             << QVariantList{1.0, "abc"} << "Custom" << AnalysisOutcome::Failed << false
-            << "Value 'abc' of A in record 2 (serial SN1) is not a number!" << QStringList{"0/2", "0/2"};
-        QTest::newRow("stopped at once") << QVariantList{1.0, 2.0} << "Custom" << AnalysisOutcome::NoChart << true << ""
-                                         << QStringList{"0/2", "0/2"};
+            << "Value 'abc' of A in record 2 (serial SN1) is not a number!" << QStringList{"Querying…", "0/2", "0/2"};
+        QTest::newRow("stopped while querying")
+            << QVariantList{1.0, 2.0} << "Custom" << AnalysisOutcome::NoChart << true << "" << QStringList{"Querying…"};
     }
 
     void endsWithoutTable()
@@ -287,10 +288,15 @@ private slots:
         f.selection.range = range;
         f.pump = EventPump([] {}, 0);
         QStringList calls;
-        const ScreeningResult screened = ScreenParameters(f.context(), [&calls, stop](qint64 read, qint64 total) {
-            calls.append(QStringLiteral("%1/%2").arg(read).arg(total));
-            return !stop;
-        });
+        const ScreeningResult screened =
+            ScreenParameters(f.context(), [&calls, stop](const QString& status, qint64 done, qint64 total) {
+                if (status == kScreeningStatus) {
+                    calls.append(QStringLiteral("%1/%2").arg(done).arg(total));
+                } else if (calls.isEmpty()) {
+                    calls.append(status);
+                }
+                return !stop;
+            });
         QCOMPARE(screened.outcome, outcome);
         QCOMPARE(screened.stopped, stop);
         QVERIFY(screened.rows.isEmpty());

@@ -147,10 +147,9 @@ private slots:
             const ScopedVariable temp("TMPDIR", dir.filePath("tmp").toUtf8());
             const DatabaseChoice choice = ChooseDatabase({copyName, {}, {}, {}, {}}, "P", "Results");
             Connection connection;
-            Recordset records; // forward-only, as opening a product lists its sources
+            Recordset records; // as opening a product lists its sources
             if (connection.open(choice.connectionText) &&
-                records.Open(connection, "SELECT [ATEID] FROM " + choice.tableName + ";",
-                             Recordset::Cursor::ForwardOnly)) {
+                records.Open(connection, "SELECT [ATEID] FROM " + choice.tableName + ";")) {
                 for (; !records.isEOF(); records.MoveNext()) {
                     ++count;
                 }
@@ -212,7 +211,7 @@ private slots:
             startWriter();
             actAs(kViewer);
         }
-        read = read && records.Open(connection, QStringLiteral("SELECT 1 FROM Results;"), Recordset::Cursor::Client);
+        read = read && records.Open(connection, QStringLiteral("SELECT 1 FROM Results;"));
         const QString error = connection.state() ? records.lastError() : connection.lastError();
         const QStringList notes = connection.notes();
         connection.close();
@@ -275,8 +274,7 @@ private slots:
             Connection connection;
             Recordset records;
             QVERIFY(connection.open(QString("Provider=%1;Data Source=%2;").arg(provider, dir.filePath(file))));
-            QVERIFY(
-                records.Open(connection, QStringLiteral("SELECT count(*) FROM Results;"), Recordset::Cursor::Client));
+            QVERIFY(records.Open(connection, QStringLiteral("SELECT count(*) FROM Results;")));
             QSqlQuery compare(connection.database());
             compare.prepare("SELECT :left = :right COLLATE NOCASE, :left < :right COLLATE NOCASE");
             compare.bindValue(":left", left);

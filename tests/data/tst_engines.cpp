@@ -198,7 +198,7 @@ private slots:
                                       s.chartType == "Scatter" ? s.source : QString()),
                               range.dates);
             Recordset rs;
-            QVERIFY2(rs.Open(connection, sql, Recordset::Cursor::Client), qPrintable(name + (": " + rs.lastError())));
+            QVERIFY2(rs.Open(connection, sql), qPrintable(name + (": " + rs.lastError())));
             const bool pair = s.parameter.contains(":::");
             const auto current = [&] {
                 const QVariant date = rs.value(s.lastOnly && s.chartType == "Pareto" ? "TimeX" : "DateX");

@@ -91,7 +91,7 @@ private slots:
         Recordset records;
         const SqlText sql =
             SelectionSQL(state, selection, QDate(2024, 3, 10), prompts, "Vout", "", "[TestStartTime], [ATEID]");
-        QVERIFY2(records.Open(*state.gConnection, sql, Recordset::Cursor::Client), qPrintable(records.lastError()));
+        QVERIFY2(records.Open(*state.gConnection, sql), qPrintable(records.lastError()));
         QStringList serials;
         for (; !records.isEOF(); records.MoveNext()) {
             serials.append(records.text(records.fieldIndex("SNX")));

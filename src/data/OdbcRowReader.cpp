@@ -1,0 +1,287 @@
+#include "Connection.h"
+#include "OdbcInfo.h"
+#include "QueryStream.h"
+#include "RowReader.h"
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+#include <sql.h>
+#include <sqlext.h>
+
+namespace {
+
+// Rows fetched per call, and the most memory the fetch buffers of one block may take.
+constexpr SQLULEN kMostBlockRows = 1024;
+constexpr size_t kBlockBytes = 4 << 20;
+// The characters a text field's buffer holds; longer values are read whole one by one.
+constexpr SQLULEN kMostTextChars = 1024;
+
+enum class FieldKind
+{
+    Number,
+    DateTime,
+    Text
+};
+
+FieldKind kindOf(SQLSMALLINT sqlType)
+{
+    switch (sqlType) {
+    case SQL_NUMERIC:
+    case SQL_DECIMAL:
+    case SQL_INTEGER:
+    case SQL_SMALLINT:
+    case SQL_FLOAT:
+    case SQL_REAL:
+    case SQL_DOUBLE:
+    case SQL_BIGINT:
+    case SQL_TINYINT:
+        return FieldKind::Number;
+    case SQL_TYPE_TIMESTAMP:
+    case SQL_TYPE_DATE:
+    case SQL_TIMESTAMP:
+    case SQL_DATE:
+        return FieldKind::DateTime;
+    default:
+        return FieldKind::Text;
+    }
+}
+
+// One bound field: a buffer of a whole block of values and their length indicators.
+struct BoundField
+{
+    FieldKind kind = FieldKind::Text;
+    SQLLEN width = 0; // bytes per value
+    std::vector<char> buffer;
+    std::vector<SQLLEN> indicators;
+};
+
+QString diagnostics(SQLSMALLINT type, SQLHANDLE handle)
+{
+    QStringList messages;
+    SQLWCHAR state[6];
+    SQLINTEGER native = 0;
+    SQLWCHAR text[1024];
+    SQLSMALLINT length = 0;
+    for (SQLSMALLINT record = 1;
+         SQL_SUCCEEDED(SQLGetDiagRecW(type, handle, record, state, &native, text, 1024, &length)); ++record) {
+        messages.append(QString::fromUtf16(reinterpret_cast<const char16_t*>(text), std::min<int>(length, 1023)));
+    }
+    return messages.join(QLatin1Char(' ')).trimmed();
+}
+
+// A statement on an ODBC source, fetched in blocks of rows bound to arrays, so that a million
+// rows cost a thousand calls into the driver rather than millions.
+class OdbcRowReader : public RowReader
+{
+public:
+    OdbcRowReader(SQLHDBC connection, QString sql) : m_connection(connection), m_sql(std::move(sql)) {}
+    ~OdbcRowReader() override { freeStatement(); }
+
+    bool read(RowSink& sink, QString& error) override;
+    void interrupt() override
+    {
+        const std::lock_guard lock(m_mutex);
+        m_interrupted = true;
+        if (m_statement) {
+            SQLCancel(m_statement);
+        }
+    }
+
+private:
+    bool fail(QString& error)
+    {
+        const std::lock_guard lock(m_mutex);
+        error = diagnostics(SQL_HANDLE_STMT, m_statement);
+        return m_interrupted; // a cancelled statement is no failure
+    }
+    void freeStatement()
+    {
+        const std::lock_guard lock(m_mutex);
+        if (m_statement) {
+            SQLFreeHandle(SQL_HANDLE_STMT, m_statement);
+            m_statement = nullptr;
+        }
+    }
+    bool bindFields(SQLSMALLINT fields, QStringList& names, std::vector<BoundField>& bound, SQLULEN& blockRows);
+    void appendValue(RecordColumn& column, const BoundField& field, SQLULEN row, SQLUSMALLINT number,
+                     TextInterner& interner);
+
+    SQLHDBC m_connection;
+    QString m_sql;
+    std::mutex m_mutex;
+    SQLHSTMT m_statement = nullptr;
+    bool m_interrupted = false;
+};
+
+bool OdbcRowReader::bindFields(SQLSMALLINT fields, QStringList& names, std::vector<BoundField>& bound,
+                               SQLULEN& blockRows)
+{
+    size_t rowBytes = 0;
+    for (SQLUSMALLINT i = 1; i <= fields; ++i) {
+        SQLWCHAR name[256];
+        SQLSMALLINT nameLength = 0;
+        SQLSMALLINT type = 0;
+        SQLULEN size = 0;
+        SQLSMALLINT digits = 0;
+        SQLSMALLINT nullable = 0;
+        if (!SQL_SUCCEEDED(SQLDescribeColW(m_statement, i, name, 256, &nameLength, &type, &size, &digits, &nullable))) {
+            return false;
+        }
+        names.append(QString::fromUtf16(reinterpret_cast<const char16_t*>(name), std::min<int>(nameLength, 255)));
+        BoundField& field = bound.emplace_back();
+        field.kind = kindOf(type);
+        switch (field.kind) {
+        case FieldKind::Number:
+            field.width = sizeof(double);
+            break;
+        case FieldKind::DateTime:
+            field.width = sizeof(SQL_TIMESTAMP_STRUCT);
+            break;
+        case FieldKind::Text:
+            field.width = static_cast<SQLLEN>(((size > 0 ? std::min(size, kMostTextChars) : kMostTextChars) + 1) *
+                                              sizeof(SQLWCHAR));
+            break;
+        }
+        rowBytes += static_cast<size_t>(field.width) + sizeof(SQLLEN);
+    }
+    blockRows = std::clamp<SQLULEN>(kBlockBytes / std::max<size_t>(rowBytes, 1), 1, kMostBlockRows);
+    SQLSetStmtAttr(m_statement, SQL_ATTR_ROW_BIND_TYPE, reinterpret_cast<SQLPOINTER>(SQL_BIND_BY_COLUMN), 0);
+    if (!SQL_SUCCEEDED(
+            SQLSetStmtAttr(m_statement, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(blockRows), 0))) {
+        blockRows = 1; // a driver without block cursors
+    }
+    for (SQLUSMALLINT i = 1; i <= fields; ++i) {
+        BoundField& field = bound[i - 1];
+        field.buffer.resize(static_cast<size_t>(field.width) * blockRows);
+        field.indicators.resize(blockRows);
+        const SQLSMALLINT cType = field.kind == FieldKind::Number     ? SQL_C_DOUBLE
+                                  : field.kind == FieldKind::DateTime ? SQL_C_TYPE_TIMESTAMP
+                                                                      : SQL_C_WCHAR;
+        if (!SQL_SUCCEEDED(
+                SQLBindCol(m_statement, i, cType, field.buffer.data(), field.width, field.indicators.data()))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void OdbcRowReader::appendValue(RecordColumn& column, const BoundField& field, SQLULEN row, SQLUSMALLINT number,
+                                TextInterner& interner)
+{
+    const SQLLEN indicator = field.indicators[row];
+    if (indicator == SQL_NULL_DATA) {
+        column.appendNull();
+        return;
+    }
+    const char* value = field.buffer.data() + static_cast<size_t>(field.width) * row;
+    switch (field.kind) {
+    case FieldKind::Number: {
+        double number = 0;
+        std::memcpy(&number, value, sizeof number);
+        column.appendNumber(number);
+        return;
+    }
+    case FieldKind::DateTime: {
+        SQL_TIMESTAMP_STRUCT t;
+        std::memcpy(&t, value, sizeof t);
+        column.appendDateTime(JulianDay(t.year, t.month, t.day), (t.hour * 60 + t.minute) * 60 + t.second);
+        return;
+    }
+    case FieldKind::Text:
+        break;
+    }
+    const auto* units = reinterpret_cast<const char16_t*>(value);
+    if (indicator != SQL_NO_TOTAL && indicator < field.width) {
+        column.appendTextOrDateTime(units, static_cast<int>(indicator / sizeof(SQLWCHAR)), interner);
+        return;
+    }
+    // Longer than the buffer: the row's value is read whole.
+    std::u16string whole;
+    if (SQL_SUCCEEDED(SQLSetPos(m_statement, static_cast<SQLSETPOSIROW>(row + 1), SQL_POSITION, SQL_LOCK_NO_CHANGE))) {
+        SQLWCHAR part[4096];
+        SQLLEN length = 0;
+        SQLRETURN rc = SQL_SUCCESS;
+        while (SQL_SUCCEEDED(rc = SQLGetData(m_statement, number, SQL_C_WCHAR, part, sizeof part, &length))) {
+            const SQLLEN bytes =
+                length == SQL_NO_TOTAL || length >= SQLLEN(sizeof part) ? sizeof part - sizeof(SQLWCHAR) : length;
+            whole.append(reinterpret_cast<const char16_t*>(part), static_cast<size_t>(bytes) / sizeof(SQLWCHAR));
+            if (rc == SQL_SUCCESS) {
+                break;
+            }
+        }
+    } else {
+        whole.assign(units, static_cast<size_t>(field.width) / sizeof(SQLWCHAR) - 1);
+    }
+    column.appendTextOrDateTime(whole.data(), static_cast<int>(whole.size()), interner);
+}
+
+bool OdbcRowReader::read(RowSink& sink, QString& error)
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        if (m_interrupted || !SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, m_connection, &m_statement))) {
+            error = m_interrupted ? QString() : diagnostics(SQL_HANDLE_DBC, m_connection);
+            return m_interrupted;
+        }
+    }
+    SQLSetStmtAttr(m_statement, SQL_ATTR_CURSOR_TYPE, reinterpret_cast<SQLPOINTER>(SQL_CURSOR_FORWARD_ONLY), 0);
+    const std::u16string text = m_sql.toStdU16String();
+    if (!SQL_SUCCEEDED(SQLExecDirectW(m_statement, reinterpret_cast<SQLWCHAR*>(const_cast<char16_t*>(text.data())),
+                                      static_cast<SQLINTEGER>(text.size())))) {
+        return fail(error);
+    }
+    SQLSMALLINT fields = 0;
+    SQLNumResultCols(m_statement, &fields);
+    QStringList names;
+    std::vector<BoundField> bound;
+    SQLULEN blockRows = 1;
+    if (!bindFields(fields, names, bound, blockRows)) {
+        return fail(error);
+    }
+    SQLULEN fetched = 0;
+    std::vector<SQLUSMALLINT> status(blockRows);
+    SQLSetStmtAttr(m_statement, SQL_ATTR_ROWS_FETCHED_PTR, &fetched, 0);
+    SQLSetStmtAttr(m_statement, SQL_ATTR_ROW_STATUS_PTR, status.data(), 0);
+    SQLLEN total = -1;
+    SQLRowCount(m_statement, &total);
+    sink.begin(names, total >= 0 ? total : -1);
+
+    std::vector<TextInterner> interners(bound.size());
+    std::unique_ptr<RowBatch> batch = RowBatch::following(nullptr, bound.size());
+    SQLRETURN rc = SQL_SUCCESS;
+    while (SQL_SUCCEEDED(rc = SQLFetch(m_statement))) {
+        for (SQLULEN row = 0; row < fetched; ++row) {
+            if (status[row] == SQL_ROW_ERROR) {
+                return fail(error);
+            }
+            for (size_t i = 0; i < bound.size(); ++i) {
+                appendValue(batch->columns[i], bound[i], row, static_cast<SQLUSMALLINT>(i + 1), interners[i]);
+            }
+            if (++batch->rows == QueryStream::kBatchRows) {
+                if (!sink.take(std::exchange(batch, RowBatch::following(batch.get(), bound.size())))) {
+                    return true;
+                }
+            }
+        }
+    }
+    if (rc != SQL_NO_DATA) {
+        return fail(error);
+    }
+    if (batch->rows > 0) {
+        sink.take(std::move(batch));
+    }
+    return true;
+}
+
+} // namespace
+
+std::unique_ptr<RowReader> MakeOdbcRowReader(const Connection& connection, const QString& engineSql, QString& error)
+{
+    void* handle = OdbcConnectionHandle(connection.database());
+    if (!handle) {
+        error = QStringLiteral("Operation is not allowed when the object is closed.");
+        return nullptr;
+    }
+    return std::make_unique<OdbcRowReader>(static_cast<SQLHDBC>(handle), engineSql);
+}

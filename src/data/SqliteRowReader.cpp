@@ -1,0 +1,103 @@
+#include "Connection.h"
+#include "QueryStream.h"
+#include "RowReader.h"
+#include "SqliteEngine.h"
+
+#include <sqlite3.h>
+
+namespace {
+
+// A statement on one of the SQLite engines, read through SQLite's own interface: values go
+// straight from the engine into the typed columns.
+class SqliteRowReader : public RowReader
+{
+public:
+    SqliteRowReader(const Connection& connection, sqlite3* engine, sqlite3_stmt* statement)
+        : m_connection(connection), m_engine(engine), m_statement(statement)
+    {
+    }
+    ~SqliteRowReader() override { sqlite3_finalize(m_statement); }
+
+    bool read(RowSink& sink, QString& error) override;
+    void interrupt() override { sqlite3_interrupt(m_engine); }
+
+private:
+    const Connection& m_connection;
+    sqlite3* m_engine;
+    sqlite3_stmt* m_statement;
+};
+
+bool SqliteRowReader::read(RowSink& sink, QString& error)
+{
+    const int fields = sqlite3_column_count(m_statement);
+    QStringList names;
+    for (int i = 0; i < fields; ++i) {
+        names.append(QString::fromUtf8(sqlite3_column_name(m_statement, i)));
+    }
+    std::vector<TextInterner> interners(static_cast<size_t>(fields));
+    std::unique_ptr<RowBatch> batch = RowBatch::following(nullptr, static_cast<size_t>(fields));
+    bool begun = false;
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(m_statement)) == SQLITE_ROW) {
+        if (!begun) {
+            sink.begin(names, -1);
+            begun = true;
+        }
+        for (int i = 0; i < fields; ++i) {
+            RecordColumn& column = batch->columns[static_cast<size_t>(i)];
+            switch (sqlite3_column_type(m_statement, i)) {
+            case SQLITE_NULL:
+                column.appendNull();
+                break;
+            case SQLITE_INTEGER:
+            case SQLITE_FLOAT:
+                column.appendNumber(sqlite3_column_double(m_statement, i));
+                break;
+            default:
+                column.appendTextOrDateTime(reinterpret_cast<const char*>(sqlite3_column_text(m_statement, i)),
+                                            sqlite3_column_bytes(m_statement, i), interners[static_cast<size_t>(i)]);
+                break;
+            }
+        }
+        if (++batch->rows == QueryStream::kBatchRows) {
+            std::unique_ptr<RowBatch> full =
+                std::exchange(batch, RowBatch::following(batch.get(), static_cast<size_t>(fields)));
+            if (!sink.take(std::move(full))) {
+                return true;
+            }
+        }
+    }
+    if (!begun) {
+        sink.begin(names, -1);
+    }
+    if (rc == SQLITE_INTERRUPT) {
+        return true; // stopped
+    }
+    if (rc != SQLITE_DONE) {
+        error = m_connection.describe(m_engine);
+        return false;
+    }
+    if (batch->rows > 0) {
+        sink.take(std::move(batch));
+    }
+    return true;
+}
+
+} // namespace
+
+std::unique_ptr<RowReader> MakeSqliteRowReader(const Connection& connection, const QString& engineSql, QString& error)
+{
+    sqlite3* engine = SqliteHandle(connection.database());
+    if (!engine) {
+        error = QStringLiteral("Operation is not allowed when the object is closed.");
+        return nullptr;
+    }
+    sqlite3_stmt* statement = nullptr;
+    const QByteArray text = engineSql.toUtf8();
+    if (sqlite3_prepare_v2(engine, text.constData(), static_cast<int>(text.size()), &statement, nullptr) != SQLITE_OK) {
+        error = connection.describe(engine);
+        sqlite3_finalize(statement);
+        return nullptr;
+    }
+    return std::make_unique<SqliteRowReader>(connection, engine, statement);
+}
