@@ -11,6 +11,7 @@ packages=(
   libqt6sql6-sqlite libqt6sql6-odbc
   mdbtools mdbtools-dev libfreexl-dev
   unixodbc unixodbc-dev tdsodbc libsqliteodbc sqlite3 libsqlite3-dev
+  postgresql-15 odbc-postgresql
   xvfb xauth python3 python3-xlwt
   poppler-utils
   clang-14 libclang-rt-14-dev llvm-14

@@ -2,6 +2,7 @@
 
 #include "ImportCache.h"
 #include "OdbcInfo.h"
+#include "PostgresDialect.h"
 #include "QueryBuilder.h"
 #include "SqliteEngine.h"
 
@@ -126,7 +127,7 @@ bool Connection::openSQLite(const QString& file)
     }
     m_sourceFile = file;
     m_engine = Engine::SQLiteFile;
-    m_sqliteDialect = true;
+    m_dialect = Dialect::SQLite;
     // A WAL database is read through the writer's files only while they exist (SqliteFile.h).
     const bool wal = IsWalDatabase(file);
     if (!wal || WalFilesExist(file)) {
@@ -190,7 +191,7 @@ bool Connection::openImport(const QString& file, Engine engine)
     m_name = name;
     m_sourceFile = file;
     m_engine = engine;
-    m_sqliteDialect = true;
+    m_dialect = Dialect::SQLite;
     return true;
 }
 
@@ -207,8 +208,67 @@ bool Connection::openOdbc(const QString& odbcText, const QString& user, const QS
         m_lastError = describe(db.lastError());
         return false;
     }
-    // SQL Server and Access read the program's SQL as it is; SQLite needs its own dates.
-    m_sqliteDialect = OdbcDbmsName(db).contains(QLatin1String("SQLite"), Qt::CaseInsensitive);
+    // SQL Server and Access read the program's SQL as it is; SQLite needs its own dates, PostgreSQL
+    // its own names and dates as well.
+    const QString dbms = OdbcDbmsName(db);
+    if (dbms.contains(QLatin1String("SQLite"), Qt::CaseInsensitive)) {
+        m_dialect = Dialect::SQLite;
+        return makeSessionReadOnly(QStringLiteral("PRAGMA query_only = 1"), QStringLiteral("PRAGMA query_only"),
+                                   QStringLiteral("1"));
+    }
+    if (dbms == QLatin1String("PostgreSQL")) {
+        m_dialect = Dialect::Postgres;
+        return makeSessionReadOnly(QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY"),
+                                   QStringLiteral("SHOW default_transaction_read_only"), QStringLiteral("on"));
+    }
+    return true;
+}
+
+// The ODBC access mode is a hint that neither psqlODBC nor the SQLite driver enforces: the session
+// itself must refuse to write.
+bool Connection::makeSessionReadOnly(const QString& statement, const QString& check, const QString& readOnly)
+{
+    QSqlQuery query(database());
+    if (!query.exec(statement) || !query.exec(check)) {
+        m_lastError = describe(query.lastError());
+        return false;
+    }
+    if (!query.next() || query.value(0).toString() != readOnly) {
+        m_lastError = QStringLiteral("The data source cannot be opened read-only.");
+        return false;
+    }
+    return true;
+}
+
+bool Connection::postgresNames(const QString& table, QStringList& names)
+{
+    const QString key = table.toLower();
+    if (const auto known = m_postgresNames.constFind(key); known != m_postgresNames.cend()) {
+        names = *known;
+        return true;
+    }
+    QSqlQuery query(database());
+    query.setForwardOnly(true);
+    query.prepare(
+        QStringLiteral("SELECT c.relname, a.attname FROM pg_catalog.pg_class c "
+                       "JOIN pg_catalog.pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped "
+                       "WHERE c.relkind IN ('r', 'v', 'm', 'f', 'p') AND pg_catalog.pg_table_is_visible(c.oid) "
+                       "AND lower(c.relname::text) = lower(?) ORDER BY c.relname::text = ? DESC, c.relname, a.attnum"));
+    query.addBindValue(table);
+    query.addBindValue(table);
+    if (!query.exec()) {
+        m_lastError = describe(query.lastError());
+        return false;
+    }
+    names.clear();
+    // The rows of the first table only: the one spelled exactly as named, if there is one.
+    while (query.next() && (names.isEmpty() || query.value(0).toString() == names.first())) {
+        if (names.isEmpty()) {
+            names.append(query.value(0).toString());
+        }
+        names.append(query.value(1).toString());
+    }
+    m_postgresNames.insert(key, names);
     return true;
 }
 
@@ -226,7 +286,8 @@ void Connection::close()
     m_sourceFile.clear();
     m_table.clear();
     m_engine = Engine::None;
-    m_sqliteDialect = false;
+    m_dialect = Dialect::AsWritten;
+    m_postgresNames.clear();
     m_snapshot = false;
     m_notes.clear();
 }
@@ -268,7 +329,22 @@ bool Connection::prepare(const SqlText& sql, QString& engineSql)
         }
         m_stampBefore = SqliteFileStamp::of(m_sourceFile);
     }
-    engineSql = m_sqliteDialect ? ToSQLiteDialect(sql) : sql.text;
+    switch (m_dialect) {
+    case Dialect::AsWritten:
+        engineSql = sql.text;
+        break;
+    case Dialect::SQLite:
+        engineSql = ToSQLiteDialect(sql);
+        break;
+    case Dialect::Postgres: {
+        QStringList names;
+        if (!postgresNames(tableOf(sql.text), names)) {
+            return false;
+        }
+        engineSql = ToPostgresDialect(sql, names);
+        break;
+    }
+    }
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "SqlText.h"
 #include "SqliteFile.h"
 
+#include <QHash>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
@@ -71,6 +72,12 @@ private:
     QString explain(const QString& engineText) const;
     bool openImport(const QString& file, Engine engine);
     bool openOdbc(const QString& odbcText, const QString& user, const QString& password);
+    // Makes the ODBC session refuse writes by itself with `statement`, and checks that `check` then
+    // reads `readOnly`.
+    bool makeSessionReadOnly(const QString& statement, const QString& check, const QString& readOnly);
+    // The names the catalog spells for a table named without regard to case: the table's, then its
+    // columns'; empty for a table it lacks. Asked once per table while the connection is open.
+    bool postgresNames(const QString& table, QStringList& names);
 
     QString m_name;       // Qt connection name of the engine in use
     QString m_sourceFile; // the Jet or Excel file behind an import, or the SQLite file
@@ -79,7 +86,15 @@ private:
     bool m_snapshot = false;       // a SQLite file read as an immutable snapshot
     SqliteFileStamp m_stampBefore; // the snapshot's file at the last prepare()
     QStringList m_notes;
-    bool m_sqliteDialect = false;
+    // How the program's SQL is rewritten for the engine.
+    enum class Dialect
+    {
+        AsWritten,
+        SQLite,
+        Postgres
+    };
+    Dialect m_dialect = Dialect::AsWritten;
+    QHash<QString, QStringList> m_postgresNames; // by the table name in lower case
     QString m_lastError;
 };
 

@@ -209,27 +209,47 @@ QString MakeSQL(const QueryContext& context, const QString& strParameter, const 
 
 namespace {
 
-// Whether the text literal starting at `start` is the right side of "=" or "<>".
-bool comparedForEquality(const QString& sql, qsizetype start)
+// The operator ("=" or "<>") of which the literal starting at `start` is the right side, and where
+// that operator starts; an empty operator when the literal is no such operand.
+std::pair<QStringView, qsizetype> comparisonBefore(const QString& sql, qsizetype start)
 {
     qsizetype i = start - 1;
     while (i >= 0 && sql.at(i).isSpace()) {
         --i;
     }
-    return i >= 0 && (sql.at(i) == QLatin1Char('=') ||
-                      (sql.at(i) == QLatin1Char('>') && i > 0 && sql.at(i - 1) == QLatin1Char('<')));
+    if (i >= 0 && sql.at(i) == QLatin1Char('=')) {
+        return {QStringView(sql).mid(i, 1), i};
+    }
+    if (i > 0 && sql.at(i) == QLatin1Char('>') && sql.at(i - 1) == QLatin1Char('<')) {
+        return {QStringView(sql).mid(i - 1, 2), i - 1};
+    }
+    return {{}, start};
+}
+
+SqlToken::Kind tokenKind(QStringView token)
+{
+    switch (token.front().unicode()) {
+    case '[':
+        return SqlToken::Kind::Name;
+    case '\'':
+        return SqlToken::Kind::Text;
+    case '#':
+        return SqlToken::Kind::Hash;
+    default:
+        return SqlToken::Kind::Table;
+    }
 }
 
 } // namespace
 
-// Text comparisons of the program's SQL ignore case, as they do on Jet and on SQL Server's
-// usual collation; SQLite compares text exactly unless told otherwise.
-QString ToSQLiteDialect(const SqlText& sql)
+QString RewriteSqlTokens(const SqlText& sql, const SqlTokenRewrite& rewrite)
 {
-    // Left to right: bracketed identifiers, quoted strings (an apostrophe inside doubled) and
-    // '#'-delimited literals are taken whole, so that a mark inside one never starts another.
-    // Every class stops at its own closing mark and never backtracks, so the pass stays linear.
-    static const QRegularExpression token(QStringLiteral(R"(\[[^\[\]]*+\]|'[^']*+(?:''[^']*+)*+'|#[^#'\[\]]*+#)"));
+    // Left to right: bracketed identifiers, quoted strings (an apostrophe inside doubled),
+    // '#'-delimited literals and the bare word after FROM are taken whole, so that a mark inside
+    // one never starts another. Every class stops at its own closing mark and never backtracks,
+    // so the pass stays linear.
+    static const QRegularExpression token(
+        QStringLiteral(R"(\[[^\[\]]*+\]|'[^']*+(?:''[^']*+)*+'|#[^#'\[\]]*+#|\b(?i:FROM)\s++\K[A-Za-z_]\w*+)"));
 
     const QString& text = sql.text;
     QString out;
@@ -238,24 +258,39 @@ QString ToSQLiteDialect(const SqlText& sql)
     for (auto it = token.globalMatch(text); it.hasNext();) {
         const QRegularExpressionMatch m = it.next();
         const QStringView literal = m.capturedView();
-        if (literal.front() == QLatin1Char('[')) {
-            continue;
-        }
-        QString replacement;
+        const SqlToken::Kind kind = tokenKind(literal);
+        const bool isLiteral = kind == SqlToken::Kind::Text || kind == SqlToken::Kind::Hash;
+        const auto [comparison, from] =
+            isLiteral ? comparisonBefore(text, m.capturedStart()) : std::pair{QStringView(), m.capturedStart()};
         const auto date = std::find_if(sql.dates.cbegin(), sql.dates.cend(),
                                        [&literal](const DateLiteral& d) { return d.text == literal; });
-        const bool compared = comparedForEquality(text, m.capturedStart());
-        if (date != sql.dates.cend() && !compared) { // a value that reads like a range date stays a value
-            replacement = date->dateTime.toString(QStringLiteral("''yyyy-MM-dd HH:mm:ss''"));
-        } else if (literal.front() == QLatin1Char('\'') && compared) {
-            replacement = literal.toString() + QStringLiteral(" COLLATE NOCASE");
-        } else {
+        // A value that reads like a range date stays a value.
+        const bool rangeBound = isLiteral && date != sql.dates.cend() && comparison.isEmpty();
+        const SqlToken found{kind, literal, comparison, QStringView(text).mid(from, m.capturedEnd() - from),
+                             rangeBound ? &*date : nullptr};
+        const std::optional<QString> replacement = rewrite(found);
+        if (!replacement) {
             continue;
         }
-        out += QStringView(text).mid(done, m.capturedStart() - done);
-        out += replacement;
+        out += QStringView(text).mid(done, from - done);
+        out += *replacement;
         done = m.capturedEnd();
     }
     out += QStringView(text).mid(done);
     return out;
+}
+
+// Text comparisons of the program's SQL ignore case, as they do on Jet and on SQL Server's
+// usual collation; SQLite compares text exactly unless told otherwise.
+QString ToSQLiteDialect(const SqlText& sql)
+{
+    return RewriteSqlTokens(sql, [](const SqlToken& token) -> std::optional<QString> {
+        if (token.date) {
+            return token.date->dateTime.toString(QStringLiteral("''yyyy-MM-dd HH:mm:ss''"));
+        }
+        if (token.kind == SqlToken::Kind::Text && !token.comparison.isEmpty()) {
+            return token.written.toString() + QStringLiteral(" COLLATE NOCASE");
+        }
+        return std::nullopt;
+    });
 }

@@ -7,6 +7,9 @@
 #include <QLocale>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
+#include <functional>
+#include <optional>
 
 // The range texts the user chooses from, in list order: "Today", "Last 3 Days", ... "Custom".
 QStringList RangeTexts();
@@ -51,3 +54,25 @@ QString MakeSQL(const QueryContext& context, const QString& strParameter, const 
 // that text compared with "=" or "<>" gets COLLATE NOCASE, so that text compares without regard
 // to case as on the other engines.
 QString ToSQLiteDialect(const SqlText& sql);
+
+// A piece of the program's SQL that a dialect may write differently.
+struct SqlToken
+{
+    enum class Kind
+    {
+        Name,  // a bracketed identifier: "[Vout]"
+        Table, // the bare table name after FROM: "Results"
+        Text,  // a quoted text, an apostrophe inside written twice: "'PASS'"
+        Hash   // a '#'-delimited literal: "#03/01/24 00:00:01 am#"
+    };
+    Kind kind;
+    QStringView text;        // as written, delimiters included
+    QStringView comparison;  // "=" or "<>" when the token is a literal on the right of one; else empty
+    QStringView written;     // what a replacement stands for: the token, with its comparison ("= 'PASS'")
+    const DateLiteral* date; // the range bound a literal is: one the statement carries, not compared
+};
+
+// The statement with each token (left to right) replaced by what `rewrite` returns for it;
+// std::nullopt keeps the token as written.
+using SqlTokenRewrite = std::function<std::optional<QString>(const SqlToken&)>;
+QString RewriteSqlTokens(const SqlText& sql, const SqlTokenRewrite& rewrite);

@@ -1,5 +1,6 @@
 #include "Connection.h"
 #include "DataRow.h"
+#include "PostgresServer.h"
 #include "QueryBuilder.h"
 #include "Recordset.h"
 #include "TestFiles.h"
@@ -7,9 +8,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -118,6 +123,7 @@ class TestEngines : public QObject
     QTemporaryDir m_dir;
     QList<CsvRow> m_csv;
     QMap<QString, QByteArray> m_contents;
+    std::unique_ptr<PostgresServer> m_postgres;
 
     QString fixture(const QString& name) const { return m_dir.filePath(name); }
 
@@ -133,12 +139,19 @@ private slots:
         m_csv = readCsv(fixture("results_small.csv"));
         QCOMPARE(m_csv.size(), 514);
 
-        // An ODBC data source of our own on Debian's SQLite driver.
-        QVERIFY(WriteFile(m_dir.filePath("odbcinst.ini"), "[SQLite3]\nDriver=libsqlite3odbc.so\n"));
-        QVERIFY(WriteFile(m_dir.filePath("odbc.ini"), "[TessalySmall]\nDriver=SQLite3\nDatabase=" +
-                                                          fixture("results_small.sqlite").toUtf8() + "\n"));
-        qputenv("ODBCSYSINI", m_dir.path().toUtf8());
-        qputenv("ODBCINI", m_dir.filePath("odbc.ini").toUtf8());
+        // The same records on a PostgreSQL server of our own, under mixed-case names.
+        m_postgres = std::make_unique<PostgresServer>();
+        QVERIFY2(m_postgres->isReady(), qPrintable(m_postgres->error()));
+        const QByteArray csv = ReadFile(fixture("results_small.csv"));
+        QVERIFY2(m_postgres->loadResults("Results", csv) &&
+                     m_postgres->loadResults("Other Results", csv.split('\n').mid(0, 51).join('\n')),
+                 qPrintable(m_postgres->error()));
+
+        // ODBC data sources of our own on Debian's SQLite driver and on psqlODBC.
+        QVERIFY(RegisterOdbcDataSources(
+            m_dir.path(), "[SQLite3]\nDriver=libsqlite3odbc.so\n" + m_postgres->odbcDriverEntry(),
+            "[TessalySmall]\nDriver=SQLite3\nDatabase=" + fixture("results_small.sqlite").toUtf8() + "\n" +
+                m_postgres->odbcDataSourceEntry("TessalyPostgres")));
     }
 
     void sameRowsOnEveryEngine_data()
@@ -160,6 +173,9 @@ private slots:
         row("SQLite file", "Provider=SQLite;Data Source=" + fixture("results_small.sqlite") + ";", "Results", "SQLITE",
             514);
         row("ODBC data source", "Provider=MSDASQL;UID=;PWD=;Database=;DSN=TessalySmall;", "Results", "ODBC", 514);
+        const QString postgres = "Provider=MSDASQL;UID=;PWD=;Database=;DSN=TessalyPostgres;";
+        row("PostgreSQL", postgres, "Results", "ODBC", 514);
+        row("PostgreSQL, table with a blank named in other case", postgres, "[other results]", "ODBC", 50);
     }
 
     void sameRowsOnEveryEngine()
@@ -169,6 +185,15 @@ private slots:
         Connection connection;
         QVERIFY2(connection.open(connectionText), qPrintable(connection.lastError()));
         const QList<CsvRow> csv = m_csv.mid(0, limitRows);
+
+        // The engine itself refuses to write through the program's connection.
+        QString write;
+        QVERIFY2(connection.prepare(SqlText("DELETE FROM " + table), write), qPrintable(connection.lastError()));
+        QSqlQuery deletion(connection.database());
+        QVERIFY(!deletion.exec(write));
+        const QString refusal = connection.describe(deletion.lastError());
+        QVERIFY2(refusal.contains(QRegularExpression("read.?only", QRegularExpression::CaseInsensitiveOption)),
+                 qPrintable(refusal));
 
         const QList<std::pair<const char*, Query>> selections = {
             {"control chart", {"", "Vout"}},

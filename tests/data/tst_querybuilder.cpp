@@ -1,4 +1,5 @@
 #include "DataRow.h"
+#include "PostgresDialect.h"
 #include "QueryBuilder.h"
 #include "TestMain.h"
 
@@ -169,8 +170,9 @@ private slots:
     }
 
     // "{R}" in sql stands for the BETWEEN operands of a custom range from..to in the date syntax of
-    // type; the statement carries that range's date literals.
-    void sqliteDialect_data()
+    // type; the statement carries that range's date literals. Rows named "PostgreSQL: ..." are
+    // written for a table whose catalog spells the names of kCatalog.
+    void dialects_data()
     {
         AddColumns<QString, QString, QDate, QDate, QString>("sql", "type", "from", "to", "expected");
         const auto row = [](const char* name, const QString& sql, const char* type, QDate from, QDate to,
@@ -197,13 +199,35 @@ private slots:
             first, last, "[TestID] = '03/01/24 00:00:01 am' COLLATE NOCASE AND t BETWEEN " + isoWeek);
         row("dates the statement does not carry stay as written", "#03/01/24 00:00:01 am# AND '03/07/2024 10:00:00 am'",
             "ACCESS", QDate(2024, 3, 2), last, "#03/01/24 00:00:01 am# AND '03/07/2024 10:00:00 am'");
+
+        row("PostgreSQL: names in the catalog's case", "SELECT [serialnumber] AS SNX, MAX([VOUT]) FROM results;",
+            "ACCESS", first, last, "SELECT \"SerialNumber\" AS SNX, MAX(\"Vout\") FROM \"Results\";");
+        row("PostgreSQL: names the catalog lacks", "SELECT [No\"Such], [Vout] FROM [Other Results] WHERE x", "ACCESS",
+            first, last, "SELECT \"No\"\"Such\", \"Vout\" FROM \"Other Results\" WHERE x");
+        row("PostgreSQL: 2031 stays 2031", "[TestStartTime] BETWEEN {R}", "ACCESS", QDate(2031, 1, 2),
+            QDate(2031, 12, 31),
+            "\"TestStartTime\" BETWEEN TIMESTAMP '2031-01-02 00:00:01' AND TIMESTAMP '2031-12-31 23:59:59'");
+        row("PostgreSQL: compared texts ignore case", "[PassFail] = 'PASS' AND [ATEID] <>'ATE_0%' AND [SN] LIKE '%%'",
+            "MSSQL", first, last,
+            "\"PassFail\" ILIKE 'PASS' AND \"ATEID\" NOT ILIKE 'ATE\\_0\\%' AND \"SN\" LIKE '%%'");
+        row("PostgreSQL: doubled apostrophes stay inside their text",
+            "[SN] = 'SN''Q \\' AND [ATEID] = 'x'' OR ''1''=''1'", "ACCESS", first, last,
+            "\"SN\" ILIKE 'SN''Q \\\\' AND \"ATEID\" ILIKE 'x'' OR ''1''=''1'");
+        row("PostgreSQL: a test ID written like a range date", "[TestID] = '03/01/24 00:00:01 am' AND t BETWEEN {R}",
+            "MSSQL", first, last,
+            "\"TestID\" ILIKE '03/01/24 00:00:01 am' AND t BETWEEN TIMESTAMP '2024-03-01 00:00:01' AND "
+            "TIMESTAMP '2024-03-07 23:59:59'");
     }
 
-    void sqliteDialect()
+    void dialects()
     {
         const auto [sql, type, from, to] = FetchRow<QString, QString, QDate, QDate>();
         const SqlText range = GetTestedRange("Custom", type, kToday, from, to, nullptr, QLocale("en_US"));
-        QTEST(ToSQLiteDialect(SqlText(QString(sql).replace("{R}", range.text), range.dates)), "expected");
+        const SqlText statement(QString(sql).replace("{R}", range.text), range.dates);
+        const QStringList catalog{"Results", "SerialNumber", "TestStartTime", "TestID", "PassFail", "ATEID", "Vout"};
+        QTEST(QByteArray(QTest::currentDataTag()).startsWith("PostgreSQL: ") ? ToPostgresDialect(statement, catalog)
+                                                                             : ToSQLiteDialect(statement),
+              "expected");
     }
 
     // Texts that would make a backtracking scan quadratic come back unchanged (a backtracking
