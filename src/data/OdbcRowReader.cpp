@@ -56,6 +56,16 @@ struct BoundField
     std::vector<SQLLEN> indicators;
 };
 
+bool positionsInBlocks(SQLHDBC connection)
+{
+    SQLUINTEGER getData = 0;
+    SQLUINTEGER cursor = 0;
+    return SQL_SUCCEEDED(SQLGetInfo(connection, SQL_GETDATA_EXTENSIONS, &getData, sizeof getData, nullptr)) &&
+           SQL_SUCCEEDED(
+               SQLGetInfo(connection, SQL_FORWARD_ONLY_CURSOR_ATTRIBUTES1, &cursor, sizeof cursor, nullptr)) &&
+           (getData & SQL_GD_BLOCK) != 0 && (cursor & SQL_CA1_POS_POSITION) != 0;
+}
+
 QString diagnostics(SQLSMALLINT type, SQLHANDLE handle)
 {
     QStringList messages;
@@ -104,20 +114,23 @@ private:
         }
     }
     bool bindFields(SQLSMALLINT fields, QStringList& names, std::vector<BoundField>& bound, SQLULEN& blockRows);
-    void appendValue(RecordColumn& column, const BoundField& field, SQLULEN row, SQLUSMALLINT number,
+    bool appendValue(RecordColumn& column, const BoundField& field, SQLULEN row, SQLUSMALLINT number,
                      TextInterner& interner);
+    bool readWhole(SQLULEN row, SQLUSMALLINT number, std::u16string& whole);
 
     SQLHDBC m_connection;
     QString m_sql;
     std::mutex m_mutex;
     SQLHSTMT m_statement = nullptr;
     bool m_interrupted = false;
+    SQLULEN m_blockRows = 1;
 };
 
 bool OdbcRowReader::bindFields(SQLSMALLINT fields, QStringList& names, std::vector<BoundField>& bound,
                                SQLULEN& blockRows)
 {
     size_t rowBytes = 0;
+    bool texts = false;
     for (SQLUSMALLINT i = 1; i <= fields; ++i) {
         SQLWCHAR name[256];
         SQLSMALLINT nameLength = 0;
@@ -144,8 +157,14 @@ bool OdbcRowReader::bindFields(SQLSMALLINT fields, QStringList& names, std::vect
             break;
         }
         rowBytes += static_cast<size_t>(field.width) + sizeof(SQLLEN);
+        texts = texts || field.kind == FieldKind::Text;
     }
-    blockRows = std::clamp<SQLULEN>(kBlockBytes / std::max<size_t>(rowBytes, 1), 1, kMostBlockRows);
+    // A text longer than its buffer is read whole from its row, which in a block of rows needs a
+    // driver that can position on a row of the block (psqlODBC can, the SQLite driver cannot).
+    // Without one, rows with text come one at a time.
+    blockRows = texts && !positionsInBlocks(m_connection)
+                    ? 1
+                    : std::clamp<SQLULEN>(kBlockBytes / std::max<size_t>(rowBytes, 1), 1, kMostBlockRows);
     SQLSetStmtAttr(m_statement, SQL_ATTR_ROW_BIND_TYPE, reinterpret_cast<SQLPOINTER>(SQL_BIND_BY_COLUMN), 0);
     if (!SQL_SUCCEEDED(
             SQLSetStmtAttr(m_statement, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(blockRows), 0))) {
@@ -166,13 +185,13 @@ bool OdbcRowReader::bindFields(SQLSMALLINT fields, QStringList& names, std::vect
     return true;
 }
 
-void OdbcRowReader::appendValue(RecordColumn& column, const BoundField& field, SQLULEN row, SQLUSMALLINT number,
+bool OdbcRowReader::appendValue(RecordColumn& column, const BoundField& field, SQLULEN row, SQLUSMALLINT number,
                                 TextInterner& interner)
 {
     const SQLLEN indicator = field.indicators[row];
     if (indicator == SQL_NULL_DATA) {
         column.appendNull();
-        return;
+        return true;
     }
     const char* value = field.buffer.data() + static_cast<size_t>(field.width) * row;
     switch (field.kind) {
@@ -180,13 +199,13 @@ void OdbcRowReader::appendValue(RecordColumn& column, const BoundField& field, S
         double number = 0;
         std::memcpy(&number, value, sizeof number);
         column.appendNumber(number);
-        return;
+        return true;
     }
     case FieldKind::DateTime: {
         SQL_TIMESTAMP_STRUCT t;
         std::memcpy(&t, value, sizeof t);
         column.appendDateTime(JulianDay(t.year, t.month, t.day), (t.hour * 60 + t.minute) * 60 + t.second);
-        return;
+        return true;
     }
     case FieldKind::Text:
         break;
@@ -194,26 +213,36 @@ void OdbcRowReader::appendValue(RecordColumn& column, const BoundField& field, S
     const auto* units = reinterpret_cast<const char16_t*>(value);
     if (indicator != SQL_NO_TOTAL && indicator < field.width) {
         column.appendTextOrDateTime(units, static_cast<int>(indicator / sizeof(SQLWCHAR)), interner);
-        return;
+        return true;
     }
-    // Longer than the buffer: the row's value is read whole.
     std::u16string whole;
-    if (SQL_SUCCEEDED(SQLSetPos(m_statement, static_cast<SQLSETPOSIROW>(row + 1), SQL_POSITION, SQL_LOCK_NO_CHANGE))) {
-        SQLWCHAR part[4096];
-        SQLLEN length = 0;
-        SQLRETURN rc = SQL_SUCCESS;
-        while (SQL_SUCCEEDED(rc = SQLGetData(m_statement, number, SQL_C_WCHAR, part, sizeof part, &length))) {
-            const SQLLEN bytes =
-                length == SQL_NO_TOTAL || length >= SQLLEN(sizeof part) ? sizeof part - sizeof(SQLWCHAR) : length;
-            whole.append(reinterpret_cast<const char16_t*>(part), static_cast<size_t>(bytes) / sizeof(SQLWCHAR));
-            if (rc == SQL_SUCCESS) {
-                break;
-            }
-        }
-    } else {
-        whole.assign(units, static_cast<size_t>(field.width) / sizeof(SQLWCHAR) - 1);
+    if (!readWhole(row, number, whole)) {
+        return false;
     }
     column.appendTextOrDateTime(whole.data(), static_cast<int>(whole.size()), interner);
+    return true;
+}
+
+// A text longer than its buffer, read again from its row in parts.
+bool OdbcRowReader::readWhole(SQLULEN row, SQLUSMALLINT number, std::u16string& whole)
+{
+    if (m_blockRows > 1 &&
+        !SQL_SUCCEEDED(SQLSetPos(m_statement, static_cast<SQLSETPOSIROW>(row + 1), SQL_POSITION, SQL_LOCK_NO_CHANGE))) {
+        return false;
+    }
+    SQLWCHAR part[4096];
+    SQLLEN length = 0;
+    SQLRETURN rc = SQL_SUCCESS;
+    while (SQL_SUCCEEDED(rc = SQLGetData(m_statement, number, SQL_C_WCHAR, part, sizeof part, &length))) {
+        // Each part but the last fills the buffer up to its terminating zero.
+        const bool last = rc == SQL_SUCCESS;
+        const SQLLEN bytes = last ? length : SQLLEN(sizeof part - sizeof(SQLWCHAR));
+        whole.append(reinterpret_cast<const char16_t*>(part), static_cast<size_t>(bytes) / sizeof(SQLWCHAR));
+        if (last) {
+            return true;
+        }
+    }
+    return rc == SQL_NO_DATA;
 }
 
 bool OdbcRowReader::read(RowSink& sink, QString& error)
@@ -235,10 +264,10 @@ bool OdbcRowReader::read(RowSink& sink, QString& error)
     SQLNumResultCols(m_statement, &fields);
     QStringList names;
     std::vector<BoundField> bound;
-    SQLULEN blockRows = 1;
-    if (!bindFields(fields, names, bound, blockRows)) {
+    if (!bindFields(fields, names, bound, m_blockRows)) {
         return fail(error);
     }
+    const SQLULEN blockRows = m_blockRows;
     SQLULEN fetched = 0;
     std::vector<SQLUSMALLINT> status(blockRows);
     SQLSetStmtAttr(m_statement, SQL_ATTR_ROWS_FETCHED_PTR, &fetched, 0);
@@ -256,7 +285,9 @@ bool OdbcRowReader::read(RowSink& sink, QString& error)
                 return fail(error);
             }
             for (size_t i = 0; i < bound.size(); ++i) {
-                appendValue(batch->columns[i], bound[i], row, static_cast<SQLUSMALLINT>(i + 1), interners[i]);
+                if (!appendValue(batch->columns[i], bound[i], row, static_cast<SQLUSMALLINT>(i + 1), interners[i])) {
+                    return fail(error);
+                }
             }
             if (++batch->rows == QueryStream::kBatchRows) {
                 if (!sink.take(std::exchange(batch, RowBatch::following(batch.get(), bound.size())))) {

@@ -23,8 +23,9 @@ bool Recordset::Open(Connection& connection, const SqlText& sql, const Watch& wa
     const bool watching = static_cast<bool>(watch);
     while (!stream.atEnd()) {
         if (watching && (!sinceWatch.isValid() || sinceWatch.elapsed() >= interval)) {
+            const LoadStep step = sinceWatch.isValid() ? stream.step() : LoadStep();
             sinceWatch.start();
-            if (!watch(stream.step())) {
+            if (!watch(step)) {
                 stream.stop();
                 Close();
                 m_stopped = true;

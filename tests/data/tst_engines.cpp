@@ -258,6 +258,47 @@ private slots:
         }
     }
 
+    // ODBC rows come in blocks of bound arrays: every kind of value, Nulls, a text longer than a
+    // bound buffer, and more rows than a block and a batch hold.
+    void odbcBlocksReadEveryValue_data()
+    {
+        AddColumns<QString, QString>("dsn", "sql");
+        QTest::newRow("PostgreSQL")
+            << "TessalyPostgres"
+            << "SELECT i, repeat('x', CASE WHEN i % 1000 = 7 THEN 3000 ELSE i % 50 END) AS t, "
+               "CASE WHEN i % 3 = 0 THEN NULL ELSE i / 4.0 END AS v, "
+               "TIMESTAMP '2024-01-01 00:00:00' + i * INTERVAL '1 second' AS d FROM generate_series(0, 4999) AS s(i) "
+               "ORDER BY i;";
+        QTest::newRow("SQLite") << "TessalySmall"
+                                << "WITH RECURSIVE s(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM s WHERE i < 4999) "
+                                   "SELECT i, substr(printf('%.3000c', 'x'), 1, "
+                                   "CASE WHEN i % 1000 = 7 THEN 3000 ELSE i % 50 END) AS t, "
+                                   "CASE WHEN i % 3 = 0 THEN NULL ELSE i / 4.0 END AS v, "
+                                   "datetime('2024-01-01', '+' || i || ' seconds') AS d FROM s ORDER BY i;";
+    }
+
+    void odbcBlocksReadEveryValue()
+    {
+        const auto [dsn, sql] = FetchRow<QString, QString>();
+        Connection connection;
+        QVERIFY2(connection.open("Provider=MSDASQL;UID=;PWD=;Database=;DSN=" + dsn + ";"),
+                 qPrintable(connection.lastError()));
+        Recordset rs;
+        QVERIFY2(rs.Open(connection, sql), qPrintable(rs.lastError()));
+        QCOMPARE(rs.RecordCount(), 5000);
+        const QDateTime start(QDate(2024, 1, 1), QTime(0, 0), Qt::UTC);
+        for (int i = 0; !rs.isEOF(); rs.MoveNext(), ++i) {
+            const QString expected = QString(i % 1000 == 7 ? 3000 : i % 50, 'x') + "|" +
+                                     (i % 3 == 0 ? "Null" : QString::number(i / 4.0)) + "|" +
+                                     start.addSecs(i).toString(Qt::ISODate);
+            const QString read = rs.text(1) + "|" +
+                                 (rs.isNull("v") ? "Null" : QString::number(rs.value("v").toDouble())) + "|" +
+                                 rs.value("d").toDateTime().toString(Qt::ISODate);
+            QCOMPARE(rs.value("i").toInt(), i);
+            QCOMPARE(read, expected);
+        }
+    }
+
     void cleanupTestCase()
     {
         for (auto it = m_contents.cbegin(); it != m_contents.cend(); ++it) {
