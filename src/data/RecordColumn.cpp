@@ -30,23 +30,6 @@ template <typename Ch> int digits(const Ch* p, int count)
     return value;
 }
 
-bool isNumberType(const QVariant& v)
-{
-    switch (v.typeId()) {
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // The parts of "YYYY-MM-DD HH:MM:SS" (or "YYYY-MM-DD", or with a 'T'): false when the text is
 // not of that form or not a real date and time. No QDateTime is built: that costs a time-zone
 // lookup per value.
@@ -195,20 +178,6 @@ void RecordColumn::appendDateTime(qint64 day, int second)
     nulls.push_back(false);
 }
 
-void RecordColumn::appendText(const QString& text)
-{
-    if (kind != Kind::Text) {
-        // Text in a column of date-times is read as a date-time when it is one.
-        qint64 day = 0;
-        int second = 0;
-        if (kind != Kind::Mixed && isoParts(text, day, second)) {
-            appendDateTime(day, second);
-            return;
-        }
-    }
-    appendPlainText(text);
-}
-
 void RecordColumn::appendPlainText(const QString& text)
 {
     if (settle(Kind::Text)) {
@@ -287,25 +256,6 @@ void RecordColumn::reserve(qsizetype rows)
     case Kind::Mixed:
     case Kind::Unknown:
         break;
-    }
-}
-
-void RecordColumn::append(const QVariant& v)
-{
-    qint64 day = 0;
-    int second = 0;
-    if (v.isNull()) {
-        appendNull();
-    } else if (isNumberType(v)) {
-        appendNumber(v.toDouble());
-    } else if (v.typeId() == QMetaType::QString) {
-        appendText(*static_cast<const QString*>(v.constData()));
-    } else if (variantDateTimeParts(v, day, second)) {
-        appendDateTime(day, second);
-    } else {
-        settle(Kind::Mixed);
-        mixed.push_back(v);
-        nulls.push_back(false);
     }
 }
 

@@ -33,11 +33,9 @@ struct RecordColumn
     // are read alike however they are split.
     static RecordColumn following(const RecordColumn& previous);
 
-    void append(const QVariant& v);
     void appendNull();
     void appendNumber(double value);
     void appendDateTime(qint64 day, int second);
-    void appendText(const QString& text);
     // Text that may be a date-time (see above), given by its UTF-8 (char) or UTF-16 (char16_t)
     // code units.
     template <typename Unit> void appendTextOrDateTime(const Unit* units, int size, class TextInterner& interner);
