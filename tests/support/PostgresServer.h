@@ -22,6 +22,12 @@ public:
     bool isReady() const { return m_ready; }
     QString error() const { return m_error; }
 
+    // What a client such as psql needs to reach the server as it is run here: the folder of
+    // PostgreSQL's programs, the folder of the server's Unix socket (psql -h) and its port (psql -p).
+    QString programFolder() const { return m_bin; }
+    QString socketFolder() const { return m_dir.path(); }
+    quint16 port() const { return m_port; }
+
     // Creates `table` with the columns of the fixtures' results table ("SerialNumber" ...
     // "TestStartTime" timestamp ... "Eff" double precision) and copies the CSV into it (a header
     // line, an empty field is Null).

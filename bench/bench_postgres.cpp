@@ -1,0 +1,121 @@
+// Start Plot to drawn chart on 1,000,000 records read from a PostgreSQL server through an ODBC data
+// source (psqlODBC), X-bar (n = 5) and individual, offscreen, against psql running the same
+// statement to /dev/null in the same run; and the peak resident memory from the window's loading on.
+//
+//   bench_postgres   ratio <= 1.5 (the peak is printed, without a target)
+//
+// The server is a throw-away cluster of our own (PostgresServer), stopped when the benchmark ends.
+#include "BenchSupport.h"
+#include "PostgresServer.h"
+#include "Selection.h"
+#include "ui_frmMain.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+const QByteArray kDataSource = "TessalyBench";
+
+// The bench records in the layout of the fixtures' results table, with a header line. Iin, Ripple
+// and Eff vary a little from record to record around plausible values.
+QByteArray benchResultsCsv()
+{
+    QByteArray csv = "SerialNumber,ATEID,TestStartTime,PassFail,TestID,Vout,Iin,Ripple,Eff\n";
+    csv.reserve(qsizetype(90) * kBenchRecords);
+    forEachBenchRecord(kBenchRecords, [&csv](qint64 index, const BenchRecord& record) {
+        csv += record.serialNumber.toLatin1() + ',' + record.ateId.toLatin1() + ',' + record.testStartTime.toLatin1() +
+               ",PASS,T1," + QByteArray::number(record.vout, 'g', 17) + ',' +
+               QByteArray::number(0.5 + record.vout / 20 + (index % 101) / 10000.0) + ',' +
+               QByteArray::number(0.01 + (index % 37) / 1000.0) + ',' +
+               QByteArray::number(0.85 + (index % 53) / 1000.0) + '\n';
+    });
+    return csv;
+}
+
+// Seconds psql takes to run sql on the server's database, its output thrown away.
+double psqlSeconds(const PostgresServer& server, const QString& sql)
+{
+    QProcess psql;
+    QElapsedTimer timer;
+    timer.start();
+    psql.start(QDir(server.programFolder()).filePath(QStringLiteral("psql")),
+               {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-h"), server.socketFolder(),
+                QStringLiteral("-p"), QString::number(server.port()), QStringLiteral("-U"), QStringLiteral("postgres"),
+                QStringLiteral("-d"), QStringLiteral("tessaly"), QStringLiteral("-c"), sql, QStringLiteral("-o"),
+                QProcess::nullDevice()});
+    psql.waitForFinished(-1);
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    if (psql.exitStatus() != QProcess::NormalExit || psql.exitCode() != 0) {
+        std::fprintf(stderr, "psql failed: %s\n", psql.readAllStandardError().constData());
+        std::exit(1);
+    }
+    return seconds;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    PostgresServer server;
+    if (!server.isReady() || !server.loadResults(QStringLiteral("Results"), benchResultsCsv())) {
+        std::fprintf(stderr, "The PostgreSQL server cannot be used: %s\n", qPrintable(server.error()));
+        return 1;
+    }
+    resetPeakResident(); // the records' CSV is gone
+    BenchWindow bench([&server](const QString& folder) {
+        RegisterOdbcDataSources(folder, server.odbcDriverEntry(), server.odbcDataSourceEntry(kDataSource));
+        writeBenchIniFiles(folder, "DataSourceName=" + kDataSource + "\r\nUserName=postgres\r\n");
+    });
+    frmMain& window = bench.window;
+    Ui::frmMain& ui = window.form();
+    Connection* connection = window.state().gConnection.get();
+    if (!connection || connection->state() != 1) {
+        std::fprintf(stderr, "The main window did not open the data source %s\n", kDataSource.constData());
+        return 1;
+    }
+
+    for (const bool individual : {false, true}) {
+        (individual ? ui.optIndividualPlot : ui.optXBarPlot)->setChecked(true);
+        QString sql;
+        if (!connection->prepare(SelectionSQL(window.state(), window.currentSelection(), bench.clock.today(),
+                                              bench.prompts, QStringLiteral("Vout"), QString(),
+                                              QStringLiteral("[TestStartTime], [ATEID]")),
+                                 sql)) {
+            std::fprintf(stderr, "The statement cannot be prepared: %s\n", qPrintable(connection->lastError()));
+            return 1;
+        }
+        // Medians of alternating runs, so that a busy machine weighs on both sides alike.
+        std::vector<double> psqlRuns;
+        std::vector<double> plotRuns;
+        for (int run = 0; run < 3; ++run) {
+            psqlRuns.push_back(psqlSeconds(server, sql));
+            QElapsedTimer timer;
+            timer.start();
+            ui.cmdPlotChart->click();
+            window.repaint(); // the drawn chart
+            plotRuns.push_back(timer.nsecsElapsed() / 1e9);
+        }
+        const qint64 points = ui.ocxXBarChart->pointCount(0);
+        if (points == 0) {
+            std::fprintf(stderr, "Start Plot drew no points\n");
+            return 1;
+        }
+        const double reference = median(psqlRuns);
+        const double plot = median(plotRuns);
+        const double ratio = plot / reference;
+        const char* name = individual ? "start_plot_postgres_individual" : "start_plot_postgres_xbar";
+        std::printf("%s: %s\n%s: %lld points, Start Plot to drawn chart %.3f s, psql %.3f s, ratio %.2f\n", name,
+                    qPrintable(sql), name, points, plot, reference, ratio);
+        std::printf("RESULT %s value=%.3f target=1.5 %s\n", name, ratio, ratio <= 1.5 ? "pass" : "fail");
+    }
+    std::printf("start_plot_postgres_peak_memory: %.0f MiB (informational)\n", peakResidentKiB() / 1024.0);
+    return 0;
+}
