@@ -218,6 +218,16 @@ bool Connection::openOdbc(const QString& odbcText, const QString& user, const QS
     }
     if (dbms == QLatin1String("PostgreSQL")) {
         m_dialect = Dialect::Postgres;
+        // psqlODBC reads a whole result into memory before it hands out the first row, unless it
+        // reads through a cursor in blocks: a million-row chart would hold its rows twice.
+        if (!odbcText.contains(QLatin1String("UseDeclareFetch"), Qt::CaseInsensitive)) {
+            db.close();
+            db.setDatabaseName(odbcText + QStringLiteral(";UseDeclareFetch=1;Fetch=10000"));
+            if (!db.open()) {
+                m_lastError = describe(db.lastError());
+                return false;
+            }
+        }
         return makeSessionReadOnly(QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY"),
                                    QStringLiteral("SHOW default_transaction_read_only"), QStringLiteral("on"));
     }
