@@ -14,7 +14,9 @@
 #include <QTemporaryFile>
 #include <QTextStream>
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -41,11 +43,14 @@ public:
 
     bool open() { return m_file.open(); }
     QIODevice* device() { return &m_file; }
-    QString errorString() const { return m_file.errorString(); }
+    QString errorString() const { return m_error.isEmpty() ? m_file.errorString() : m_error; }
     bool commit()
     {
-        if (!m_file.flush() ||
-            std::rename(QFile::encodeName(m_file.fileName()).constData(), QFile::encodeName(m_path).constData()) != 0) {
+        if (!m_file.flush()) {
+            return false;
+        }
+        if (std::rename(QFile::encodeName(m_file.fileName()).constData(), QFile::encodeName(m_path).constData()) != 0) {
+            m_error = QStringLiteral("Cannot write %1: %2").arg(m_path, QString::fromLocal8Bit(std::strerror(errno)));
             return false;
         }
         m_file.setAutoRemove(false);
@@ -55,6 +60,7 @@ public:
 private:
     QString m_path;
     QTemporaryFile m_file;
+    QString m_error;
 };
 
 // How often the status line follows the load.
