@@ -8,13 +8,13 @@ std::function<void(const QString&)> TerminalStatus()
     if (!isatty(STDERR_FILENO)) {
         return {};
     }
-    return [shown = false](const QString& text) mutable {
-        if (text.isEmpty() && !shown) {
+    return [shown = QString()](const QString& text) mutable {
+        if (text == shown) {
             return;
         }
         // Back to the line's start, the text, and the rest of the line cleared.
         std::fprintf(stderr, "\r%s\033[K", text.toLocal8Bit().constData());
         std::fflush(stderr);
-        shown = !text.isEmpty();
+        shown = text;
     };
 }
