@@ -12,6 +12,8 @@
 #include "TestMain.h"
 #include "XBarChart.h"
 
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTest>
 #include <limits>
 
@@ -98,6 +100,42 @@ private slots:
         QCOMPARE(panel, QString());
         QCOMPARE(fixture.prompts.texts(), QStringList{message});
         QCOMPARE(fixture.prompts.messages.value(0).icon, MsgIcon::Exclamation);
+    }
+
+    // An engine error while the rows are read ends the load with the engine's description.
+    void engineErrorEndsTheLoad_data()
+    {
+        AddColumns<QString>("kind");
+        for (const char* kind : {"x-bar", "individual", "histogram"}) {
+            QTest::newRow(kind) << kind;
+        }
+    }
+
+    void engineErrorEndsTheLoad()
+    {
+        AnalysisFixture fixture;
+        QList<ResultRecord> records;
+        for (int i = 1; i <= 6; ++i) {
+            records.append(
+                {"SN" + QString::number(i), "ATE-01", QStringLiteral("2024-03-02 08:0%1:00").arg(i), "PASS", {5.0}});
+        }
+        fixture.useResults({"Vout"}, records);
+        {
+            // The product's table becomes a view whose fifth row the engine cannot compute.
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "view");
+            db.setDatabaseName(fixture.dir.filePath("results.sqlite"));
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            QVERIFY(q.exec("ALTER TABLE Results RENAME TO Raw"));
+            QVERIFY(q.exec("CREATE VIEW Results AS SELECT SerialNumber, ATEID, TestStartTime, PassFail, TestID, "
+                           "CASE SerialNumber WHEN 'SN5' THEN "
+                           "abs(-9223372036854775807 - 1) ELSE Vout END AS Vout FROM Raw"));
+        }
+        QSqlDatabase::removeDatabase("view");
+
+        const auto [drawn, panel] = draw(QTest::currentDataTag(), fixture);
+        QVERIFY(!drawn);
+        QCOMPARE(fixture.prompts.texts(), QStringList{"integer overflow!"});
     }
 };
 

@@ -42,6 +42,7 @@ private slots:
         AppFixture app;
         QList<AppFixture::Record> data = AppFixture::Series(23, {1, 2, 3, 4, 5});
         data[0].serial = "SNLONGSERIALNUMBER01"; // 20 characters
+        data[4].source = "ATE-05";
         frmMain& window = app.plot(data, false);
         const ChartControl& chart = *window.form().ocxXBarChart;
 
@@ -49,7 +50,7 @@ private slots:
         QCOMPARE(yValues(chart, 0), (QList<double>{3, 3, 3, 3}));
         QCOMPARE(yValues(chart, 4), (QList<double>{4, 4, 4, 4}));
         QCOMPARE(chart.pointLabel(0, 0), "03/01");
-        QCOMPARE(chart.pointLabel(4, 0), "ATE-01"); // the source of the subgroup's last record
+        QCOMPARE(chart.pointLabel(4, 0), "ATE-05"); // the source of the subgroup's last record
         QCOMPARE(chart.seriesCount(), 11);
 
         const QStringList lines = listingLines(window);

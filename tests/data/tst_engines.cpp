@@ -265,14 +265,14 @@ private slots:
         AddColumns<QString, QString>("dsn", "sql");
         QTest::newRow("PostgreSQL")
             << "TessalyPostgres"
-            << "SELECT i, repeat('x', CASE WHEN i % 1000 = 7 THEN 3000 ELSE i % 50 END) AS t, "
+            << "SELECT i, repeat('x', CASE WHEN i % 1000 = 7 THEN 5000 ELSE i % 50 END) AS t, "
                "CASE WHEN i % 3 = 0 THEN NULL ELSE i / 4.0 END AS v, "
                "TIMESTAMP '2024-01-01 00:00:00' + i * INTERVAL '1 second' AS d FROM generate_series(0, 4999) AS s(i) "
                "ORDER BY i;";
         QTest::newRow("SQLite") << "TessalySmall"
                                 << "WITH RECURSIVE s(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM s WHERE i < 4999) "
-                                   "SELECT i, substr(printf('%.3000c', 'x'), 1, "
-                                   "CASE WHEN i % 1000 = 7 THEN 3000 ELSE i % 50 END) AS t, "
+                                   "SELECT i, substr(printf('%.5000c', 'x'), 1, "
+                                   "CASE WHEN i % 1000 = 7 THEN 5000 ELSE i % 50 END) AS t, "
                                    "CASE WHEN i % 3 = 0 THEN NULL ELSE i / 4.0 END AS v, "
                                    "datetime('2024-01-01', '+' || i || ' seconds') AS d FROM s ORDER BY i;";
     }
@@ -288,7 +288,7 @@ private slots:
         QCOMPARE(rs.RecordCount(), 5000);
         const QDateTime start(QDate(2024, 1, 1), QTime(0, 0), Qt::UTC);
         for (int i = 0; !rs.isEOF(); rs.MoveNext(), ++i) {
-            const QString expected = QString(i % 1000 == 7 ? 3000 : i % 50, 'x') + "|" +
+            const QString expected = QString(i % 1000 == 7 ? 5000 : i % 50, 'x') + "|" +
                                      (i % 3 == 0 ? "Null" : QString::number(i / 4.0)) + "|" +
                                      start.addSecs(i).toString(Qt::ISODate);
             const QString read = rs.text(1) + "|" +
