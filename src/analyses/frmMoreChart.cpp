@@ -5,10 +5,13 @@
 #include "Prompts.h"
 #include "Selection.h"
 #include "SettingsStore.h"
+#include "frmFailurePareto.h"
 #include "frmHistogram.h"
 #include "frmPareto.h"
 #include "frmScatter.h"
 #include "frmScreening.h"
+#include "frmStations.h"
+#include "frmYield.h"
 #include "ui_frmMoreChart.h"
 
 namespace {
@@ -32,12 +35,18 @@ frmMoreChart::frmMoreChart(const AnalysisContext& context, const ChooserLists& l
     connect(ui->cmdScreening, &QPushButton::clicked, this, &frmMoreChart::cmdScreening_Click);
     connect(ui->cmdScatter, &QPushButton::clicked, this, &frmMoreChart::cmdScatter_Click);
     connect(ui->cmdClose, &QPushButton::clicked, this, &frmMoreChart::cmdClose_Click);
+    connect(ui->cmdYield, &QPushButton::clicked, this, &frmMoreChart::cmdYield_Click);
+    connect(ui->cmdFailures, &QPushButton::clicked, this, &frmMoreChart::cmdFailures_Click);
+    connect(ui->cmdStations, &QPushButton::clicked, this, &frmMoreChart::cmdStations_Click);
 
     const bool charts = !lists.parameters.isEmpty() && lists.productChosen;
     for (QWidget* w : {static_cast<QWidget*>(ui->cmdHistogram), static_cast<QWidget*>(ui->cmdPareto),
                        static_cast<QWidget*>(ui->cmdScreening), static_cast<QWidget*>(ui->cmdScatter),
                        static_cast<QWidget*>(ui->lblX), static_cast<QWidget*>(ui->lblY)}) {
         w->setEnabled(charts);
+    }
+    for (QPushButton* button : {ui->cmdYield, ui->cmdFailures, ui->cmdStations}) {
+        button->setEnabled(charts);
     }
     // A scatter needs two parameters.
     if (lists.parameters.size() > 1) {
@@ -114,6 +123,24 @@ void frmMoreChart::cmdScreening_Click()
     if (m_context.prompts.showModal(window) == QDialog::Accepted) {
         accept();
     }
+}
+
+void frmMoreChart::cmdYield_Click()
+{
+    frmYield window(m_context, m_printer, this);
+    m_context.prompts.showModal(window);
+}
+
+void frmMoreChart::cmdFailures_Click()
+{
+    frmFailurePareto window(m_context, m_printer, this);
+    m_context.prompts.showModal(window);
+}
+
+void frmMoreChart::cmdStations_Click()
+{
+    frmStations window(m_context, m_printer, this);
+    m_context.prompts.showModal(window);
 }
 
 void frmMoreChart::cmdScatter_Click()

@@ -21,9 +21,10 @@ struct ChooserLists
     bool productChosen = false;
 };
 
-// The door to the further analyses: the histogram and the Pareto chart of the main window's
-// selection, and the scatter of two parameters (optionally from two sources) chosen here. Its
-// choices are saved when it is left with Close and restored the next time it opens.
+// The door to the further analyses: the histogram, the Pareto chart, the yield chart, the failure
+// Pareto and the station comparison of the main window's selection, and the scatter of two
+// parameters (optionally from two sources) chosen here. Its choices are saved when it is left
+// with Close and restored the next time it opens.
 class frmMoreChart : public QDialog
 {
     Q_OBJECT
@@ -40,6 +41,9 @@ private:
     void cmdPareto_Click();
     void cmdScatter_Click();
     void cmdScreening_Click();
+    void cmdYield_Click();
+    void cmdFailures_Click();
+    void cmdStations_Click();
     void cmdClose_Click();
 
     std::unique_ptr<Ui::frmMoreChart> ui;

@@ -8,6 +8,8 @@
 #include "ControlChartLoader.h"
 #include "ControlChartPrint.h"
 #include "EventPump.h"
+#include "FailurePareto.h"
+#include "FailureParetoChart.h"
 #include "HeadlessSession.h"
 #include "HistogramChart.h"
 #include "ParetoChart.h"
@@ -17,8 +19,12 @@
 #include "ScatterChart.h"
 #include "ScatterPlot.h"
 #include "SharedState.h"
+#include "StationChart.h"
+#include "StationPlot.h"
 #include "TerminalStatus.h"
 #include "XBarChart.h"
+#include "YieldChart.h"
+#include "YieldPlot.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -269,7 +275,16 @@ int findSource(const HeadlessSession& session, const QString& wanted, QString& s
     return ReportCommand::kOk;
 }
 
-// The histogram, scatter or Pareto chart of the selection on a chart that is never shown.
+// Puts the keys of numbers at the top level of the report.
+void insertAll(QJsonObject& report, const QJsonObject& numbers)
+{
+    for (auto it = numbers.begin(); it != numbers.end(); ++it) {
+        report.insert(it.key(), it.value());
+    }
+}
+
+// The histogram, scatter, Pareto, yield, failure or station chart of the selection on a chart
+// that is never shown.
 int analysisReport(const ReportOptions& o, HeadlessSession& session, const Selection& selection, Prompts& prompts,
                    const Clock& clock, const EventPump& pump)
 {
@@ -282,6 +297,7 @@ int analysisReport(const ReportOptions& o, HeadlessSession& session, const Selec
     AnalysisOutcome outcome = AnalysisOutcome::Failed;
     QStringList captions;
     QString panelText;
+    bool signalled = false; // a yield chart's JSON lists a signal
     if (o.chart == QLatin1String("histogram")) {
         HistogramChart histogram(chart);
         histogram.AddSelectionTitles(context);
@@ -323,6 +339,35 @@ int analysisReport(const ReportOptions& o, HeadlessSession& session, const Selec
         report.insert(QStringLiteral("ySource"), inputs.YSourceName);
         report.insert(QStringLiteral("records"), static_cast<qint64>(result.statistics.n));
         report.insert(QStringLiteral("numbers"), ScatterJson(result));
+    } else if (o.isYieldChart()) {
+        YieldChart yield(chart);
+        const YieldResult result =
+            PlotYield(context, YieldOptions{o.chart == QLatin1String("np"), o.final, o.grouping, o.rules}, yield);
+        if (result.npRefused) {
+            return ReportCommand::kUsage;
+        }
+        outcome = result.outcome;
+        captions = YieldPanelCaptions(o.final);
+        panelText = result.panelText;
+        signalled = std::any_of(result.listed.begin(), result.listed.end(), [](RuleMask m) { return m != 0; });
+        report.insert(QStringLiteral("grouping"), o.grouping.text());
+        report.insert(QStringLiteral("final"), o.final);
+        insertAll(report, YieldJson(result));
+    } else if (o.chart == QLatin1String("failures")) {
+        FailureParetoChart failures(chart);
+        const FailureParetoResult result = PlotFailurePareto(context, failures);
+        outcome = result.outcome;
+        captions = FailureParetoPanelCaptions();
+        panelText = result.panelText;
+        insertAll(report, FailureParetoJson(result));
+    } else if (o.chart == QLatin1String("stations")) {
+        StationChart stations(chart);
+        const StationResult result = PlotStations(context, stations);
+        outcome = result.outcome;
+        captions = StationPanelCaptions();
+        panelText = result.panelText;
+        report.insert(QStringLiteral("parameter"), parameterJson(session, selection.parameter));
+        insertAll(report, StationJson(result));
     } else {
         ParetoChart pareto(chart);
         const ParetoResult result = PlotPareto(context, pareto);
@@ -339,7 +384,9 @@ int analysisReport(const ReportOptions& o, HeadlessSession& session, const Selec
         return status;
     }
     report.insert(QStringLiteral("statistics"), statisticsJson(captions, panelText));
-    return o.json.isEmpty() ? ReportCommand::kOk : writeJson(o.json, report);
+    const int status = o.failOnSignal && signalled ? ReportCommand::kSignal : ReportCommand::kOk;
+    const int written = o.json.isEmpty() ? ReportCommand::kOk : writeJson(o.json, report);
+    return written == ReportCommand::kOk ? status : written;
 }
 
 } // namespace

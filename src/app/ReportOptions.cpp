@@ -9,8 +9,9 @@ namespace {
 // The largest picture side: 20000 x 20000 pixels already take 1.6 GB while drawn.
 constexpr int kLargestSide = 20000;
 
-const QStringList kCharts = {QStringLiteral("xbar"), QStringLiteral("individual"), QStringLiteral("histogram"),
-                             QStringLiteral("scatter"), QStringLiteral("pareto")};
+const QStringList kCharts = {QStringLiteral("xbar"),    QStringLiteral("individual"), QStringLiteral("histogram"),
+                             QStringLiteral("scatter"), QStringLiteral("pareto"),     QStringLiteral("p"),
+                             QStringLiteral("np"),      QStringLiteral("failures"),   QStringLiteral("stations")};
 
 void addReportOptions(QCommandLineParser& p)
 {
@@ -19,8 +20,13 @@ void addReportOptions(QCommandLineParser& p)
     };
     const auto flag = [&p](const char* name, const char* description) { AddFlagOption(p, name, description); };
     AddSelectionOptions(p);
-    value("parameter", "Test parameter: its list text, display name or column (not for scatter and pareto).", "name");
-    value("chart", "xbar (default), individual, histogram, scatter or pareto.", "kind");
+    value("parameter",
+          "Test parameter: its list text, display name or column (not for scatter, pareto, p, np and failures).",
+          "name");
+    value("chart",
+          "xbar (default), individual, histogram, scatter, pareto, p or np (yield: the fraction or number of units "
+          "failed), failures (what fails, per parameter) or stations (the sources compared on one parameter).",
+          "kind");
     value("size", "Subgroup size of an X-bar chart, 2 to 25 (default 5).", "n");
     value("cells", "Cells of a histogram, 10 to 100 (default 20).", "n");
     value("x-parameter", "Scatter: the parameter of the x axis.", "name");
@@ -28,11 +34,14 @@ void addReportOptions(QCommandLineParser& p)
     value("x-source", "Scatter: the source of the x values (with --y-source: separate sources).", "name");
     value("y-source", "Scatter: the source of the y values (with --x-source: separate sources).", "name");
     flag("hide-spec", "Control charts: draw no specification lines.");
+    value("group", "p and np charts: subgroups by day (default), week (ISO) or a number of consecutive units.",
+          "day|week|n");
+    flag("final", "p and np charts: count each unit by its last test (final yield), not its first.");
     value("rules",
-          "Control charts: mark the points that break the run rules we (Western Electric), nelson or none "
+          "Control charts, p and np: mark the points that break the run rules we (Western Electric), nelson or none "
           "(default). The JSON lists the signals under the chosen rules, Western Electric when none.",
           "set");
-    flag("fail-on-signal", "Control charts: exit with status 5 when the JSON's rules find any signal.");
+    flag("fail-on-signal", "Control charts, p and np: exit with status 5 when the JSON's rules find any signal.");
     value("lsl", "Control charts: lower specification limit (default: the configured one).", "value");
     value("usl", "Control charts: upper specification limit (default: the configured one).", "value");
     value("png", "Write the chart as PNG.", "file");
@@ -68,6 +77,11 @@ bool ReportOptions::isControlChart() const
     return chart == QLatin1String("xbar") || chart == QLatin1String("individual");
 }
 
+bool ReportOptions::isYieldChart() const
+{
+    return chart == QLatin1String("p") || chart == QLatin1String("np");
+}
+
 ReportOptions ReadReportOptions(const QStringList& arguments)
 {
     QCommandLineParser p;
@@ -81,13 +95,14 @@ ReportOptions ReadReportOptions(const QStringList& arguments)
     ReportOptions o;
     o.chart = given("chart") ? text("chart").toLower() : o.chart;
     if (!kCharts.contains(o.chart)) {
-        throw UsageError{QStringLiteral("--chart is xbar, individual, histogram, scatter or pareto")};
+        throw UsageError{
+            QStringLiteral("--chart is xbar, individual, histogram, scatter, pareto, p, np, failures or stations")};
     }
     ReadSelectionOptions(p, o);
     QList<const char*> required;
     if (o.chart == QLatin1String("scatter")) {
         required = {"x-parameter", "y-parameter"};
-    } else if (o.chart != QLatin1String("pareto")) {
+    } else if (o.chart != QLatin1String("pareto") && o.chart != QLatin1String("failures") && !o.isYieldChart()) {
         required = {"parameter"};
     }
     for (const char* name : required) {
@@ -95,7 +110,8 @@ ReportOptions ReadReportOptions(const QStringList& arguments)
             throw UsageError{QStringLiteral("--%1 is required").arg(QLatin1String(name))};
         }
     }
-    o.parameter = text("parameter");
+    // The yield charts and the failures, which read every parameter or none, ignore one given.
+    o.parameter = o.isYieldChart() || o.chart == QLatin1String("failures") ? QString() : text("parameter");
     o.xParameter = text("x-parameter");
     o.yParameter = text("y-parameter");
     o.xSource = optional("x-source");
@@ -113,6 +129,14 @@ ReportOptions ReadReportOptions(const QStringList& arguments)
     o.lsl = optional("lsl");
     o.usl = optional("usl");
     o.hideSpec = given("hide-spec");
+    if (given("group")) {
+        const std::optional<UnitGrouping> grouping = UnitGrouping::fromText(text("group"));
+        if (!grouping) {
+            throw UsageError{QStringLiteral("--group is day, week or a number of units from 2 up")};
+        }
+        o.grouping = *grouping;
+    }
+    o.final = given("final");
     if (given("rules")) {
         const std::optional<RuleSet> rules = RuleSetFromName(text("rules"));
         if (!rules) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AttributeChartMath.h"
 #include "HeadlessOptions.h"
 #include "RunRules.h"
 
@@ -18,13 +19,16 @@ struct ReportOptions : SelectionOptions
     std::optional<QString> xSource, ySource; // the scatter's separate sources: both or neither
     std::optional<QString> lsl, usl;
     bool hideSpec = false;
-    RuleSet rules = RuleSet::None; // control charts: the run rules marked on the picture
+    UnitGrouping grouping;         // p and np charts: the subgroups
+    bool final = false;            // p and np charts: units counted by their last test
+    RuleSet rules = RuleSet::None; // control charts and p/np: the run rules marked on the picture
     bool failOnSignal = false;
     QString png, svg, pdf, json;
     bool allPages = false; // the PDF: one page per chart page instead of every point on one page
     QSize imageSize{1600, 900};
 
     bool isControlChart() const;
+    bool isYieldChart() const; // p or np
 };
 
 // Reads the arguments after the word "report"; throws UsageError.

@@ -126,11 +126,15 @@ QString MakeSQL(const QueryContext& context, const QString& strParameter, const 
     const QString iz = nonZero(p);
     const QString select = QStringLiteral("SELECT %1 AS SNX, %2 AS ATEX, ").arg(snf, atef);
     const QString groupBy = QStringLiteral("GROUP BY %1, %2, %3").arg(snf, atef, timef);
+    // The conditions after the verdict's, each starting with "AND ": source, serial, range, test ID.
+    auto selected = [&] {
+        return ate + serial + QStringLiteral("AND ") + timef + QStringLiteral(" BETWEEN ") + strRange +
+               QLatin1Char(' ') + testID;
+    };
     // The WHERE clause up to and including the test ID filter; the measurement conditions follow.
     auto filters = [&] {
         return QStringLiteral("WHERE ") + context.passFailField + QLatin1Char(' ') + strPassFail + QLatin1Char(' ') +
-               ate + serial + QStringLiteral("AND ") + timef + QStringLiteral(" BETWEEN ") + strRange +
-               QLatin1Char(' ') + testID;
+               selected();
     };
 
     if (strChartType.isEmpty()) {
@@ -169,6 +173,23 @@ QString MakeSQL(const QueryContext& context, const QString& strParameter, const 
         where.chop(1);
         return select + timef + QStringLiteral(" AS DateX") + values + QStringLiteral(" FROM ") + table +
                QLatin1Char(' ') + where + QLatin1Char(';');
+    }
+
+    if (strChartType == QLatin1String("Yield")) {
+        // Every record of the selection, whatever its verdict and values, for the program to count
+        // units by serial: PassX is 1 where the pass column meets strPassFail, and the parameter
+        // columns ("A:::B", or none) follow as Value0, Value1, ... In time order, so that a unit's
+        // first record comes first; then by source and serial, which keeps the records that the
+        // last-data-only grouping joins next to each other.
+        QString values;
+        const QStringList columns = strParameter.split(QLatin1String(":::"), Qt::SkipEmptyParts);
+        for (qsizetype i = 0; i < columns.size(); ++i) {
+            values += QStringLiteral(", [%1] AS Value%2").arg(columns[i]).arg(i);
+        }
+        const QString passed = QStringLiteral(" AS DateX, CASE WHEN %1 %2 THEN 1 ELSE 0 END AS PassX")
+                                   .arg(context.passFailField, strPassFail);
+        return select + timef + passed + values + QStringLiteral(" FROM ") + table + QStringLiteral(" WHERE ") +
+               selected().mid(4) + QStringLiteral("ORDER BY %1, %2, %3;").arg(timef, atef, snf);
     }
 
     if (strChartType == QLatin1String("Scatter")) {

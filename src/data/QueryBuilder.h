@@ -38,12 +38,13 @@ struct QueryContext
     bool acceptZero = true;
 };
 
-// The SELECT statement of a chart kind: "" (control charts), "Pareto", "Histogram", "Scatter" or
-// "Screening" (every parameter of a product, "A:::B:::C", in no particular order);
-// "" for any other kind. strRange is already the BETWEEN operands. The source, serial number and
-// test ID are inserted as SQL text literals (SqlTextLiteral: apostrophes doubled). A scatter pair
-// (no sources) takes "X:::Y" in strParameter and throws std::invalid_argument when the separator
-// is missing.
+// The SELECT statement of a chart kind: "" (control charts), "Pareto", "Histogram", "Scatter",
+// "Screening" (every parameter of a product, "A:::B:::C", in no particular order) or "Yield"
+// (every record of the selection, PassX 1 where the pass column meets strPassFail, and the
+// parameter columns "A:::B" or none, in time order); "" for any other kind. strRange is already
+// the BETWEEN operands. The source, serial number and test ID are inserted as SQL text literals
+// (SqlTextLiteral: apostrophes doubled). A scatter pair (no sources) takes "X:::Y" in
+// strParameter and throws std::invalid_argument when the separator is missing.
 QString MakeSQL(const QueryContext& context, const QString& strParameter, const QString& strRange,
                 const QString& strATE, const QString& strSortBy, const QString& strSerialNumber,
                 const QString& strTestID, const QString& strPassFail, bool blnOnlyLastData, const QString& strChartType,
