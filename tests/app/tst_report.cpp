@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
+#include <cmath>
 #include <limits>
 
 namespace {
@@ -103,6 +104,9 @@ private slots:
         QTest::newRow("scatter") << "cmdScatter"
                                  << QStringList{"--chart", "scatter", "--x-parameter", "Vout", "--y-parameter", "Iin"};
         QTest::newRow("pareto") << "cmdPareto" << QStringList{"--chart", "pareto"};
+        QTest::newRow("yield") << "cmdYield" << QStringList{"--chart", "p", "--parameter", "ignored"};
+        QTest::newRow("failures") << "cmdFailures" << QStringList{"--chart", "failures"};
+        QTest::newRow("stations") << "cmdStations" << QStringList{"--chart", "stations", "--parameter", "Vout"};
     }
 
     void analysesRepeatTheirWindows()
@@ -195,6 +199,69 @@ private slots:
         QCOMPARE(readJson(json)["signalRules"].toString(), status == 2 ? "" : "we");
     }
 
+    // The yield charts: the subgroups' points with their limits, the signals as for control
+    // charts, --fail-on-signal; the np chart only for subgroups of one size.
+    void yieldReport_data()
+    {
+        AddColumns<QStringList, int, QString, QStringList>("arguments", "status", "firstPoint", "signals");
+        const QString day = "03/01/24 n=20 failed=1 value=0.05 ucl=0.321";
+        QTest::newRow("p by day") << QStringList{"--chart", "p"} << 0 << day << QStringList{"p 5 03/06/24 [1]"};
+        QTest::newRow("failing on the signal") << QStringList{"--chart", "p", "--fail-on-signal", "--rules", "nelson"}
+                                               << 5 << day << QStringList{"p 5 03/06/24 [1]"};
+        QTest::newRow("np in runs of 20 units")
+            << QStringList{"--chart", "np", "--group", "20"} << 0 << "03/01/24 n=20 failed=1 value=1 ucl=6.439"
+            << QStringList{"np 5 03/06/24 [1]"};
+        QTest::newRow("np of days of different sizes") << QStringList{"--chart", "np"} << 2 << "" << QStringList{};
+        QTest::newRow("an unknown grouping")
+            << QStringList{"--chart", "p", "--group", "month"} << 2 << "" << QStringList{};
+    }
+
+    void yieldReport()
+    {
+        const auto [arguments, status, firstPoint, signalList] = FetchRow<QStringList, int, QString, QStringList>();
+        AppFixture app;
+        QList<AppFixture::Record> records;
+        for (int day = 1; day <= 10; ++day) {
+            for (int unit = 0; unit < (day == 10 ? 10 : 20); ++unit) {
+                const bool failed = unit < (day == 6 ? 12 : 1);
+                records.append({QStringLiteral("D%1U%2").arg(day).arg(unit), "ATE-01",
+                                QStringLiteral("2024-03-%1 09:%2:00")
+                                    .arg(day, 2, 10, QLatin1Char('0'))
+                                    .arg(unit, 2, 10, QLatin1Char('0')),
+                                failed ? "FAIL" : "PASS", 5.0});
+            }
+        }
+        app.writeResults(records);
+        const QString json = QDir(app.tempFolder()).filePath("yield.json");
+        QCOMPARE(
+            ReportCommand::Run(QStringList{"--config", app.configFolder(), "--product", "Line", "--from", "2024-03-01",
+                                           "--to", "2024-03-10", "--test-id", "<All>", "--json", json} +
+                               arguments),
+            status);
+        if (status == 2) {
+            QVERIFY(!QFile::exists(json));
+            return;
+        }
+        const QJsonObject report = readJson(json);
+        const QJsonObject p = report["points"].toArray().first().toObject();
+        QCOMPARE(QStringLiteral("%1 n=%2 failed=%3 value=%4 ucl=%5")
+                     .arg(p["label"].toString())
+                     .arg(p["n"].toInt())
+                     .arg(p["failed"].toInt())
+                     .arg(p["value"].toDouble())
+                     .arg(std::round(p["ucl"].toDouble() * 1000) / 1000),
+                 firstPoint);
+        QCOMPARE(report["limits"].toObject()["source"].toString(), "computed");
+        QStringList listed;
+        for (const QJsonValue point : report["signals"].toArray()) {
+            const QJsonObject s = point.toObject();
+            listed.append(s["chart"].toString() + " " + QString::number(s["point"].toInt()) + " " +
+                          s["label"].toString() + " " +
+                          QJsonDocument(s["rules"].toArray()).toJson(QJsonDocument::Compact));
+        }
+        QCOMPARE(listed, signalList);
+    }
+
     void exitStatuses_data()
     {
         AddColumns<QStringList, QByteArray, int>("arguments", "ateIni", "status");
@@ -218,6 +285,9 @@ private slots:
         row("no data", base + args(noData), ReportCommand::kNoData);
         row("histogram without data", base + args("--chart histogram " + noData), ReportCommand::kNoData);
         row("histogram cells out of range", base + args("--chart histogram --cells 5"), ReportCommand::kUsage);
+        row("stations without a parameter", args("--product Line --chart stations --json -"), ReportCommand::kUsage);
+        row("failures without data", args("--product Line --chart failures --json - " + noData),
+            ReportCommand::kNoData);
         row("scatter with one source",
             args("--product Line --chart scatter --x-parameter Vout --y-parameter Vout --x-source ATE-01 --json -"),
             ReportCommand::kUsage);

@@ -135,6 +135,17 @@ private slots:
                 "[TestStartTime] AS DateX, [Vout] AS Value0, [Iin] AS Value1 FROM Results WHERE [PassFail] = 'PASS' "
                 "AND [ATEID] = 'ATE-02'" +
                 week + " AND [TestID] = 'T7';");
+        row("yield: every verdict marked, the columns, time, source and serial order",
+            {"Yield", "Vout:::Iin", "ATE-02", "", "", "", "T7", pass}, true, false,
+            head +
+                "[TestStartTime] AS DateX, CASE WHEN [PassFail] = 'PASS' THEN 1 ELSE 0 END AS PassX, [Vout] AS Value0, "
+                "[Iin] AS Value1 FROM Results WHERE [ATEID] = 'ATE-02'" +
+                week + " AND [TestID] = 'T7' ORDER BY [TestStartTime], [ATEID], [SerialNumber];");
+        row("yield without columns or source", {"Yield", "", "", "", "", "", "<All>", pass}, false, true,
+            head +
+                "[TestStartTime] AS DateX, CASE WHEN [PassFail] = 'PASS' THEN 1 ELSE 0 END AS PassX FROM Results "
+                "WHERE" +
+                week.mid(4) + " ORDER BY [TestStartTime], [ATEID], [SerialNumber];");
         row("unknown kind", {"Trend", "Vout", "", "", "", "", "", any}, false, true, "");
     }
 
