@@ -10,7 +10,9 @@ around each nominal value, a calibration offset per station, one step change
 shift of the PSU-450 12V output (a step a week before the end that keeps
 drifting upwards over the last days, so that the charts the demo opens with
 show out-of-control runs), a few defective units that fail and are retested,
-FT2 repeats after burn-in, and the occasional NULL or 999/-999 "not measured"
+FT2 repeats after burn-in, a day on which a worn fixture of one PSU-450 station
+fails units whose measurements are all fine (a yield chart signal that the
+units' later tests recover), and the occasional NULL or 999/-999 "not measured"
 marker that a tester writes when a measurement could not be taken.
 
 The generator is seeded with a constant, so the same --records and --end
@@ -101,6 +103,22 @@ class Drift:
 
 
 @dataclass(frozen=True)
+class FixtureFault:
+    """On the first working day `days_before_end` days before the end, `station` fails a `share`
+    of the FT1 tests that its measurements would pass (bad contact in a worn fixture), of units
+    that pass a later test."""
+    station: str
+    days_before_end: int
+    share: float
+
+    def day(self, end: dt.date) -> dt.date:
+        day = end - dt.timedelta(days=self.days_before_end)
+        while day.weekday() >= 5:
+            day += dt.timedelta(days=1)
+        return day
+
+
+@dataclass(frozen=True)
 class Product:
     name: str
     table: str
@@ -112,6 +130,7 @@ class Product:
     station_bias: dict[tuple[str, str], float] = field(default_factory=dict)
     steps: tuple[Step, ...] = ()
     drifts: tuple[Drift, ...] = ()
+    fixture_fault: FixtureFault | None = None
 
 
 PRODUCTS: tuple[Product, ...] = (
@@ -135,6 +154,8 @@ PRODUCTS: tuple[Product, ...] = (
         # charts runs and zone patterns in the last days.
         steps=(Step("Vout_12V", SPAN_DAYS - RECENT_STEP_DAYS, RECENT_STEP),),
         drifts=(Drift("HoldUp", -2.0), Drift("Vout_12V", RECENT_DRIFT, SPAN_DAYS - RECENT_DRIFT_DAYS)),
+        # Well before the recent shift, so that the shift's charts stay as they are.
+        fixture_fault=FixtureFault("ATE-03", 18, 0.8),
     ),
     Product(
         name="DCDC-12V",
@@ -373,6 +394,8 @@ def generate_product(product: Product, target: int, end: dt.date) -> list[tuple]
         records.append(test(unit, ft2_pos[unit], "FT2", None))
 
     records.sort(key=lambda r: (r.pos, r.unit))
+    if product.fixture_fault is not None:
+        mark_fixture_fault(product, product.fixture_fault, end, records)
 
     # Serial numbers run in order of the first test and carry its year and month.
     serials = []
@@ -385,6 +408,19 @@ def generate_product(product: Product, target: int, end: dt.date) -> list[tuple]
          "PASS" if r.passed else "FAIL", r.test_id, *r.values)
         for r in records
     ]
+
+
+def mark_fixture_fault(product: Product, fault: FixtureFault, end: dt.date, records: list[Record]) -> None:
+    """Fails some passing FT1 tests of the faulty station on its day, of units whose later test
+    passes, so that the final yield recovers what the first pass lost. A generator of its own
+    decides, so that every measurement stays what it would have been without the fault."""
+    rng = random.Random(f"tessaly-demo:{SEED}:{product.name}:fixture")
+    day = fault.day(end)
+    retested = {r.unit for r in records if r.test_id != "FT1" and r.passed}
+    for r in records:
+        if (r.station == fault.station and r.test_id == "FT1" and r.passed and r.when.date() == day
+                and r.unit in retested):
+            r.passed = rng.random() >= fault.share
 
 
 def write_database(path: str, rows_by_product: dict[str, list[tuple]]) -> None:

@@ -5,6 +5,7 @@ Run with:  python3 -m unittest scripts/test_make_demo_db.py
 """
 
 import configparser
+import datetime as dt
 import os
 import sqlite3
 import statistics
@@ -14,6 +15,8 @@ import tempfile
 import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+import make_demo_db  # noqa: E402  (the products' fixture faults)
 SCRIPT = os.path.join(HERE, "make_demo_db.py")
 DEMO = os.path.join(HERE, os.pardir, "demo")
 
@@ -167,15 +170,45 @@ class DemoDatabaseTest(unittest.TestCase):
         self.assertGreater(lows, 0)
 
     def test_pass_fail_agrees_with_configured_limits(self):
+        """A test fails where a value is out of its limits; otherwise it passes, except for the
+        FT1 tests that a product's faulty fixture fails on its day."""
+        faults = {p.name: p.fixture_fault for p in make_demo_db.PRODUCTS}
+        end = dt.date.fromisoformat(END)
         for name, table, fixed, lines in self.tables():
             with self.subTest(product=name):
-                cols = ", ".join([fixed["PassFail"]] + [c for c, _, _ in lines])
+                fault = faults[name]
+                cols = ", ".join([fixed["PassFail"], fixed["ATEID"], fixed["TestID"], fixed["TestStartTime"]]
+                                 + [c for c, _, _ in lines])
                 for row in self.con.execute(f"SELECT {cols} FROM {table}"):
+                    verdict, station, test_id, when = row[:4]
                     out_of_spec = any(
                         v is not None and v not in MARKERS
                         and ((lsl is not None and v < lsl) or (usl is not None and v > usl))
-                        for v, (_, lsl, usl) in zip(row[1:], lines))
-                    self.assertEqual(row[0], "FAIL" if out_of_spec else "PASS", row)
+                        for v, (_, lsl, usl) in zip(row[4:], lines))
+                    fixture_failed = (verdict == "FAIL" and not out_of_spec and fault is not None
+                                      and station == fault.station and test_id == "FT1"
+                                      and when[:10] == fault.day(end).isoformat())
+                    self.assertEqual(verdict, "FAIL" if out_of_spec or fixture_failed else "PASS", row)
+
+    def test_fixture_fault_day_stands_out(self):
+        """On its day the faulty station fails several times the share of FT1 tests it fails on
+        the other days: the signal of the demo's yield chart."""
+        path = os.path.join(self.tmp.name, "fault.sqlite")
+        generate(path, records=20000)
+        try:
+            con = sqlite3.connect(f"file:{path}?mode=ro", uri=True)
+            product = next(p for p in make_demo_db.PRODUCTS if p.fixture_fault is not None)
+            fault = product.fixture_fault
+            day = fault.day(dt.date.fromisoformat(END)).isoformat()
+            rate = ("SELECT AVG(PassFail = 'FAIL') FROM {} WHERE ATEID = ? AND TestID = 'FT1'"
+                    " AND substr(TestStartTime, 1, 10) {} ?").format(product.table, "{}")
+            on_day = con.execute(rate.format("="), (fault.station, day)).fetchone()[0]
+            other_days = con.execute(rate.format("<>"), (fault.station, day)).fetchone()[0]
+            con.close()
+        finally:
+            os.remove(path)
+        self.assertGreater(on_day, 5 * other_days)
+        self.assertGreater(on_day, 0.2)
 
     def test_retests_follow_a_first_test_of_the_same_unit(self):
         for name, table, fixed, _ in self.tables():
