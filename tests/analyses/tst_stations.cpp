@@ -138,6 +138,8 @@ private slots:
             << QList<double>{-40, 10, 11, 12, 13, 14, 60} << QList<double>{10.5, 12, 13.5, 10, 14}
             << QList<double>{-40, 60};
         QTest::newRow("one value") << QList<double>{7} << QList<double>{7, 7, 7, 7, 7} << QList<double>{};
+        QTest::newRow("just within 1.5 IQR")
+            << QList<double>{1, 2, 3, 4, 5, 6, 7, 8, 9, 14} << QList<double>{3.25, 5.5, 7.75, 1, 14} << QList<double>{};
     }
 
     void boxPlot()
@@ -253,6 +255,36 @@ private slots:
                 QCOMPARE(Round3(*row.cpk), *plot.limits.cpk);
             }
         }
+    }
+
+    // A significant difference (Welch's p below 0.01) makes a source differ only when the means are
+    // more than half a pooled SD apart. 400 values of 0 and 1 (SD 0.5) a source.
+    void differsWhenSignificantAndLarge_data()
+    {
+        AddColumns<int, bool>("onesOfB", "differs");
+        QTest::newRow("a third of an SD") << 260 << false;
+        QTest::newRow("more than half an SD") << 320 << true;
+    }
+
+    void differsWhenSignificantAndLarge()
+    {
+        const auto [onesOfB, differs] = FetchRow<int, bool>();
+        QList<ResultRecord> list;
+        for (int i = 0; i < 800; ++i) {
+            const bool a = i < 400;
+            const double value = a ? i % 2 : (i - 400 < onesOfB ? 1 : 0);
+            list.append({QStringLiteral("U%1").arg(i),
+                         a ? "A" : "B",
+                         QDateTime(QDate(2024, 3, 2), QTime(8, 0)).addSecs(i).toString("yyyy-MM-dd HH:mm:ss"),
+                         "PASS",
+                         {value}});
+        }
+        AnalysisFixture f;
+        f.useResults({"V"}, list);
+        const StationResult result = CompareStations(f.context());
+        QCOMPARE(result.rows.size(), size_t(2));
+        QCOMPARE(result.rows[1].differs, differs);
+        QVERIFY(result.rows[1].welch->p < 0.01);
     }
 
     void noValuesNoChart()

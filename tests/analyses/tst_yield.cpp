@@ -4,6 +4,7 @@
 #include "FailurePareto.h"
 #include "FailureParetoChart.h"
 #include "TestMain.h"
+#include "UnitRecords.h"
 #include "YieldChart.h"
 #include "YieldPlot.h"
 #include "frmYield.h"
@@ -238,6 +239,33 @@ private slots:
         const auto [text, read] = FetchRow<QString, QString>();
         const std::optional<UnitGrouping> grouping = UnitGrouping::fromText(text);
         QCOMPARE(grouping ? grouping->text() : QString(), read);
+    }
+
+    // Serials keep their unit however many there are; texts compare as the engine compares them.
+    void serialNumbers_data()
+    {
+        AddColumns<Qt::CaseSensitivity, QString, bool>("sensitivity", "again", "sameUnit");
+        QTest::newRow("exact") << Qt::CaseSensitive << "SN01234" << true;
+        QTest::newRow("case differs on SQLite") << Qt::CaseSensitive << "sn01234" << false;
+        QTest::newRow("case differs on Jet") << Qt::CaseInsensitive << "sn01234" << true;
+        QTest::newRow("no serial") << Qt::CaseInsensitive << "" << false;
+    }
+
+    void serialNumbers()
+    {
+        const auto [sensitivity, again, sameUnit] = FetchRow<Qt::CaseSensitivity, QString, bool>();
+        SerialNumbers serials(sensitivity);
+        QCOMPARE(serials.unitOf(u""), (std::pair<quint32, bool>{0, true}));
+        for (quint32 i = 1; i <= 5000; ++i) { // past several growths of the table
+            QCOMPARE(serials.unitOf(QStringLiteral("SN%1").arg(i, 5, 10, QLatin1Char('0'))),
+                     (std::pair<quint32, bool>{i, true}));
+        }
+        for (quint32 i = 1; i <= 5000; i += 7) {
+            QCOMPARE(serials.unitOf(QStringLiteral("SN%1").arg(i, 5, 10, QLatin1Char('0'))),
+                     (std::pair<quint32, bool>{i, false}));
+        }
+        QCOMPARE(serials.unitOf(again), (std::pair<quint32, bool>{sameUnit ? 1234 : 5001, !sameUnit}));
+        QCOMPARE(serials.count(), sameUnit ? 5001u : 5002u);
     }
 
     // The window reads the units once and offers the np chart only for subgroups of one size.

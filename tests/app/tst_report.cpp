@@ -211,6 +211,9 @@ private slots:
         QTest::newRow("np in runs of 20 units")
             << QStringList{"--chart", "np", "--group", "20"} << 0 << "03/01/24 n=20 failed=1 value=1 ucl=6.439"
             << QStringList{"np 5 03/06/24 [1]"};
+        QTest::newRow("final yield: the retests of day 6 pass")
+            << QStringList{"--chart", "p", "--final", "--fail-on-signal"} << 0
+            << "03/01/24 n=20 failed=1 value=0.05 ucl=0.19" << QStringList{};
         QTest::newRow("np of days of different sizes") << QStringList{"--chart", "np"} << 2 << "" << QStringList{};
         QTest::newRow("an unknown grouping")
             << QStringList{"--chart", "p", "--group", "month"} << 2 << "" << QStringList{};
@@ -229,6 +232,11 @@ private slots:
                                     .arg(day, 2, 10, QLatin1Char('0'))
                                     .arg(unit, 2, 10, QLatin1Char('0')),
                                 failed ? "FAIL" : "PASS", 5.0});
+                if (failed && day == 6) { // retested the next day, passing
+                    records.append({records.last().serial, "ATE-01",
+                                    QStringLiteral("2024-03-07 15:%1:00").arg(unit, 2, 10, QLatin1Char('0')), "PASS",
+                                    5.0});
+                }
             }
         }
         app.writeResults(records);
