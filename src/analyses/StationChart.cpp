@@ -7,7 +7,7 @@
 
 namespace {
 
-const QString kAxisFormat = QStringLiteral("#,##0.0##");
+const QString kStationAxisFormat = QStringLiteral("#,##0.0##");
 
 // One source's box plot as one line: the lower cap and whisker, the box, the median across it,
 // the upper whisker and cap. Some stretches are drawn twice so that the line never has to jump.
@@ -34,7 +34,7 @@ void AddMeanSeries(ChartControl& chart)
     means.look.pointerStyle = PointerStyle::Diamond;
     means.look.pointerSize = 5;
     means.look.pointerColor = QColor(0xFF, 0xC0, 0x40);
-    means.look.valueFormat = kAxisFormat;
+    means.look.valueFormat = kStationAxisFormat;
 }
 
 QString SourceLabel(const StationRow& row)
@@ -54,7 +54,7 @@ StationChart::StationChart(ChartControl& chart) : m_chart(chart)
     PresetChartTitle(m_chart, QStringLiteral("Station Comparison"));
     m_chart.subFoot().clear();
     m_chart.foot().lines = QStringList{QStringLiteral(" ")};
-    m_chart.axis(AxisId::Left).valueFormat = kAxisFormat;
+    m_chart.axis(AxisId::Left).valueFormat = kStationAxisFormat;
     m_chart.axis(AxisId::Right).visible = false;
     m_chart.axis(AxisId::Bottom).gridVisible = false;
     SetCategoryAxes(m_chart, 0);

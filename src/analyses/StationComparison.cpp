@@ -59,7 +59,7 @@ Statistic IndividualCpk(const StationValues& s, double usl, double lsl)
         .cpk;
 }
 
-QJsonValue Number(const Statistic& value)
+QJsonValue NumberOrNull(const Statistic& value)
 {
     return value && std::isfinite(*value) ? QJsonValue(*value) : QJsonValue(QJsonValue::Null);
 }
@@ -270,11 +270,11 @@ QJsonObject StationJson(const StationResult& result)
         QJsonObject station{
             {QStringLiteral("source"), row.source},
             {QStringLiteral("n"), row.values.n},
-            {QStringLiteral("mean"), Number(row.values.n > 0 ? Statistic(row.values.mean) : std::nullopt)},
-            {QStringLiteral("sd"), Number(row.values.sd())},
-            {QStringLiteral("cpk"), Number(row.cpk)},
-            {QStringLiteral("firstPassYield"), Number(row.firstPassYield())},
-            {QStringLiteral("welchP"), Number(row.welch ? Statistic(row.welch->p) : std::nullopt)},
+            {QStringLiteral("mean"), NumberOrNull(row.values.n > 0 ? Statistic(row.values.mean) : std::nullopt)},
+            {QStringLiteral("sd"), NumberOrNull(row.values.sd())},
+            {QStringLiteral("cpk"), NumberOrNull(row.cpk)},
+            {QStringLiteral("firstPassYield"), NumberOrNull(row.firstPassYield())},
+            {QStringLiteral("welchP"), NumberOrNull(row.welch ? Statistic(row.welch->p) : std::nullopt)},
             {QStringLiteral("differs"), row.differs}};
         if (row.box) {
             station.insert(QStringLiteral("box"),

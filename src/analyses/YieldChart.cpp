@@ -8,7 +8,7 @@
 namespace {
 
 const QColor kLimitGreen(0x00, 0xB7, 0x00);
-const QString kAxisFormat = QStringLiteral("#,##0.0##");
+const QString kFractionAxisFormat = QStringLiteral("#,##0.0##");
 
 MarksLook LineLabelMarks()
 {
@@ -27,7 +27,7 @@ YieldChart::YieldChart(ChartControl& chart) : m_chart(chart)
     PresetChartTitle(m_chart, QStringLiteral("p Chart"));
     m_chart.subFoot().clear();
     m_chart.foot().lines = QStringList{QStringLiteral(" ")};
-    m_chart.axis(AxisId::Left).valueFormat = kAxisFormat;
+    m_chart.axis(AxisId::Left).valueFormat = kFractionAxisFormat;
     m_chart.axis(AxisId::Right).visible = false;
     m_chart.axis(AxisId::Bottom).labelsAtChanges = true;
     SetCategoryAxes(m_chart, 0);
@@ -41,7 +41,7 @@ YieldChart::YieldChart(ChartControl& chart) : m_chart(chart)
     data.look.pointerStyle = PointerStyle::Diamond;
     data.look.pointerColor = Qt::green;
     data.look.sparsePointerPixels = 3;
-    data.look.valueFormat = kAxisFormat;
+    data.look.valueFormat = kFractionAxisFormat;
     for (const char* title : {"CL", "UCL", "LCL", "UCL-Label", "LCL-Label"}) {
         ChartSeries& line = m_chart.series(m_chart.addLineSeries());
         line.look.title = QLatin1String(title);
