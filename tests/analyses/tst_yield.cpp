@@ -32,7 +32,7 @@ struct Test
     bool passed = true;
 };
 
-QList<ResultRecord> records(const QList<Test>& tests)
+QList<ResultRecord> unitRecords(const QList<Test>& tests)
 {
     QList<ResultRecord> list;
     for (const Test& t : tests) {
@@ -56,7 +56,7 @@ QList<ResultRecord> orangeJuice()
                 {QStringLiteral("OJ%1-%2").arg(sample).arg(unit), day, 8 + unit / 10, unit >= kOrangeJuice[sample]});
         }
     }
-    return records(tests);
+    return unitRecords(tests);
 }
 
 QString subgroupsText(const AttributeChart& chart)
@@ -137,7 +137,7 @@ private slots:
     {
         const auto [final, subgroups] = FetchRow<bool, QString>();
         AnalysisFixture f;
-        f.useResults({"V"}, records({
+        f.useResults({"V"}, unitRecords({
                                 {"A", "03-02", 8, false},
                                 {"B", "03-02", 8, true},
                                 {"C", "03-02", 9, false},
@@ -171,7 +171,7 @@ private slots:
                               u >= days[d].second});
             }
         }
-        f.useResults({"V"}, records(tests));
+        f.useResults({"V"}, unitRecords(tests));
         ChartControl control;
         YieldChart chart(control);
         const YieldResult p = PlotYield(f.context(), {}, chart);
@@ -286,7 +286,7 @@ private slots:
         window.findChild<QComboBox*>("cboChartKind")->setCurrentIndex(1);
         emit window.findChild<QComboBox*>("cboChartKind")->activated(1);
         QVERIFY(window.lastResult().chart.np);
-        f.useResults({"V"}, records({{"A", "03-02"}, {"B", "03-02"}, {"C", "03-03"}}));
+        f.useResults({"V"}, unitRecords({{"A", "03-02"}, {"B", "03-02"}, {"C", "03-03"}}));
         frmYield uneven(f.context(), printer);
         auto* unevenKinds = qobject_cast<QStandardItemModel*>(uneven.findChild<QComboBox*>("cboChartKind")->model());
         QVERIFY(!unevenKinds->item(1)->isEnabled());
