@@ -37,7 +37,9 @@ void frmStations::FillTable()
         const QStringList cells = StationCells(row);
         for (int c = 0; c < cells.size(); ++c) {
             auto* item = new QTableWidgetItem(cells[c]);
-            item->setTextAlignment(c == 0 ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignRight | Qt::AlignVCenter);
+            // Numbers to the right, the source and the verdict to the left.
+            const bool text = c == 0 || c == cells.size() - 1;
+            item->setTextAlignment((text ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);
             if (row.differs) {
                 item->setForeground(StationChart::kWarningColor);
             }
