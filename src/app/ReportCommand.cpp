@@ -217,7 +217,7 @@ int controlChartReport(const ReportOptions& o, HeadlessSession& session, const S
         return status;
     }
     const ProcessStatistics& s = plot.statistics;
-    const ControlLimits& l = plot.limits;
+    const ControlLimits& l = plot.limits.current().limits;
     const QJsonObject report{
         {QStringLiteral("product"), session.product},
         {QStringLiteral("parameter"), parameterJson(session, k)},

@@ -78,6 +78,12 @@ const ChartSeries& ChartControl::series(int index) const
     return m_model.series[static_cast<size_t>(index)];
 }
 
+std::vector<ChartDivider>& ChartControl::dividers()
+{
+    modelChanged();
+    return m_model.dividers;
+}
+
 qint64 ChartControl::addPoint(int seriesIndex, double y, const QString& label)
 {
     return series(seriesIndex).points.add(y, label);

@@ -59,6 +59,10 @@ public:
     TextBlock& subFoot() { return text(TextBlockId::SubFoot); }
     TextBlock& foot() { return text(TextBlockId::Foot); }
 
+    // Vertical dividers across the plot, drawn where their x is shown.
+    std::vector<ChartDivider>& dividers();
+    const std::vector<ChartDivider>& dividers() const { return m_model.dividers; }
+
     QColor backgroundColor() const { return m_model.backColor; }
     void setBackgroundColor(const QColor& color);
     const ChartModel& model() const { return m_model; }

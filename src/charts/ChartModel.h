@@ -192,6 +192,17 @@ struct TextBlock
     int count() const { return static_cast<int>(lines.size()); }
 };
 
+// A vertical line across the whole plot at a value of a horizontal axis, captioned at the plot's
+// top: where something changes along the x axis, such as a new stage of a process.
+struct ChartDivider
+{
+    AxisId axis = AxisId::Top;
+    double x = 0;
+    QString caption; // may be empty
+    QColor color = QColor(0x30, 0x30, 0xA0);
+    Qt::PenStyle style = Qt::DashLine;
+};
+
 // The lines of a point label; CR LF, CR alone and LF alone each end a line.
 QStringList LabelLines(const QString& label);
 
@@ -207,6 +218,7 @@ struct ChartModel
     std::vector<ChartSeries> series;
     std::array<ChartAxis, kAxisCount> axes;
     std::array<TextBlock, kTextBlockCount> texts;
+    std::vector<ChartDivider> dividers;
     ChartPaging paging;
     // Horizontal zoom: the x range shown on the top and bottom axes, over paging and limits.
     std::array<std::optional<AxisRange>, kAxisCount> zoom;

@@ -648,9 +648,39 @@ SeriesDrawing ChartRenderer::plan(const ChartModel& model, const ChartLayout& la
     return drawing;
 }
 
+std::vector<DividerDrawing> ChartRenderer::dividers(const ChartModel& model, const ChartLayout& layout) const
+{
+    std::vector<DividerDrawing> drawn;
+    const QFontMetricsF fm(PixelFont(model.font));
+    const QRectF& plot = layout.plot;
+    for (size_t i = 0; i < model.dividers.size(); ++i) {
+        const ChartDivider& d = model.dividers[i];
+        const AxisMapping& xMap = layout.axis(d.axis).mapping;
+        if (!xMap.range.contains(d.x)) {
+            continue;
+        }
+        DividerDrawing divider{i, xMap.toPixel(d.x), {}};
+        if (!d.caption.isEmpty()) {
+            const QSizeF size(fm.horizontalAdvance(d.caption) + 4, fm.height() + 2);
+            const double left =
+                divider.x + kMarkGap + size.width() <= plot.right() ? divider.x + kMarkGap : divider.x - kMarkGap - size.width();
+            QRectF box(QPointF(left, plot.top() + 2), size);
+            while (std::any_of(drawn.begin(), drawn.end(), [&box](const DividerDrawing& other) {
+                return other.captionRect.intersects(box);
+            }) && box.bottom() + size.height() < plot.bottom()) {
+                box.translate(0, size.height());
+            }
+            divider.captionRect = box;
+        }
+        drawn.push_back(divider);
+    }
+    return drawn;
+}
+
 ChartPlan ChartRenderer::plan(const ChartModel& model, const QRectF& bounds) const
 {
-    ChartPlan result{bounds, layout(model, bounds), {}};
+    ChartPlan result{bounds, layout(model, bounds), {}, {}};
+    result.dividers = dividers(model, result.layout);
     result.series.reserve(model.series.size());
     for (size_t si = 0; si < model.series.size(); ++si) {
         const ChartSeries& s = model.series[si];
@@ -698,6 +728,12 @@ void ChartRenderer::paint(QPainter& painter, const ChartModel& model, const Char
                 painter.drawLine(QPointF(label.position, g.span.top), QPointF(label.position, g.span.bottom));
             }
         }
+    }
+
+    for (const DividerDrawing& d : plan.dividers) {
+        const ChartDivider& divider = model.dividers[d.divider];
+        painter.setPen(OnePixelPen(painter, divider.color, divider.style));
+        painter.drawLine(QPointF(d.x, plot.top()), QPointF(d.x, plot.bottom()));
     }
 
     // Series in index order, later ones on top; lines and bars stay inside their panel.
@@ -800,6 +836,17 @@ void ChartRenderer::paint(QPainter& painter, const ChartModel& model, const Char
         }
     }
     painter.setClipping(false);
+
+    // Divider captions over the data, each on the plot's colour.
+    painter.setFont(font);
+    for (const DividerDrawing& d : plan.dividers) {
+        if (!d.captionRect.isEmpty()) {
+            const ChartDivider& divider = model.dividers[d.divider];
+            painter.fillRect(d.captionRect, model.plotColor);
+            painter.setPen(divider.color);
+            DrawLines(painter, fm, QStringList{divider.caption}, d.captionRect.center().x(), d.captionRect.top() + 1);
+        }
+    }
 
     // Frame of the plot and the borders between stacked panels.
     painter.setRenderHint(QPainter::Antialiasing, false);

@@ -76,6 +76,15 @@ struct SeriesDrawing
     } envelope;
 };
 
+// A divider of the model as drawn: the pixel x of its line and the box of its caption at the top
+// of the plot (empty without a caption). Only dividers inside the shown x range are drawn.
+struct DividerDrawing
+{
+    size_t divider = 0; // index into the model's dividers
+    double x = 0;
+    QRectF captionRect;
+};
+
 // Where everything goes for one model in one rectangle, in the painter's logical coordinates.
 struct ChartLayout
 {
@@ -99,6 +108,7 @@ struct ChartPlan
     QRectF bounds;
     ChartLayout layout;
     std::vector<SeriesDrawing> series;
+    std::vector<DividerDrawing> dividers;
 };
 
 class ChartRenderer
@@ -114,6 +124,9 @@ public:
     // The topmost point drawn under pos (within its pointer, or a few pixels of a vertex, or
     // inside its bar); only points inside the shown x range count.
     std::optional<PointRef> pointAt(const ChartModel& model, const ChartLayout& layout, const QPointF& pos) const;
+
+    // The dividers drawn in a layout; captions that would cover one another move down a line.
+    std::vector<DividerDrawing> dividers(const ChartModel& model, const ChartLayout& layout) const;
 
     // The points of a series drawn in a layout: see SeriesDrawing.
     SeriesDrawing plan(const ChartModel& model, const ChartLayout& layout, int series) const;

@@ -182,7 +182,13 @@ PlotResult ControlChartLoader::plot(const PlotRequest& request, bool individual)
 
     // The window thread builds the points while the worker reads the next rows.
     const int n = request.subgroupSize;
-    ControlChartPoints points(individual, n, request.sourceFilter, request.column, out);
+    std::vector<qint64> stageStarts;
+    if (!request.limits.frozen) {
+        for (const StageStart& stage : request.limits.stages) {
+            stageStarts.push_back(PointTimes::SecondsOf(stage.start));
+        }
+    }
+    ControlChartPoints points(individual, n, request.sourceFilter, request.column, out, std::move(stageStarts));
     ThrottledPump pump(m_pump);
     QElapsedTimer sinceStatus;
     sinceStatus.start();
@@ -215,7 +221,7 @@ PlotResult ControlChartLoader::plot(const PlotRequest& request, bool individual)
         return fail(stream.lastError());
     }
     const qint64 count = points.rowsSeen();
-    if (!individual && count < n) {
+    if (!individual && (count < n || points.pointCount() == 0)) {
         m_prompts.message(QStringLiteral("There is no data collection for this selected range of filter condition!"),
                           MsgIcon::Information, MsgButtons::OK);
         return result;
@@ -246,27 +252,26 @@ PlotResult ControlChartLoader::plot(const PlotRequest& request, bool individual)
     const double centre = points.sumCentres / pointCount;
     const double rBar = points.sumRanges / pointCount;
     const double d2 = m_constants.d2[individual ? 0 : static_cast<size_t>(n - ControlChartConstants::kSmallestSize)];
-    result.statistics = CalculateProcessStatistic(centre, rBar, usl, lsl, d2, points.sumX, points.sumX2, used);
-    if (!result.statistics.error.isEmpty()) {
-        m_prompts.message(result.statistics.error + QLatin1Char('!'), MsgIcon::Exclamation, MsgButtons::OK);
+    const ProcessStatistics overall =
+        CalculateProcessStatistic(centre, rBar, usl, lsl, d2, points.sumX, points.sumX2, used);
+    if (!overall.error.isEmpty()) {
+        m_prompts.message(overall.error + QLatin1Char('!'), MsgIcon::Exclamation, MsgButtons::OK);
     }
-    const ProcessStatistics& s = result.statistics;
+    result.times = points.takeTimes();
+    result.firstRecord = points.firstUsed();
+    result.lastRecord = points.lastUsed();
+    result.limits = ResolveLimits(request.limits, points.stageSums(), overall, centre, result.times, usl, lsl,
+                                  m_constants, !individual, n);
+    result.statistics = result.limits.current().statistics;
+    result.statistics.stdDev = overall.stdDev;
     XBarChart::Drawing drawing;
     drawing.lsl = lsl;
     drawing.usl = usl;
-    drawing.cl = centre;
-    drawing.rBar = rBar;
-    drawing.sigma = s.estSigma;
-    drawing.cp = s.cp;
-    drawing.cpk = s.cpk;
-    drawing.cpu = s.cpu;
-    drawing.cpl = s.cpl;
+    drawing.limits = &result.limits;
     drawing.total = pointCount;
     drawing.isXBar = !individual;
-    drawing.stdDev = s.stdDev;
-    const XBarChart::Drawn drawn = m_chart.DrawControlLimits(drawing, m_constants, n, request.hideSpec);
-    result.panelText = drawn.panelText;
-    result.limits = drawn.limits;
+    drawing.stdDev = overall.stdDev;
+    result.panelText = m_chart.DrawControlLimits(drawing, n, request.hideSpec);
     result.centre = centre;
     result.rBar = rBar;
     result.outOfControl = JudgeControlChart(m_chart.chart(), request.ruleSet, result.limits);

@@ -2,6 +2,8 @@
 
 #include "ControlChartMath.h"
 #include "ControlChartSignals.h"
+#include "LimitsInForce.h"
+#include "PointTimes.h"
 #include "Selection.h"
 
 #include <QDateTime>
@@ -31,6 +33,7 @@ struct PlotRequest
     int subgroupSize = 5;
     bool hideSpec = false;
     RuleSet ruleSet = RuleSet::None; // the run rules judged; none: the control limits alone
+    LimitsRequest limits;            // a frozen set or stage starts; computed limits without them
 };
 
 // The request of a control chart for a selection, with the parameter's list text: the statement
@@ -46,11 +49,13 @@ struct PlotResult
     bool stopped = false; // the user stopped the load
     qint64 records = 0;   // records read
     QString panelText;    // the statistics panel, when drawn
-    double centre = 0;    // unrounded: mean of the means (or of the values)
-    double rBar = 0;      // unrounded: mean range (or moving range)
-    ProcessStatistics statistics;
-    ControlLimits limits;
+    double centre = 0;    // unrounded, of every point: mean of the means (or of the values)
+    double rBar = 0;      // unrounded, of every point: mean range (or moving range)
+    ProcessStatistics statistics; // as the panel shows them: the limits in force now, Std Dev of every value
+    LimitsInForce limits;
     ControlChartSignals outOfControl; // judged and flagged on the chart, when drawn
+    PointTimes times;                 // of the points of series 0
+    std::optional<QDateTime> firstRecord, lastRecord; // the first and last record drawn
 };
 
 // Loads X-bar/R and individual/moving-range charts: streams the selection's records from the

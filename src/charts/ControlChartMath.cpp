@@ -32,8 +32,14 @@ ProcessStatistics CalculateProcessStatistic(double xBar, double rBar, double usl
     const double variance = std::max(0.0, (n * sumX2 - sumX * sumX) / divisor);
     s.stdDev = Round3(std::sqrt(variance));
 
-    const double sigma = rBar / d2;
+    SetCapability(s, xBar, rBar / d2, usl, lsl);
+    return s;
+}
+
+void SetCapability(ProcessStatistics& s, double xBar, double sigma, double usl, double lsl)
+{
     s.estSigma = sigma;
+    s.cp = s.cpu = s.cpl = s.cpk = std::nullopt;
     if (sigma != 0 && !IsAbsentLimit(usl)) {
         s.cpu = (usl - xBar) / (3 * sigma);
     }
@@ -46,7 +52,6 @@ ProcessStatistics CalculateProcessStatistic(double xBar, double rBar, double usl
     } else {
         s.cpk = s.cpu ? s.cpu : s.cpl;
     }
-    return s;
 }
 
 namespace {

@@ -45,6 +45,9 @@ struct ProcessStatistics
 ProcessStatistics CalculateProcessStatistic(double xBar, double rBar, double usl, double lsl, double d2, double sumX,
                                             double sumX2, double n);
 
+// The estimated sigma and the capability indices of s for a process centred on xBar.
+void SetCapability(ProcessStatistics& s, double xBar, double sigma, double usl, double lsl);
+
 // What DrawControlLimits computes and shows.
 struct ControlLimits
 {

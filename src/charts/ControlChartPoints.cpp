@@ -22,11 +22,48 @@ qint64 timeKey(bool dated, qint64 day, int second, qint64 secondsPerStep)
 } // namespace
 
 ControlChartPoints::ControlChartPoints(bool individual, int subgroupSize, QString firstMovingRangeLabel, QString column,
-                                       QTextStream& listing)
+                                       QTextStream& listing, std::vector<qint64> stageStarts)
     : m_individual(individual), m_groupSize(individual ? 1 : std::max(subgroupSize, 1)),
       m_recordsBeforeUse(individual ? 2 : m_groupSize), m_column(std::move(column)), m_listing(listing),
-      m_subgroup(static_cast<size_t>(m_groupSize)), m_movingRangeLabel(std::move(firstMovingRangeLabel))
+      m_subgroup(static_cast<size_t>(m_groupSize)), m_movingRangeLabel(std::move(firstMovingRangeLabel)),
+      m_stageStarts(std::move(stageStarts))
 {
+}
+
+std::optional<QDateTime> ControlChartPoints::firstUsed() const
+{
+    return m_firstUsed < 0 ? std::nullopt : std::optional(PointTimes::TimeOf(m_firstUsed));
+}
+
+std::optional<QDateTime> ControlChartPoints::lastUsed() const
+{
+    return m_lastUsed < 0 ? std::nullopt : std::optional(PointTimes::TimeOf(m_lastUsed));
+}
+
+bool ControlChartPoints::startStages(const Record& next)
+{
+    int stage = m_stages.back().stage;
+    while (next.dated && m_nextStage < m_stageStarts.size() &&
+           next.day * 86400 + next.second >= m_stageStarts[m_nextStage]) {
+        stage = static_cast<int>(m_nextStage++);
+    }
+    if (stage == m_stages.back().stage) {
+        return true;
+    }
+    // The records before the start: a value goes on as the last point of its stage, a partial
+    // subgroup is left out.
+    while (m_individual && !m_pending.empty()) {
+        if (!useGroup()) {
+            return false;
+        }
+    }
+    m_pending.clear();
+    m_previous.reset();
+    if (m_stages.back().points > 0) {
+        m_stages.push_back(PointSums{m_data.count()});
+    }
+    m_stages.back().stage = stage;
+    return true;
 }
 
 bool ControlChartPoints::add(const RowBatch& batch, const QStringList& names)
@@ -45,10 +82,14 @@ bool ControlChartPoints::add(const RowBatch& batch, const QStringList& names)
     const RecordColumn& dates = field("DateX");
     const RecordColumn& values = field("ValueX");
     for (qint64 row = 0; row < batch.rows; ++row) {
-        Record& r = m_pending.emplace_back();
+        Record next;
+        next.dated = dates.dateTimeParts(row, next.day, next.second);
+        if (!startStages(next)) {
+            return false;
+        }
+        Record& r = m_pending.emplace_back(std::move(next));
         r.serial = serials.text(row).trimmed().toUpper();
         r.source = sources.text(row).trimmed();
-        r.dated = dates.dateTimeParts(row, r.day, r.second);
         r.value = FiniteNumber(values, row);
         if (!r.value) {
             r.shown = values.at(row);
@@ -65,6 +106,7 @@ bool ControlChartPoints::add(const RowBatch& batch, const QStringList& names)
 
 bool ControlChartPoints::useGroup()
 {
+    PointSums& stage = m_stages.back();
     for (int j = 0; j < m_groupSize; ++j) {
         const Record& r = m_pending[static_cast<size_t>(j)];
         const qint64 record = m_recordsUsed + j + 1;
@@ -81,28 +123,40 @@ bool ControlChartPoints::useGroup()
         m_listing << "\r\n";
         sumX += value;
         sumX2 += value * value;
+        stage.sumX += value;
+        stage.sumX2 += value * value;
+        if (r.dated) {
+            m_lastUsed = r.day * 86400 + r.second;
+            m_firstUsed = m_firstUsed < 0 ? m_lastUsed : m_firstUsed;
+        }
     }
+    const Record& first = m_pending.front();
+    m_times.add(first.dated, first.day, first.second);
     const Record& last = m_pending[static_cast<size_t>(m_groupSize - 1)];
     const QString& dayLabel = dayText(last);
+    double centre = 0;
     double range = 0;
     if (m_individual) {
-        const double value = m_subgroup[0];
+        centre = m_subgroup[0];
         if (m_previous) {
-            range = std::abs(value - *m_previous);
+            range = std::abs(centre - *m_previous);
             m_movingRangeLabel = last.source;
         }
-        m_previous = value;
-        m_data.add(value, dayLabel);
+        m_previous = centre;
+        m_data.add(centre, dayLabel);
         m_ranges.add(range, m_movingRangeLabel);
-        sumCentres += value;
     } else {
-        const double mean = ControlChartLoader::GetAverage(m_subgroup, m_groupSize);
+        centre = ControlChartLoader::GetAverage(m_subgroup, m_groupSize);
         range = ControlChartLoader::GetRange(m_subgroup, m_groupSize - 1);
-        m_data.add(mean, dayLabel);
+        m_data.add(centre, dayLabel);
         m_ranges.add(range, last.source);
-        sumCentres += mean;
     }
+    sumCentres += centre;
     sumRanges += range;
+    stage.sumCentres += centre;
+    stage.sumRanges += range;
+    ++stage.points;
+    stage.records += m_groupSize;
     m_recordsUsed += m_groupSize;
     m_pending.erase(m_pending.begin(), m_pending.begin() + m_groupSize);
     return true;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "ChartModel.h"
+#include "LimitsInForce.h"
+#include "PointTimes.h"
 
 #include <QHash>
 #include <QString>
@@ -16,13 +18,18 @@ struct RowBatch;
 // moving ranges, labelled with the source), the lines of the raw-data listing, and the sums the
 // statistics need. Only whole subgroups are used; a subgroup's values are checked when it is
 // complete, so a partial last subgroup is never read.
+//
+// Stage starts (times to the second, ascending) cut the points into stages as a drawing of each
+// stage alone would make them: a record at or after a start belongs to the new stage, subgroups
+// start afresh there (a partial subgroup before it is left out) and so do moving ranges (the
+// stage's first is 0). Undated records come before every start.
 class ControlChartPoints
 {
 public:
     // subgroupSize: ignored for an individual chart. firstMovingRangeLabel: the label of the
     // first moving range (the source filter). column: the parameter's column, named in errors.
     ControlChartPoints(bool individual, int subgroupSize, QString firstMovingRangeLabel, QString column,
-                       QTextStream& listing);
+                       QTextStream& listing, std::vector<qint64> stageStarts = {});
 
     // Adds a batch of rows with the fields SNX, ATEX, DateX and ValueX (names: the batch's field
     // names). False with error() set when a value of a whole subgroup is not a finite number.
@@ -35,6 +42,13 @@ public:
 
     SeriesPoints takeData() { return std::move(m_data); }
     SeriesPoints takeRanges() { return std::move(m_ranges); }
+    PointTimes takeTimes() { return std::move(m_times); }
+
+    // The sums of each stage's points, in order; the first holds the points before any start.
+    const std::vector<PointSums>& stageSums() const { return m_stages; }
+    // The first and the last record used, when they have times.
+    std::optional<QDateTime> firstUsed() const;
+    std::optional<QDateTime> lastUsed() const;
 
     double sumX = 0;
     double sumX2 = 0;
@@ -53,6 +67,7 @@ private:
         QVariant shown; // the value as read, when it is no number
     };
     bool useGroup();
+    bool startStages(const Record& next);
     const QString& minuteText(const Record& r);
     const QString& dayText(const Record& r);
     const QString& valueText(double value);
@@ -71,6 +86,12 @@ private:
     qint64 m_rowsSeen = 0;
     qint64 m_recordsUsed = 0;
     QString m_error;
+    std::vector<qint64> m_stageStarts;
+    size_t m_nextStage = 0;
+    std::vector<PointSums> m_stages{PointSums{}};
+    PointTimes m_times;
+    qint64 m_firstUsed = -1; // seconds of the first and last record used with a time; -1 none
+    qint64 m_lastUsed = -1;
 
     // Texts kept while consecutive records give the same one: records come in time order, and
     // measurements repeat.

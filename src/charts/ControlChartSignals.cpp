@@ -1,7 +1,7 @@
 #include "ControlChartSignals.h"
 
 #include "ChartControl.h"
-#include "ControlChartMath.h"
+#include "LimitsInForce.h"
 #include "XBarChart.h"
 
 #include <QStringList>
@@ -49,14 +49,25 @@ QString ControlChartSignals::describe(int series, qint64 point) const
     return lines.join(QLatin1Char('\n'));
 }
 
-ControlChartSignals JudgeControlChart(const ChartControl& chart, RuleSet set, const ControlLimits& limits)
+ControlChartSignals JudgeControlChart(const ChartControl& chart, RuleSet set, const LimitsInForce& limits)
 {
-    const ControlLimits::Exact& l = limits.exact;
     const std::span<const double> upper = ValuesOf(chart, XBarChart::kDataSeries);
-    return {set,
-            set == RuleSet::None ? FindLimitSignals(upper, l.ucl, l.lcl)
-                                 : FindSignals(set, upper, {l.cl, l.ucl, l.lcl}),
-            FindLimitSignals(ValuesOf(chart, XBarChart::kRangeSeries), l.rangeUcl, l.rangeLcl)};
+    const std::span<const double> ranges = ValuesOf(chart, XBarChart::kRangeSeries);
+    ControlChartSignals judged{set, {}, {}};
+    const std::vector<LimitSegment>& segments = limits.segments;
+    for (size_t k = 0; k < segments.size(); ++k) {
+        const ControlLimits::Exact& l = segments[k].limits.exact;
+        const auto part = [&](std::span<const double> values) {
+            const size_t first = std::min(static_cast<size_t>(segments[k].firstPoint), values.size());
+            const size_t end =
+                k + 1 < segments.size() ? static_cast<size_t>(segments[k + 1].firstPoint) : values.size();
+            return values.subspan(first, std::max(std::min(end, values.size()), first) - first);
+        };
+        judged.upper += set == RuleSet::None ? FindLimitSignals(part(upper), l.ucl, l.lcl)
+                                             : FindSignals(set, part(upper), {l.cl, l.ucl, l.lcl});
+        judged.range += FindLimitSignals(part(ranges), l.rangeUcl, l.rangeLcl);
+    }
+    return judged;
 }
 
 void FlagSignals(ChartControl& chart, const ControlChartSignals& judged)

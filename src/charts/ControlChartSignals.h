@@ -5,7 +5,7 @@
 #include <QString>
 
 class ChartControl;
-struct ControlLimits;
+struct LimitsInForce;
 
 // The out-of-control points of a drawn control chart: the upper chart (subgroup means or
 // individual values) judged by a rule set, or by its limits alone when none is chosen; the range
@@ -23,8 +23,9 @@ struct ControlChartSignals
     QString describe(int series, qint64 point) const;
 };
 
-// Judges the points of the chart's data and range series against the limits before rounding.
-ControlChartSignals JudgeControlChart(const ChartControl& chart, RuleSet set, const ControlLimits& limits);
+// Judges the points of the chart's data and range series against the limits in force at each,
+// before rounding. Patterns never run across the start of a segment (a stage).
+ControlChartSignals JudgeControlChart(const ChartControl& chart, RuleSet set, const LimitsInForce& limits);
 
 // Flags the signalling points on the chart, so that they keep their pointers however dense the
 // chart; highlighted when a rule set is chosen.

@@ -7,6 +7,8 @@ namespace {
 
 const QColor kOrange(0xFF, 0x80, 0x00);
 const QColor kGreen(0x00, 0xB7, 0x00);
+const QColor kStageColor(0x30, 0x30, 0xA0);
+const QColor kBaselineColor(0x80, 0x40, 0x00);
 
 void setDataLook(ChartSeries& s, const QString& title)
 {
@@ -98,6 +100,7 @@ void XBarChart::ResetChart(const QString& unit, bool individual, const QString& 
     for (int i = 0; i < kFirstControlLine; ++i) {
         m_chart.clearSeries(i);
     }
+    m_chart.dividers().clear();
     for (int i = kLimitsSeries; i <= kUslSeries; ++i) {
         m_chart.series(i).look.pointerStyle = PointerStyle::Diamond;
     }
@@ -128,12 +131,11 @@ int XBarChart::AddControlLineSeries(const QString& kind)
     return index;
 }
 
-XBarChart::Drawn XBarChart::DrawControlLimits(const Drawing& d, const ControlChartConstants& constants,
-                                              int subgroupSize, bool hideSpec)
+QString XBarChart::DrawControlLimits(const Drawing& d, int subgroupSize, bool hideSpec)
 {
-    const ControlLimits l =
-        ComputeControlLimits(constants, d.isXBar, subgroupSize, d.cl, d.rBar, d.sigma, d.cp, d.cpk, d.cpu, d.cpl);
-    const double lastX = static_cast<double>(m_chart.pointCount(kDataSeries) - 1);
+    const LimitsInForce& inForce = *d.limits;
+    const qint64 pointCount = m_chart.pointCount(kDataSeries);
+    const double lastX = static_cast<double>(pointCount - 1);
 
     // An absent limit shows "N/A" and has no line; hidden limits keep their numbers and have none.
     QString lslText = StatisticText(d.lsl);
@@ -151,29 +153,46 @@ XBarChart::Drawn XBarChart::DrawControlLimits(const Drawing& d, const ControlCha
         specLine(kUslSeries, d.usl, QStringLiteral("USL"), uslText);
     }
 
-    const struct
-    {
-        const char* kind;
-        double value;
-        const char* name;
-        QString longLabel;
-    } lines[] = {
-        {"X-Bar", l.cl, "CL",
-         QStringLiteral("CL=") + StatisticText(l.cl) + QStringLiteral("; CpK=") + StatisticText(l.cpk)},
-        {"X-Bar", l.lcl, "LCL", QStringLiteral("LCL=") + StatisticText(l.lcl)},
-        {"X-Bar", l.ucl, "UCL", QStringLiteral("UCL=") + StatisticText(l.ucl)},
-        {"Range", l.rBar, "CL", QStringLiteral("CL=") + StatisticText(l.rBar)},
-        {"Range", l.rangeLcl, "LCL", QStringLiteral("LCL=") + StatisticText(l.rangeLcl)},
-        {"Range", l.rangeUcl, "UCL", QStringLiteral("UCL=") + StatisticText(l.rangeUcl)},
-    };
-    for (const auto& line : lines) {
-        const int series = AddControlLineSeries(QLatin1String(line.kind));
-        m_chart.addPointXY(series, 0, line.value, QLatin1String(line.name));
-        m_chart.addPointXY(series, lastX, line.value, line.longLabel);
+    // Each segment's lines run from its first point to its last, and half a point on to the
+    // divider where another segment meets it.
+    const std::vector<LimitSegment>& segments = inForce.segments;
+    for (size_t k = 0; k < segments.size(); ++k) {
+        const ControlLimits& l = segments[k].limits;
+        const bool later = k + 1 < segments.size();
+        const double from = k == 0 ? 0 : static_cast<double>(segments[k].firstPoint) - 0.5;
+        const double to = later ? static_cast<double>(segments[k + 1].firstPoint) - 0.5 : lastX;
+        const struct
+        {
+            const char* kind;
+            double value;
+            const char* name;
+            QString longLabel;
+        } lines[] = {
+            {"X-Bar", l.cl, "CL",
+             QStringLiteral("CL=") + StatisticText(l.cl) + QStringLiteral("; CpK=") + StatisticText(l.cpk)},
+            {"X-Bar", l.lcl, "LCL", QStringLiteral("LCL=") + StatisticText(l.lcl)},
+            {"X-Bar", l.ucl, "UCL", QStringLiteral("UCL=") + StatisticText(l.ucl)},
+            {"Range", l.rBar, "CL", QStringLiteral("CL=") + StatisticText(l.rBar)},
+            {"Range", l.rangeLcl, "LCL", QStringLiteral("LCL=") + StatisticText(l.rangeLcl)},
+            {"Range", l.rangeUcl, "UCL", QStringLiteral("UCL=") + StatisticText(l.rangeUcl)},
+        };
+        for (const auto& line : lines) {
+            const int series = AddControlLineSeries(QLatin1String(line.kind));
+            m_chart.addPointXY(series, from, line.value, QLatin1String(line.name));
+            m_chart.addPointXY(series, to, line.value, line.longLabel);
+        }
+        if (k > 0) {
+            m_chart.dividers().push_back({AxisId::Top, from, segments[k].stage->caption(), kStageColor});
+        }
+    }
+    if (inForce.source == LimitSource::Frozen && inForce.baselinePoints > 0 && inForce.baselinePoints < pointCount) {
+        m_chart.dividers().push_back({AxisId::Top, static_cast<double>(inForce.baselinePoints) - 0.5,
+                                      QStringLiteral("End of baseline"), kBaselineColor});
     }
 
-    const QStringList panel = StatisticsPanelLines(l, d.isXBar, subgroupSize, d.total, d.stdDev, uslText, lslText);
-    return {l, panel.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")};
+    const ControlLimits& now = inForce.current().limits;
+    const QStringList panel = StatisticsPanelLines(now, d.isXBar, subgroupSize, d.total, d.stdDev, uslText, lslText);
+    return panel.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
 }
 
 void XBarChart::WritePageLine(const QString& chartTitle, bool compact)

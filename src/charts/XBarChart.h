@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ControlChartMath.h"
+#include "LimitsInForce.h"
 
 #include <QString>
 
@@ -32,7 +33,7 @@ public:
     // Attaches series 4 to custom axis 0 and the bottom axis.
     void SetupRangeSeries();
 
-    // Clears the drawing for a new one: zoom undone, control lines removed, points cleared,
+    // Clears the drawing for a new one: zoom undone, control lines and dividers removed, points cleared,
     // 80 points per page, the page line rewritten; the left axis titled after the chart kind
     // and the unit.
     void ResetChart(const QString& unit, bool individual, const QString& chartTitle);
@@ -45,25 +46,18 @@ public:
     {
         double lsl = -999;
         double usl = 999;
-        double cl = 0;
-        double rBar = 0;
-        Statistic sigma, cp, cpk, cpu, cpl;
+        const LimitsInForce* limits = nullptr; // one segment at least
         double total = 0;
         bool isXBar = true;
         double stdDev = 0;
     };
 
-    // What a drawing computed: the limits and the statistics panel text (nineteen lines, each
-    // ended by CR LF).
-    struct Drawn
-    {
-        ControlLimits limits;
-        QString panelText;
-    };
-
-    // Computes the limits, draws the specification lines (unless hidden) and the centre and
-    // control lines with their end labels.
-    Drawn DrawControlLimits(const Drawing& d, const ControlChartConstants& constants, int subgroupSize, bool hideSpec);
+    // Draws the specification lines (unless hidden) and, for each segment of the limits in force,
+    // the centre and control lines of both charts with their end labels; a divider with the
+    // stage's name where a stage starts, and one after the points of a frozen set's baseline.
+    // Returns the statistics panel text of the limits in force now (nineteen lines, each ended by
+    // CR LF).
+    QString DrawControlLimits(const Drawing& d, int subgroupSize, bool hideSpec);
 
     // SubFoot line 0: chartTitle + "  Chart Page: " + page + " of " + count (one blank before
     // "Chart" when compact).

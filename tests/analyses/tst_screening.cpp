@@ -129,7 +129,7 @@ private slots:
             request.ruleSet = RuleSet::WesternElectric;
             const PlotResult plot = loader.PlotIndividualChart(request);
             QVERIFY(plot.drawn);
-            QCOMPARE(row.cpk, plot.limits.cpk);
+            QCOMPARE(row.cpk, plot.limits.current().limits.cpk);
             const QVector<RuleMask>& marks = plot.outOfControl.upper;
             QCOMPARE(row.beyondLimits, std::count_if(marks.begin(), marks.end(), [](RuleMask m) { return m & 1; }));
             QCOMPARE(row.weSignals, marks.size() - marks.count(0));

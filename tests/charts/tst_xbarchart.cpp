@@ -19,16 +19,17 @@ class TestXBarChart : public QObject
             control.addPoint(XBarChart::kDataSeries, means[i], "03/01");
             control.addPoint(XBarChart::kRangeSeries, i == 1 ? 2 : 1, "ATE-01");
         }
+        LimitsInForce limits;
+        limits.segments.push_back({});
+        limits.segments[0].limits = ComputeControlLimits(InitControlChartConstants(), true, 5, 11, 4.0 / 3, 0.573,
+                                                         std::nullopt, cpk, std::nullopt, std::nullopt);
         XBarChart::Drawing d;
         d.lsl = lsl;
         d.usl = usl;
-        d.cl = 11;
-        d.rBar = 4.0 / 3;
-        d.sigma = 0.573;
-        d.cpk = cpk;
+        d.limits = &limits;
         d.total = points;
         d.stdDev = 1;
-        return chart.DrawControlLimits(d, InitControlChartConstants(), 5, hideSpec).panelText;
+        return chart.DrawControlLimits(d, 5, hideSpec);
     }
 
 private slots:
