@@ -5,10 +5,13 @@
 #include "EventPump.h"
 #include "FiniteNumberReader.h"
 #include "HistogramMath.h"
+#include "LimitFile.h"
+#include "LimitsInForce.h"
 #include "Recordset.h"
 #include "RunRules.h"
 #include "SharedState.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QHash>
 #include <algorithm>
@@ -256,8 +259,10 @@ void AddHistogramStatistics(ScreeningRow& row, const std::vector<double>& values
 }
 
 // Cpk, the points beyond the control limits and the Western Electric signals of the individual
-// chart of the values, as the chart computes and judges them (it needs two values).
-void AddIndividualChart(ScreeningRow& row, const std::vector<double>& values, double usl, double lsl)
+// chart of the values, as the chart computes and judges them (it needs two values); against a
+// frozen set when there is one.
+void AddIndividualChart(ScreeningRow& row, const std::vector<double>& values, double usl, double lsl,
+                        const LimitSet* frozen)
 {
     if (values.size() < 2) {
         return;
@@ -277,9 +282,14 @@ void AddIndividualChart(ScreeningRow& row, const std::vector<double>& values, do
     const double centre = sumX / n;
     const double rBar = sumRanges / n;
     static const ControlChartConstants constants = InitControlChartConstants();
-    const ProcessStatistics s = CalculateProcessStatistic(centre, rBar, usl, lsl, constants.d2[0], sumX, sumX2, n);
-    const ControlLimits limits = ComputeControlLimits(constants, false, ControlChartConstants::kSmallestSize, centre,
-                                                      rBar, s.estSigma, s.cp, s.cpk, s.cpu, s.cpl);
+    ProcessStatistics s = CalculateProcessStatistic(centre, rBar, usl, lsl, constants.d2[0], sumX, sumX2, n);
+    if (frozen) {
+        SetCapability(s, centre, frozen->sigma, usl, lsl);
+    }
+    const ControlLimits limits = frozen ? FrozenControlLimits(*frozen, s)
+                                        : ComputeControlLimits(constants, false, ControlChartConstants::kSmallestSize,
+                                                               centre, rBar, s.estSigma, s.cp, s.cpk, s.cpu, s.cpl);
+    row.frozenLimits = frozen != nullptr;
     row.cpk = limits.cpk;
     const ControlLimits::Exact& l = limits.exact;
     // Rule 1 of the set is a point beyond the control limits.
@@ -322,6 +332,8 @@ ScreeningResult ScreenParameters(const AnalysisContext& context, const Screening
         context.refreshParameterNames();
     }
     const qsizetype parameters = state.gParameterField.size();
+    const LimitFileRead limitFile = ReadLimitFile(QDir::currentPath());
+    result.limitFileProblem = limitFile.problem;
     ScreeningPacer pacer(context.pump, progress, result.records * parameters);
     const Connection::Engine engine = state.gConnection->engine();
     const bool imported = engine == Connection::Engine::JetImport || engine == Connection::Engine::ExcelImport;
@@ -351,7 +363,9 @@ ScreeningResult ScreenParameters(const AnalysisContext& context, const Screening
         const double usl = state.gUSL.value(k, 999);
         const double lsl = state.gLSL.value(k, -999);
         AddHistogramStatistics(row, values, usl, lsl);
-        AddIndividualChart(row, values, usl, lsl);
+        const LimitKey key{selection.product, state.gParameterField.at(k), LimitChartKind::Individual, 1,
+                           selection.source.isEmpty() ? kAll : selection.source};
+        AddIndividualChart(row, values, usl, lsl, limitFile.store.find(key));
         anyValues = anyValues || row.n > 0;
         result.rows.append(row);
     }

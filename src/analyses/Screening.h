@@ -32,7 +32,11 @@ struct ScreeningRow
     Statistic outOfSpecPercent; // 100 * outOfSpec / n; absent when n is 0
     qint64 beyondLimits = 0;    // individual values beyond the chart's control limits (before rounding)
     qint64 weSignals = 0;       // individual values that complete a Western Electric rule
-    QString note;               // why the histogram's indices are missing ("Division by zero", ...); "" otherwise
+    // Cpk, beyondLimits and weSignals are judged against the frozen individual-chart limits of
+    // the parameter (of the selection's source) when the limit file holds a set, else against
+    // limits computed from the values.
+    bool frozenLimits = false;
+    QString note; // why the histogram's indices are missing ("Division by zero", ...); "" otherwise
 };
 
 // What one screening read and computed.
@@ -46,6 +50,7 @@ struct ScreeningResult
     qint64 records = 0;       // rows the statement returned
     QList<ScreeningRow> rows; // worst first (SortWorstFirst)
     QString error;            // the description of a failure
+    QString limitFileProblem; // why the limit file could not be used (every row computed); "" otherwise
 };
 
 // Called while the screening runs, at most every ~30 ms and once at the end: what it is doing
@@ -66,7 +71,8 @@ SqlText ScreeningStatement(const SharedState& state, const Selection& selection,
 // each column's values kept by its parameter's own rules (Null, 999, -999 and, without
 // acceptZero, 0 dropped; with lastDataOnly the largest value per serial, source and start time),
 // in the individual chart's order (start time, then source). A value that is not a finite number
-// is a run-time error naming it. Lets window events run through context.pump while reading.
+// is a run-time error naming it. Lets window events run through context.pump while reading. The
+// limit file of the configuration folder (the current folder) is read once.
 ScreeningResult ScreenParameters(const AnalysisContext& context, const ScreeningProgress& progress = {});
 
 // Worst first: Ppk ascending, rows without a Ppk last; equal rows keep their order.
@@ -89,16 +95,20 @@ enum class ScreeningColumn
     OutOfSpecPercent,
     BeyondLimits,
     Signals,
+    Limits,
 };
-inline constexpr int kScreeningColumnCount = int(ScreeningColumn::Signals) + 1;
+inline constexpr int kScreeningColumnCount = int(ScreeningColumn::Limits) + 1;
+
+// The columns of text rather than numbers: Parameter, Unit, Limits.
+bool IsScreeningTextColumn(ScreeningColumn column);
 
 // The column's header text ("Parameter", "Unit", "N", "Mean", "SD", "LSL", "USL", "Pp", "Ppk",
-// "Cpk", "Out of spec", "Out of spec %", "Beyond limits", "WE signals").
+// "Cpk", "Out of spec", "Out of spec %", "Beyond limits", "WE signals", "Limits").
 QString ScreeningCaption(ScreeningColumn column);
 
 // A cell as the table shows it: counts "#,##0", mean, SD and limits "#,##0.0##" (more decimals
 // for small values, up to 6 significant digits), indices "#,##0.0##", the percentage "0.00",
-// "N/A" for an absent statistic.
+// "N/A" for an absent statistic, "frozen" or "computed" for the control limits used.
 QString ScreeningText(const ScreeningRow& row, ScreeningColumn column);
 
 // A cell's number for sorting; std::nullopt for the text columns and absent statistics.
@@ -109,8 +119,8 @@ Statistic ScreeningNumber(const ScreeningRow& row, ScreeningColumn column);
 QByteArray ScreeningCsv(const ScreeningResult& result);
 
 // {"records": n, "parameters": [{"parameter", "unit", "n", "mean", "sd", "lsl", "usl", "pp", "ppk",
-// "cpk", "outOfSpec", "outOfSpecPercent", "beyondLimits", "signals", "note"}]} with null for an
-// absent statistic.
+// "cpk", "outOfSpec", "outOfSpecPercent", "beyondLimits", "signals", "limits", "note"}]} with null
+// for an absent statistic.
 QJsonObject ScreeningJson(const ScreeningResult& result);
 
 // A self-contained HTML page (no outside resources) with title as heading and the table, worst

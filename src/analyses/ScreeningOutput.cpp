@@ -15,17 +15,12 @@ constexpr std::array<ScreeningColumn, kScreeningColumnCount> kColumns = {
     ScreeningColumn::Mean,         ScreeningColumn::SD,        ScreeningColumn::LSL,
     ScreeningColumn::USL,          ScreeningColumn::Pp,        ScreeningColumn::Ppk,
     ScreeningColumn::Cpk,          ScreeningColumn::OutOfSpec, ScreeningColumn::OutOfSpecPercent,
-    ScreeningColumn::BeyondLimits, ScreeningColumn::Signals};
+    ScreeningColumn::BeyondLimits, ScreeningColumn::Signals,   ScreeningColumn::Limits};
 
 // The JSON names, column for column.
 constexpr std::array<const char*, kScreeningColumnCount> kJsonNames = {
     "parameter",        "unit",         "n",      "mean", "sd", "lsl", "usl", "pp", "ppk", "cpk", "outOfSpec",
-    "outOfSpecPercent", "beyondLimits", "signals"};
-
-bool isText(ScreeningColumn column)
-{
-    return column == ScreeningColumn::Parameter || column == ScreeningColumn::Unit;
-}
+    "outOfSpecPercent", "beyondLimits", "signals", "limits"};
 
 bool isCount(ScreeningColumn column)
 {
@@ -67,7 +62,7 @@ QByteArray csvField(const QString& text)
 // A cell with its number unrounded in the C locale, for files that programs read.
 QString plainText(const ScreeningRow& row, ScreeningColumn column)
 {
-    if (isText(column)) {
+    if (IsScreeningTextColumn(column)) {
         return ScreeningText(row, column);
     }
     const Statistic number = ScreeningNumber(row, column);
@@ -115,6 +110,11 @@ document.querySelectorAll("th").forEach(function (header, column) {
 
 } // namespace
 
+bool IsScreeningTextColumn(ScreeningColumn column)
+{
+    return column == ScreeningColumn::Parameter || column == ScreeningColumn::Unit || column == ScreeningColumn::Limits;
+}
+
 QString ScreeningCaption(ScreeningColumn column)
 {
     switch (column) {
@@ -146,6 +146,8 @@ QString ScreeningCaption(ScreeningColumn column)
         return QStringLiteral("Beyond limits");
     case ScreeningColumn::Signals:
         return QStringLiteral("WE signals");
+    case ScreeningColumn::Limits:
+        return QStringLiteral("Limits");
     }
     return {};
 }
@@ -155,6 +157,7 @@ Statistic ScreeningNumber(const ScreeningRow& row, ScreeningColumn column)
     switch (column) {
     case ScreeningColumn::Parameter:
     case ScreeningColumn::Unit:
+    case ScreeningColumn::Limits:
         return std::nullopt;
     case ScreeningColumn::N:
         return static_cast<double>(row.n);
@@ -191,6 +194,9 @@ QString ScreeningText(const ScreeningRow& row, ScreeningColumn column)
     }
     if (column == ScreeningColumn::Unit) {
         return row.unit;
+    }
+    if (column == ScreeningColumn::Limits) {
+        return row.frozenLimits ? QStringLiteral("frozen") : QStringLiteral("computed");
     }
     const Statistic number = ScreeningNumber(row, column);
     if (!number) {
@@ -234,7 +240,7 @@ QJsonObject ScreeningJson(const ScreeningResult& result)
         for (size_t i = 0; i < kColumns.size(); ++i) {
             const ScreeningColumn column = kColumns[i];
             const Statistic number = ScreeningNumber(row, column);
-            const QJsonValue value = isText(column)    ? QJsonValue(ScreeningText(row, column))
+            const QJsonValue value = IsScreeningTextColumn(column)    ? QJsonValue(ScreeningText(row, column))
                                      : !number         ? QJsonValue(QJsonValue::Null)
                                      : isCount(column) ? QJsonValue(static_cast<qint64>(*number))
                                                        : QJsonValue(*number);
@@ -265,7 +271,7 @@ QByteArray ScreeningHtml(const ScreeningResult& result, const QString& title)
         page += rowClass.isEmpty() ? QStringLiteral("<tr>") : QStringLiteral("<tr class=\"%1\">").arg(rowClass);
         for (const ScreeningColumn column : kColumns) {
             QString attributes;
-            if (!isText(column)) {
+            if (!IsScreeningTextColumn(column)) {
                 const Statistic number = ScreeningNumber(row, column);
                 attributes =
                     QStringLiteral(" class=\"number%1\" data-value=\"%2\"")

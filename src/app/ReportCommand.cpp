@@ -10,6 +10,9 @@
 #include "EventPump.h"
 #include "FailurePareto.h"
 #include "FailureParetoChart.h"
+#include "FrozenLimits.h"
+#include "HeadlessControlChart.h"
+#include "LimitsJson.h"
 #include "HeadlessSession.h"
 #include "HistogramChart.h"
 #include "ParetoChart.h"
@@ -31,6 +34,7 @@
 #include <QJsonObject>
 #include <QPrinter>
 #include <QTemporaryDir>
+#include <QTextStream>
 #include <tuple>
 
 namespace {
@@ -40,19 +44,6 @@ const QString kReportCommand = QStringLiteral("report");
 int fail(int status, const QString& text)
 {
     return HeadlessFail(kReportCommand, status, text);
-}
-
-// The parameter by its list text, display name or column; -1 when there is none.
-int findParameter(const HeadlessSession& session, const QString& wanted)
-{
-    qsizetype found = FindListText(session.parameters, wanted);
-    for (qsizetype k = 0; found < 0 && k < session.state.gParameterField.size(); ++k) {
-        if (session.state.gParameterName.value(k).compare(wanted, Qt::CaseInsensitive) == 0 ||
-            session.state.gParameterField.at(k).compare(wanted, Qt::CaseInsensitive) == 0) {
-            found = k;
-        }
-    }
-    return static_cast<int>(found);
 }
 
 QJsonValue number(const Statistic& v)
@@ -153,12 +144,29 @@ bool writePdfPages(XBarChart& chart, const QString& chartTitle, const QString& p
 int readParameter(const ReportOptions& o, const HeadlessSession& session, Selection& selection)
 {
     if (!o.parameter.isEmpty()) {
-        selection.parameter = findParameter(session, o.parameter);
+        selection.parameter = FindParameter(session, o.parameter);
         if (selection.parameter < 0) {
             return fail(ReportCommand::kUsage,
                         QStringLiteral("no parameter \"%1\" for product \"%2\"").arg(o.parameter, session.product));
         }
     }
+    return ReportCommand::kOk;
+}
+
+// The limits the report's chart is drawn with, from the configuration's limit file; kOk, or the
+// status of a failure it has reported.
+int limitsOfReport(const ReportOptions& o, const SharedState& state, const LimitKey& key, LimitsRequest& limits)
+{
+    const LimitFileRead file = ReadLimitFile(state.gINIFolder);
+    if (!file.problem.isEmpty()) {
+        if (o.frozenLimits.value_or(false)) {
+            return fail(ReportCommand::kConfiguration, file.problem);
+        }
+        QTextStream(stderr) << "tessaly report: " << file.problem << "; the chart uses computed limits" << Qt::endl;
+    } else if (o.frozenLimits.value_or(false) && !file.store.find(key)) {
+        return fail(ReportCommand::kConfiguration, QStringLiteral("no frozen limits for ") + key.text());
+    }
+    limits = LimitsFromFile(file, key, o.frozenLimits.value_or(true), o.stages);
     return ReportCommand::kOk;
 }
 
@@ -168,32 +176,26 @@ int controlChartReport(const ReportOptions& o, HeadlessSession& session, const S
     SharedState& state = session.state;
     const int k = selection.parameter;
     const bool individual = o.chart == QLatin1String("individual");
-    state.gXBarSize = o.size;
-    state.gRawDataFile = scratch.filePath(QStringLiteral("listing.spc"));
-
-    ChartControl chart;
-    chart.resize(o.imageSize); // the proportions of a PDF page's chart
-    XBarChart xbar(chart);
-    xbar.SetupRangeSeries();
-    const ControlChartConstants constants = InitControlChartConstants();
-    ControlChartLoader loader(
-        state, xbar, prompts, pump, constants, [](bool) {}, TerminalStatus());
-    PlotRequest request = ControlChartRequest(state, selection, session.parameters.at(k), clock.today(), prompts);
-    request.uslText = o.usl.value_or(LimitText(state.gUSL.at(k), kNoUSL));
-    request.lslText = o.lsl.value_or(LimitText(state.gLSL.at(k), kNoLSL));
-    request.subgroupSize = o.size;
-    request.hideSpec = o.hideSpec;
-    request.ruleSet = o.rules;
-
-    const qsizetype messagesBefore = prompts.messages().size();
-    const PlotResult plot = individual ? loader.PlotIndividualChart(request) : loader.PlotXBarChart(request);
-    if (!plot.drawn) {
-        const QStringList said = prompts.messages().mid(messagesBefore);
-        const bool noData = std::any_of(said.begin(), said.end(), [](const QString& m) {
-            return m.contains(QLatin1String("data collection for this selected range"));
-        });
-        return noData ? ReportCommand::kNoData : ReportCommand::kConfiguration;
+    ControlChartChoice choice;
+    choice.individual = individual;
+    choice.subgroupSize = o.size;
+    choice.usl = o.usl;
+    choice.lsl = o.lsl;
+    choice.hideSpec = o.hideSpec;
+    choice.rules = o.rules;
+    const LimitKey key = ControlChartKey(state, selection, individual, o.size);
+    if (const int status = limitsOfReport(o, state, key, choice.limits); status != ReportCommand::kOk) {
+        return status;
     }
+    HeadlessControlChart drawn(o.imageSize);
+    if (const int status = drawn.plot(session, selection, choice, prompts, clock, pump,
+                                      scratch.filePath(QStringLiteral("listing.spc")));
+        status != ReportCommand::kOk) {
+        return status;
+    }
+    ChartControl& chart = drawn.chart;
+    XBarChart& xbar = drawn.xbar;
+    const PlotResult& plot = drawn.result;
 
     QString error;
     if (!o.pdf.isEmpty() && o.allPages &&
@@ -240,6 +242,8 @@ int controlChartReport(const ReportOptions& o, HeadlessSession& session, const S
                                                 {QStringLiteral("cpl"), number(s.cpl)}}},
         {QStringLiteral("series"), QJsonObject{{QStringLiteral("values"), seriesJson(chart, XBarChart::kDataSeries)},
                                                {QStringLiteral("ranges"), seriesJson(chart, XBarChart::kRangeSeries)}}},
+        {QStringLiteral("limits"), LimitsInForceJson(plot.limits)},
+        {QStringLiteral("stages"), StagesJson(plot.limits)},
         {QStringLiteral("signalRules"), RuleSetName(listed.set)},
         {QStringLiteral("signals"), signalsJson(chart, listed)},
     };
@@ -311,8 +315,8 @@ int analysisReport(const ReportOptions& o, HeadlessSession& session, const Selec
         report.insert(QStringLiteral("numbers"), HistogramJson(result));
     } else if (o.chart == QLatin1String("scatter")) {
         ScatterInputs inputs;
-        inputs.XParameterIndex = findParameter(session, o.xParameter);
-        inputs.YParameterIndex = findParameter(session, o.yParameter);
+        inputs.XParameterIndex = FindParameter(session, o.xParameter);
+        inputs.YParameterIndex = FindParameter(session, o.yParameter);
         for (const auto& [index, name] :
              {std::pair{inputs.XParameterIndex, o.xParameter}, std::pair{inputs.YParameterIndex, o.yParameter}}) {
             if (index < 0) {

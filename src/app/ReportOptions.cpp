@@ -42,6 +42,12 @@ void addReportOptions(QCommandLineParser& p)
           "(default). The JSON lists the signals under the chosen rules, Western Electric when none.",
           "set");
     flag("fail-on-signal", "Control charts, p and np: exit with status 5 when the JSON's rules find any signal.");
+    value("limits",
+          "Control charts: frozen (the set frozen for this chart in the configuration's LIMITS.TXT) or computed "
+          "(from the points drawn). Default: frozen when such a set exists, else computed.",
+          "kind");
+    value("stages", "Control charts: on (default) computes limits per stage of LIMITS.TXT, off ignores stages.",
+          "on|off");
     value("lsl", "Control charts: lower specification limit (default: the configured one).", "value");
     value("usl", "Control charts: upper specification limit (default: the configured one).", "value");
     value("png", "Write the chart as PNG.", "file");
@@ -145,6 +151,20 @@ ReportOptions ReadReportOptions(const QStringList& arguments)
         o.rules = *rules;
     }
     o.failOnSignal = given("fail-on-signal");
+    if (given("limits")) {
+        const QString limits = text("limits").trimmed().toLower();
+        if (limits != QLatin1String("frozen") && limits != QLatin1String("computed")) {
+            throw UsageError{QStringLiteral("--limits is frozen or computed")};
+        }
+        o.frozenLimits = limits == QLatin1String("frozen");
+    }
+    if (given("stages")) {
+        const QString stages = text("stages").trimmed().toLower();
+        if (stages != QLatin1String("on") && stages != QLatin1String("off")) {
+            throw UsageError{QStringLiteral("--stages is on or off")};
+        }
+        o.stages = stages == QLatin1String("on");
+    }
     // JSON may go to standard output, "-".
     o.png = OutputFileOption(p, QStringLiteral("png"), false);
     o.svg = OutputFileOption(p, QStringLiteral("svg"), false);

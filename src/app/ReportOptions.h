@@ -23,6 +23,8 @@ struct ReportOptions : SelectionOptions
     bool final = false;            // p and np charts: units counted by their last test
     RuleSet rules = RuleSet::None; // control charts and p/np: the run rules marked on the picture
     bool failOnSignal = false;
+    std::optional<bool> frozenLimits; // --limits frozen (true) or computed (false); unset: frozen when a set exists
+    bool stages = true;               // stage starts of the limit file applied to computed limits
     QString png, svg, pdf, json;
     bool allPages = false; // the PDF: one page per chart page instead of every point on one page
     QSize imageSize{1600, 900};

@@ -62,6 +62,9 @@ int screen(const ScreenOptions& o, HeadlessSession& session, const Selection& se
     if (status) {
         status(QString());
     }
+    if (!result.limitFileProblem.isEmpty()) {
+        HeadlessFail(kScreenCommand, HeadlessStatus::kOk, result.limitFileProblem + QStringLiteral("; limits computed"));
+    }
     if (result.outcome == AnalysisOutcome::NoChart) {
         return HeadlessStatus::kNoData;
     }

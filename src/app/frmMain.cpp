@@ -28,6 +28,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPrinter>
 #include <QRandomGenerator>
@@ -110,6 +111,7 @@ frmMain::frmMain(AppServices services, QWidget* parent)
     connect(ui->cmdMoreCharts, &QPushButton::clicked, this, &frmMain::cmdMoreCharts_Click);
     connect(ui->cmdExit, &QPushButton::clicked, this, &QWidget::close);
     connectRunRules();
+    connectLimits();
 
     ui->txtSerialNumberFilter->installEventFilter(this);
     for (QWidget* watched : {static_cast<QWidget*>(ui->lblOpenATE_INI), static_cast<QWidget*>(ui->lblOpenProducts_INI),
@@ -249,6 +251,7 @@ void frmMain::EnableControls(bool blnEnable)
         ui->chkRunRules,       ui->cboRuleSet,        ui->chkLastDataOnly,
         ui->chkAcceptZero,     ui->chkOnlyPass,       ui->txtSerialNumberFilter,
         ui->optIndividualPlot, ui->optXBarPlot,       ui->cboXBarSize,
+        ui->cmdFreezeLimits,   ui->chkFrozenLimits,   ui->cmdClearLimits,
     };
     for (QWidget* control : controls) {
         control->setEnabled(blnEnable);
@@ -378,6 +381,7 @@ void frmMain::PlotChart(bool individual)
     request.subgroupSize = m_state.gXBarSize;
     request.hideSpec = ui->chkHideSpec->checkState() != Qt::Unchecked;
     request.ruleSet = chosenRuleSet();
+    request.limits = limitsOfDrawing(individual);
     *m_lastPlot = individual ? m_loader->PlotIndividualChart(request) : m_loader->PlotXBarChart(request);
     // The panel describes the drawing on the chart: a load that ends before resetting the chart
     // (no data, a rejected query) leaves both as they were; one that reset it and drew nothing
@@ -385,8 +389,10 @@ void frmMain::PlotChart(bool individual)
     const bool lastDrawingShown = ui->ocxXBarChart->seriesCount() > XBarChart::kFirstControlLine;
     if (m_lastPlot->drawn || !lastDrawingShown) {
         ui->lblSPCParameter1->setText(m_lastPlot->panelText);
+        ui->lblLimits->setText(m_lastPlot->drawn ? m_lastPlot->limits.summary() : QString());
         showSignals();
     }
+    showLimitControls();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -3,6 +3,8 @@
 #include "AnalysisContext.h"
 #include "AppServices.h"
 #include "ControlChartMath.h"
+#include "LimitFile.h"
+#include "LimitsInForce.h"
 #include "RunRules.h"
 #include "Selection.h"
 #include "SharedState.h"
@@ -17,6 +19,7 @@ class InstanceGuard;
 class XBarChart;
 class QComboBox;
 class QLabel;
+class QMenu;
 class QPrinter;
 
 namespace Ui {
@@ -98,7 +101,7 @@ private:
     void cmdPage_Click(bool next);
     void cmdZoomX_Click(int change);
     void ocxXBarChart_MouseMove(int y);
-    void ocxXBarChart_ClickSeries(int series, qint64 point, Qt::MouseButton button);
+    void ocxXBarChart_ClickSeries(int series, qint64 point, Qt::MouseButton button, const QPoint& at);
     void cmdExport_Click();
     void cmdPrint_Click();
 
@@ -109,6 +112,22 @@ private:
     QString savedRuleSet() const;
     void runRulesChanged();
     void showSignals();
+
+    // Frozen limits and stages (frmMainLimits.cpp). The limit file is read once per drawing, when
+    // a product is chosen and after each change.
+    void connectLimits();
+    LimitKey chosenLimitKey() const;
+    void readLimitFile();
+    // "Use frozen limits" and "Clear" where the chosen chart has a frozen set; "Freeze Limits…"
+    // once a chart is drawn.
+    void showLimitControls();
+    LimitsRequest limitsOfDrawing(bool individual);
+    bool changeLimitFile(const LimitChange& change);
+    void cmdFreezeLimits_Click();
+    void cmdClearLimits_Click();
+    void ocxXBarChart_ContextMenu(qint64 point, const QPoint& at);
+    void newStageAt(qint64 point);
+    void removeStage(const StageStart& stage);
 
     void showSplash();
     void showError(const QString& description);
@@ -124,6 +143,16 @@ private:
     std::unique_ptr<XBarChart> m_xbarChart;
     std::unique_ptr<ControlChartLoader> m_loader;
     std::unique_ptr<PlotResult> m_lastPlot;
+    // What the last Start Plot drew: the selection, the chart's limit key and kind.
+    struct DrawnChart
+    {
+        Selection selection;
+        LimitKey key;
+        bool individual = false;
+    } m_drawnChart;
+    LimitFileRead m_limitFile;
+    QString m_toldLimitProblem; // the limit file's problem the user was told last
+    std::unique_ptr<QMenu> m_chartMenu;
     std::unique_ptr<QPrinter> m_printer; // made at the first print
     PrintChoice m_printChoice;
     int m_requestedChart = -1; // a parameter the screening asked to chart, once the chooser closes

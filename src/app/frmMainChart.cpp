@@ -28,9 +28,10 @@ void frmMain::connectChart()
     connect(chart, &ChartControl::zoomed, this, [this] { m_xbarChart->WritePageLine(m_state.gChartTitle, true); });
     connect(chart, &ChartControl::mouseMoved, this,
             [this](Qt::KeyboardModifiers, int, int y) { ocxXBarChart_MouseMove(y); });
-    connect(chart, &ChartControl::seriesClicked, this, [this](int series, qint64 point, Qt::MouseButton button) {
-        ocxXBarChart_ClickSeries(series, point, button);
-    });
+    connect(chart, &ChartControl::seriesClicked, this,
+            [this](int series, qint64 point, Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y) {
+                ocxXBarChart_ClickSeries(series, point, button, QPoint(x, y));
+            });
     connect(ui->cmdNextPage, &QPushButton::clicked, this, [this] { cmdPage_Click(true); });
     connect(ui->cmdPreviousPage, &QPushButton::clicked, this, [this] { cmdPage_Click(false); });
     connect(ui->cmdZoomXIn, &QPushButton::clicked, this, [this] { cmdZoomX_Click(-kZoomStep); });
@@ -96,11 +97,15 @@ void frmMain::ocxXBarChart_MouseMove(int y)
     underlineINILabel(nullptr);
 }
 
-void frmMain::ocxXBarChart_ClickSeries(int series, qint64 point, Qt::MouseButton button)
+void frmMain::ocxXBarChart_ClickSeries(int series, qint64 point, Qt::MouseButton button, const QPoint& at)
 {
     ChartControl& chart = *ui->ocxXBarChart;
     if (series != XBarChart::kDataSeries) {
         chart.cancelMouseAction();
+        return;
+    }
+    if (button == Qt::RightButton) {
+        ocxXBarChart_ContextMenu(point, at);
         return;
     }
     if (button != Qt::LeftButton) {

@@ -2,6 +2,7 @@
 #include "ConsolePrompts.h"
 #include "EventPump.h"
 #include "InstanceGuard.h"
+#include "LimitsCommand.h"
 #include "ReportCommand.h"
 #include "ScreenCommand.h"
 #include "SettingsStore.h"
@@ -46,7 +47,8 @@ void describeCommandLine(QCommandLineParser& parser)
     parser.setApplicationDescription(
         QStringLiteral("Statistical process control of production test results.\n"
                        "tessaly report --help describes the control-chart reports made without a window;\n"
-                       "tessaly screen --help the screening of every parameter of a product."));
+                       "tessaly screen --help the screening of every parameter of a product;\n"
+                       "tessaly limits --help the frozen control limits and stages of a configuration."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOption(kConfigOption);
@@ -92,7 +94,8 @@ int main(int argc, char* argv[])
 #endif
     const bool report = argc > 1 && qstrcmp(argv[1], "report") == 0;
     const bool screen = argc > 1 && qstrcmp(argv[1], "screen") == 0;
-    if (report || screen) {
+    const bool limits = argc > 1 && qstrcmp(argv[1], "limits") == 0;
+    if (report || screen || limits) {
         keepQtNoticesOffTheReport();
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
             qputenv("QT_QPA_PLATFORM", "offscreen"); // a report never needs a display
@@ -108,13 +111,17 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     nameApplication();
 
-    if (report || screen) {
+    if (report || screen || limits) {
         const QStringList arguments = QApplication::arguments().mid(2);
         if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
-            QTextStream(stdout) << (report ? ReportCommand::HelpText() : ScreenCommand::HelpText());
+            QTextStream(stdout) << (report   ? ReportCommand::HelpText()
+                                    : screen ? ScreenCommand::HelpText()
+                                             : LimitsCommand::HelpText());
             return 0;
         }
-        return report ? ReportCommand::Run(arguments) : ScreenCommand::Run(arguments);
+        return report ? ReportCommand::Run(arguments)
+               : screen ? ScreenCommand::Run(arguments)
+                        : LimitsCommand::Run(arguments);
     }
 
     QCommandLineParser parser;

@@ -153,14 +153,13 @@ QString XBarChart::DrawControlLimits(const Drawing& d, int subgroupSize, bool hi
         specLine(kUslSeries, d.usl, QStringLiteral("USL"), uslText);
     }
 
-    // Each segment's lines run from its first point to its last, and half a point on to the
-    // divider where another segment meets it.
+    // Each segment's lines run from its first point to the next segment's, where the divider
+    // that names the stage stands, so that a page holding either shows the step.
     const std::vector<LimitSegment>& segments = inForce.segments;
     for (size_t k = 0; k < segments.size(); ++k) {
         const ControlLimits& l = segments[k].limits;
-        const bool later = k + 1 < segments.size();
-        const double from = k == 0 ? 0 : static_cast<double>(segments[k].firstPoint) - 0.5;
-        const double to = later ? static_cast<double>(segments[k + 1].firstPoint) - 0.5 : lastX;
+        const double from = static_cast<double>(segments[k].firstPoint);
+        const double to = k + 1 < segments.size() ? static_cast<double>(segments[k + 1].firstPoint) : lastX;
         const struct
         {
             const char* kind;
@@ -185,8 +184,9 @@ QString XBarChart::DrawControlLimits(const Drawing& d, int subgroupSize, bool hi
             m_chart.dividers().push_back({AxisId::Top, from, segments[k].stage->caption(), kStageColor});
         }
     }
+    // Through the last point of the baseline's period, when new points follow it.
     if (inForce.source == LimitSource::Frozen && inForce.baselinePoints > 0 && inForce.baselinePoints < pointCount) {
-        m_chart.dividers().push_back({AxisId::Top, static_cast<double>(inForce.baselinePoints) - 0.5,
+        m_chart.dividers().push_back({AxisId::Top, static_cast<double>(inForce.baselinePoints - 1),
                                       QStringLiteral("End of baseline"), kBaselineColor});
     }
 

@@ -54,7 +54,8 @@ public:
 
     // Draws the specification lines (unless hidden) and, for each segment of the limits in force,
     // the centre and control lines of both charts with their end labels; a divider with the
-    // stage's name where a stage starts, and one after the points of a frozen set's baseline.
+    // stage's name through the first point of each stage but the first, and one through the last
+    // point of a frozen set's baseline period.
     // Returns the statistics panel text of the limits in force now (nineteen lines, each ended by
     // CR LF).
     QString DrawControlLimits(const Drawing& d, int subgroupSize, bool hideSpec);

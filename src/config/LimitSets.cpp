@@ -1,5 +1,6 @@
 #include "LimitSets.h"
 
+#include <QDir>
 #include <algorithm>
 
 namespace {
@@ -106,6 +107,10 @@ bool LimitStore::removeStage(const QString& product, const QString& parameter, c
 
 QString CurrentLoginName()
 {
-    const QString user = qEnvironmentVariable("USER");
-    return user.isEmpty() ? qEnvironmentVariable("USERNAME") : user;
+    for (const char* variable : {"USER", "USERNAME", "LOGNAME"}) {
+        if (const QString name = qEnvironmentVariable(variable); !name.isEmpty()) {
+            return name;
+        }
+    }
+    return QDir::home().dirName(); // a service or container without a login environment
 }

@@ -220,11 +220,12 @@ private slots:
         AddColumns<QString, QStringList>("format", "contains");
         QTest::newRow("csv") << "csv"
                              << QStringList{"Parameter,Unit,N,Mean,SD,LSL,USL,Pp,Ppk,Cpk,Out of spec,Out of spec %,"
-                                            "Beyond limits,WE signals\r\n",
-                                            "\r\n\"Vout, 12V\",V,4,2.5,N/A,N/A,10,N/A,0.9,N/A,1,25,0,2\r\n"};
+                                            "Beyond limits,WE signals,Limits\r\n",
+                                            "\r\n\"Vout, 12V\",V,4,2.5,N/A,N/A,10,N/A,0.9,N/A,1,25,0,2,frozen\r\n",
+                                            "\r\n<b>,,0,N/A,N/A,N/A,N/A,N/A,1,N/A,0,N/A,0,0,computed\r\n"};
         QTest::newRow("json") << "json"
                               << QStringList{"\"records\":7", "\"ppk\":0.9", "\"sd\":null", "\"signals\":2",
-                                             "\"note\":\"Division by zero\""};
+                                             "\"note\":\"Division by zero\"", "\"limits\":\"frozen\""};
         QTest::newRow("html") << "html"
                               << QStringList{"<h1>Line &amp; Co</h1>",
                                              "<tr class=\"poor\"><td>Vout, 12V</td>",
@@ -245,6 +246,7 @@ private slots:
             std::tuple("Vout, 12V", "V", 4, 2.5, 10.0, 0.9);
         std::tie(first.outOfSpec, first.outOfSpecPercent, first.weSignals, first.note) =
             std::tuple(1, 25.0, 2, "Division by zero");
+        first.frozenLimits = true;
         std::tie(result.rows[1].name, result.rows[1].ppk) = std::tuple("<b>", 1.0);
         std::tie(result.rows[2].name, result.rows[2].ppk) = std::tuple("ok", 1.33);
         const QByteArray bytes = format == "csv" ? ScreeningCsv(result)

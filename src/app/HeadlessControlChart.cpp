@@ -1,0 +1,54 @@
+#include "HeadlessControlChart.h"
+
+#include "Clock.h"
+#include "ConsolePrompts.h"
+#include "EventPump.h"
+#include "TerminalStatus.h"
+
+HeadlessControlChart::HeadlessControlChart(const QSize& size) : xbar(chart), constants(InitControlChartConstants())
+{
+    chart.resize(size); // the proportions of a PDF page's chart
+    xbar.SetupRangeSeries();
+}
+
+int HeadlessControlChart::plot(HeadlessSession& session, const Selection& selection, const ControlChartChoice& choice,
+                               ConsolePrompts& prompts, const Clock& clock, const EventPump& pump,
+                               const QString& listingPath)
+{
+    SharedState& state = session.state;
+    const int k = selection.parameter;
+    state.gXBarSize = choice.subgroupSize;
+    state.gRawDataFile = listingPath;
+    ControlChartLoader loader(
+        state, xbar, prompts, pump, constants, [](bool) {}, TerminalStatus());
+    PlotRequest request = ControlChartRequest(state, selection, session.parameters.at(k), clock.today(), prompts);
+    request.uslText = choice.usl.value_or(LimitText(state.gUSL.at(k), kNoUSL));
+    request.lslText = choice.lsl.value_or(LimitText(state.gLSL.at(k), kNoLSL));
+    request.subgroupSize = choice.subgroupSize;
+    request.hideSpec = choice.hideSpec;
+    request.ruleSet = choice.rules;
+    request.limits = choice.limits;
+
+    const qsizetype messagesBefore = prompts.messages().size();
+    result = choice.individual ? loader.PlotIndividualChart(request) : loader.PlotXBarChart(request);
+    if (result.drawn) {
+        return HeadlessStatus::kOk;
+    }
+    const QStringList said = prompts.messages().mid(messagesBefore);
+    const bool noData = std::any_of(said.begin(), said.end(), [](const QString& m) {
+        return m.contains(QLatin1String("data collection for this selected range"));
+    });
+    return noData ? HeadlessStatus::kNoData : HeadlessStatus::kConfiguration;
+}
+
+int FindParameter(const HeadlessSession& session, const QString& wanted)
+{
+    qsizetype found = FindListText(session.parameters, wanted);
+    for (qsizetype k = 0; found < 0 && k < session.state.gParameterField.size(); ++k) {
+        if (session.state.gParameterName.value(k).compare(wanted, Qt::CaseInsensitive) == 0 ||
+            session.state.gParameterField.at(k).compare(wanted, Qt::CaseInsensitive) == 0) {
+            found = k;
+        }
+    }
+    return static_cast<int>(found);
+}

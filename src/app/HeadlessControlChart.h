@@ -1,0 +1,45 @@
+#pragma once
+
+#include "ChartControl.h"
+#include "ControlChartLoader.h"
+#include "HeadlessSession.h"
+#include "XBarChart.h"
+
+#include <QSize>
+#include <optional>
+
+class Clock;
+class ConsolePrompts;
+class EventPump;
+
+// What a headless command draws of a control chart, beyond the selection.
+struct ControlChartChoice
+{
+    bool individual = false;
+    int subgroupSize = 5;
+    std::optional<QString> usl, lsl; // the configured ones when unset
+    bool hideSpec = false;
+    RuleSet rules = RuleSet::None;
+    LimitsRequest limits;
+    QSize imageSize{1600, 900};
+};
+
+// A control chart drawn on a chart that is never shown, through the window's loader.
+class HeadlessControlChart
+{
+public:
+    explicit HeadlessControlChart(const QSize& size);
+
+    // Draws the selection's chart, its listing in listingPath. Returns kOk when drawn, kNoData
+    // when the selection has too few records, kConfiguration otherwise (the prompts said why).
+    int plot(HeadlessSession& session, const Selection& selection, const ControlChartChoice& choice,
+             ConsolePrompts& prompts, const Clock& clock, const EventPump& pump, const QString& listingPath);
+
+    ChartControl chart;
+    XBarChart xbar;
+    const ControlChartConstants constants;
+    PlotResult result;
+};
+
+// The parameter of the session by its list text, display name or column; -1 when there is none.
+int FindParameter(const HeadlessSession& session, const QString& wanted);

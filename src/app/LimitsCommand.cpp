@@ -1,0 +1,197 @@
+#include "LimitsCommand.h"
+
+#include "Clock.h"
+#include "ConsolePrompts.h"
+#include "FrozenLimits.h"
+#include "HeadlessControlChart.h"
+#include "LimitFileFormat.h"
+#include "LimitsJson.h"
+#include "LimitsOptions.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+namespace {
+
+const QString kLimitsCommand = QStringLiteral("limits");
+
+int fail(int status, const QString& text)
+{
+    return HeadlessFail(kLimitsCommand, status, text);
+}
+
+// Changes the limit file of the configuration folder, telling on standard error when another
+// writer holds it; kOk, or kConfiguration with the reason reported.
+int change(const QString& folder, const LimitChange& what)
+{
+    const QString refused = ChangeLimitFile(folder, what, [](const QString& waiting) {
+        QTextStream(stderr) << "tessaly limits: " << waiting << Qt::endl;
+    });
+    return refused.isEmpty() ? HeadlessStatus::kOk : fail(HeadlessStatus::kConfiguration, refused);
+}
+
+// What a command stored, listed or cleared: its text on standard output unless the JSON goes
+// there, and the JSON where --json says.
+int report(const LimitsOptions& o, const QString& text, const QJsonObject& json)
+{
+    if (o.json != QLatin1String("-")) {
+        QTextStream(stdout) << text;
+    }
+    return o.json.isEmpty() ? HeadlessStatus::kOk
+                            : WriteHeadlessOutput(kLimitsCommand, o.json, QJsonDocument(json).toJson());
+}
+
+int parameterOf(const LimitsOptions& o, const HeadlessSession& session, Selection& selection)
+{
+    selection.parameter = FindParameter(session, o.parameter);
+    if (selection.parameter < 0) {
+        return fail(HeadlessStatus::kUsage,
+                    QStringLiteral("no parameter \"%1\" for product \"%2\"").arg(o.parameter, session.product));
+    }
+    return HeadlessStatus::kOk;
+}
+
+int freeze(const LimitsOptions& o, HeadlessSession& session, const Selection& selection, ConsolePrompts& prompts,
+           const Clock& clock, const EventPump& pump)
+{
+    ControlChartChoice choice; // computed from every point of the selection: no set, no stages
+    choice.individual = o.individual;
+    choice.subgroupSize = o.size;
+    HeadlessControlChart drawn(choice.imageSize);
+    QTemporaryDir scratch;
+    if (const int status =
+            drawn.plot(session, selection, choice, prompts, clock, pump, scratch.filePath(QStringLiteral("listing.spc")));
+        status != HeadlessStatus::kOk) {
+        return status;
+    }
+    const LimitKey key = ControlChartKey(session.state, selection, o.individual, o.size);
+    const LimitSet set =
+        FrozenFromDrawing(drawn.result, key, selection, drawn.constants, clock.now(), CurrentLoginName(), o.comment);
+    if (const int status = change(session.state.gINIFolder, [&set](LimitStore& store) {
+            store.freeze(set);
+            return QString();
+        });
+        status != HeadlessStatus::kOk) {
+        return status;
+    }
+    return report(o, LimitSetText(set), LimitSetJson(set));
+}
+
+int clear(const LimitsOptions& o, HeadlessSession& session, const Selection& selection, const Clock& clock)
+{
+    const LimitKey key = ControlChartKey(session.state, selection, o.individual, o.size);
+    std::optional<LimitSet> cleared;
+    const int status = change(session.state.gINIFolder, [&](LimitStore& store) {
+        const LimitSet* set = store.find(key);
+        if (!set) {
+            return QStringLiteral("no frozen limits for ") + key.text();
+        }
+        cleared = *set;
+        store.clear(key, clock.now(), CurrentLoginName());
+        return QString();
+    });
+    if (status != HeadlessStatus::kOk) {
+        return cleared ? status : HeadlessStatus::kNoData;
+    }
+    return report(o, LimitSetText(*cleared), LimitSetJson(*cleared));
+}
+
+int stage(const LimitsOptions& o, HeadlessSession& session, const Selection& selection, const Clock& clock)
+{
+    StageStart stage;
+    stage.product = session.product;
+    stage.parameter = session.state.gParameterField.at(selection.parameter);
+    stage.start = o.at;
+    stage.name = o.name;
+    stage.addedAt = clock.now();
+    stage.addedBy = CurrentLoginName();
+    bool missing = false;
+    const int status = change(session.state.gINIFolder, [&](LimitStore& store) {
+        if (o.remove) {
+            missing = !store.removeStage(stage.product, stage.parameter, stage.start);
+            return missing ? QStringLiteral("no stage of %1, %2 starts at %3")
+                                 .arg(stage.product, stage.parameter, stage.start.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
+                           : QString();
+        }
+        store.addStage(stage);
+        return QString();
+    });
+    if (status != HeadlessStatus::kOk) {
+        return missing ? HeadlessStatus::kNoData : status;
+    }
+    if (!o.remove) {
+        QTextStream(stdout) << StageText(stage);
+    }
+    return HeadlessStatus::kOk;
+}
+
+int list(const LimitsOptions& o)
+{
+    const LimitFileRead file = ReadLimitFile(o.config);
+    if (!file.problem.isEmpty()) {
+        return fail(HeadlessStatus::kConfiguration, file.problem);
+    }
+    const auto ofProduct = [&o](const QString& product) {
+        return o.product.isEmpty() || product.trimmed().compare(o.product.trimmed(), Qt::CaseInsensitive) == 0;
+    };
+    QString text;
+    QJsonArray sets, history, stages;
+    for (const auto& [from, to] : {std::pair{&file.store.sets, &sets}, std::pair{&file.store.history, &history}}) {
+        for (const LimitSet& set : *from) {
+            if (ofProduct(set.key.product)) {
+                text += LimitSetText(set) + QLatin1Char('\n');
+                to->append(LimitSetJson(set));
+            }
+        }
+    }
+    for (const StageStart& stage : file.store.stages) {
+        if (ofProduct(stage.product)) {
+            text += StageText(stage) + QLatin1Char('\n');
+            stages.append(StageJson(stage));
+        }
+    }
+    return report(o, text,
+                  QJsonObject{{QStringLiteral("sets"), sets},
+                              {QStringLiteral("history"), history},
+                              {QStringLiteral("stages"), stages}});
+}
+
+} // namespace
+
+int LimitsCommand::Run(const QStringList& arguments)
+{
+    LimitsOptions o;
+    try {
+        o = ReadLimitsOptions(arguments);
+    } catch (const UsageError& e) {
+        return fail(HeadlessStatus::kUsage, e.message);
+    }
+    if (o.action == QLatin1String("list")) {
+        if (!QFileInfo(o.config).isDir()) {
+            return fail(HeadlessStatus::kConfiguration, QStringLiteral("no such configuration folder: ") + o.config);
+        }
+        return list(o);
+    }
+    return RunHeadless(kLimitsCommand, o, {o.json},
+                       [&o](HeadlessSession& session, const Selection& chosen, ConsolePrompts& prompts,
+                            const Clock& clock, const EventPump& pump) {
+                           Selection selection = chosen;
+                           if (const int status = parameterOf(o, session, selection); status != HeadlessStatus::kOk) {
+                               return status;
+                           }
+                           if (o.action == QLatin1String("freeze")) {
+                               return freeze(o, session, selection, prompts, clock, pump);
+                           }
+                           return o.action == QLatin1String("clear") ? clear(o, session, selection, clock)
+                                                                     : stage(o, session, selection, clock);
+                       });
+}
+
+QString LimitsCommand::HelpText()
+{
+    return LimitsHelpText();
+}
