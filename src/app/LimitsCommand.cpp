@@ -69,9 +69,11 @@ int freeze(const LimitsOptions& o, HeadlessSession& session, const Selection& se
         return status;
     }
     const LimitKey key = ControlChartKey(session.state, selection, o.individual, o.size);
-    const LimitSet set =
+    LimitSet set =
         FrozenFromDrawing(drawn.result, key, selection, drawn.constants, clock.now(), CurrentLoginName(), o.comment);
-    if (const int status = change(session.state.gINIFolder, [&set](LimitStore& store) {
+    // Stamped once the lock is held, so that the order of the stamps is the order of the writes.
+    if (const int status = change(session.state.gINIFolder, [&set, &clock](LimitStore& store) {
+            set.frozenAt = clock.now();
             store.freeze(set);
             return QString();
         });

@@ -112,7 +112,9 @@ void frmMain::cmdFreezeLimits_Click()
         return;
     }
     set.comment = dialog.note();
-    changeLimitFile([&set](LimitStore& store) {
+    // Stamped once the lock is held, so that the order of the stamps is the order of the writes.
+    changeLimitFile([this, &set](LimitStore& store) {
+        set.frozenAt = m_services.clock.now();
         store.freeze(set);
         return QString();
     });

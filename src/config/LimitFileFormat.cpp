@@ -241,7 +241,7 @@ LimitSet readSet(BlockReader& r, bool retired)
     s.frozenBy = r.text("FrozenBy", false);
     s.comment = r.text("Comment", false);
     if (retired) {
-        s.retiredAt = r.time("RetiredAt");
+        s.retiredAt = r.time("RetiredAt", false);
         s.retiredBy = r.text("RetiredBy", false);
         s.retiredHow = r.text("Retired", false);
     }

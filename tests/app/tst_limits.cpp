@@ -1,0 +1,352 @@
+#include "AppFixture.h"
+#include "ChartControl.h"
+#include "ControlChartLoader.h"
+#include "DataRow.h"
+#include "LimitFile.h"
+#include "LimitsCommand.h"
+#include "ReportCommand.h"
+#include "TestFiles.h"
+#include "TestMain.h"
+#include "XBarChart.h"
+#include "frmLimitsNote.h"
+#include "ui_frmMain.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLockFile>
+#include <QMenu>
+#include <QProcess>
+#include <QTest>
+#include <unistd.h>
+
+namespace {
+
+// Montgomery's piston-ring inside diameters (mm), 40 samples of 5 as R's qcc has them: 25 trial
+// samples, then 15 new ones.
+const double kPistonRings[40][5] = {
+    {74.030, 74.002, 74.019, 73.992, 74.008}, {73.995, 73.992, 74.001, 74.011, 74.004},
+    {73.988, 74.024, 74.021, 74.005, 74.002}, {74.002, 73.996, 73.993, 74.015, 74.009},
+    {73.992, 74.007, 74.015, 73.989, 74.014}, {74.009, 73.994, 73.997, 73.985, 73.993},
+    {73.995, 74.006, 73.994, 74.000, 74.005}, {73.985, 74.003, 73.993, 74.015, 73.988},
+    {74.008, 73.995, 74.009, 74.005, 74.004}, {73.998, 74.000, 73.990, 74.007, 73.995},
+    {73.994, 73.998, 73.994, 73.995, 73.990}, {74.004, 74.000, 74.007, 74.000, 73.996},
+    {73.983, 74.002, 73.998, 73.997, 74.012}, {74.006, 73.967, 73.994, 74.000, 73.984},
+    {74.012, 74.014, 73.998, 73.999, 74.007}, {74.000, 73.984, 74.005, 73.998, 73.996},
+    {73.994, 74.012, 73.986, 74.005, 74.007}, {74.006, 74.010, 74.018, 74.003, 74.000},
+    {73.984, 74.002, 74.003, 74.005, 73.997}, {74.000, 74.010, 74.013, 74.020, 74.003},
+    {73.988, 74.001, 74.009, 74.005, 73.996}, {74.004, 73.999, 73.990, 74.006, 74.009},
+    {74.010, 73.989, 73.990, 74.009, 74.014}, {74.015, 74.008, 73.993, 74.000, 74.010},
+    {73.982, 73.984, 73.995, 74.017, 74.013}, {74.012, 74.015, 74.030, 73.986, 74.000},
+    {73.995, 74.010, 73.990, 74.015, 74.001}, {73.987, 73.999, 73.985, 74.000, 73.990},
+    {74.008, 74.010, 74.003, 73.991, 74.006}, {74.003, 74.000, 74.001, 73.986, 73.997},
+    {73.994, 74.003, 74.015, 74.020, 74.004}, {74.008, 74.002, 74.018, 73.995, 74.005},
+    {74.001, 74.004, 73.990, 73.996, 73.998}, {74.015, 74.000, 74.016, 74.025, 74.000},
+    {74.030, 74.005, 74.000, 74.016, 74.012}, {74.001, 73.990, 73.995, 74.010, 74.024},
+    {74.015, 74.020, 74.024, 74.005, 74.019}, {74.035, 74.010, 74.012, 74.015, 74.026},
+    {74.017, 74.013, 74.036, 74.025, 74.026}, {74.010, 74.005, 74.029, 74.000, 74.020}};
+
+// The trial samples on 1 March 2024 from 8:00, the new ones on 2 March, a minute apart.
+QList<AppFixture::Record> pistonRings(int samples = 40)
+{
+    QList<AppFixture::Record> records;
+    for (int s = 0; s < samples; ++s) {
+        const QDateTime start(QDate(2024, 3, s < 25 ? 1 : 2), QTime(8, 0));
+        for (int j = 0; j < 5; ++j) {
+            records.append({QStringLiteral("R%1-%2").arg(s + 1).arg(j + 1), j % 2 ? "ATE-02" : "ATE-01",
+                            start.addSecs(60 * ((s % 25) * 5 + j)).toString("yyyy-MM-dd HH:mm:ss"), "PASS",
+                            kPistonRings[s][j]});
+        }
+    }
+    return records;
+}
+
+int limits(const AppFixture& app, const QStringList& arguments)
+{
+    return LimitsCommand::Run(QStringList{arguments.value(0), "--config", app.configFolder(), "--product", "Line",
+                                          "--parameter", "Vout"} +
+                              arguments.mid(1));
+}
+
+// The report's JSON of the days from and to; status its exit status.
+QJsonObject report(const AppFixture& app, const QString& from, const QString& to, const QStringList& extra = {},
+                   int* status = nullptr)
+{
+    const QString json = QDir(app.tempFolder()).filePath("report.json");
+    QFile::remove(json);
+    const int exit = ReportCommand::Run(QStringList{"--config", app.configFolder(), "--product", "Line", "--parameter",
+                                                    "Vout", "--from", from, "--to", to, "--json", json} +
+                                        extra);
+    if (status) {
+        *status = exit;
+    }
+    return QJsonDocument::fromJson(ReadFile(json)).object();
+}
+
+// The points of a chart ("upper" or "range") that break rule 1.
+QList<int> beyondLimits(const QJsonObject& report, const QString& chart)
+{
+    QList<int> points;
+    for (const QJsonValue& signal : report["signals"].toArray()) {
+        if (signal["chart"] == chart && signal["rules"].toArray().contains(1)) {
+            points.append(signal["point"].toInt());
+        }
+    }
+    return points;
+}
+
+QProcess* startProgram(QObject* parent, const QStringList& arguments)
+{
+    auto* process = new QProcess(parent);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("DISPLAY");
+    process->setProcessEnvironment(env);
+    process->setReadChannel(QProcess::StandardError);
+    process->start(TESSALY_BINARY, arguments);
+    return process;
+}
+
+} // namespace
+
+class TestLimits : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // R's qcc: the trial limits of the first 25 samples judge the 15 new ones; 37, 38 and 39 are
+    // beyond them, as published.
+    void pistonRingsPhaseTwo()
+    {
+        AppFixture app;
+        app.writeResults(pistonRings());
+        QCOMPARE(limits(app, {"freeze", "--from", "2024-03-01", "--to", "2024-03-01", "--comment", "trial"}),
+                 ReportCommand::kOk);
+        const QJsonObject drawn = report(app, "2024-03-01", "2024-03-02");
+        const QJsonObject l = drawn["limits"].toObject();
+        QCOMPARE(l["source"], "frozen");
+        QVERIFY(std::abs(l["centre"].toDouble() - 74.00118) < 5e-6);
+        QVERIFY(std::abs(l["ucl"].toDouble() - 74.0143) < 5e-5);
+        QVERIFY(std::abs(l["lcl"].toDouble() - 73.98805) < 5e-5);
+        QVERIFY(std::abs(l["rangeCentre"].toDouble() - 0.02276) < 5e-6);
+        QVERIFY(std::abs(l["sigma"].toDouble() - 0.009785) < 1e-6);
+        QCOMPARE(l["comment"], "trial");
+        QCOMPARE(l["baselinePoints"], 25);
+        QCOMPARE(l["baseline"]["records"], 125);
+        QCOMPARE(beyondLimits(drawn, "upper"), (QList<int>{36, 37, 38}));
+        QCOMPARE(beyondLimits(drawn, "range"), QList<int>{});
+        // Computed from all 40 samples, the shift moves the centre line along.
+        const QJsonObject computed = report(app, "2024-03-01", "2024-03-02", {"--limits", "computed"});
+        QCOMPARE(computed["limits"]["source"], "computed");
+        QVERIFY(computed["limits"]["centre"].toDouble() > 74.002);
+    }
+
+    // Each stage's limits are those of a drawing of that stage alone: subgroups and moving ranges
+    // start afresh at the stage, a partial subgroup before it is left out.
+    void stageEqualsDrawingOfItAlone_data()
+    {
+        AddColumns<QStringList>("chart");
+        QTest::newRow("x-bar, 5") << QStringList{"--size", "5"};
+        QTest::newRow("individual") << QStringList{"--chart", "individual"};
+    }
+
+    void stageEqualsDrawingOfItAlone()
+    {
+        const auto [chart] = FetchRow<QStringList>();
+        AppFixture app;
+        QList<AppFixture::Record> records = AppFixture::Series(23, {5.0, 5.2, 4.9, 5.1});
+        for (AppFixture::Record r : AppFixture::Series(31, {5.6, 5.3, 5.5, 5.45, 5.7})) {
+            r.serial += "b";
+            r.time.replace("2024-03-01", "2024-03-02");
+            records.append(r);
+        }
+        app.writeResults(records);
+        QCOMPARE(limits(app, {"stage", "--at", "2024-03-02 00:00:00", "--name", "Fixture B"}), ReportCommand::kOk);
+        const QJsonObject both = report(app, "2024-03-01", "2024-03-02", chart);
+        QCOMPARE(both["limits"]["source"], "stages");
+        const QJsonArray stages = both["stages"].toArray();
+        QCOMPARE(stages.size(), 2);
+        QCOMPARE(stages[1]["name"], "Fixture B");
+        QCOMPARE(stages[1]["start"], "2024-03-02 00:00:00");
+        qint64 points = 0;
+        for (int k = 0; k < 2; ++k) {
+            const QString day = k == 0 ? "2024-03-01" : "2024-03-02";
+            const QJsonObject alone = report(app, day, day, chart + QStringList{"--stages", "off"});
+            QCOMPARE(stages[k]["firstPoint"].toInteger(), points);
+            for (const char* line : {"centre", "ucl", "lcl", "rangeCentre", "rangeUcl", "rangeLcl"}) {
+                QCOMPARE(stages[k][line].toDouble(), alone["limits"][line].toDouble());
+            }
+            points += alone["series"]["values"].toArray().size();
+        }
+        QCOMPARE(both["series"]["values"].toArray().size(), points);
+        const QJsonObject without = report(app, "2024-03-01", "2024-03-02", chart + QStringList{"--stages", "off"});
+        QCOMPARE(without["limits"]["source"], "computed");
+        QCOMPARE(limits(app, {"stage", "--at", "2024-03-02 00:00:01", "--remove"}), ReportCommand::kNoData);
+    }
+
+    // Two writers at once: each waits for the lock, both sets are kept, the later in force.
+    void twoProcessesFreezeAtOnce()
+    {
+        AppFixture app;
+        app.writeResults(pistonRings(25));
+        QLockFile held(LimitFilePath(app.configFolder()) + ".lock");
+        QVERIFY(held.tryLock(0));
+        QList<QProcess*> writers;
+        for (const char* comment : {"A", "B"}) {
+            writers.append(startProgram(this, {"limits", "freeze", "--config", app.configFolder(), "--product", "Line",
+                                               "--parameter", "Vout", "--from", "2024-03-01", "--to", "2024-03-01",
+                                               "--comment", comment}));
+        }
+        for (QProcess* writer : writers) {
+            QByteArray said;
+            while (!said.contains("Waiting while") && writer->waitForReadyRead(60000)) {
+                said += writer->readAllStandardError();
+            }
+            QVERIFY2(said.contains("Waiting while"), said.constData());
+        }
+        QVERIFY(!QFile::exists(LimitFilePath(app.configFolder())));
+        held.unlock();
+        for (QProcess* writer : writers) {
+            QVERIFY(writer->waitForFinished(60000));
+            QCOMPARE(writer->exitCode(), 0);
+        }
+        const LimitFileRead file = ReadLimitFile(app.configFolder());
+        QCOMPARE(file.problem, QString());
+        QCOMPARE(file.store.sets.size(), 1);
+        QCOMPARE(file.store.history.size(), 1);
+        const LimitSet& now = file.store.sets[0];
+        const LimitSet& before = file.store.history[0];
+        QCOMPARE(QStringList({before.comment, now.comment}).join("").size(), 2);
+        QVERIFY(before.comment != now.comment);
+        QCOMPARE(before.retiredHow, "replaced");
+        QCOMPARE(before.retiredAt, now.frozenAt);
+        QVERIFY(before.frozenAt <= now.frozenAt);
+        QCOMPARE(now.centre, before.centre);
+    }
+
+    // Someone who may read the configuration but not write it is told so, and nothing changes.
+    void readOnlyFolder()
+    {
+        AppFixture app;
+        app.writeResults(pistonRings(25));
+        QCOMPARE(limits(app, {"freeze", "--from", "2024-03-01", "--to", "2024-03-01"}), ReportCommand::kOk);
+        const QString file = LimitFilePath(app.configFolder());
+        const QByteArray before = ReadFile(file);
+        const QFileDevice::Permissions readable = QFileDevice::ReadOwner | QFileDevice::ReadGroup |
+                                                  QFileDevice::ReadOther | QFileDevice::ExeOwner |
+                                                  QFileDevice::ExeGroup | QFileDevice::ExeOther;
+        QFile::setPermissions(QFileInfo(app.configFolder()).path(), readable | QFileDevice::WriteOwner);
+        QFile::setPermissions(app.configFolder(), readable);
+        for (const QString& name : QDir(app.configFolder()).entryList(QDir::Files)) {
+            QFile::setPermissions(app.configFile(name), QFileDevice::ReadOwner | QFileDevice::ReadOther |
+                                                            QFileDevice::ReadGroup | QFileDevice::WriteOwner);
+        }
+        // The superuser writes anywhere: the change is made as another user then.
+        const QStringList command{"limits", "stage", "--config", app.configFolder(), "--product", "Line",
+                                  "--parameter", "Vout", "--at", "2024-03-01 12:00:00"};
+        QProcess run;
+        if (::geteuid() == 0) {
+            run.start("runuser", QStringList{"-u", "nobody", "--", TESSALY_BINARY} + command);
+        } else {
+            run.start(TESSALY_BINARY, command);
+        }
+        QVERIFY(run.waitForFinished(60000));
+        const QString said = run.readAllStandardError();
+        QFile::setPermissions(app.configFolder(), readable | QFileDevice::WriteOwner);
+        QCOMPARE(run.exitCode(), ReportCommand::kConfiguration);
+        QVERIFY2(said.contains(QStringLiteral("Cannot change the control limits in %1: the folder cannot be written")
+                                   .arg(app.configFolder())),
+                 qPrintable(said));
+        QCOMPARE(ReadFile(file), before);
+        QCOMPARE(QDir(app.configFolder()).entryList({"LIMITS*"}, QDir::Files), QStringList{kLimitFileName});
+    }
+
+    // A damaged file is named with its line and charts go on with computed limits.
+    void damagedFile()
+    {
+        AppFixture app;
+        app.writeResults(pistonRings(25));
+        app.writeConfigFile("limits.txt", "; ours\n[Limits]\nProduct=Line\nCentre=74\n[Stage]\n");
+        int status = -1;
+        const QJsonObject drawn = report(app, "2024-03-01", "2024-03-01", {}, &status);
+        QCOMPARE(status, ReportCommand::kOk);
+        QCOMPARE(drawn["limits"]["source"], "computed");
+        const QString problem = QDir::toNativeSeparators(app.configFile("limits.txt")) + ", line 2: [Limits] has no Parameter";
+        QCOMPARE(drawn["limits"]["summary"].toString(), "Limits: computed (limit file not used: " + problem + ")");
+        report(app, "2024-03-01", "2024-03-01", {"--limits", "frozen"}, &status);
+        QCOMPARE(status, ReportCommand::kConfiguration);
+
+        frmMain& window = app.plot(pistonRings(25), false);
+        QVERIFY(window.lastPlot().drawn);
+        QVERIFY(app.prompts.texts().join('|').contains(problem));
+        QVERIFY(window.form().lblLimits->text().startsWith("Limits: computed (limit file not used: "));
+    }
+
+    // Freezing the drawing, drawing new points against it, a stage set at a point, and clearing.
+    void windowFreezesStagesAndClears()
+    {
+        AppFixture app;
+        frmMain& window = app.plot(pistonRings(25), false);
+        Ui::frmMain& ui = window.form();
+        QVERIFY(!ui.chkFrozenLimits->isVisibleTo(&window));
+        QString shown;
+        app.prompts.modalActions.push_back([&shown](QDialog& dialog) {
+            auto& note = static_cast<frmLimitsNote&>(dialog);
+            shown = note.description();
+            note.setNote("trial samples");
+            note.accept();
+        });
+        QTest::mouseClick(ui.cmdFreezeLimits, Qt::LeftButton);
+        QVERIFY2(shown.contains("X-bar chart: UCL 74.014, CL 74.001, LCL 73.988"), qPrintable(shown));
+        QVERIFY(shown.contains("Baseline: 2024-03-01 08:00 to 2024-03-01 10:04, 25 subgroups of 125 records"));
+        QCOMPARE(ReadLimitFile(app.configFolder()).store.sets.value(0).comment, "trial samples");
+        QVERIFY(ui.chkFrozenLimits->isVisibleTo(&window));
+        QVERIFY(ui.chkFrozenLimits->isChecked());
+
+        app.writeResults(pistonRings());
+        QTest::mouseClick(ui.cmdPlotChart, Qt::LeftButton);
+        QCOMPARE(ui.lblLimits->text(), "Limits: frozen 2024-03-10 from 2024-03-01 to 2024-03-01, 25 subgroups");
+        const QVector<RuleMask>& upper = window.lastPlot().outOfControl.upper;
+        QList<int> beyond;
+        for (qsizetype i = 0; i < upper.size(); ++i) {
+            if (upper[i] != 0) {
+                beyond.append(int(i));
+            }
+        }
+        QCOMPARE(beyond, (QList<int>{36, 37, 38}));
+        ChartControl& chart = *ui.ocxXBarChart;
+        QCOMPARE(chart.dividers().size(), size_t(1));
+        QCOMPARE(chart.dividers()[0].x, 24.0);
+
+        // A new stage from sample 31 on: drawn per stage once the frozen set is not used.
+        chart.setMaxPointsPerPage(0);
+        const QPoint at(qRound(chart.pixelAtValue(AxisId::Top, 30)),
+                        qRound(chart.pixelAtValue(AxisId::Left, chart.pointY(XBarChart::kDataSeries, 30))));
+        QTest::mouseClick(&chart, Qt::RightButton, {}, at);
+        QMenu* menu = window.findChild<QMenu*>("mnuChart");
+        QCOMPARE(menu->actions().size(), 1);
+        app.prompts.modalActions.push_back([](QDialog& dialog) {
+            static_cast<frmLimitsNote&>(dialog).setNote("new rings");
+            dialog.accept();
+        });
+        menu->actions()[0]->trigger();
+        const QList<StageStart> stages = ReadLimitFile(app.configFolder()).store.stages;
+        QCOMPARE(stages.size(), 1);
+        QCOMPARE(stages[0].start, QDateTime(QDate(2024, 3, 2), QTime(8, 25)));
+        QVERIFY(ui.lblLimits->text().endsWith("; stages not applied"));
+        ui.chkFrozenLimits->setChecked(false);
+        QTest::mouseClick(ui.cmdPlotChart, Qt::LeftButton);
+        QCOMPARE(ui.lblLimits->text(), "Limits: 2 stages, in force: new rings from 2024-03-02 08:25");
+        QCOMPARE(chart.dividers()[0].caption, "new rings");
+        QCOMPARE(chart.dividers()[0].x, 30.0);
+
+        app.prompts.answers = {MsgAnswer::Yes};
+        QTest::mouseClick(ui.cmdClearLimits, Qt::LeftButton);
+        const LimitFileRead file = ReadLimitFile(app.configFolder());
+        QVERIFY(file.store.sets.isEmpty());
+        QCOMPARE(file.store.history.value(0).retiredHow, "cleared");
+        QVERIFY(!ui.chkFrozenLimits->isVisibleTo(&window));
+    }
+};
+
+TESSALY_TEST(TestLimits)
+#include "tst_limits.moc"
