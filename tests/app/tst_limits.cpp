@@ -5,6 +5,7 @@
 #include "LimitFile.h"
 #include "LimitsCommand.h"
 #include "ReportCommand.h"
+#include "ScreenCommand.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 #include "XBarChart.h"
@@ -138,6 +139,20 @@ private slots:
         const QJsonObject computed = report(app, "2024-03-01", "2024-03-02", {"--limits", "computed"});
         QCOMPARE(computed["limits"]["source"], "computed");
         QVERIFY(computed["limits"]["centre"].toDouble() > 74.002);
+
+        // The screening judges each parameter by its frozen individual-chart set, and says so.
+        QCOMPARE(limits(app, {"freeze", "--chart", "individual", "--from", "2024-03-01", "--to", "2024-03-01"}),
+                 ReportCommand::kOk);
+        const QString screened = QDir(app.tempFolder()).filePath("screen.json");
+        QCOMPARE(ScreenCommand::Run({"--config", app.configFolder(), "--product", "Line", "--from", "2024-03-01",
+                                     "--to", "2024-03-02", "--json", screened}),
+                 0);
+        const QJsonObject row = QJsonDocument::fromJson(ReadFile(screened)).object()["parameters"][0].toObject();
+        QCOMPARE(row["limits"], "frozen");
+        QCOMPARE(row["beyondLimits"], 6);
+        // The frozen sigma 0.0094965 around the mean 74.0036 of all 200 values, against the USL 5.25
+        // the product of the fixture gives.
+        QCOMPARE(row["cpk"], -2413.308);
     }
 
     // Each stage's limits are those of a drawing of that stage alone: subgroups and moving ranges
