@@ -51,7 +51,7 @@ QVariant ScreeningModel::data(const QModelIndex& index, int role) const
         return {};
     case Qt::TextAlignmentRole:
         return IsScreeningTextColumn(ColumnAt(index)) ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
-                   : QVariant(Qt::AlignRight | Qt::AlignVCenter);
+                                                      : QVariant(Qt::AlignRight | Qt::AlignVCenter);
     case Qt::ToolTipRole:
         return r.note.isEmpty() ? QVariant() : QVariant(r.note);
     default:

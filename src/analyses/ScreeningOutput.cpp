@@ -19,7 +19,7 @@ constexpr std::array<ScreeningColumn, kScreeningColumnCount> kColumns = {
 
 // The JSON names, column for column.
 constexpr std::array<const char*, kScreeningColumnCount> kJsonNames = {
-    "parameter",        "unit",         "n",      "mean", "sd", "lsl", "usl", "pp", "ppk", "cpk", "outOfSpec",
+    "parameter",        "unit",         "n",       "mean",  "sd", "lsl", "usl", "pp", "ppk", "cpk", "outOfSpec",
     "outOfSpecPercent", "beyondLimits", "signals", "limits"};
 
 bool isCount(ScreeningColumn column)
@@ -240,10 +240,10 @@ QJsonObject ScreeningJson(const ScreeningResult& result)
         for (size_t i = 0; i < kColumns.size(); ++i) {
             const ScreeningColumn column = kColumns[i];
             const Statistic number = ScreeningNumber(row, column);
-            const QJsonValue value = IsScreeningTextColumn(column)    ? QJsonValue(ScreeningText(row, column))
-                                     : !number         ? QJsonValue(QJsonValue::Null)
-                                     : isCount(column) ? QJsonValue(static_cast<qint64>(*number))
-                                                       : QJsonValue(*number);
+            const QJsonValue value = IsScreeningTextColumn(column) ? QJsonValue(ScreeningText(row, column))
+                                     : !number                     ? QJsonValue(QJsonValue::Null)
+                                     : isCount(column)             ? QJsonValue(static_cast<qint64>(*number))
+                                                                   : QJsonValue(*number);
             line.insert(QLatin1String(kJsonNames[i]), value);
         }
         line.insert(QStringLiteral("note"), row.note);

@@ -19,24 +19,23 @@ namespace {
 
 const QString kLimitsCommand = QStringLiteral("limits");
 
-int fail(int status, const QString& text)
+int failLimits(int status, const QString& text)
 {
     return HeadlessFail(kLimitsCommand, status, text);
 }
 
 // Changes the limit file of the configuration folder, telling on standard error when another
 // writer holds it; kOk, or kConfiguration with the reason reported.
-int change(const QString& folder, const LimitChange& what)
+int changeLimits(const QString& folder, const LimitChange& what)
 {
-    const QString refused = ChangeLimitFile(folder, what, [](const QString& waiting) {
-        QTextStream(stderr) << "tessaly limits: " << waiting << Qt::endl;
-    });
-    return refused.isEmpty() ? HeadlessStatus::kOk : fail(HeadlessStatus::kConfiguration, refused);
+    const QString refused = ChangeLimitFile(
+        folder, what, [](const QString& waiting) { QTextStream(stderr) << "tessaly limits: " << waiting << Qt::endl; });
+    return refused.isEmpty() ? HeadlessStatus::kOk : failLimits(HeadlessStatus::kConfiguration, refused);
 }
 
 // What a command stored, listed or cleared: its text on standard output unless the JSON goes
 // there, and the JSON where --json says.
-int report(const LimitsOptions& o, const QString& text, const QJsonObject& json)
+int printStored(const LimitsOptions& o, const QString& text, const QJsonObject& json)
 {
     if (o.json != QLatin1String("-")) {
         QTextStream(stdout) << text;
@@ -45,26 +44,26 @@ int report(const LimitsOptions& o, const QString& text, const QJsonObject& json)
                             : WriteHeadlessOutput(kLimitsCommand, o.json, QJsonDocument(json).toJson());
 }
 
-int parameterOf(const LimitsOptions& o, const HeadlessSession& session, Selection& selection)
+int limitParameter(const LimitsOptions& o, const HeadlessSession& session, Selection& selection)
 {
     selection.parameter = FindParameter(session, o.parameter);
     if (selection.parameter < 0) {
-        return fail(HeadlessStatus::kUsage,
-                    QStringLiteral("no parameter \"%1\" for product \"%2\"").arg(o.parameter, session.product));
+        return failLimits(HeadlessStatus::kUsage,
+                          QStringLiteral("no parameter \"%1\" for product \"%2\"").arg(o.parameter, session.product));
     }
     return HeadlessStatus::kOk;
 }
 
-int freeze(const LimitsOptions& o, HeadlessSession& session, const Selection& selection, ConsolePrompts& prompts,
-           const Clock& clock, const EventPump& pump)
+int freezeLimits(const LimitsOptions& o, HeadlessSession& session, const Selection& selection, ConsolePrompts& prompts,
+                 const Clock& clock, const EventPump& pump)
 {
     ControlChartChoice choice; // computed from every point of the selection: no set, no stages
     choice.individual = o.individual;
     choice.subgroupSize = o.size;
     HeadlessControlChart drawn(choice.imageSize);
     QTemporaryDir scratch;
-    if (const int status =
-            drawn.plot(session, selection, choice, prompts, clock, pump, scratch.filePath(QStringLiteral("listing.spc")));
+    if (const int status = drawn.plot(session, selection, choice, prompts, clock, pump,
+                                      scratch.filePath(QStringLiteral("listing.spc")));
         status != HeadlessStatus::kOk) {
         return status;
     }
@@ -72,22 +71,23 @@ int freeze(const LimitsOptions& o, HeadlessSession& session, const Selection& se
     LimitSet set =
         FrozenFromDrawing(drawn.result, key, selection, drawn.constants, clock.now(), CurrentLoginName(), o.comment);
     // Stamped once the lock is held, so that the order of the stamps is the order of the writes.
-    if (const int status = change(session.state.gINIFolder, [&set, &clock](LimitStore& store) {
-            set.frozenAt = clock.now();
-            store.freeze(set);
-            return QString();
-        });
+    if (const int status = changeLimits(session.state.gINIFolder,
+                                        [&set, &clock](LimitStore& store) {
+                                            set.frozenAt = clock.now();
+                                            store.freeze(set);
+                                            return QString();
+                                        });
         status != HeadlessStatus::kOk) {
         return status;
     }
-    return report(o, LimitSetText(set), LimitSetJson(set));
+    return printStored(o, LimitSetText(set), LimitSetJson(set));
 }
 
-int clear(const LimitsOptions& o, HeadlessSession& session, const Selection& selection, const Clock& clock)
+int clearLimits(const LimitsOptions& o, HeadlessSession& session, const Selection& selection, const Clock& clock)
 {
     const LimitKey key = ControlChartKey(session.state, selection, o.individual, o.size);
     std::optional<LimitSet> cleared;
-    const int status = change(session.state.gINIFolder, [&](LimitStore& store) {
+    const int status = changeLimits(session.state.gINIFolder, [&](LimitStore& store) {
         const LimitSet* set = store.find(key);
         if (!set) {
             return QStringLiteral("no frozen limits for ") + key.text();
@@ -99,10 +99,10 @@ int clear(const LimitsOptions& o, HeadlessSession& session, const Selection& sel
     if (status != HeadlessStatus::kOk) {
         return cleared ? status : HeadlessStatus::kNoData;
     }
-    return report(o, LimitSetText(*cleared), LimitSetJson(*cleared));
+    return printStored(o, LimitSetText(*cleared), LimitSetJson(*cleared));
 }
 
-int stage(const LimitsOptions& o, HeadlessSession& session, const Selection& selection, const Clock& clock)
+int changeStage(const LimitsOptions& o, HeadlessSession& session, const Selection& selection, const Clock& clock)
 {
     StageStart stage;
     stage.product = session.product;
@@ -112,11 +112,12 @@ int stage(const LimitsOptions& o, HeadlessSession& session, const Selection& sel
     stage.addedAt = clock.now();
     stage.addedBy = CurrentLoginName();
     bool missing = false;
-    const int status = change(session.state.gINIFolder, [&](LimitStore& store) {
+    const int status = changeLimits(session.state.gINIFolder, [&](LimitStore& store) {
         if (o.remove) {
             missing = !store.removeStage(stage.product, stage.parameter, stage.start);
             return missing ? QStringLiteral("no stage of %1, %2 starts at %3")
-                                 .arg(stage.product, stage.parameter, stage.start.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
+                                 .arg(stage.product, stage.parameter,
+                                      stage.start.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
                            : QString();
         }
         store.addStage(stage);
@@ -131,11 +132,11 @@ int stage(const LimitsOptions& o, HeadlessSession& session, const Selection& sel
     return HeadlessStatus::kOk;
 }
 
-int list(const LimitsOptions& o)
+int listLimits(const LimitsOptions& o)
 {
     const LimitFileRead file = ReadLimitFile(o.config);
     if (!file.problem.isEmpty()) {
-        return fail(HeadlessStatus::kConfiguration, file.problem);
+        return failLimits(HeadlessStatus::kConfiguration, file.problem);
     }
     const auto ofProduct = [&o](const QString& product) {
         return o.product.isEmpty() || product.trimmed().compare(o.product.trimmed(), Qt::CaseInsensitive) == 0;
@@ -156,10 +157,10 @@ int list(const LimitsOptions& o)
             stages.append(StageJson(stage));
         }
     }
-    return report(o, text,
-                  QJsonObject{{QStringLiteral("sets"), sets},
-                              {QStringLiteral("history"), history},
-                              {QStringLiteral("stages"), stages}});
+    return printStored(o, text,
+                       QJsonObject{{QStringLiteral("sets"), sets},
+                                   {QStringLiteral("history"), history},
+                                   {QStringLiteral("stages"), stages}});
 }
 
 } // namespace
@@ -170,26 +171,28 @@ int LimitsCommand::Run(const QStringList& arguments)
     try {
         o = ReadLimitsOptions(arguments);
     } catch (const UsageError& e) {
-        return fail(HeadlessStatus::kUsage, e.message);
+        return failLimits(HeadlessStatus::kUsage, e.message);
     }
     if (o.action == QLatin1String("list")) {
         if (!QFileInfo(o.config).isDir()) {
-            return fail(HeadlessStatus::kConfiguration, QStringLiteral("no such configuration folder: ") + o.config);
+            return failLimits(HeadlessStatus::kConfiguration,
+                              QStringLiteral("no such configuration folder: ") + o.config);
         }
-        return list(o);
+        return listLimits(o);
     }
     return RunHeadless(kLimitsCommand, o, {o.json},
                        [&o](HeadlessSession& session, const Selection& chosen, ConsolePrompts& prompts,
                             const Clock& clock, const EventPump& pump) {
                            Selection selection = chosen;
-                           if (const int status = parameterOf(o, session, selection); status != HeadlessStatus::kOk) {
+                           if (const int status = limitParameter(o, session, selection);
+                               status != HeadlessStatus::kOk) {
                                return status;
                            }
                            if (o.action == QLatin1String("freeze")) {
-                               return freeze(o, session, selection, prompts, clock, pump);
+                               return freezeLimits(o, session, selection, prompts, clock, pump);
                            }
-                           return o.action == QLatin1String("clear") ? clear(o, session, selection, clock)
-                                                                     : stage(o, session, selection, clock);
+                           return o.action == QLatin1String("clear") ? clearLimits(o, session, selection, clock)
+                                                                     : changeStage(o, session, selection, clock);
                        });
 }
 

@@ -14,14 +14,10 @@ QJsonValue statisticJson(const Statistic& value)
 
 QJsonObject baselineJson(const LimitBaseline& b)
 {
-    return QJsonObject{{QStringLiteral("from"), timeJson(b.first)},
-                       {QStringLiteral("to"), timeJson(b.last)},
-                       {QStringLiteral("source"), b.source},
-                       {QStringLiteral("testId"), b.testId},
-                       {QStringLiteral("passOnly"), b.passOnly},
-                       {QStringLiteral("lastRecordOnly"), b.lastDataOnly},
-                       {QStringLiteral("acceptZero"), b.acceptZero},
-                       {QStringLiteral("points"), b.points},
+    return QJsonObject{{QStringLiteral("from"), timeJson(b.first)},  {QStringLiteral("to"), timeJson(b.last)},
+                       {QStringLiteral("source"), b.source},         {QStringLiteral("testId"), b.testId},
+                       {QStringLiteral("passOnly"), b.passOnly},     {QStringLiteral("lastRecordOnly"), b.lastDataOnly},
+                       {QStringLiteral("acceptZero"), b.acceptZero}, {QStringLiteral("points"), b.points},
                        {QStringLiteral("records"), b.records}};
 }
 
@@ -67,8 +63,8 @@ QJsonObject LimitSetJson(const LimitSet& s)
 
 QJsonObject StageJson(const StageStart& s)
 {
-    return QJsonObject{{QStringLiteral("product"), s.product},     {QStringLiteral("parameter"), s.parameter},
-                       {QStringLiteral("start"), timeJson(s.start)}, {QStringLiteral("name"), s.name},
+    return QJsonObject{{QStringLiteral("product"), s.product},           {QStringLiteral("parameter"), s.parameter},
+                       {QStringLiteral("start"), timeJson(s.start)},     {QStringLiteral("name"), s.name},
                        {QStringLiteral("addedAt"), timeJson(s.addedAt)}, {QStringLiteral("addedBy"), s.addedBy}};
 }
 

@@ -80,7 +80,8 @@ LimitsOptions ReadLimitsOptions(const QStringList& arguments)
     if (o.action == QLatin1String("freeze")) {
         ReadSelectionOptions(p, o);
     } else {
-        require(o.action == QLatin1String("list") ? QList<const char*>{"config"} : QList<const char*>{"config", "product"});
+        require(o.action == QLatin1String("list") ? QList<const char*>{"config"}
+                                                  : QList<const char*>{"config", "product"});
         o.config = text("config");
         o.product = text("product");
         o.range = QStringLiteral("Last 30 Days");
@@ -102,7 +103,8 @@ LimitsOptions ReadLimitsOptions(const QStringList& arguments)
             bool ok = false;
             o.size = text("size").toInt(&ok);
             if (!ok || !ControlChartConstants::hasSize(o.size)) {
-                throw UsageError{QStringLiteral("--size needs a whole number from 2 to 25, not \"%1\"").arg(text("size"))};
+                throw UsageError{
+                    QStringLiteral("--size needs a whole number from 2 to 25, not \"%1\"").arg(text("size"))};
             }
         }
     }

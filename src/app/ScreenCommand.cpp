@@ -63,7 +63,8 @@ int screen(const ScreenOptions& o, HeadlessSession& session, const Selection& se
         status(QString());
     }
     if (!result.limitFileProblem.isEmpty()) {
-        HeadlessFail(kScreenCommand, HeadlessStatus::kOk, result.limitFileProblem + QStringLiteral("; limits computed"));
+        HeadlessFail(kScreenCommand, HeadlessStatus::kOk,
+                     result.limitFileProblem + QStringLiteral("; limits computed"));
     }
     if (result.outcome == AnalysisOutcome::NoChart) {
         return HeadlessStatus::kNoData;

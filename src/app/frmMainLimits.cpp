@@ -17,7 +17,7 @@
 
 namespace {
 
-QString minuteText(const QDateTime& time)
+QString stampText(const QDateTime& time)
 {
     return time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
@@ -33,9 +33,10 @@ void frmMain::connectLimits()
         readLimitFile();
         showLimitControls();
     });
-    for (QComboBox* box : {ui->cboDataParameters, ui->cboATEList, ui->cboXBarSize}) {
+    for (QComboBox* box : {ui->cboDataParameters, ui->cboATEList}) {
         connect(box, &QComboBox::currentIndexChanged, this, &frmMain::showLimitControls);
     }
+    connect(ui->cboXBarSize, &QComboBox::activated, this, &frmMain::showLimitControls); // once gXBarSize follows
     connect(ui->optXBarPlot, &QRadioButton::toggled, this, &frmMain::showLimitControls);
     m_chartMenu = std::make_unique<QMenu>(this);
     m_chartMenu->setObjectName(QStringLiteral("mnuChart"));
@@ -51,8 +52,8 @@ void frmMain::readLimitFile()
     m_limitFile = ReadLimitFile(QDir::currentPath());
     // A damaged file is told once; every drawing says in its panel that it uses computed limits.
     if (!m_limitFile.problem.isEmpty() && m_limitFile.problem != m_toldLimitProblem) {
-        m_services.prompts.message(m_limitFile.problem + QStringLiteral(
-                                                             ".\nCharts use computed limits until the file is mended!"),
+        m_services.prompts.message(m_limitFile.problem +
+                                       QStringLiteral(".\nCharts use computed limits until the file is mended!"),
                                    MsgIcon::Exclamation, MsgButtons::OK);
     }
     m_toldLimitProblem = m_limitFile.problem;
@@ -65,7 +66,7 @@ void frmMain::showLimitControls()
     ui->cmdClearLimits->setVisible(set != nullptr);
     ui->chkFrozenLimits->setToolTip(
         set ? QStringLiteral("Draw with the limits frozen on %1 by %2%3")
-                  .arg(minuteText(set->frozenAt), set->frozenBy.isEmpty() ? QStringLiteral("?") : set->frozenBy,
+                  .arg(stampText(set->frozenAt), set->frozenBy.isEmpty() ? QStringLiteral("?") : set->frozenBy,
                        set->comment.isEmpty() ? QString() : QStringLiteral(": ") + set->comment)
             : QString());
     ui->cmdFreezeLimits->setEnabled(m_lastPlot->drawn && ui->cmdPlotChart->isEnabled());
@@ -105,7 +106,7 @@ void frmMain::cmdFreezeLimits_Click()
     QString description = FrozenSetDescription(set);
     if (const LimitSet* replaced = m_limitFile.store.find(set.key)) {
         description += QStringLiteral("\n\nThey replace the limits frozen on %1; those stay in the file's history.")
-                           .arg(minuteText(replaced->frozenAt));
+                           .arg(stampText(replaced->frozenAt));
     }
     frmLimitsNote dialog(QStringLiteral("Freeze Limits"), description, QStringLiteral("Comment:"), this);
     if (m_services.prompts.showModal(dialog) != QDialog::Accepted) {
@@ -126,7 +127,7 @@ void frmMain::cmdClearLimits_Click()
     const LimitSet* set = m_limitFile.store.find(key);
     if (!set || m_services.prompts.message(QStringLiteral("Clear the limits frozen on %1 for %2?\nThey stay in the "
                                                           "history of the limit file.")
-                                               .arg(minuteText(set->frozenAt), key.text()),
+                                               .arg(stampText(set->frozenAt), key.text()),
                                            MsgIcon::Question, MsgButtons::YesNo) != MsgAnswer::Yes) {
         return;
     }
@@ -165,7 +166,7 @@ void frmMain::newStageAt(qint64 point)
     frmLimitsNote dialog(QStringLiteral("New Stage"),
                          QStringLiteral("A new stage of %1, %2 starts at %3 (point %4).\nFrom there on, charts "
                                         "without frozen limits compute limits of its own.")
-                             .arg(key.product, key.parameter, minuteText(*at))
+                             .arg(key.product, key.parameter, stampText(*at))
                              .arg(point + 1),
                          QStringLiteral("Name:"), this);
     if (m_services.prompts.showModal(dialog) != QDialog::Accepted) {
@@ -182,9 +183,9 @@ void frmMain::newStageAt(qint64 point)
 
 void frmMain::removeStage(const StageStart& stage)
 {
-    if (m_services.prompts.message(QStringLiteral("Remove the stage \"%1\" starting at %2?")
-                                       .arg(stage.caption(), minuteText(stage.start)),
-                                   MsgIcon::Question, MsgButtons::YesNo) != MsgAnswer::Yes) {
+    if (m_services.prompts.message(
+            QStringLiteral("Remove the stage \"%1\" starting at %2?").arg(stage.caption(), stampText(stage.start)),
+            MsgIcon::Question, MsgButtons::YesNo) != MsgAnswer::Yes) {
         return;
     }
     if (changeLimitFile([&stage](LimitStore& store) {

@@ -119,7 +119,7 @@ int main(int argc, char* argv[])
                                              : LimitsCommand::HelpText());
             return 0;
         }
-        return report ? ReportCommand::Run(arguments)
+        return report   ? ReportCommand::Run(arguments)
                : screen ? ScreenCommand::Run(arguments)
                         : LimitsCommand::Run(arguments);
     }

@@ -662,12 +662,13 @@ std::vector<DividerDrawing> ChartRenderer::dividers(const ChartModel& model, con
         DividerDrawing divider{i, xMap.toPixel(d.x), {}};
         if (!d.caption.isEmpty()) {
             const QSizeF size(fm.horizontalAdvance(d.caption) + 4, fm.height() + 2);
-            const double left =
-                divider.x + kMarkGap + size.width() <= plot.right() ? divider.x + kMarkGap : divider.x - kMarkGap - size.width();
+            const double left = divider.x + kMarkGap + size.width() <= plot.right()
+                                    ? divider.x + kMarkGap
+                                    : divider.x - kMarkGap - size.width();
             QRectF box(QPointF(left, plot.top() + 2), size);
-            while (std::any_of(drawn.begin(), drawn.end(), [&box](const DividerDrawing& other) {
-                return other.captionRect.intersects(box);
-            }) && box.bottom() + size.height() < plot.bottom()) {
+            while (std::any_of(drawn.begin(), drawn.end(),
+                               [&box](const DividerDrawing& other) { return other.captionRect.intersects(box); }) &&
+                   box.bottom() + size.height() < plot.bottom()) {
                 box.translate(0, size.height());
             }
             divider.captionRect = box;

@@ -45,16 +45,16 @@ PlotRequest ControlChartRequest(const SharedState& state, const Selection& selec
 // The outcome of one plot.
 struct PlotResult
 {
-    bool drawn = false;   // limits and statistics were drawn
-    bool stopped = false; // the user stopped the load
-    qint64 records = 0;   // records read
-    QString panelText;    // the statistics panel, when drawn
-    double centre = 0;    // unrounded, of every point: mean of the means (or of the values)
-    double rBar = 0;      // unrounded, of every point: mean range (or moving range)
+    bool drawn = false;           // limits and statistics were drawn
+    bool stopped = false;         // the user stopped the load
+    qint64 records = 0;           // records read
+    QString panelText;            // the statistics panel, when drawn
+    double centre = 0;            // unrounded, of every point: mean of the means (or of the values)
+    double rBar = 0;              // unrounded, of every point: mean range (or moving range)
     ProcessStatistics statistics; // as the panel shows them: the limits in force now, Std Dev of every value
     LimitsInForce limits;
-    ControlChartSignals outOfControl; // judged and flagged on the chart, when drawn
-    PointTimes times;                 // of the points of series 0
+    ControlChartSignals outOfControl;                 // judged and flagged on the chart, when drawn
+    PointTimes times;                                 // of the points of series 0
     std::optional<QDateTime> firstRecord, lastRecord; // the first and last record drawn
 };
 

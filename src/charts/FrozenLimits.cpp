@@ -8,17 +8,17 @@
 
 namespace {
 
-QString value(double v)
+QString shownValue(double v)
 {
     return StatisticText(Round3(v));
 }
 
-QString count(qint64 n)
+QString shownCount(qint64 n)
 {
     return FormatNumber(static_cast<double>(n), QStringLiteral("#,##0"));
 }
 
-QString minute(const QDateTime& time)
+QString shownMinute(const QDateTime& time)
 {
     return time.isValid() ? time.toString(QStringLiteral("yyyy-MM-dd HH:mm")) : QStringLiteral("(no time)");
 }
@@ -89,15 +89,15 @@ QString FrozenSetDescription(const LimitSet& set)
     return QStringList{
         set.key.text(),
         QStringLiteral("%1: UCL %2, CL %3, LCL %4")
-            .arg(isXBar ? QStringLiteral("X-bar chart") : QStringLiteral("Individual chart"), value(set.ucl),
-                 value(set.centre), value(set.lcl)),
+            .arg(isXBar ? QStringLiteral("X-bar chart") : QStringLiteral("Individual chart"), shownValue(set.ucl),
+                 shownValue(set.centre), shownValue(set.lcl)),
         QStringLiteral("%1: UCL %2, CL %3, LCL %4")
-            .arg(isXBar ? QStringLiteral("Range chart") : QStringLiteral("Moving range chart"), value(set.rangeUcl),
-                 value(set.rangeCentre), value(set.rangeLcl)),
-        QStringLiteral("Est. sigma: %1").arg(value(set.sigma)),
+            .arg(isXBar ? QStringLiteral("Range chart") : QStringLiteral("Moving range chart"),
+                 shownValue(set.rangeUcl), shownValue(set.rangeCentre), shownValue(set.rangeLcl)),
+        QStringLiteral("Est. sigma: %1").arg(shownValue(set.sigma)),
         QStringLiteral("Baseline: %1 to %2, %3 %4 of %5 records")
-            .arg(minute(b.first), minute(b.last), count(b.points),
-                 isXBar ? QStringLiteral("subgroups") : QStringLiteral("values"), count(b.records)),
+            .arg(shownMinute(b.first), shownMinute(b.last), shownCount(b.points),
+                 isXBar ? QStringLiteral("subgroups") : QStringLiteral("values"), shownCount(b.records)),
         QStringLiteral("Source %1, test ID %2, %3, %4, %5")
             .arg(b.source, b.testId, b.passOnly ? QStringLiteral("passed units") : QStringLiteral("all results"),
                  b.lastDataOnly ? QStringLiteral("last record of each unit") : QStringLiteral("every record"),

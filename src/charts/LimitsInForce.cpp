@@ -7,12 +7,12 @@
 
 namespace {
 
-Statistic rounded(const Statistic& value)
+Statistic roundedIndex(const Statistic& value)
 {
     return value ? Statistic(Round3(*value)) : std::nullopt;
 }
 
-QString dayText(const QDateTime& time)
+QString isoDay(const QDateTime& time)
 {
     return time.date().toString(Qt::ISODate);
 }
@@ -45,7 +45,7 @@ QString LimitsInForce::summary() const
     if (source == LimitSource::Frozen && frozen) {
         const LimitBaseline& b = frozen->baseline;
         text = QStringLiteral("Limits: frozen %1 from %2 to %3, %4 %5")
-                   .arg(dayText(frozen->frozenAt), dayText(b.first), dayText(b.last),
+                   .arg(isoDay(frozen->frozenAt), isoDay(b.first), isoDay(b.last),
                         FormatNumber(static_cast<double>(b.points), QStringLiteral("#,##0")),
                         frozen->key.chart == LimitChartKind::XBar ? QStringLiteral("subgroups")
                                                                   : QStringLiteral("values"));
@@ -76,10 +76,10 @@ ControlLimits FrozenControlLimits(const LimitSet& set, const ProcessStatistics& 
     l.cl = Round3(set.centre);
     l.rBar = Round3(set.rangeCentre);
     l.sigma = capability.estSigma;
-    l.cp = rounded(capability.cp);
-    l.cpk = rounded(capability.cpk);
-    l.cpu = rounded(capability.cpu);
-    l.cpl = rounded(capability.cpl);
+    l.cp = roundedIndex(capability.cp);
+    l.cpk = roundedIndex(capability.cpk);
+    l.cpu = roundedIndex(capability.cpu);
+    l.cpl = roundedIndex(capability.cpl);
     return l;
 }
 
@@ -105,7 +105,8 @@ LimitsInForce ResolveLimits(const LimitsRequest& request, const std::vector<Poin
         return r;
     }
     const double d2 = constants.d2.at(static_cast<size_t>(isXBar ? n - ControlChartConstants::kSmallestSize : 0));
-    const auto used = std::count_if(stageSums.cbegin(), stageSums.cend(), [](const PointSums& s) { return s.points > 0; });
+    const auto used =
+        std::count_if(stageSums.cbegin(), stageSums.cend(), [](const PointSums& s) { return s.points > 0; });
     for (const PointSums& sums : stageSums) {
         if (sums.points == 0) {
             continue;
@@ -119,9 +120,10 @@ LimitsInForce ResolveLimits(const LimitsRequest& request, const std::vector<Poin
         segment.centre = sums.sumCentres / points;
         segment.rBar = sums.sumRanges / points;
         // A drawing of one stage keeps the statistics of the whole, its failure message included.
-        segment.statistics = used == 1 ? overall
-                                       : CalculateProcessStatistic(segment.centre, segment.rBar, usl, lsl, d2, sums.sumX,
-                                                                   sums.sumX2, static_cast<double>(sums.records));
+        segment.statistics = used == 1
+                                 ? overall
+                                 : CalculateProcessStatistic(segment.centre, segment.rBar, usl, lsl, d2, sums.sumX,
+                                                             sums.sumX2, static_cast<double>(sums.records));
         const ProcessStatistics& s = segment.statistics;
         segment.limits = ComputeControlLimits(constants, isXBar, n, segment.centre, segment.rBar, s.estSigma, s.cp,
                                               s.cpk, s.cpu, s.cpl);

@@ -57,7 +57,7 @@ struct LimitsInForce
     LimitSource source = LimitSource::Computed;
     std::vector<LimitSegment> segments; // one at least once drawn; the first starts at point 0
     std::optional<LimitSet> frozen;
-    qint64 baselinePoints = 0; // with a frozen set: the first points, which lie in its baseline's period
+    qint64 baselinePoints = 0;  // with a frozen set: the first points, which lie in its baseline's period
     bool stagesIgnored = false; // stage starts fall inside the drawing but a frozen set is in force
     QString fileProblem;
 

@@ -12,8 +12,8 @@ void PointTimes::add(bool dated, qint64 day, int second)
     if (!m_base) {
         m_base = seconds;
     }
-    m_offsets.push_back(static_cast<qint32>(std::clamp<qint64>(seconds - *m_base, kUndated + 1,
-                                                               std::numeric_limits<qint32>::max())));
+    m_offsets.push_back(
+        static_cast<qint32>(std::clamp<qint64>(seconds - *m_base, kUndated + 1, std::numeric_limits<qint32>::max())));
 }
 
 std::optional<QDateTime> PointTimes::at(qint64 point) const
@@ -43,5 +43,6 @@ qint64 PointTimes::SecondsOf(const QDateTime& time)
 
 QDateTime PointTimes::TimeOf(qint64 seconds)
 {
-    return QDateTime(QDate::fromJulianDay(seconds / 86400), QTime::fromMSecsSinceStartOfDay(int(seconds % 86400) * 1000));
+    return QDateTime(QDate::fromJulianDay(seconds / 86400),
+                     QTime::fromMSecsSinceStartOfDay(int(seconds % 86400) * 1000));
 }

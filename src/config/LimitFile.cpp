@@ -10,7 +10,7 @@
 
 namespace {
 
-QString shown(const QString& path)
+QString nativePath(const QString& path)
 {
     return QDir::toNativeSeparators(path);
 }
@@ -24,13 +24,13 @@ bool readStore(const QString& path, LimitStore& store, QString* problem)
         return true;
     }
     if (!file.open(QIODevice::ReadOnly)) {
-        *problem = QStringLiteral("Cannot read %1: %2").arg(shown(path), file.errorString());
+        *problem = QStringLiteral("Cannot read %1: %2").arg(nativePath(path), file.errorString());
         return false;
     }
     QString where;
     std::optional<LimitStore> read = ParseLimitFile(file.readAll(), &where);
     if (!read) {
-        *problem = shown(path) + QStringLiteral(", ") + where;
+        *problem = nativePath(path) + QStringLiteral(", ") + where;
         return false;
     }
     store = std::move(*read);
@@ -45,7 +45,8 @@ QString lockHolder(const QLockFile& lock)
     if (!lock.getLockInfo(&pid, &host, &application)) {
         return QStringLiteral("another program");
     }
-    return QStringLiteral("%1 (process %2 on %3)").arg(application.isEmpty() ? QStringLiteral("a program") : application)
+    return QStringLiteral("%1 (process %2 on %3)")
+        .arg(application.isEmpty() ? QStringLiteral("a program") : application)
         .arg(pid)
         .arg(host);
 }
@@ -69,12 +70,12 @@ QString ChangeLimitFile(const QString& folder, const LimitChange& change,
                         const std::function<void(const QString&)>& waiting, int timeoutMs)
 {
     const QString path = LimitFilePath(folder);
-    const QString cannot = QStringLiteral("Cannot change the control limits in %1: ").arg(shown(folder));
+    const QString cannot = QStringLiteral("Cannot change the control limits in %1: ").arg(nativePath(folder));
     QLockFile lock(path + QStringLiteral(".lock"));
     if (!lock.tryLock(0)) {
         if (lock.error() == QLockFile::LockFailedError) {
             if (waiting) {
-                waiting(QStringLiteral("Waiting while %1 changes %2").arg(lockHolder(lock), shown(path)));
+                waiting(QStringLiteral("Waiting while %1 changes %2").arg(lockHolder(lock), nativePath(path)));
             }
             lock.tryLock(timeoutMs);
         }
@@ -82,11 +83,12 @@ QString ChangeLimitFile(const QString& folder, const LimitChange& change,
         case QLockFile::NoError:
             break;
         case QLockFile::LockFailedError:
-            return cannot + QStringLiteral("%1 keeps %2 locked").arg(lockHolder(lock), shown(path));
+            return cannot + QStringLiteral("%1 keeps %2 locked").arg(lockHolder(lock), nativePath(path));
         case QLockFile::PermissionError:
             return cannot + QStringLiteral("the folder cannot be written (permission denied)");
         case QLockFile::UnknownError:
-            return cannot + QStringLiteral("the lock file %1 cannot be made").arg(shown(path + QStringLiteral(".lock")));
+            return cannot +
+                   QStringLiteral("the lock file %1 cannot be made").arg(nativePath(path + QStringLiteral(".lock")));
         }
     }
     LimitStore store;
@@ -99,7 +101,7 @@ QString ChangeLimitFile(const QString& folder, const LimitChange& change,
     }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(LimitFileText(store)) < 0 || !file.commit()) {
-        return cannot + QStringLiteral("%1: %2").arg(shown(path), file.errorString());
+        return cannot + QStringLiteral("%1: %2").arg(nativePath(path), file.errorString());
     }
     return {};
 }

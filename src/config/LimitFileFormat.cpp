@@ -228,8 +228,8 @@ LimitSet readSet(BlockReader& r, bool retired)
     s.rangeLcl = r.number("RangeLCL");
     s.sigma = r.number("Sigma");
     LimitBaseline& b = s.baseline;
-    b.first = r.time("BaselineFrom");
-    b.last = r.time("BaselineTo");
+    b.first = r.time("BaselineFrom", false); // none for records without times
+    b.last = r.time("BaselineTo", false);
     b.source = r.text("BaselineSource", false);
     b.testId = r.text("BaselineTestID", false);
     b.passOnly = r.yesNo("BaselinePassOnly");
@@ -278,10 +278,10 @@ bool finishBlock(BlockReader& block, LimitStore& store, QString* problem)
 
 QByteArray LimitFileText(const LimitStore& store)
 {
-    QString text = QStringLiteral(
-        "; Control limits of this configuration folder, written by Tessaly: the frozen sets in force\n"
-        "; ([Limits]), the sets they replaced or that were cleared ([Retired Limits]) and stage starts\n"
-        "; ([Stage]). Times are local; numbers are exact.\n");
+    QString text =
+        QStringLiteral("; Control limits of this configuration folder, written by Tessaly: the frozen sets in force\n"
+                       "; ([Limits]), the sets they replaced or that were cleared ([Retired Limits]) and stage starts\n"
+                       "; ([Stage]). Times are local; numbers are exact.\n");
     for (const LimitSet& s : store.sets) {
         text += QLatin1Char('\n') + setBlock(s, false);
     }

@@ -54,16 +54,16 @@ QString StageStart::caption() const
 
 const LimitSet* LimitStore::find(const LimitKey& key) const
 {
-    const auto found = std::find_if(sets.cbegin(), sets.cend(), [&key](const LimitSet& s) { return s.key.matches(key); });
+    const auto found =
+        std::find_if(sets.cbegin(), sets.cend(), [&key](const LimitSet& s) { return s.key.matches(key); });
     return found == sets.cend() ? nullptr : &*found;
 }
 
 QList<StageStart> LimitStore::stagesOf(const QString& product, const QString& parameter) const
 {
     QList<StageStart> found;
-    std::copy_if(stages.cbegin(), stages.cend(), std::back_inserter(found), [&](const StageStart& s) {
-        return sameText(s.product, product) && sameText(s.parameter, parameter);
-    });
+    std::copy_if(stages.cbegin(), stages.cend(), std::back_inserter(found),
+                 [&](const StageStart& s) { return sameText(s.product, product) && sameText(s.parameter, parameter); });
     std::stable_sort(found.begin(), found.end(),
                      [](const StageStart& a, const StageStart& b) { return a.start < b.start; });
     return found;

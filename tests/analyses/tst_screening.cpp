@@ -223,9 +223,12 @@ private slots:
                                             "Beyond limits,WE signals,Limits\r\n",
                                             "\r\n\"Vout, 12V\",V,4,2.5,N/A,N/A,10,N/A,0.9,N/A,1,25,0,2,frozen\r\n",
                                             "\r\n<b>,,0,N/A,N/A,N/A,N/A,N/A,1,N/A,0,N/A,0,0,computed\r\n"};
-        QTest::newRow("json") << "json"
-                              << QStringList{"\"records\":7", "\"ppk\":0.9", "\"sd\":null", "\"signals\":2",
-                                             "\"note\":\"Division by zero\"", "\"limits\":\"frozen\""};
+        QTest::newRow("json") << "json" << QStringList{"\"records\":7",
+                                                       "\"ppk\":0.9",
+                                                       "\"sd\":null",
+                                                       "\"signals\":2",
+                                                       "\"note\":\"Division by zero\"",
+                                                       "\"limits\":\"frozen\""};
         QTest::newRow("html") << "html"
                               << QStringList{"<h1>Line &amp; Co</h1>",
                                              "<tr class=\"poor\"><td>Vout, 12V</td>",

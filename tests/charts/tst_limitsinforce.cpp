@@ -59,16 +59,17 @@ private slots:
     void signalsPerSegment_data()
     {
         // starts and centres: one per segment, its lines centre +- 3
-        AddColumns<QList<double>, QList<qint64>, QList<double>, QList<qint64>, QList<qint64>>("values", "starts",
-                                                                                              "centres", "rule1", "rule4");
+        AddColumns<QList<double>, QList<qint64>, QList<double>, QList<qint64>, QList<qint64>>(
+            "values", "starts", "centres", "rule1", "rule4");
         const QList<double> eightAbove{1, 1, 1, 1, 1, 1, 1, 1};
         QTest::newRow("one segment: eight above")
             << eightAbove << QList<qint64>{0} << QList<double>{0} << QList<qint64>{} << QList<qint64>{7};
         QTest::newRow("a start splits the run")
             << eightAbove << QList<qint64>{0, 4} << QList<double>{0, 0} << QList<qint64>{} << QList<qint64>{};
         // 4 and 0 are beyond the lines of the segment they are in, 0 is not in the first.
-        QTest::newRow("limits step at the start") << QList<double>{4, 0, 4, 0, 4} << QList<qint64>{0, 3}
-                                                  << QList<double>{0, 7.5} << QList<qint64>{0, 2, 3, 4} << QList<qint64>{};
+        QTest::newRow("limits step at the start")
+            << QList<double>{4, 0, 4, 0, 4} << QList<qint64>{0, 3} << QList<double>{0, 7.5} << QList<qint64>{0, 2, 3, 4}
+            << QList<qint64>{};
     }
 
     void signalsPerSegment()
@@ -173,7 +174,8 @@ private slots:
         control.setMaxPointsPerPage(5);
         control.setCurrentPage(2);
         const ChartRenderer renderer;
-        std::vector<DividerDrawing> drawn = renderer.dividers(control.model(), renderer.layout(control.model(), control.rect()));
+        std::vector<DividerDrawing> drawn =
+            renderer.dividers(control.model(), renderer.layout(control.model(), control.rect()));
         QCOMPARE(drawn.size(), size_t(2));
         QCOMPARE(drawn[0].x, control.pixelAtValue(AxisId::Top, 6));
         QCOMPARE(drawn[0].captionRect.left(), drawn[0].x + 3);

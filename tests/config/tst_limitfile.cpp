@@ -50,7 +50,8 @@ private slots:
         individual.key.chart = LimitChartKind::Individual;
         individual.key.source = "ATE-02";
         store.freeze(individual);
-        store.addStage({"PSU-450", "Vout_12V", at("2026-11-20 08:00:00"), "New fixture", at("2026-11-20 07:55:00"), "bo"});
+        store.addStage(
+            {"PSU-450", "Vout_12V", at("2026-11-20 08:00:00"), "New fixture", at("2026-11-20 07:55:00"), "bo"});
         QString problem;
         const std::optional<LimitStore> read = ParseLimitFile(LimitFileText(store), &problem);
         QVERIFY2(read, qPrintable(problem));
@@ -72,11 +73,10 @@ private slots:
     {
         AddColumns<QByteArray, QString>("text", "problem");
         const QByteArray good = LimitFileText([] {
-                                    LimitStore store;
-                                    store.freeze(set("", "2026-12-01 08:00:00"));
-                                    return store;
-                                }())
-;
+            LimitStore store;
+            store.freeze(set("", "2026-12-01 08:00:00"));
+            return store;
+        }());
         const auto row = [&good](const char* name, const char* from, const char* to, const char* problem) {
             QTest::newRow(name) << QByteArray(good).replace(from, to) << QString(problem);
         };
@@ -118,8 +118,8 @@ private slots:
     {
         QTemporaryDir folder;
         QCOMPARE(ReadLimitFile(folder.path()).problem, QString()); // no file: nothing frozen yet
-        for (const auto& [comment, frozenAt] : {std::pair{"first", "2026-12-01 08:00:00"},
-                                                std::pair{"second", "2026-12-05 14:00:00"}}) {
+        for (const auto& [comment, frozenAt] :
+             {std::pair{"first", "2026-12-01 08:00:00"}, std::pair{"second", "2026-12-05 14:00:00"}}) {
             QCOMPARE(ChangeLimitFile(folder.path(),
                                      [s = set(comment, frozenAt)](LimitStore& store) {
                                          store.freeze(s);
@@ -140,7 +140,9 @@ private slots:
 
         // Clearing retires the set in force as well; a change that refuses writes nothing.
         const LimitKey key = read.store.sets[0].key;
-        const auto clear = [&key](LimitStore& s) { return s.clear(key, at("2026-12-06 09:00:00"), "bo") ? "" : "none"; };
+        const auto clear = [&key](LimitStore& s) {
+            return s.clear(key, at("2026-12-06 09:00:00"), "bo") ? "" : "none";
+        };
         QCOMPARE(ChangeLimitFile(folder.path(), clear), QString());
         QCOMPARE(ChangeLimitFile(folder.path(), clear), "none");
         read = ReadLimitFile(folder.path());
