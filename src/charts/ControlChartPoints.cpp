@@ -40,11 +40,10 @@ std::optional<QDateTime> ControlChartPoints::lastUsed() const
     return m_lastUsed < 0 ? std::nullopt : std::optional(PointTimes::TimeOf(m_lastUsed));
 }
 
-bool ControlChartPoints::startStages(const Record& next)
+bool ControlChartPoints::startStages(bool dated, qint64 seconds)
 {
     int stage = m_stages.back().stage;
-    while (next.dated && m_nextStage < m_stageStarts.size() &&
-           next.day * 86400 + next.second >= m_stageStarts[m_nextStage]) {
+    while (dated && m_nextStage < m_stageStarts.size() && seconds >= m_stageStarts[m_nextStage]) {
         stage = static_cast<int>(m_nextStage++);
     }
     if (stage == m_stages.back().stage) {
@@ -82,12 +81,16 @@ bool ControlChartPoints::add(const RowBatch& batch, const QStringList& names)
     const RecordColumn& dates = field("DateX");
     const RecordColumn& values = field("ValueX");
     for (qint64 row = 0; row < batch.rows; ++row) {
-        Record next;
-        next.dated = dates.dateTimeParts(row, next.day, next.second);
-        if (!startStages(next)) {
+        qint64 day = 0;
+        int second = 0;
+        const bool dated = dates.dateTimeParts(row, day, second);
+        if (!startStages(dated, day * 86400 + second)) {
             return false;
         }
-        Record& r = m_pending.emplace_back(std::move(next));
+        Record& r = m_pending.emplace_back();
+        r.dated = dated;
+        r.day = day;
+        r.second = second;
         r.serial = serials.text(row).trimmed().toUpper();
         r.source = sources.text(row).trimmed();
         r.value = FiniteNumber(values, row);

@@ -67,7 +67,8 @@ private:
         QVariant shown; // the value as read, when it is no number
     };
     bool useGroup();
-    bool startStages(const Record& next);
+    // Before a record at seconds (day * 86400 + second): ends the stage it starts a new one of.
+    bool startStages(bool dated, qint64 seconds);
     const QString& minuteText(const Record& r);
     const QString& dayText(const Record& r);
     const QString& valueText(double value);
