@@ -84,7 +84,7 @@ bool ControlChartPoints::add(const RowBatch& batch, const QStringList& names)
         qint64 day = 0;
         int second = 0;
         const bool dated = dates.dateTimeParts(row, day, second);
-        if (!startStages(dated, day * 86400 + second)) {
+        if (m_nextStage < m_stageStarts.size() && !startStages(dated, day * 86400 + second)) {
             return false;
         }
         Record& r = m_pending.emplace_back();
