@@ -252,7 +252,7 @@ private slots:
             QCOMPARE(plot.drawn, row.values.n >= 2);
             QCOMPARE(plot.records, row.values.n);
             if (row.cpk) {
-                QCOMPARE(Round3(*row.cpk), *plot.limits.cpk);
+                QCOMPARE(Round3(*row.cpk), *plot.limits.current().limits.cpk);
             }
         }
     }
