@@ -114,8 +114,7 @@ private:
         }
     }
     bool bindFields(SQLSMALLINT fields, QStringList& names, std::vector<BoundField>& bound, SQLULEN& blockRows);
-    bool appendValue(RecordColumn& column, const BoundField& field, SQLULEN row, SQLUSMALLINT number,
-                     TextInterner& interner);
+    bool appendValue(RecordColumn& column, const BoundField& field, SQLULEN row, SQLUSMALLINT number);
     bool readWhole(SQLULEN row, SQLUSMALLINT number, std::u16string& whole);
 
     SQLHDBC m_connection;
@@ -185,8 +184,7 @@ bool OdbcRowReader::bindFields(SQLSMALLINT fields, QStringList& names, std::vect
     return true;
 }
 
-bool OdbcRowReader::appendValue(RecordColumn& column, const BoundField& field, SQLULEN row, SQLUSMALLINT number,
-                                TextInterner& interner)
+bool OdbcRowReader::appendValue(RecordColumn& column, const BoundField& field, SQLULEN row, SQLUSMALLINT number)
 {
     const SQLLEN indicator = field.indicators[row];
     if (indicator == SQL_NULL_DATA) {
@@ -212,14 +210,14 @@ bool OdbcRowReader::appendValue(RecordColumn& column, const BoundField& field, S
     }
     const auto* units = reinterpret_cast<const char16_t*>(value);
     if (indicator != SQL_NO_TOTAL && indicator < field.width) {
-        column.appendTextOrDateTime(units, static_cast<int>(indicator / sizeof(SQLWCHAR)), interner);
+        column.appendTextOrDateTime(units, static_cast<int>(indicator / sizeof(SQLWCHAR)));
         return true;
     }
     std::u16string whole;
     if (!readWhole(row, number, whole)) {
         return false;
     }
-    column.appendTextOrDateTime(whole.data(), static_cast<int>(whole.size()), interner);
+    column.appendTextOrDateTime(whole.data(), static_cast<int>(whole.size()));
     return true;
 }
 
@@ -276,7 +274,6 @@ bool OdbcRowReader::read(RowSink& sink, QString& error)
     SQLRowCount(m_statement, &total);
     sink.begin(names, total >= 0 ? total : -1);
 
-    std::vector<TextInterner> interners(bound.size());
     std::unique_ptr<RowBatch> batch = RowBatch::following(nullptr, bound.size());
     SQLRETURN rc = SQL_SUCCESS;
     while (SQL_SUCCEEDED(rc = SQLFetch(m_statement))) {
@@ -285,7 +282,7 @@ bool OdbcRowReader::read(RowSink& sink, QString& error)
                 return fail(error);
             }
             for (size_t i = 0; i < bound.size(); ++i) {
-                if (!appendValue(batch->columns[i], bound[i], row, static_cast<SQLUSMALLINT>(i + 1), interners[i])) {
+                if (!appendValue(batch->columns[i], bound[i], row, static_cast<SQLUSMALLINT>(i + 1))) {
                     return fail(error);
                 }
             }

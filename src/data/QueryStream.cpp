@@ -30,6 +30,23 @@ std::unique_ptr<RowBatch> RowBatch::following(const RowBatch* previous, size_t f
     return batch;
 }
 
+qsizetype FieldIndex(const QStringList& names, QLatin1StringView alias)
+{
+    for (qsizetype k = 0; k < names.size(); ++k) {
+        if (names[k].compare(alias, Qt::CaseInsensitive) == 0) {
+            return k;
+        }
+    }
+    return -1;
+}
+
+const RecordColumn& RowBatch::field(const QStringList& names, QLatin1StringView alias) const
+{
+    static const RecordColumn missing;
+    const qsizetype k = FieldIndex(names, alias);
+    return k >= 0 && static_cast<size_t>(k) < columns.size() ? columns[static_cast<size_t>(k)] : missing;
+}
+
 std::unique_ptr<RowReader> MakeRowReader(const Connection& connection, const QString& engineSql, QString& error)
 {
     return connection.engine() == Connection::Engine::Odbc ? MakeOdbcRowReader(connection, engineSql, error)
@@ -60,6 +77,8 @@ bool QueryStream::start(Connection& connection, const SqlText& sql)
     m_connection = &connection;
     m_sql = sql;
     m_readings = 0;
+    m_sinceStart.start();
+    m_msToLastRow = -1;
     m_lastError.clear();
     m_stopped = false;
     return launch();
@@ -85,11 +104,13 @@ bool QueryStream::launch()
     if (!m_reader) {
         return false;
     }
+    m_fieldOrders = m_reader->fieldOrders();
     m_holdUntilEnd = m_connection->readsSnapshot();
     m_atEnd = false;
     m_worker = std::thread([this] {
         QString error;
         const bool read = m_reader->read(*this, error);
+        m_msToLastRow = m_sinceStart.elapsed();
         const std::lock_guard lock(m_mutex);
         m_workerDone = true;
         m_workerError = read ? QString() : error;
@@ -173,6 +194,13 @@ QStringList QueryStream::names() const
     return m_names;
 }
 
+TextOrder QueryStream::fieldOrder(QLatin1StringView alias) const
+{
+    const qsizetype k = FieldIndex(names(), alias);
+    return k >= 0 && static_cast<size_t>(k) < m_fieldOrders.size() ? m_fieldOrders[static_cast<size_t>(k)]
+                                                                   : TextOrder::Other;
+}
+
 void QueryStream::stop()
 {
     {
@@ -184,6 +212,12 @@ void QueryStream::stop()
         m_reader->interrupt();
     }
     m_atEnd = true;
+}
+
+qint64 QueryStream::msSinceLastRow() const
+{
+    const qint64 read = m_msToLastRow;
+    return read < 0 ? 0 : m_sinceStart.elapsed() - read;
 }
 
 LoadStep QueryStream::step() const

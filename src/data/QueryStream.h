@@ -4,6 +4,7 @@
 #include "RowReader.h"
 #include "SqlText.h"
 
+#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 #include <atomic>
@@ -24,7 +25,13 @@ struct RowBatch
 
     // An empty batch of `fields` columns, each of the kind the previous batch's settled on.
     static std::unique_ptr<RowBatch> following(const RowBatch* previous, size_t fields);
+    // The column of the field named alias (without regard to case) of the fields `names`; a field
+    // the statement lacks reads as Null.
+    const RecordColumn& field(const QStringList& names, QLatin1StringView alias) const;
 };
+
+// Where the field named alias (without regard to case) is in names; -1 when it is not.
+qsizetype FieldIndex(const QStringList& names, QLatin1StringView alias);
 
 // How far a load has come: while the engine runs the query no row has arrived yet; then rows
 // read of a total that only some engines tell in advance (-1 otherwise).
@@ -66,10 +73,15 @@ public:
     QString lastError() const { return m_lastError; }
     // The field names, known once the first batch or the end has come.
     QStringList names() const;
+    // How the engine compares the text of the field named alias (RowReader::fieldOrders), known
+    // once the first batch has come; Other for a field the statement lacks.
+    TextOrder fieldOrder(QLatin1StringView alias) const;
 
     // Reads no further row; the worker ends soon after, also in the middle of a long query.
     void stop();
     LoadStep step() const;
+    // Milliseconds since the engine's last row was read (on the worker); 0 until then.
+    qint64 msSinceLastRow() const;
 
 private:
     bool launch();
@@ -81,6 +93,7 @@ private:
     Connection* m_connection = nullptr;
     SqlText m_sql;
     std::unique_ptr<RowReader> m_reader;
+    std::vector<TextOrder> m_fieldOrders;
     std::thread m_worker;
     bool m_holdUntilEnd = false;
     int m_readings = 0;
@@ -95,6 +108,8 @@ private:
     std::atomic<qint64> m_read{0};
     std::atomic<qint64> m_total{-1};
     std::atomic<bool> m_querying{true};
+    QElapsedTimer m_sinceStart;
+    std::atomic<qint64> m_msToLastRow{-1};
 
     bool m_atEnd = true;
     QString m_lastError;

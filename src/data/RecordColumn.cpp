@@ -30,10 +30,10 @@ template <typename Ch> int digits(const Ch* p, int count)
     return value;
 }
 
-// The parts of "YYYY-MM-DD HH:MM:SS" (or "YYYY-MM-DD", or with a 'T'): false when the text is
-// not of that form or not a real date and time. No QDateTime is built: that costs a time-zone
-// lookup per value.
-template <typename Ch> bool isoParts(const Ch* p, qsizetype n, qint64& day, int& second)
+// The parts of "YYYY-MM-DD HH:MM:SS" (or "YYYY-MM-DD", or with a 'T') and which of those forms
+// it is (RecordColumn::DateForm): false when the text is not of that form or not a real date and
+// time. No QDateTime is built: that costs a time-zone lookup per value.
+template <typename Ch> bool isoParts(const Ch* p, qsizetype n, qint64& day, int& second, quint8& form)
 {
     if (n != 10 && n != 19) {
         return false;
@@ -47,7 +47,9 @@ template <typename Ch> bool isoParts(const Ch* p, qsizetype n, qint64& day, int&
     int h = 0;
     int mi = 0;
     int s = 0;
+    form = RecordColumn::DateOnly;
     if (n == 19) {
+        form = code(p[10]) == u'T' ? RecordColumn::TTime : RecordColumn::SpacedTime;
         if ((code(p[10]) != u' ' && code(p[10]) != u'T') || code(p[13]) != u':' || code(p[16]) != u':') {
             return false;
         }
@@ -68,7 +70,8 @@ template <typename Ch> bool isoParts(const Ch* p, qsizetype n, qint64& day, int&
 
 bool isoParts(QStringView text, qint64& day, int& second)
 {
-    return isoParts(text.data(), text.size(), day, second);
+    quint8 form = 0;
+    return isoParts(text.data(), text.size(), day, second, form);
 }
 
 // A date-time value as (Julian day, seconds of day); false when v holds none.
@@ -131,7 +134,7 @@ void RecordColumn::appendNull()
         seconds.push_back(0);
         break;
     case Kind::Text:
-        texts.emplace_back();
+        textEnds.push_back(static_cast<quint32>(utf8.size()));
         break;
     case Kind::Mixed:
         mixed.emplace_back();
@@ -149,7 +152,7 @@ bool RecordColumn::settle(Kind wanted)
         numbers.resize(kind == Kind::Number ? leadingNulls : 0);
         days.resize(kind == Kind::DateTime ? leadingNulls : 0);
         seconds.resize(kind == Kind::DateTime ? leadingNulls : 0);
-        texts.resize(kind == Kind::Text ? leadingNulls : 0);
+        textEnds.resize(kind == Kind::Text ? leadingNulls : 0);
         mixed.resize(kind == Kind::Mixed ? leadingNulls : 0);
     } else if (kind != wanted && kind != Kind::Mixed) {
         demoteToMixed();
@@ -178,59 +181,34 @@ void RecordColumn::appendDateTime(qint64 day, int second)
     nulls.push_back(false);
 }
 
-void RecordColumn::appendPlainText(const QString& text)
+void RecordColumn::appendPlainText(QByteArrayView utf8Text)
 {
     if (settle(Kind::Text)) {
-        texts.push_back(text);
+        utf8.append(utf8Text.data(), static_cast<size_t>(utf8Text.size()));
+        textEnds.push_back(static_cast<quint32>(utf8.size()));
     } else {
-        mixed.emplace_back(text);
+        mixed.emplace_back(QString::fromUtf8(utf8Text));
     }
     nulls.push_back(false);
 }
 
-template <typename Unit> QString TextInterner::text(const Unit* units, int size)
-{
-    const auto make = [&] {
-        if constexpr (sizeof(Unit) == 1) {
-            return QString::fromUtf8(units, size);
-        } else {
-            return QString::fromUtf16(units, size);
-        }
-    };
-    if (!m_sharing) {
-        return make();
-    }
-    const QByteArray key = QByteArray::fromRawData(reinterpret_cast<const char*>(units), size * int(sizeof(Unit)));
-    const auto found = m_shared.constFind(key);
-    if (found != m_shared.cend()) {
-        return *found;
-    }
-    const QString text = make();
-    if (m_shared.size() < kMostShared) {
-        m_shared.insert(QByteArray(key.constData(), key.size()), text);
-    } else {
-        m_sharing = false;
-        m_shared.clear();
-    }
-    return text;
-}
-
-template QString TextInterner::text(const char*, int);
-template QString TextInterner::text(const char16_t*, int);
-
-template <typename Unit> void RecordColumn::appendTextOrDateTime(const Unit* units, int size, TextInterner& interner)
+template <typename Unit> void RecordColumn::appendTextOrDateTime(const Unit* units, int size)
 {
     qint64 day = 0;
     int second = 0;
-    if (kind != Kind::Text && kind != Kind::Mixed && isoParts(units, size, day, second)) {
+    quint8 form = 0;
+    if (kind != Kind::Text && kind != Kind::Mixed && isoParts(units, size, day, second, form)) {
         appendDateTime(day, second);
+        dateForms |= form;
+    } else if constexpr (sizeof(Unit) == 1) {
+        appendPlainText(QByteArrayView(units, size));
     } else {
-        appendPlainText(interner.text(units, size));
+        appendPlainText(QStringView(units, size).toUtf8());
     }
 }
 
-template void RecordColumn::appendTextOrDateTime(const char*, int, TextInterner&);
-template void RecordColumn::appendTextOrDateTime(const char16_t*, int, TextInterner&);
+template void RecordColumn::appendTextOrDateTime(const char*, int);
+template void RecordColumn::appendTextOrDateTime(const char16_t*, int);
 
 RecordColumn RecordColumn::following(const RecordColumn& previous)
 {
@@ -251,7 +229,8 @@ void RecordColumn::reserve(qsizetype rows)
         seconds.reserve(rows);
         break;
     case Kind::Text:
-        texts.reserve(rows);
+        textEnds.reserve(rows);
+        utf8.reserve(static_cast<size_t>(rows) * 8);
         break;
     case Kind::Mixed:
     case Kind::Unknown:
@@ -271,7 +250,8 @@ void RecordColumn::demoteToMixed()
     numbers.clear();
     days.clear();
     seconds.clear();
-    texts.clear();
+    utf8.clear();
+    textEnds.clear();
 }
 
 QVariant RecordColumn::at(qint64 row) const
@@ -285,7 +265,7 @@ QVariant RecordColumn::at(qint64 row) const
     case Kind::DateTime:
         return WallClock(days[row], seconds[row]);
     case Kind::Text:
-        return texts[row];
+        return QString::fromUtf8(utf8Text(row));
     case Kind::Mixed:
         return mixed[row];
     case Kind::Unknown:
@@ -297,7 +277,7 @@ QVariant RecordColumn::at(qint64 row) const
 QString RecordColumn::text(qint64 row) const
 {
     if (kind == Kind::Text && row >= 0 && row < size()) {
-        return texts[static_cast<size_t>(row)];
+        return QString::fromUtf8(utf8Text(row));
     }
     return at(row).toString();
 }

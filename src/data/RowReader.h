@@ -1,8 +1,11 @@
 #pragma once
 
+#include "TextOrder.h"
+
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <vector>
 
 class Connection;
 struct RowBatch;
@@ -31,6 +34,9 @@ public:
     virtual bool read(RowSink& sink, QString& error) = 0;
     // Called from another thread: a running read ends soon.
     virtual void interrupt() = 0;
+    // How the engine compares the text of each field: its column's collation; Other for a field
+    // that is no plain column, and on engines that do not say.
+    virtual std::vector<TextOrder> fieldOrders() const { return {}; }
 };
 
 // The reader of engineSql (the connection's own dialect) on the connection's engine: SQLite's

@@ -27,3 +27,10 @@ SqlText SelectionSQL(const SharedState& state, const Selection& selection, const
                            chartType, xSource, ySource),
                    range.dates);
 }
+
+SqlText SelectionRowsSQL(const SharedState& state, Selection selection, const QDate& today, Prompts& prompts,
+                         const QString& parameterField)
+{
+    selection.lastDataOnly = false;
+    return SelectionSQL(state, selection, today, prompts, parameterField, QStringLiteral("Histogram"), QString());
+}

@@ -35,3 +35,9 @@ struct Selection
 SqlText SelectionSQL(const SharedState& state, const Selection& selection, const QDate& today, Prompts& prompts,
                      const QString& parameterField, const QString& chartType, const QString& sortBy,
                      const QString& xSource = {}, const QString& ySource = {});
+
+// The rows the control chart's and the histogram's statements group and order, in no order and
+// ungrouped, for the program to group and order them itself: every record of the selection with
+// a measured value of the parameter (the histogram's statement of every record).
+SqlText SelectionRowsSQL(const SharedState& state, Selection selection, const QDate& today, Prompts& prompts,
+                         const QString& parameterField);

@@ -20,6 +20,7 @@ public:
 
     bool read(RowSink& sink, QString& error) override;
     void interrupt() override { sqlite3_interrupt(m_engine); }
+    std::vector<TextOrder> fieldOrders() const override;
 
 private:
     const Connection& m_connection;
@@ -34,7 +35,6 @@ bool SqliteRowReader::read(RowSink& sink, QString& error)
     for (int i = 0; i < fields; ++i) {
         names.append(QString::fromUtf8(sqlite3_column_name(m_statement, i)));
     }
-    std::vector<TextInterner> interners(static_cast<size_t>(fields));
     std::unique_ptr<RowBatch> batch = RowBatch::following(nullptr, static_cast<size_t>(fields));
     bool begun = false;
     int rc = SQLITE_ROW;
@@ -45,17 +45,20 @@ bool SqliteRowReader::read(RowSink& sink, QString& error)
         }
         for (int i = 0; i < fields; ++i) {
             RecordColumn& column = batch->columns[static_cast<size_t>(i)];
-            switch (sqlite3_column_type(m_statement, i)) {
+            // One call into the engine a field: the value's own accessors take no lock, and no
+            // other thread uses the connection while its rows are read (QueryStream).
+            sqlite3_value* value = sqlite3_column_value(m_statement, i);
+            switch (sqlite3_value_type(value)) {
             case SQLITE_NULL:
                 column.appendNull();
                 break;
             case SQLITE_INTEGER:
             case SQLITE_FLOAT:
-                column.appendNumber(sqlite3_column_double(m_statement, i));
+                column.appendNumber(sqlite3_value_double(value));
                 break;
             default:
-                column.appendTextOrDateTime(reinterpret_cast<const char*>(sqlite3_column_text(m_statement, i)),
-                                            sqlite3_column_bytes(m_statement, i), interners[static_cast<size_t>(i)]);
+                column.appendTextOrDateTime(reinterpret_cast<const char*>(sqlite3_value_text(value)),
+                                            sqlite3_value_bytes(value));
                 break;
             }
         }
@@ -81,6 +84,37 @@ bool SqliteRowReader::read(RowSink& sink, QString& error)
         sink.take(std::move(batch));
     }
     return true;
+}
+
+bool textIsUtf8(sqlite3* engine)
+{
+    sqlite3_stmt* pragma = nullptr;
+    bool utf8 = false;
+    if (sqlite3_prepare_v2(engine, "PRAGMA encoding", -1, &pragma, nullptr) == SQLITE_OK &&
+        sqlite3_step(pragma) == SQLITE_ROW) {
+        utf8 = qstrcmp(reinterpret_cast<const char*>(sqlite3_column_text(pragma, 0)), "UTF-8") == 0;
+    }
+    sqlite3_finalize(pragma);
+    return utf8;
+}
+
+std::vector<TextOrder> SqliteRowReader::fieldOrders() const
+{
+    const bool utf8 = textIsUtf8(m_engine);
+    std::vector<TextOrder> orders;
+    for (int i = 0; i < sqlite3_column_count(m_statement); ++i) {
+        const char* database = sqlite3_column_database_name(m_statement, i);
+        const char* table = sqlite3_column_table_name(m_statement, i);
+        const char* column = sqlite3_column_origin_name(m_statement, i);
+        const char* collation = nullptr;
+        if (!table || !column ||
+            sqlite3_table_column_metadata(m_engine, database, table, column, nullptr, &collation, nullptr, nullptr,
+                                          nullptr) != SQLITE_OK) {
+            collation = nullptr;
+        }
+        orders.push_back(TextOrderOf(collation, utf8));
+    }
+    return orders;
 }
 
 } // namespace

@@ -1,0 +1,213 @@
+#include "Connection.h"
+#include "DataRow.h"
+#include "EngineOrder.h"
+#include "QueryStream.h"
+#include "RecordColumn.h"
+#include "Recordset.h"
+#include "TestMain.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+#include <optional>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// Records as "serial,source,time,value;..." with "~" for Null.
+using Records = QString;
+
+// The engine's statements of each order, on the table R (SN, ATE, T, V).
+QString engineStatement(EngineOrder::Order order, bool grouped)
+{
+    if (order == EngineOrder::Order::Serial) {
+        return "SELECT SN AS SNX, ATE AS ATEX, MAX(T) AS DateX, MAX(V) AS ValueX FROM R GROUP BY SN, ATE, T;";
+    }
+    return grouped ? "SELECT SN AS SNX, ATE AS ATEX, MAX (T) AS DateX, MAX(V) AS ValueX FROM R "
+                     "GROUP BY SN, ATE, T ORDER BY T, ATE;"
+                   : "SELECT SN AS SNX, ATE AS ATEX, T AS DateX, V AS ValueX FROM R ORDER BY T, ATE;";
+}
+
+// Many records whose keys repeat in no order: a unit tested twice at one time on one source,
+// units of one time on several sources, sources written in either case.
+Records shuffled(int count)
+{
+    QStringList records;
+    for (int i = 0; i < count; ++i) {
+        const int time = (i * 7919) % 97;
+        records << QString("SN%1,%2,2024-03-%3 10:%4:00,%5")
+                       .arg((i * 31) % 211)
+                       .arg(i % 5 == 0 ? "ate-0" + QString::number(i % 3) : "ATE-0" + QString::number(i % 3))
+                       .arg(1 + time / 60, 2, 10, QChar('0'))
+                       .arg(time % 60, 2, 10, QChar('0'))
+                       .arg((i * 13) % 17);
+    }
+    return records.join(';');
+}
+
+} // namespace
+
+// The program groups and orders rows read without GROUP BY and ORDER BY exactly as the engine
+// groups and orders them, or says that it cannot.
+class TestEngineOrder : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    int m_tables = 0;
+
+private slots:
+    void sameRowsAsTheEngine_data()
+    {
+        AddColumns<QString, QString, QString, EngineOrder::Order, bool, Records, bool>(
+            "serialType", "sourceType", "valueType", "order", "grouped", "records", "exact");
+        using O = EngineOrder::Order;
+        const QString ties = "b,A,2024-01-01 10:00:00,1;a,A,2024-01-01 10:00:00,2;c,A,2024-01-01 09:00:00,3;"
+                             "z,B,2024-01-01 09:00:00,4;y,A,2024-01-01 09:00:00,5;a,A,2024-01-01 10:00:00,7;"
+                             "a,A,2024-01-01 10:00:00,7;a,B,2024-01-01 10:00:00,0";
+        QTest::newRow("ties in reading order") << "TEXT"
+                                               << "TEXT"
+                                               << "REAL" << O::Time << false << ties << true;
+        QTest::newRow("ties by serial, grouped") << "TEXT"
+                                                 << "TEXT"
+                                                 << "REAL" << O::Time << true << ties << true;
+        QTest::newRow("groups by serial") << "TEXT"
+                                          << "TEXT"
+                                          << "REAL" << O::Serial << true << ties << true;
+        const QString cases = "s2,ATE-01,2024-01-01 10:00:00,2;s1,ate-01,2024-01-01 10:00:00,1;"
+                              "S1,Ate-01,2024-01-01 10:00:00,4;s3,ATE-02,2024-01-01 10:00:00,3;"
+                              "s1,ATE-01,2024-01-01 10:00:00,4;s4,ate-02,2024-01-01 09:00:00,5;"
+                              "s5,~,2024-01-01 10:00:00,6;S2,b,2024-01-01 10:00:00,1";
+        for (const char* type : {"TEXT", "TEXT COLLATE NOCASE"}) {
+            for (const bool grouped : {false, true}) {
+                QTest::addRow("%s, %s", type, grouped ? "grouped" : "every row")
+                    << type << type << "REAL" << O::Time << grouped << cases << true;
+            }
+            QTest::addRow("%s, groups by serial", type) << type << type << "REAL" << O::Serial << true << cases << true;
+        }
+        const QString letters =
+            QString::fromUtf8("é1,A,2024-01-01 10:00:00,1;É1,a,2024-01-01 10:00:00,2;"
+                              "z1,A,2024-01-01 10:00:00,3;\xef\xbf\xbd,A,2024-01-01 10:00:00,4;"
+                              "\xf0\x9f\x98\x80,A,2024-01-01 10:00:00,5;E1,A,2024-01-01 10:00:00,6");
+        QTest::newRow("letters beyond ASCII, NOCASE") << "TEXT COLLATE NOCASE"
+                                                      << "TEXT COLLATE NOCASE"
+                                                      << "REAL" << O::Serial << true << letters << true;
+        QTest::newRow("letters beyond ASCII, BINARY") << "TEXT"
+                                                      << "TEXT"
+                                                      << "REAL" << O::Serial << true << letters << true;
+        const QString numbers = "10,1,2024-01-01 10:00:00,1;9,2,2024-01-01 10:00:00,2;100,1,2024-01-01 10:00:00,3;"
+                                "9,2,2024-01-01 10:00:00,5;9.5,10,2024-01-01 10:00:00,4";
+        QTest::newRow("numbers as serials and sources") << "REAL"
+                                                        << "REAL"
+                                                        << "REAL" << O::Serial << true << numbers << true;
+        QTest::newRow("dates written the same way")
+            << "TEXT"
+            << "TEXT"
+            << "REAL" << O::Time << false << "a,A,2024-01-02,1;b,A,2024-01-01,2" << true;
+        QTest::newRow("dates written two ways")
+            << "TEXT"
+            << "TEXT"
+            << "REAL" << O::Time << false << "a,A,2024-01-01 00:00:00,1;b,A,2024-01-01,2" << false;
+        QTest::newRow("a time that is no date-time")
+            << "TEXT"
+            << "TEXT"
+            << "REAL" << O::Time << false << "a,A,2024-01-01 00:00:00,1;b,A,soon,2" << false;
+        QTest::newRow("sources of another collation") << "TEXT"
+                                                      << "TEXT COLLATE RTRIM"
+                                                      << "REAL" << O::Time << false << "a,A,2024-01-01,1" << false;
+        QTest::newRow("serials of another collation, grouped")
+            << "TEXT COLLATE RTRIM"
+            << "TEXT"
+            << "REAL" << O::Time << true << "a,A,2024-01-01,1" << false;
+        QTest::newRow("serials of two kinds, grouped")
+            << "NUMERIC"
+            << "TEXT"
+            << "REAL" << O::Time << true << "a,A,2024-01-01,1;5,A,2024-01-01,1" << false;
+        const Records many = shuffled(9000); // three batches
+        for (const bool grouped : {false, true}) {
+            QTest::addRow("9,000 records, %s", grouped ? "grouped" : "every row")
+                << "TEXT"
+                << "TEXT COLLATE NOCASE"
+                << "REAL" << O::Time << grouped << many << true;
+        }
+        QTest::newRow("9,000 records, groups by serial") << "TEXT COLLATE NOCASE"
+                                                         << "TEXT COLLATE NOCASE"
+                                                         << "REAL" << O::Serial << true << many << true;
+    }
+
+    void sameRowsAsTheEngine()
+    {
+        const auto [serialType, sourceType, valueType, order, grouped, records, exact] =
+            FetchRow<QString, QString, QString, EngineOrder::Order, bool, Records, bool>();
+        const QString file = m_dir.filePath(QString("t%1.sqlite").arg(++m_tables));
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "make");
+            db.setDatabaseName(file);
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            QVERIFY(
+                q.exec(QString("CREATE TABLE R (SN %1, ATE %2, T TEXT, V %3)").arg(serialType, sourceType, valueType)));
+            db.transaction();
+            QVERIFY(q.prepare("INSERT INTO R VALUES (?, ?, ?, ?)"));
+            for (const QString& record : records.split(';')) {
+                for (const QString& field : record.split(',')) {
+                    q.addBindValue(field == "~" ? QVariant() : QVariant(field));
+                }
+                QVERIFY(q.exec());
+            }
+            db.commit();
+        }
+        QSqlDatabase::removeDatabase("make");
+        Connection connection;
+        QVERIFY(connection.open("Provider=SQLite;Data Source=" + file + ";"));
+
+        QStringList expected;
+        Recordset engine;
+        QVERIFY2(engine.Open(connection, engineStatement(order, grouped)), qPrintable(engine.lastError()));
+        for (; !engine.isEOF(); engine.MoveNext()) {
+            expected << QStringList{engine.text(0), engine.text(1), engine.text(2), engine.text(3)}.join('|');
+        }
+
+        QueryStream stream;
+        QVERIFY(stream.start(connection, QString("SELECT SN AS SNX, ATE AS ATEX, T AS DateX, V AS ValueX FROM R;")));
+        std::optional<EngineOrder> program;
+        QStringList read;
+        std::vector<double> values;
+        while (!stream.atEnd()) {
+            if (const std::unique_ptr<RowBatch> batch = stream.next(100)) {
+                const std::vector<RecordColumn>& c = batch->columns;
+                if (!program) {
+                    program.emplace(order, grouped, stream.fieldOrder("SNX"_L1), stream.fieldOrder("ATEX"_L1));
+                }
+                program->add(c[0], c[1], c[2], batch->rows);
+                for (qint64 row = 0; row < batch->rows; ++row) {
+                    read << QStringList{c[0].text(row), c[1].text(row), c[2].text(row), c[3].text(row)}.join('|');
+                    values.push_back(c[3].numbers[size_t(row)]);
+                }
+            }
+        }
+        QCOMPARE(program->exact(), exact);
+        if (!exact) {
+            return;
+        }
+        const EngineOrder::Sequence sequence = program->sequence();
+        QStringList ordered;
+        if (!grouped) {
+            QCOMPARE(sequence.groupEnds.size(), size_t(0));
+            for (const quint32 row : sequence.rows) {
+                ordered << read[row];
+            }
+        }
+        for (size_t group = 0, first = 0; group < sequence.groupEnds.size(); first = sequence.groupEnds[group++]) {
+            const quint32* rows = sequence.rows.data();
+            ordered << read[MaxRow(rows + first, rows + sequence.groupEnds[group],
+                                   [&](quint32 a, quint32 b) { return values[a] < values[b]; })];
+        }
+        QCOMPARE(ordered, expected);
+    }
+};
+
+TESSALY_TEST(TestEngineOrder)
+#include "tst_engineorder.moc"
