@@ -40,24 +40,28 @@ qint64 SeriesPoints::add(double x, double y, const QString& label)
 
 quint32 SeriesPoints::labelIndex(const QString& label)
 {
-    if (!m_labelTexts.empty() && m_labelTexts[m_lastLabel] == label) {
-        return m_lastLabel;
-    }
-    const bool sharing = static_cast<qsizetype>(m_labelTexts.size()) < kMostSharedLabels;
-    if (sharing) {
-        const auto found = m_labelLookup.constFind(label);
-        if (found != m_labelLookup.cend()) {
-            return m_lastLabel = *found;
+    for (const quint32 recent : m_recentLabels) {
+        if (recent < m_labelTexts.size() && m_labelTexts[recent] == label) {
+            return recent;
         }
     }
-    m_lastLabel = static_cast<quint32>(m_labelTexts.size());
-    m_labelTexts.push_back(label);
-    if (sharing) {
-        m_labelLookup.insert(label, m_lastLabel);
+    const bool sharing = static_cast<qsizetype>(m_labelTexts.size()) < kMostSharedLabels;
+    auto found = sharing ? m_labelLookup.constFind(label) : m_labelLookup.cend();
+    quint32 index = 0;
+    if (found != m_labelLookup.cend()) {
+        index = *found;
     } else {
-        m_labelLookup.clear();
+        index = static_cast<quint32>(m_labelTexts.size());
+        m_labelTexts.push_back(label);
+        if (sharing) {
+            m_labelLookup.insert(label, index);
+        } else {
+            m_labelLookup.clear();
+        }
     }
-    return m_lastLabel;
+    m_recentLabels[m_nextRecent] = index;
+    m_nextRecent = (m_nextRecent + 1) % m_recentLabels.size();
+    return index;
 }
 
 void SeriesPoints::clear()

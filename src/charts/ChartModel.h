@@ -99,7 +99,9 @@ private:
     std::vector<quint32> m_labels; // into m_labelTexts
     std::vector<QString> m_labelTexts;
     QHash<QString, quint32> m_labelLookup; // while the distinct labels are few
-    quint32 m_lastLabel = 0;
+    // The labels of the last points: a series often takes turns among a few (the sources).
+    std::array<quint32, 4> m_recentLabels{};
+    size_t m_nextRecent = 0;
     DataExtent m_xExtent;
     DataExtent m_yExtent;
     bool m_xAscending = true;

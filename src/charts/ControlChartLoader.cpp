@@ -2,21 +2,24 @@
 
 #include "BusyCursor.h"
 #include "ChartControl.h"
+#include "ChartRowStore.h"
 #include "ControlChartPoints.h"
 #include "EventPump.h"
 #include "Formats.h"
+#include "FreedMemory.h"
+#include "ListingLines.h"
 #include "Prompts.h"
 #include "QueryStream.h"
+#include "RawDataListing.h"
 #include "SharedState.h"
 #include "XBarChart.h"
 
 #include <QElapsedTimer>
-#include <QTemporaryFile>
-#include <QTextStream>
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
+#include <optional>
+#include <thread>
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -33,42 +36,45 @@ private:
     std::function<void()> m_action;
 };
 
-// The listing of a load in progress: a new file beside the listing, readable by the user only,
-// put in the listing's place when the load is kept. Renaming replaces a file or link of that
-// name that someone else put in the shared folder rather than following it.
-class PendingListing
-{
-public:
-    explicit PendingListing(const QString& path) : m_path(path), m_file(path + QStringLiteral(".XXXXXX")) {}
-
-    bool open() { return m_file.open(); }
-    QIODevice* device() { return &m_file; }
-    QString errorString() const { return m_error.isEmpty() ? m_file.errorString() : m_error; }
-    bool commit()
-    {
-        if (!m_file.flush()) {
-            return false;
-        }
-        if (std::rename(QFile::encodeName(m_file.fileName()).constData(), QFile::encodeName(m_path).constData()) != 0) {
-            m_error = QStringLiteral("Cannot write %1: %2").arg(m_path, QString::fromLocal8Bit(std::strerror(errno)));
-            return false;
-        }
-        m_file.setAutoRemove(false);
-        return true;
-    }
-
-private:
-    QString m_path;
-    QTemporaryFile m_file;
-    QString m_error;
-};
-
 // How often the status line follows the load.
 constexpr int kStatusIntervalMs = 100;
 
 double limitValue(const QString& text, double absent)
 {
     return NumericValue(text).value_or(absent);
+}
+
+// Uses the records of a load whose rows the program ordered, once every row is in: in the
+// engine's order, of each group the record the engine shows. Unless the points write them, the
+// listing's lines are written on another thread while the points are made. False when the
+// points fail (their error says why).
+bool useInEngineOrder(EngineOrder& order, const ChartRowStore& store, bool grouped, ControlChartPoints& points,
+                      ListingLines* lines)
+{
+    EngineOrder::Sequence sequence = order.sequence();
+    std::vector<quint32> leaders;
+    if (grouped) {
+        const auto smaller = [&store](quint32 a, quint32 b) { return store.number(a) < store.number(b); };
+        quint32 first = 0;
+        for (const quint32 end : sequence.groupEnds) {
+            leaders.push_back(MaxRow(sequence.rows.data() + first, sequence.rows.data() + end, smaller));
+            first = end;
+        }
+        sequence = {};
+    }
+    const std::vector<quint32>& records = grouped ? leaders : sequence.rows;
+    const qint64 listed = lines ? points.recordsToUse(static_cast<qint64>(records.size())) : 0;
+    std::thread lister([&] {
+        for (qint64 i = 0; i < listed; ++i) {
+            lines->write(store, records[static_cast<size_t>(i)], i + 1);
+        }
+    });
+    bool used = true;
+    for (size_t i = 0; i < records.size() && used; ++i) {
+        used = points.use(store, records[i]);
+    }
+    lister.join();
+    return used;
 }
 
 } // namespace
@@ -86,6 +92,10 @@ PlotRequest ControlChartRequest(const SharedState& state, const Selection& selec
         return SelectionSQL(state, selection, today, prompts, state.gParameterField.value(selection.parameter), {},
                             state.gTestStartTimeField + QStringLiteral(", ") + state.gATEIDField);
     };
+    request.makeRowsSql = [&state, selection, today, &prompts] {
+        return SelectionRowsSQL(state, selection, today, prompts, state.gParameterField.value(selection.parameter));
+    };
+    request.lastDataOnly = selection.lastDataOnly;
     return request;
 }
 
@@ -117,26 +127,18 @@ double ControlChartLoader::GetRange(const std::vector<double>& values, qsizetype
     return highest - lowest;
 }
 
-void ControlChartLoader::WriteListingLine(QTextStream& out, const QString& serial, const QString& valueText,
-                                          const QString& source, const QString& dateText)
-{
-    static const QString padding(15, QLatin1Char(' '));
-    if (serial.size() > 15) {
-        out << QStringView(serial).left(12) << "...";
-    } else {
-        out << serial << QStringView(padding).left(15 - serial.size());
-    }
-    out << '\t' << valueText << '\t' << source << '\t' << dateText;
-}
-
 PlotResult ControlChartLoader::PlotXBarChart(const PlotRequest& request)
 {
-    return plot(request, false);
+    const PlotResult result = plot(request, false);
+    ReleaseFreedMemory(); // the rows the load kept
+    return result;
 }
 
 PlotResult ControlChartLoader::PlotIndividualChart(const PlotRequest& request)
 {
-    return plot(request, true);
+    const PlotResult result = plot(request, true);
+    ReleaseFreedMemory();
+    return result;
 }
 
 PlotResult ControlChartLoader::plot(const PlotRequest& request, bool individual)
@@ -146,6 +148,8 @@ PlotResult ControlChartLoader::plot(const PlotRequest& request, bool individual)
     const BusyCursor busy;
     m_state.gStopPlot = false;
     m_state.gChartTitle = request.product.trimmed() + QLatin1Char(' ') + request.parameterName.trimmed();
+    QElapsedTimer sinceStart;
+    sinceStart.start();
 
     const auto status = [this](const QString& text) {
         if (m_showStatus) {
@@ -154,7 +158,7 @@ PlotResult ControlChartLoader::plot(const PlotRequest& request, bool individual)
     };
     QueryStream stream;
     // The listing replaces the last one only when this load draws or is stopped.
-    PendingListing listing(m_state.gRawDataFile);
+    RawDataListing listing(m_state.gRawDataFile);
     const PlotCleanup cleanup([&] {
         stream.stop();
         status(QString());
@@ -167,20 +171,16 @@ PlotResult ControlChartLoader::plot(const PlotRequest& request, bool individual)
         return PlotResult();
     };
 
-    const SqlText sql = request.makeSql ? request.makeSql() : SqlText();
+    bool program = OrdersInProgram(request.orderedBy, *m_state.gConnection) && request.makeRowsSql;
+    SqlText sql = program ? request.makeRowsSql() : (request.makeSql ? request.makeSql() : SqlText());
     if (sql.isEmpty()) {
         return result;
     }
     if (!listing.open()) {
         return fail(listing.errorString());
     }
-    QTextStream out(listing.device());
-    out << "S/N\t" << request.parameterName.trimmed() << "\tATE ID\tDate\r\n";
-    if (!stream.start(*m_state.gConnection, sql)) {
-        return fail(stream.lastError());
-    }
+    listing.append(QStringLiteral("S/N\t%1\tATE ID\tDate\r\n").arg(request.parameterName.trimmed()).toUtf8());
 
-    // The window thread builds the points while the worker reads the next rows.
     const int n = request.subgroupSize;
     std::vector<qint64> stageStarts;
     if (!request.limits.frozen) {
@@ -188,37 +188,85 @@ PlotResult ControlChartLoader::plot(const PlotRequest& request, bool individual)
             stageStarts.push_back(PointTimes::SecondsOf(stage.start));
         }
     }
-    ControlChartPoints points(individual, n, request.sourceFilter, request.column, out, std::move(stageStarts));
+    ListingLines lines(individual, listing);
+    // Records the program orders are listed on a thread of their own, unless stages leave some out.
+    ListingLines* const listedApart = program && stageStarts.empty() ? &lines : nullptr;
+    ControlChartPoints points(individual, n, request.sourceFilter, listedApart ? nullptr : &lines, stageStarts);
+    const bool grouped = request.lastDataOnly;
+    std::unique_ptr<ChartRowStore> store;
+    std::optional<EngineOrder> order;
     ThrottledPump pump(m_pump);
-    QElapsedTimer sinceStatus;
-    sinceStatus.start();
-    while (!stream.atEnd()) {
-        if (const std::unique_ptr<RowBatch> batch = stream.next(m_pump.throttleMs())) {
-            if (!points.add(*batch, stream.names())) {
-                return fail(points.error());
+    // A stopped plot shows what it used, without limits.
+    const auto stopped = [&] {
+        result.stopped = true;
+        result.records = points.recordsUsed();
+        if (points.pointCount() > 0) {
+            m_chart.ResetChart(request.unit, individual, m_state.gChartTitle);
+            m_chart.chart().setPoints(XBarChart::kDataSeries, points.takeData());
+            m_chart.chart().setPoints(XBarChart::kRangeSeries, points.takeRanges());
+            listing.commit();
+        }
+        return result;
+    };
+    for (bool reading = true; reading;) {
+        if (!stream.start(*m_state.gConnection, sql)) {
+            return fail(stream.lastError());
+        }
+        store = std::make_unique<ChartRowStore>(request.column);
+        order.reset();
+        reading = false;
+        QElapsedTimer sinceStatus;
+        sinceStatus.start();
+        while (!stream.atEnd()) {
+            if (const std::unique_ptr<RowBatch> batch = stream.next(m_pump.throttleMs())) {
+                const QStringList names = stream.names();
+                const RecordColumn& serials = batch->field(names, "SNX"_L1);
+                const RecordColumn& sources = batch->field(names, "ATEX"_L1);
+                const RecordColumn& dates = batch->field(names, "DateX"_L1);
+                const RecordColumn& values = batch->field(names, "ValueX"_L1);
+                const quint32 first = store->rows();
+                store->add(serials, sources, dates, values, batch->rows);
+                if (program) {
+                    if (!order) {
+                        order.emplace(EngineOrder::Order::Time, grouped, stream.fieldOrder("SNX"_L1),
+                                      stream.fieldOrder("ATEX"_L1));
+                    }
+                    // The largest value of a group is the engine's only when all are numbers.
+                    const bool numbers = !grouped || values.kind == RecordColumn::Kind::Number;
+                    if (!order->add(serials, sources, dates, batch->rows) || !numbers) {
+                        // Keys the program cannot order exactly: the engine orders them.
+                        program = false;
+                        points = ControlChartPoints(individual, n, request.sourceFilter, &lines, stageStarts);
+                        sql = request.makeSql ? request.makeSql() : SqlText();
+                        reading = !sql.isEmpty();
+                        break;
+                    }
+                } else {
+                    for (quint32 row = first; row < store->rows(); ++row) {
+                        if (!points.use(*store, row)) {
+                            return fail(points.error());
+                        }
+                    }
+                }
+            }
+            if (sinceStatus.elapsed() >= kStatusIntervalMs) {
+                status(LoadStepText(stream.step()));
+                sinceStatus.restart();
+            }
+            pump.maybePump();
+            if (m_state.gStopPlot) {
+                return stopped();
             }
         }
-        if (sinceStatus.elapsed() >= kStatusIntervalMs) {
-            status(LoadStepText(stream.step()));
-            sinceStatus.restart();
-        }
-        pump.maybePump();
-        if (m_state.gStopPlot) {
-            // A stopped plot shows what it read, without limits.
-            result.stopped = true;
-            result.records = points.recordsUsed();
-            if (points.pointCount() > 0) {
-                m_chart.ResetChart(request.unit, individual, m_state.gChartTitle);
-                m_chart.chart().setPoints(XBarChart::kDataSeries, points.takeData());
-                m_chart.chart().setPoints(XBarChart::kRangeSeries, points.takeRanges());
-                out.flush();
-                listing.commit();
-            }
-            return result;
-        }
+        stream.stop();
     }
     if (!stream.lastError().isEmpty()) {
         return fail(stream.lastError());
+    }
+    result.msToLastRow = sinceStart.elapsed() - stream.msSinceLastRow();
+    result.orderedBy = program ? OrderedBy::Program : OrderedBy::Engine;
+    if (program && order && !useInEngineOrder(*order, *store, grouped, points, listedApart)) {
+        return fail(points.error());
     }
     const qint64 count = points.rowsSeen();
     if (!individual && (count < n || points.pointCount() == 0)) {
@@ -237,8 +285,7 @@ PlotResult ControlChartLoader::plot(const PlotRequest& request, bool individual)
         m_prompts.message(QStringLiteral("USL value greater then LSL!"), MsgIcon::Exclamation, MsgButtons::OK);
         std::swap(usl, lsl);
     }
-    out.flush();
-    if (out.status() != QTextStream::Ok || !listing.commit()) {
+    if (!listing.commit()) {
         return fail(listing.errorString());
     }
     m_chart.ResetChart(request.unit, individual, m_state.gChartTitle);

@@ -2,6 +2,7 @@
 
 #include "ControlChartMath.h"
 #include "ControlChartSignals.h"
+#include "EngineOrder.h"
 #include "LimitsInForce.h"
 #include "PointTimes.h"
 #include "Selection.h"
@@ -12,7 +13,6 @@
 #include <vector>
 
 class EventPump;
-class QTextStream;
 class Prompts;
 class XBarChart;
 struct SharedState;
@@ -24,9 +24,13 @@ struct PlotRequest
     QString parameterName; // the parameter's list text, trimmed
     QString unit;
     QString column; // the parameter's column, as messages name it
-    // Makes the statement of the selection once the window is locked; empty when it cannot be
-    // made (the user has been told why).
+    // Make the statement of the selection once the window is locked, grouped and ordered as the
+    // chart needs its rows or (makeRowsSql) its rows ungrouped in no order; empty when it cannot
+    // be made (the user has been told why).
     std::function<SqlText()> makeSql;
+    std::function<SqlText()> makeRowsSql;
+    bool lastDataOnly = true; // whether makeSql groups the rows
+    OrderedBy orderedBy = OrderedBy::Default;
     QString sourceFilter; // the source passed to the query ("" for all): the first moving range's label
     QString uslText;      // the limits as the user left them; non-numbers mean "no limit"
     QString lslText;
@@ -56,11 +60,16 @@ struct PlotResult
     ControlChartSignals outOfControl;                 // judged and flagged on the chart, when drawn
     PointTimes times;                                 // of the points of series 0
     std::optional<QDateTime> firstRecord, lastRecord; // the first and last record drawn
+    qint64 msToLastRow = 0;                           // from the start of the load until the engine's last row was in
+    OrderedBy orderedBy = OrderedBy::Engine;          // who grouped and ordered the rows used
 };
 
 // Loads X-bar/R and individual/moving-range charts: streams the selection's records from the
 // shared connection, writes the raw-data listing file, fills series 0 and 4, computes the
-// process statistics and draws the limits. The main window's part (locking its controls, its
+// process statistics and draws the limits. Rows the engine groups and orders are used as they
+// arrive; rows the program orders (OrdersInProgram) are kept compactly while they arrive and used
+// once the last is in, in the engine's order; keys the program cannot order exactly as the engine
+// make it ask the engine for its order after all. The main window's part (locking its controls, its
 // status line) comes in through enableControls and showStatus ("" when the load ends).
 class ControlChartLoader
 {
@@ -75,11 +84,6 @@ public:
     // The mean of the first count entries, and the largest minus the smallest of entries 0 to last.
     static double GetAverage(const std::vector<double>& values, qsizetype count);
     static double GetRange(const std::vector<double>& values, qsizetype last);
-
-    // A listing line without its end: serial padded to 15 (or cut to 12 + "..."), the value as
-    // written ("##0.000"), source, and the date as written ("mm/dd/yyyy hh:mm AM/PM"), tab-separated.
-    static void WriteListingLine(QTextStream& out, const QString& serial, const QString& valueText,
-                                 const QString& source, const QString& dateText);
 
 private:
     PlotResult plot(const PlotRequest& request, bool individual);

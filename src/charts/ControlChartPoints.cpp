@@ -1,33 +1,25 @@
 #include "ControlChartPoints.h"
 
+#include "ChartRowStore.h"
 #include "ControlChartLoader.h"
-#include "FiniteNumberReader.h"
 #include "Formats.h"
-#include "QueryStream.h"
+#include "ListingLines.h"
+#include "RecordColumn.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace {
-
-// Distinct value texts kept before the cache starts again.
-constexpr qsizetype kMostValueTexts = 16384;
-constexpr qint64 kUndated = -2;
-
-qint64 timeKey(bool dated, qint64 day, int second, qint64 secondsPerStep)
+ControlChartPoints::ControlChartPoints(bool individual, int subgroupSize, QString firstMovingRangeLabel,
+                                       ListingLines* lines, std::vector<qint64> stageStarts)
+    : m_individual(individual), m_groupSize(individual ? 1 : std::max(subgroupSize, 1)),
+      m_recordsBeforeUse(individual ? 2 : m_groupSize), m_lines(lines), m_subgroup(static_cast<size_t>(m_groupSize)),
+      m_movingRangeLabel(std::move(firstMovingRangeLabel)), m_stageStarts(std::move(stageStarts))
 {
-    return dated ? (day * 86400 + second) / secondsPerStep : kUndated;
 }
 
-} // namespace
-
-ControlChartPoints::ControlChartPoints(bool individual, int subgroupSize, QString firstMovingRangeLabel, QString column,
-                                       QTextStream& listing, std::vector<qint64> stageStarts)
-    : m_individual(individual), m_groupSize(individual ? 1 : std::max(subgroupSize, 1)),
-      m_recordsBeforeUse(individual ? 2 : m_groupSize), m_column(std::move(column)), m_listing(listing),
-      m_subgroup(static_cast<size_t>(m_groupSize)), m_movingRangeLabel(std::move(firstMovingRangeLabel)),
-      m_stageStarts(std::move(stageStarts))
+qint64 ControlChartPoints::recordsToUse(qint64 records) const
 {
+    return records < m_recordsBeforeUse ? 0 : records - records % m_groupSize;
 }
 
 std::optional<QDateTime> ControlChartPoints::firstUsed() const
@@ -40,10 +32,11 @@ std::optional<QDateTime> ControlChartPoints::lastUsed() const
     return m_lastUsed < 0 ? std::nullopt : std::optional(PointTimes::TimeOf(m_lastUsed));
 }
 
-bool ControlChartPoints::startStages(bool dated, qint64 seconds)
+bool ControlChartPoints::startStages(const ChartRowStore& store, qint64 time)
 {
     int stage = m_stages.back().stage;
-    while (dated && m_nextStage < m_stageStarts.size() && seconds >= m_stageStarts[m_nextStage]) {
+    while (time != ChartRowStore::kUndated && m_nextStage < m_stageStarts.size() &&
+           time >= m_stageStarts[m_nextStage]) {
         stage = static_cast<int>(m_nextStage++);
     }
     if (stage == m_stages.back().stage) {
@@ -52,7 +45,7 @@ bool ControlChartPoints::startStages(bool dated, qint64 seconds)
     // The records before the start: a value goes on as the last point of its stage, a partial
     // subgroup is left out.
     while (m_individual && !m_pending.empty()) {
-        if (!useGroup()) {
+        if (!useGroup(store)) {
             return false;
         }
     }
@@ -65,85 +58,59 @@ bool ControlChartPoints::startStages(bool dated, qint64 seconds)
     return true;
 }
 
-bool ControlChartPoints::add(const RowBatch& batch, const QStringList& names)
+bool ControlChartPoints::use(const ChartRowStore& store, quint32 row)
 {
-    static const RecordColumn missing; // a field the statement lacks reads as Null
-    const auto field = [&](const char* alias) -> const RecordColumn& {
-        for (qsizetype k = 0; k < names.size(); ++k) {
-            if (names[k].compare(QLatin1String(alias), Qt::CaseInsensitive) == 0) {
-                return batch.columns[static_cast<size_t>(k)];
-            }
-        }
-        return missing;
-    };
-    const RecordColumn& serials = field("SNX");
-    const RecordColumn& sources = field("ATEX");
-    const RecordColumn& dates = field("DateX");
-    const RecordColumn& values = field("ValueX");
-    for (qint64 row = 0; row < batch.rows; ++row) {
-        qint64 day = 0;
-        int second = 0;
-        const bool dated = dates.dateTimeParts(row, day, second);
-        if (m_nextStage < m_stageStarts.size() && !startStages(dated, day * 86400 + second)) {
+    if (m_nextStage < m_stageStarts.size() && !startStages(store, store.time(row))) {
+        return false;
+    }
+    m_pending.push_back(row);
+    ++m_rowsSeen;
+    while (m_rowsSeen >= m_recordsBeforeUse && static_cast<qsizetype>(m_pending.size()) >= m_groupSize) {
+        if (!useGroup(store)) {
             return false;
-        }
-        Record& r = m_pending.emplace_back();
-        r.dated = dated;
-        r.day = day;
-        r.second = second;
-        r.serial = serials.text(row).trimmed().toUpper();
-        r.source = sources.text(row).trimmed();
-        r.value = FiniteNumber(values, row);
-        if (!r.value) {
-            r.shown = values.at(row);
-        }
-        ++m_rowsSeen;
-        while (m_rowsSeen >= m_recordsBeforeUse && static_cast<qsizetype>(m_pending.size()) >= m_groupSize) {
-            if (!useGroup()) {
-                return false;
-            }
         }
     }
     return true;
 }
 
-bool ControlChartPoints::useGroup()
+bool ControlChartPoints::useGroup(const ChartRowStore& store)
 {
     PointSums& stage = m_stages.back();
     for (int j = 0; j < m_groupSize; ++j) {
-        const Record& r = m_pending[static_cast<size_t>(j)];
+        const quint32 row = m_pending[static_cast<size_t>(j)];
         const qint64 record = m_recordsUsed + j + 1;
-        if (!r.value) {
-            m_error = NotANumberText(r.shown, m_column, record, r.serial);
+        const std::optional<double> value = store.value(row);
+        if (!value) {
+            m_error = store.notANumberText(row, record);
             return false;
         }
-        const double value = *r.value;
-        m_subgroup[static_cast<size_t>(j)] = value;
-        ControlChartLoader::WriteListingLine(m_listing, r.serial, valueText(value), r.source, minuteText(r));
-        if (m_individual) {
-            m_listing << '\t' << record;
+        m_subgroup[static_cast<size_t>(j)] = *value;
+        if (m_lines) {
+            m_lines->write(store, row, record);
         }
-        m_listing << "\r\n";
-        sumX += value;
-        sumX2 += value * value;
-        stage.sumX += value;
-        stage.sumX2 += value * value;
-        if (r.dated) {
-            m_lastUsed = r.day * 86400 + r.second;
+        sumX += *value;
+        sumX2 += *value * *value;
+        stage.sumX += *value;
+        stage.sumX2 += *value * *value;
+        if (store.time(row) != ChartRowStore::kUndated) {
+            m_lastUsed = store.time(row);
             m_firstUsed = m_firstUsed < 0 ? m_lastUsed : m_firstUsed;
         }
     }
-    const Record& first = m_pending.front();
-    m_times.add(first.dated, first.day, first.second);
-    const Record& last = m_pending[static_cast<size_t>(m_groupSize - 1)];
-    const QString& dayLabel = dayText(last);
+    const qint64 firstTime = store.time(m_pending.front());
+    const bool dated = firstTime != ChartRowStore::kUndated;
+    m_times.add(dated, dated ? firstTime / ChartRowStore::kSecondsPerDay : 0,
+                dated ? static_cast<int>(firstTime % ChartRowStore::kSecondsPerDay) : 0);
+    const quint32 last = m_pending[static_cast<size_t>(m_groupSize - 1)];
+    const QString& dayLabel = dayText(store.time(last));
+    const QString& source = store.sourceText(store.source(last));
     double centre = 0;
     double range = 0;
     if (m_individual) {
         centre = m_subgroup[0];
         if (m_previous) {
             range = std::abs(centre - *m_previous);
-            m_movingRangeLabel = last.source;
+            m_movingRangeLabel = source;
         }
         m_previous = centre;
         m_data.add(centre, dayLabel);
@@ -152,7 +119,7 @@ bool ControlChartPoints::useGroup()
         centre = ControlChartLoader::GetAverage(m_subgroup, m_groupSize);
         range = ControlChartLoader::GetRange(m_subgroup, m_groupSize - 1);
         m_data.add(centre, dayLabel);
-        m_ranges.add(range, last.source);
+        m_ranges.add(range, source);
     }
     sumCentres += centre;
     sumRanges += range;
@@ -165,61 +132,13 @@ bool ControlChartPoints::useGroup()
     return true;
 }
 
-const QString& ControlChartPoints::minuteText(const Record& r)
+const QString& ControlChartPoints::dayText(qint64 time)
 {
-    const qint64 key = timeKey(r.dated, r.day, r.second, 60);
-    if (key == m_minuteKey) {
-        return m_minuteText;
-    }
-    m_minuteKey = key;
-    if (!r.dated) {
-        m_minuteText.clear();
-        return m_minuteText;
-    }
-    // "mm/dd/yyyy hh:mm AM/PM" as the day's text and the minute's: records of one day share the
-    // first, and the second is made once per minute of the day.
-    const QDateTime when = WallClock(r.day, r.second);
-    if (r.day != m_listingDay) {
-        m_listingDay = r.day;
-        m_listingDayText = FormatDate(when, QStringLiteral("mm/dd/yyyy "));
-    }
-    QString& minute = m_minuteOfDayTexts[static_cast<size_t>(r.second / 60)];
-    if (minute.isEmpty()) {
-        minute = FormatDate(when, QStringLiteral("hh:mm AM/PM"));
-    }
-    m_minuteText = m_listingDayText + minute;
-    return m_minuteText;
-}
-
-const QString& ControlChartPoints::dayText(const Record& r)
-{
-    const qint64 key = timeKey(r.dated, r.day, r.second, 86400);
-    if (key != m_dayKey) {
-        m_dayKey = key;
-        m_dayText = r.dated ? FormatDate(WallClock(r.day, r.second), QStringLiteral("mm/dd")) : QString();
+    // Julian day numbers of real dates are positive.
+    const qint64 day = time == ChartRowStore::kUndated ? -2 : time / ChartRowStore::kSecondsPerDay;
+    if (day != m_labelDay) {
+        m_labelDay = day;
+        m_dayText = day == -2 ? QString() : FormatDate(WallClock(day, 0), QStringLiteral("mm/dd"));
     }
     return m_dayText;
-}
-
-const QString& ControlChartPoints::valueText(double value)
-{
-    // The text shows the value in thousandths, so values of the same thousandth share it. A
-    // value within a hair of half a thousandth is formatted by itself: only the formatter's own
-    // rounding can say which way it goes.
-    const QString pattern = QStringLiteral("##0.000");
-    const double thousandths = value * 1000;
-    const double fraction = thousandths - std::floor(thousandths);
-    if (!(std::abs(thousandths) < 1e9) || std::abs(fraction - 0.5) < 1e-6) {
-        m_valueText = FormatNumber(value, pattern);
-        return m_valueText;
-    }
-    const qint64 key = std::llround(thousandths);
-    auto found = m_valueTexts.constFind(key);
-    if (found == m_valueTexts.cend()) {
-        if (m_valueTexts.size() >= kMostValueTexts) {
-            m_valueTexts.clear();
-        }
-        found = m_valueTexts.insert(key, FormatNumber(value, pattern));
-    }
-    return *found;
 }

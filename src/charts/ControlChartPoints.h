@@ -4,20 +4,19 @@
 #include "LimitsInForce.h"
 #include "PointTimes.h"
 
-#include <QHash>
+#include <QDateTime>
 #include <QString>
-#include <QTextStream>
-#include <QVariant>
 #include <optional>
 #include <vector>
 
-struct RowBatch;
+class ChartRowStore;
+class ListingLines;
 
-// The points of an X-bar/R or individual/moving-range chart, built from a query's rows as they
-// arrive: series 0 (subgroup means or values, labelled with the day) and series 4 (ranges or
-// moving ranges, labelled with the source), the lines of the raw-data listing, and the sums the
-// statistics need. Only whole subgroups are used; a subgroup's values are checked when it is
-// complete, so a partial last subgroup is never read.
+// The points of an X-bar/R or individual/moving-range chart, built from a load's records in the
+// chart's order: series 0 (subgroup means or values, labelled with the day) and series 4 (ranges
+// or moving ranges, labelled with the source), the sums the statistics need and, when given the
+// listing's lines, each used record's line. Only whole subgroups are used; a subgroup's values
+// are checked when it is complete, so a partial last subgroup is never read.
 //
 // Stage starts (times to the second, ascending) cut the points into stages as a drawing of each
 // stage alone would make them: a record at or after a start belongs to the new stage, subgroups
@@ -27,13 +26,18 @@ class ControlChartPoints
 {
 public:
     // subgroupSize: ignored for an individual chart. firstMovingRangeLabel: the label of the
-    // first moving range (the source filter). column: the parameter's column, named in errors.
-    ControlChartPoints(bool individual, int subgroupSize, QString firstMovingRangeLabel, QString column,
-                       QTextStream& listing, std::vector<qint64> stageStarts = {});
+    // first moving range (the source filter). lines: where the used records' lines go; none when
+    // another thread writes them, which only works without stage starts.
+    ControlChartPoints(bool individual, int subgroupSize, QString firstMovingRangeLabel, ListingLines* lines,
+                       std::vector<qint64> stageStarts = {});
 
-    // Adds a batch of rows with the fields SNX, ATEX, DateX and ValueX (names: the batch's field
-    // names). False with error() set when a value of a whole subgroup is not a finite number.
-    bool add(const RowBatch& batch, const QStringList& names);
+    // How many of `records` records a chart without stage starts uses: the whole subgroups, and
+    // none of too few.
+    qint64 recordsToUse(qint64 records) const;
+
+    // Takes the store's record `row` as the chart's next record. False with error() set when a
+    // value of a subgroup it completes is not a finite number.
+    bool use(const ChartRowStore& store, quint32 row);
 
     qint64 rowsSeen() const { return m_rowsSeen; }
     qint64 recordsUsed() const { return m_recordsUsed; } // in whole subgroups
@@ -56,29 +60,16 @@ public:
     double sumRanges = 0;  // of subgroup ranges, or of the moving ranges
 
 private:
-    struct Record
-    {
-        QString serial;
-        QString source;
-        bool dated = false;
-        qint64 day = 0;
-        int second = 0;
-        std::optional<double> value;
-        QVariant shown; // the value as read, when it is no number
-    };
-    bool useGroup();
-    // Before a record at seconds (day * 86400 + second): ends the stage it starts a new one of.
-    bool startStages(bool dated, qint64 seconds);
-    const QString& minuteText(const Record& r);
-    const QString& dayText(const Record& r);
-    const QString& valueText(double value);
+    bool useGroup(const ChartRowStore& store);
+    // Before a record at `time` (ChartRowStore::time): ends the stage it starts a new one of.
+    bool startStages(const ChartRowStore& store, qint64 time);
+    const QString& dayText(qint64 time);
 
     bool m_individual;
     int m_groupSize;
     qint64 m_recordsBeforeUse; // records that must have come before the first is used
-    QString m_column;
-    QTextStream& m_listing;
-    std::vector<Record> m_pending;
+    ListingLines* m_lines;
+    std::vector<quint32> m_pending;
     std::vector<double> m_subgroup;
     std::optional<double> m_previous;
     QString m_movingRangeLabel;
@@ -94,15 +85,6 @@ private:
     qint64 m_firstUsed = -1; // seconds of the first and last record used with a time; -1 none
     qint64 m_lastUsed = -1;
 
-    // Texts kept while consecutive records give the same one: records come in time order, and
-    // measurements repeat.
-    qint64 m_minuteKey = -1;
-    QString m_minuteText;
-    qint64 m_dayKey = -1;
-    QString m_dayText;
-    qint64 m_listingDay = -1;
-    QString m_listingDayText;
-    std::vector<QString> m_minuteOfDayTexts = std::vector<QString>(24 * 60);
-    QHash<qint64, QString> m_valueTexts; // by thousandths
-    QString m_valueText;
+    qint64 m_labelDay = -1; // records come in time order: a day's label is made once
+    QString m_dayText;      // "mm/dd"
 };
