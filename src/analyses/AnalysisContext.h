@@ -1,5 +1,6 @@
 #pragma once
 
+#include "EngineOrder.h"
 #include "Selection.h"
 
 #include <QDate>
@@ -27,6 +28,8 @@ struct AnalysisContext
     // Asks the main window to chart a parameter (an index into the product's parameter list) as
     // an individual chart once the analysis windows are closed; empty without a main window.
     std::function<void(int parameter)> chartParameter = {};
+    // Who groups and orders the rows the analyses read (the histogram and the Pareto chart).
+    OrderedBy orderedBy = OrderedBy::Default;
 };
 
 // How one drawing of an analysis ended.

@@ -1,5 +1,6 @@
 #include "AnalysisQuery.h"
 
+#include "EventPump.h"
 #include "Prompts.h"
 #include "Recordset.h"
 #include "SharedState.h"
@@ -26,4 +27,26 @@ bool OpenAnalysisRecords(const AnalysisContext& context, Recordset& records, con
         return false;
     }
     return true;
+}
+
+BatchesRead ReadBatches(const AnalysisContext& context, QueryStream& stream, const SqlText& sql,
+                        const std::function<bool(const RowBatch& batch, const QStringList& names)>& take,
+                        QString& error)
+{
+    if (!stream.start(*context.state.gConnection, sql)) {
+        error = stream.lastError();
+        return BatchesRead::Failed;
+    }
+    ThrottledPump pump(context.pump);
+    while (!stream.atEnd()) {
+        if (const std::unique_ptr<RowBatch> batch = stream.next(context.pump.throttleMs())) {
+            if (!take(*batch, stream.names())) {
+                stream.stop();
+                return BatchesRead::Ended;
+            }
+        }
+        pump.maybePump();
+    }
+    error = stream.lastError();
+    return error.isEmpty() ? BatchesRead::Done : BatchesRead::Failed;
 }

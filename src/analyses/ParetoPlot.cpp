@@ -2,14 +2,11 @@
 
 #include "AnalysisQuery.h"
 #include "ChartControl.h"
-#include "Clock.h"
-#include "EventPump.h"
 #include "FileNames.h"
-#include "FiniteNumberReader.h"
 #include "Formats.h"
 #include "ParetoChart.h"
+#include "ParetoSums.h"
 #include "ProfileReader.h"
-#include "Recordset.h"
 #include "SharedState.h"
 
 #include <QDir>
@@ -19,35 +16,22 @@ ParetoResult PlotPareto(const AnalysisContext& context, ParetoChart& chart)
 {
     ParetoResult result;
     SharedState& state = context.state;
-    QList<double> sums;
-    ThrottledPump pump(context.pump);
-    for (const QString& parameter : std::as_const(state.gParameterField)) {
-        const SqlText sql = SelectionSQL(state, context.selection, context.clock.today(), context.prompts, parameter,
-                                         QStringLiteral("Pareto"), QString());
-        if (sql.isEmpty()) {
-            result.outcome = AnalysisOutcome::NoChart;
-            return result;
-        }
-        Recordset records;
-        if (!OpenAnalysisRecords(context, records, sql)) {
-            return result; // Failed
-        }
-        const FiniteNumberReader reader(records, QStringLiteral("ValueX"), parameter);
-        QString error;
-        double sum = 0;
-        for (qint64 row = 1; !records.isEOF(); records.MoveNext(), ++row) {
-            const std::optional<double> value = reader.read(row, error);
-            if (!value) {
-                result.outcome = ShowRunTimeError(context.prompts, error);
-                return result;
-            }
-            sum += *value;
-            pump.maybePump();
-        }
-        if (sums.isEmpty()) {
-            result.rows = records.RecordCount();
-        }
-        sums.append(sum);
+    ParetoSums read;
+    QString error;
+    switch (ReadParetoSums(context, read, error)) {
+    case ValuesRead::NoStatement:
+        result.outcome = AnalysisOutcome::NoChart;
+        return result;
+    case ValuesRead::Failed:
+        ShowRunTimeError(context.prompts, error);
+        return result; // Failed
+    case ValuesRead::Done:
+        break;
+    }
+    const QList<double>& sums = read.sums;
+    result.rows = read.rows;
+    result.orderedBy = read.orderedBy;
+    for (const double sum : sums) {
         result.total += sum;
     }
     result.rowCountText = FormatNumber(static_cast<double>(result.rows), QStringLiteral("#,##0"));

@@ -12,10 +12,11 @@ class ParetoChart;
 struct ParetoResult
 {
     AnalysisOutcome outcome = AnalysisOutcome::Failed;
-    qint64 rows = 0;             // rows of the first parameter's statement
-    QString rowCountText;        // lblSPCParameter1: rows in "#,##0"; "" when the building failed
-    double total = 0;            // grand total of the sums
-    std::vector<ParetoBar> bars; // in the order drawn
+    qint64 rows = 0;                         // rows of the first parameter's statement
+    QString rowCountText;                    // lblSPCParameter1: rows in "#,##0"; "" when the building failed
+    double total = 0;                        // grand total of the sums
+    std::vector<ParetoBar> bars;             // in the order drawn
+    OrderedBy orderedBy = OrderedBy::Engine; // Program: one statement for every parameter
 };
 
 // Builds the Pareto chart of every parameter of the product for the context's selection, the

@@ -2,12 +2,10 @@
 
 #include "AnalysisQuery.h"
 #include "BusyCursor.h"
-#include "Clock.h"
 #include "EventPump.h"
-#include "FiniteNumberReader.h"
 #include "HistogramChart.h"
+#include "HistogramValues.h"
 #include "Prompts.h"
-#include "Recordset.h"
 #include "SharedState.h"
 
 #include <QJsonArray>
@@ -33,38 +31,22 @@ HistogramResult PlotHistogram(const AnalysisContext& context, HistogramChart& ch
 
     const SharedState& state = context.state;
     const int parameter = context.selection.parameter;
-    const QString column = state.gParameterField.value(parameter);
-    const SqlText sql = SelectionSQL(state, context.selection, context.clock.today(), context.prompts, column,
-                                     QStringLiteral("Histogram"), QString());
-    if (sql.isEmpty()) {
+    HistogramValues read;
+    QString error;
+    switch (ReadHistogramValues(context, read, error)) {
+    case ValuesRead::NoStatement:
         return result;
+    case ValuesRead::Failed:
+        result.outcome = ShowRunTimeError(context.prompts, error);
+        return result;
+    case ValuesRead::Done:
+        break;
     }
-    std::vector<double> values;
-    {
-        Recordset records;
-        if (!OpenAnalysisRecords(context, records, sql)) {
-            result.outcome = AnalysisOutcome::Failed;
-            return result;
-        }
-        if (records.RecordCount() == 0) {
-            result.outcome = ShowNoData(context.prompts);
-            return result;
-        }
-        values.reserve(static_cast<size_t>(records.RecordCount()));
-        const FiniteNumberReader reader(records, QStringLiteral("ValueX"), column);
-        QString error;
-        ThrottledPump pump(context.pump);
-        for (qint64 row = 0; !records.isEOF(); records.MoveNext(), ++row) {
-            if (row % kPumpBlock == 0) {
-                pump.maybePump();
-            }
-            const std::optional<double> value = reader.read(row + 1, error);
-            if (!value) {
-                result.outcome = ShowRunTimeError(context.prompts, error);
-                return result;
-            }
-            values.push_back(*value);
-        }
+    result.orderedBy = read.orderedBy;
+    const std::vector<double>& values = read.values;
+    if (values.empty()) {
+        result.outcome = ShowNoData(context.prompts);
+        return result;
     }
 
     const double usl = state.gUSL.value(parameter, 999);

@@ -18,6 +18,7 @@ struct HistogramResult
     // the bars were counted.
     HistogramStatistics statistics;
     HistogramCells cells;
+    OrderedBy orderedBy = OrderedBy::Engine; // who grouped the records read
 };
 
 // The whole drawing of the histogram of the context's selection with `cells` cells, in the
