@@ -27,8 +27,9 @@ public:
     void useResults(const QStringList& columns, const QList<ResultRecord>& records, const QStringList& specLines = {},
                     const QByteArray& productKeys = {});
 
-    // Reads a copy of another results fixture ("results_small_v2000.mdb", "results_small.xls") instead.
-    void useFixture(const QString& fixture);
+    // Reads a copy of another results fixture ("results_small_v2000.mdb", "results_small.xls") instead,
+    // the product on its table (PRODUCTS.INI's TableName).
+    void useFixture(const QString& fixture, const QString& table = "Results");
 
     AnalysisContext context();
 

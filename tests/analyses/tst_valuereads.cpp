@@ -64,26 +64,33 @@ class TestValueReads : public QObject
 private slots:
     void valuesThatAreNoNumber_data()
     {
-        AddColumns<QString, QVariant, QString>("kind", "value", "message");
+        // grouped: the last records only, where SN3's value and a number tested at the same time
+        // are one record whose value is the larger (a text is larger than any number)
+        AddColumns<QString, QVariant, bool, QString>("kind", "value", "grouped", "message");
         const double infinity = std::numeric_limits<double>::infinity();
-        const QList<std::tuple<const char*, QVariant, const char*>> values{
-            {"text", QString("abc"), "'abc'"},
-            {"NaN", QString("NaN"), "'NaN'"},
-            {"infinity", infinity, "'inf'"},
-            {"minus infinity", -infinity, "'-inf'"},
+        const QList<std::tuple<const char*, QVariant, const char*, bool>> values{
+            {"text", QString("abc"), "'abc'", true},
+            {"NaN", QString("NaN"), "'NaN'", true},
+            {"infinity", infinity, "'inf'", true},
+            {"minus infinity", -infinity, "'-inf'", false},
         };
         for (const char* kind : {"x-bar", "individual", "histogram", "scatter", "pareto"}) {
-            for (const auto& [name, value, shown] : values) {
-                QTest::addRow("%s, %s", kind, name)
-                    << kind << value
-                    << QStringLiteral("Value %1 of Vout in record 3 (serial SN3) is not a number!").arg(shown);
+            for (const auto& [name, value, shown, largest] : values) {
+                for (const bool grouped : {false, true}) {
+                    if (grouped && !largest) {
+                        continue;
+                    }
+                    QTest::addRow("%s, %s%s", kind, name, grouped ? ", grouped" : "")
+                        << kind << value << grouped
+                        << QStringLiteral("Value %1 of Vout in record 3 (serial SN3) is not a number!").arg(shown);
+                }
             }
         }
     }
 
     void valuesThatAreNoNumber()
     {
-        const auto [kind, value, message] = FetchRow<QString, QVariant, QString>();
+        const auto [kind, value, grouped, message] = FetchRow<QString, QVariant, bool, QString>();
         AnalysisFixture fixture;
         QList<ResultRecord> records;
         for (int i = 1; i <= 6; ++i) {
@@ -93,7 +100,12 @@ private slots:
                             "PASS",
                             {i == 3 ? value : QVariant(5.0 + i / 10.0), 1.0 + i / 10.0}});
         }
+        if (grouped) {
+            records.insert(2, records[2]);
+            records[2].values[0] = 5.3; // read first: the program must not take the first of a group
+        }
         fixture.useResults({"Vout", "Iin"}, records);
+        fixture.selection.lastDataOnly = grouped;
 
         const auto [drawn, panel] = draw(kind, fixture);
         QVERIFY(!drawn);

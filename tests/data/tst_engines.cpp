@@ -1,4 +1,5 @@
 #include "Connection.h"
+#include "CrossEngineSelections.h"
 #include "DataRow.h"
 #include "PostgresServer.h"
 #include "QueryBuilder.h"
@@ -41,19 +42,7 @@ QList<CsvRow> readCsv(const QString& path)
 
 const QStringList kParameters{"Vout", "Iin", "Ripple", "Eff"};
 
-struct Query
-{
-    QString chartType{};
-    QString parameter{}; // "X:::Y" for a scatter pair
-    bool lastOnly = false;
-    bool passOnly = true;
-    bool acceptZero = true;
-    QString source{};
-    QString serial{};
-    QString testID{};
-    QDate from{2024, 3, 1};
-    QDate to{2024, 3, 7};
-};
+using Query = CrossEngineSelection;
 
 // A row as "serial|source|time|value[|value]", for comparing result sets of any order.
 using Rows = QStringList;
@@ -195,26 +184,7 @@ private slots:
         QVERIFY2(refusal.contains(QRegularExpression("read.?only", QRegularExpression::CaseInsensitiveOption)),
                  qPrintable(refusal));
 
-        const QList<std::pair<const char*, Query>> selections = {
-            {"control chart", {"", "Vout"}},
-            {"control chart, grouped", {"", "Vout", true}},
-            {"pass or fail, zero refused", {"", "Vout", false, false, false}},
-            {"grouped, pass or fail", {"", "Iin", true, false}},
-            {"source", {"", "Vout", false, true, true, "ATE-02"}},
-            {"serial of a duplicated record", {"", "Vout", false, false, true, "", "SNDUP1"}},
-            {"serial, grouped", {"", "Vout", true, false, true, "", "SNDUP1"}},
-            {"serial in lower case", {"", "Vout", false, true, true, "", "snlower"}},
-            {"test ID", {"", "Eff", false, true, true, "", "", "T7", QDate(2024, 2, 1), QDate(2024, 3, 31)}},
-            {"whole period", {"", "Ripple", false, false, false, "", "", "", QDate(2024, 1, 1), QDate(2024, 12, 31)}},
-            {"range edges", {"", "Vout", false, true, true, "ATE-01", "", "", QDate(2024, 3, 1), QDate(2024, 3, 7)}},
-            {"one day", {"", "Vout", false, false, true, "", "", "", QDate(2024, 3, 2), QDate(2024, 3, 2)}},
-            {"histogram", {"Histogram", "Vout", false, false, false}},
-            {"pareto, grouped", {"Pareto", "Eff", true, false}},
-            {"scatter, one source", {"Scatter", "Vout", false, false, true, "ATE-01"}},
-            {"scatter pair", {"Scatter", "Vout:::Iin", false, false, false}},
-            {"scatter pair, grouped", {"Scatter", "Vout:::Iin", true, true, true}},
-        };
-        for (const auto& [name, s] : selections) {
+        for (const auto& [name, s] : CrossEngineSelections()) {
             const SqlText range = GetTestedRange("Custom", databaseType, QDate(2024, 3, 7), s.from, s.to);
             QueryContext context{table};
             context.acceptZero = s.acceptZero;
