@@ -1,7 +1,6 @@
 #include "BenchSupport.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QSqlDatabase>
@@ -126,15 +125,12 @@ BenchWindow::BenchWindow(const ConfigurationWriter& writeConfiguration)
     window.show();
 }
 
-double sqliteShellSeconds(const QString& file, const QString& sql)
+void runSqliteShell(const QString& file, const QString& sql)
 {
     QProcess shell;
     shell.setStandardOutputFile(QProcess::nullDevice());
-    QElapsedTimer timer;
-    timer.start();
     shell.start(QStringLiteral("sqlite3"), {file, sql});
     shell.waitForFinished(-1);
-    return timer.nsecsElapsed() / 1e9;
 }
 
 double median(std::vector<double> runs)

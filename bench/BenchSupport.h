@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BenchNoise.h"
 #include "Clock.h"
 #include "EventPump.h"
 #include "Prompts.h"
@@ -76,9 +77,9 @@ struct BenchWindow
     frmMain window;
 };
 
-// Seconds the sqlite3 shell takes to run sql on file, its output thrown away: the reference the
-// benchmarks compare with.
-double sqliteShellSeconds(const QString& file, const QString& sql);
+// Runs sql on file in the sqlite3 shell, its output thrown away: the reference the benchmarks
+// compare with.
+void runSqliteShell(const QString& file, const QString& sql);
 
 // The middle value of runs (the upper middle of an even count).
 double median(std::vector<double> runs);

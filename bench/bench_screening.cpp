@@ -8,7 +8,6 @@
 #include "SharedState.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <cstdio>
 #include <vector>
 
@@ -33,6 +32,7 @@ void printRuns(const char* what, const std::vector<double>& runs)
 
 int main(int argc, char** argv)
 {
+    NoiseMeter noise;
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     BenchWindow bench(kParameters);
@@ -51,16 +51,14 @@ int main(int argc, char** argv)
     std::vector<double> oneRuns, singleRuns, screenRuns;
     ScreeningResult result;
     for (int run = 0; run < kRuns; ++run) {
-        oneRuns.push_back(sqliteShellSeconds(bench.databasePath(), oneStatement));
-        double single = 0;
-        for (const QString& sql : singleStatements) {
-            single += sqliteShellSeconds(bench.databasePath(), sql);
-        }
-        singleRuns.push_back(single);
-        QElapsedTimer timer;
-        timer.start();
-        result = ScreenParameters(context);
-        screenRuns.push_back(timer.nsecsElapsed() / 1e9);
+        oneRuns.push_back(
+            noise.measure("sqlite3 shell, one statement", [&] { runSqliteShell(bench.databasePath(), oneStatement); }));
+        singleRuns.push_back(noise.measure("sqlite3 shell, 20 single statements", [&] {
+            for (const QString& sql : singleStatements) {
+                runSqliteShell(bench.databasePath(), sql);
+            }
+        }));
+        screenRuns.push_back(noise.measure("screening", [&] { result = ScreenParameters(context); }));
     }
     const double one = median(oneRuns);
     const double single = median(singleRuns);
@@ -78,10 +76,12 @@ int main(int argc, char** argv)
     std::printf(", median %.3f s\n", single);
     const double oneRatio = screen / one;
     const double singleRatio = screen / single;
+    std::printf("machine: load average %.2f at the start, other processes up to %.2f cores in a run\n",
+                noise.startLoad(), noise.mostOtherCores());
     std::printf("RESULT screening_vs_one_statement value=%.3f target=%.2f %s\n", oneRatio, kOneStatementTarget,
-                drawn && oneRatio <= kOneStatementTarget ? "pass" : "fail");
+                noise.verdict(drawn && oneRatio <= kOneStatementTarget));
     std::printf("RESULT screening_vs_single_statements value=%.3f target=%.2f %s\n", singleRatio,
-                kSingleStatementsTarget, drawn && singleRatio <= kSingleStatementsTarget ? "pass" : "fail");
+                kSingleStatementsTarget, noise.verdict(drawn && singleRatio <= kSingleStatementsTarget));
     const double peakMiB = peakResidentKiB() / 1024.0;
     std::printf("RESULT screening_peak_memory value=%.0f target=%.0f %s\n", peakMiB, kPeakTargetMiB,
                 peakMiB <= kPeakTargetMiB ? "pass" : "fail");

@@ -121,6 +121,13 @@ bool PostgresServer::run(const QString& program, const QStringList& arguments, c
     return false;
 }
 
+qint64 PostgresServer::serverProcess() const
+{
+    // The first line of postmaster.pid is the server's process number.
+    return m_started ? ReadFile(m_dir.filePath(QStringLiteral("data/postmaster.pid"))).split('\n').value(0).toLongLong()
+                     : 0;
+}
+
 bool PostgresServer::psql(const QString& database, const QStringList& commands, const QByteArray& input)
 {
     QStringList arguments{

@@ -27,6 +27,8 @@ public:
     QString programFolder() const { return m_bin; }
     QString socketFolder() const { return m_dir.path(); }
     quint16 port() const { return m_port; }
+    // The server's main process (its backends are its children); 0 when it does not run.
+    qint64 serverProcess() const;
 
     // Creates `table` with the columns of the fixtures' results table ("SerialNumber" ...
     // "TestStartTime" timestamp ... "Eff" double precision) and copies the CSV into it (a header
