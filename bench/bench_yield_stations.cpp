@@ -12,7 +12,6 @@
 #include "YieldPlot.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <cstdio>
@@ -39,29 +38,27 @@ void failSomeUnits(const QString& folder, qint64 records)
 }
 
 // The medians of the shell's and the program's runs, alternating.
-std::pair<double, double> measure(const QString& database, const QString& sql, const std::function<void()>& work)
+std::pair<double, double> measure(NoiseMeter& noise, const QString& database, const QString& sql,
+                                  const std::function<void()>& work)
 {
     std::vector<double> shellRuns, workRuns;
     for (int run = 0; run < kRuns; ++run) {
-        shellRuns.push_back(sqliteShellSeconds(database, sql));
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        workRuns.push_back(timer.nsecsElapsed() / 1e9);
+        shellRuns.push_back(noise.measure("sqlite3 shell", [&] { runSqliteShell(database, sql); }));
+        workRuns.push_back(noise.measure("chart", work));
     }
     return {median(shellRuns), median(workRuns)};
 }
 
-void printResult(const char* name, double ratio, bool done)
+void printResult(const NoiseMeter& noise, const char* name, double ratio, bool done)
 {
-    std::printf("RESULT %s value=%.3f target=%.1f %s\n", name, ratio, kTarget,
-                done && ratio <= kTarget ? "pass" : "fail");
+    std::printf("RESULT %s value=%.3f target=%.1f %s\n", name, ratio, kTarget, noise.verdict(done && ratio <= kTarget));
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
+    NoiseMeter noise;
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const qint64 records = argc > 1 ? QByteArray(argv[1]).toLongLong() : kBenchRecords;
@@ -77,7 +74,7 @@ int main(int argc, char** argv)
     const QString yieldSql =
         ToSQLiteDialect(UnitStatement(state, context.selection, bench.clock.today(), bench.prompts, {}));
     const auto [yieldShell, yieldTime] =
-        measure(bench.databasePath(), yieldSql, [&] { yield = PlotYield(context, YieldOptions{}, yieldChart); });
+        measure(noise, bench.databasePath(), yieldSql, [&] { yield = PlotYield(context, YieldOptions{}, yieldChart); });
     const bool yieldDrawn = yield.outcome == AnalysisOutcome::Drawn && yield.chart.units == records;
     std::printf("p chart: %lld units, %lld failed, %zu days%s; %.3f s, sqlite3 shell %.3f s\n", yield.chart.units,
                 yield.chart.failed, yield.chart.points.size(), yieldDrawn ? "" : " (NOT drawn)", yieldTime, yieldShell);
@@ -88,14 +85,16 @@ int main(int argc, char** argv)
     const QString stationSql = ToSQLiteDialect(
         UnitStatement(state, context.selection, bench.clock.today(), bench.prompts, {state.gParameterField.value(0)}));
     const auto [stationShell, stationTime] =
-        measure(bench.databasePath(), stationSql, [&] { stations = PlotStations(context, stationChart); });
+        measure(noise, bench.databasePath(), stationSql, [&] { stations = PlotStations(context, stationChart); });
     const bool compared = stations.outcome == AnalysisOutcome::Drawn && stations.records == records;
     std::printf("stations: %lld records, %zu sources, ANOVA %s%s; %.3f s, sqlite3 shell %.3f s\n", stations.records,
                 stations.rows.size(), qPrintable(AnovaText(stations.anova)), compared ? "" : " (NOT compared)",
                 stationTime, stationShell);
 
-    printResult("yield_p_chart", yieldTime / yieldShell, yieldDrawn);
-    printResult("station_comparison", stationTime / stationShell, compared);
+    std::printf("machine: load average %.2f at the start, other processes up to %.2f cores in a run\n",
+                noise.startLoad(), noise.mostOtherCores());
+    printResult(noise, "yield_p_chart", yieldTime / yieldShell, yieldDrawn);
+    printResult(noise, "station_comparison", stationTime / stationShell, compared);
     const double peakMiB = peakResidentKiB() / 1024.0;
     std::printf("RESULT yield_stations_peak_memory value=%.0f target=%.0f %s\n", peakMiB, kPeakTargetMiB,
                 peakMiB <= kPeakTargetMiB ? "pass" : "fail");
