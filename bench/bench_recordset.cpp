@@ -1,5 +1,6 @@
 // Reading 1,000,000 rows into a client recordset against a bare forward QSqlQuery loop over the
 // same statement on the same SQLite file, in one run.
+#include "BenchNoise.h"
 #include "Connection.h"
 #include "Recordset.h"
 
@@ -87,6 +88,7 @@ double recordsetSeconds(const QString& path)
 
 int main(int argc, char** argv)
 {
+    NoiseMeter noise;
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("bench.sqlite"));
@@ -97,8 +99,8 @@ int main(int argc, char** argv)
     std::vector<double> bareRuns;
     std::vector<double> clientRuns;
     for (int run = 0; run < 5; ++run) {
-        bareRuns.push_back(bareLoopSeconds(path));
-        clientRuns.push_back(recordsetSeconds(path));
+        noise.measure("bare loop", [&] { bareRuns.push_back(bareLoopSeconds(path)); });
+        noise.measure("client recordset", [&] { clientRuns.push_back(recordsetSeconds(path)); });
     }
     const auto median = [](std::vector<double> v) {
         std::sort(v.begin(), v.end());
@@ -108,6 +110,6 @@ int main(int argc, char** argv)
     const double client = median(clientRuns);
     const double ratio = client / bare;
     std::printf("ratio %.3f\n", ratio);
-    std::printf("RESULT recordset_fetch value=%.3f target=1.2 %s\n", ratio, ratio <= 1.2 ? "pass" : "fail");
+    std::printf("RESULT recordset_fetch value=%.3f target=1.2 %s\n", ratio, noise.verdict(ratio <= 1.2));
     return 0;
 }
