@@ -1,6 +1,5 @@
 #include "FuzzImport.h"
 
-#include "FileImport.h"
 #include "FuzzInput.h"
 #include "ImportProcess.h"
 
@@ -18,19 +17,18 @@ const QString kCopy = QStringLiteral("Imported");
 // Imports the file into target, which is opened here: in memory, or the helper's database file.
 QString import(ImportFormat format, const QString& path, QSqlDatabase& target)
 {
-    const bool excel = format == ImportFormat::Excel;
     QString error;
     if (inHelper) {
         const QString copy = path + QStringLiteral(".sqlite");
         QFile::remove(copy);
-        error = ImportInHelperProcess(excel, path, kTable, kCopy, copy);
+        error = ImportInHelperProcess(format, path, kTable, kCopy, copy);
         target.setDatabaseName(copy);
     } else {
         target.setDatabaseName(QStringLiteral(":memory:"));
     }
     FuzzCheck(target.open(), "the SQLite database of the copy opens");
     if (!inHelper) {
-        error = excel ? ImportXlsSheet(path, kTable, target, kCopy) : ImportMdbTable(path, kTable, target, kCopy);
+        error = ImportTable(format, path, kTable, target, kCopy);
     }
     return error;
 }
@@ -40,8 +38,8 @@ QString import(ImportFormat format, const QString& path, QSqlDatabase& target)
 void FuzzImport(const uint8_t* data, size_t size, ImportFormat format)
 {
     EnsureFuzzApplication();
-    const QString path = WriteFuzzInput(
-        data, size, format == ImportFormat::Excel ? QStringLiteral("input.xls") : QStringLiteral("input.mdb"));
+    static const char* const extensions[] = {".mdb", ".xls", ".xlsx", ".csv"};
+    const QString path = WriteFuzzInput(data, size, QStringLiteral("input") + QLatin1String(extensions[int(format)]));
     const QString connection = QStringLiteral("fuzz");
     {
         QSqlDatabase target = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);

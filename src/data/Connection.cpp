@@ -1,6 +1,7 @@
 #include "Connection.h"
 
 #include "ImportCache.h"
+#include "MariaDbDialect.h"
 #include "OdbcInfo.h"
 #include "PostgresDialect.h"
 #include "QueryBuilder.h"
@@ -96,16 +97,25 @@ bool Connection::open(const QString& connectionText)
     bool opened = false;
     if (provider.compare(QLatin1String("SQLite"), Qt::CaseInsensitive) == 0) {
         opened = openSQLite(ConnectionValue(connectionText, QStringLiteral("Data Source")));
-    } else if (provider.startsWith(QLatin1String("Microsoft.Jet.OLEDB"), Qt::CaseInsensitive)) {
-        const bool excel = ConnectionValue(connectionText, QStringLiteral("Extended Properties"))
-                               .startsWith(QLatin1String("Excel"), Qt::CaseInsensitive);
-        opened = openImport(ConnectionValue(connectionText, QStringLiteral("Data Source")),
-                            excel ? Engine::ExcelImport : Engine::JetImport);
+    } else if (provider.startsWith(QLatin1String("Microsoft.Jet.OLEDB"), Qt::CaseInsensitive) ||
+               provider.startsWith(QLatin1String("Microsoft.ACE.OLEDB"), Qt::CaseInsensitive)) {
+        // Jet reads Excel 97-2003 workbooks ("Excel 8.0"), its successor ACE also .xlsx ("Excel 12.0
+        // Xml") and folders of text files ("text").
+        const QString properties = ConnectionValue(connectionText, QStringLiteral("Extended Properties"));
+        const auto names = [&properties](const char* kind) {
+            return properties.startsWith(QLatin1String(kind), Qt::CaseInsensitive);
+        };
+        const Engine engine = names("Excel 8") ? Engine::ExcelImport
+                              : names("Excel") ? Engine::XlsxImport
+                              : names("text")  ? Engine::CsvImport
+                                               : Engine::JetImport;
+        opened = openImport(ConnectionValue(connectionText, QStringLiteral("Data Source")), engine);
     } else if (provider.compare(QLatin1String("MSDASQL"), Qt::CaseInsensitive) == 0) {
         opened = openOdbc(OdbcTextForDataSource(connectionText), ConnectionValue(connectionText, QStringLiteral("UID")),
-                          ConnectionValue(connectionText, QStringLiteral("PWD")));
+                          ConnectionValue(connectionText, QStringLiteral("PWD")),
+                          ConnectionValue(connectionText, QStringLiteral("DSN")));
     } else if (provider.compare(QLatin1String("SQLOLEDB"), Qt::CaseInsensitive) == 0) {
-        opened = openOdbc(OdbcTextForSqlServer(connectionText), QString(), QString());
+        opened = openOdbc(OdbcTextForSqlServer(connectionText), QString(), QString(), QString());
     } else {
         m_lastError = QStringLiteral("Provider cannot be found. It may not be properly installed.");
     }
@@ -184,7 +194,7 @@ bool Connection::openSQLiteDatabase(bool snapshot)
 bool Connection::openImport(const QString& file, Engine engine)
 {
     // The file is read when a query first names one of its tables; here it only has to exist.
-    const QString name = ImportCache::DatabaseFor(file, m_lastError);
+    const QString name = ImportCache::DatabaseFor(file, m_lastError, engine == Engine::CsvImport);
     if (name.isEmpty()) {
         return false;
     }
@@ -195,7 +205,8 @@ bool Connection::openImport(const QString& file, Engine engine)
     return true;
 }
 
-bool Connection::openOdbc(const QString& odbcText, const QString& user, const QString& password)
+bool Connection::openOdbc(const QString& odbcText, const QString& user, const QString& password,
+                          const QString& dataSource)
 {
     m_name = uniqueConnectionName();
     m_engine = Engine::Odbc;
@@ -231,6 +242,43 @@ bool Connection::openOdbc(const QString& odbcText, const QString& user, const QS
         return makeSessionReadOnly(QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY"),
                                    QStringLiteral("SHOW default_transaction_read_only"), QStringLiteral("on"));
     }
+    if (dbms == QLatin1String("MariaDB") || dbms == QLatin1String("MySQL")) {
+        m_dialect = Dialect::MariaDb;
+        // MariaDB's driver, too, reads a whole result before the first row, unless the data source's
+        // options say "don't cache results of forward-only cursors": then rows come as they are read.
+        constexpr uint kStreamResults = 1u << 20;
+        const uint options = OdbcDataSourceValue(dataSource, QStringLiteral("OPTIONS")).toUInt();
+        if (!dataSource.isEmpty() && (options & kStreamResults) == 0) {
+            db.close();
+            db.setDatabaseName(odbcText + QStringLiteral(";OPTIONS=%1").arg(options | kStreamResults));
+            if (!db.open()) {
+                m_lastError = describe(db.lastError());
+                return false;
+            }
+        }
+        return prepareMariaDbSession();
+    }
+    return true;
+}
+
+bool Connection::prepareMariaDbSession()
+{
+    if (!makeSessionReadOnly(QStringLiteral("SET SESSION TRANSACTION READ ONLY"),
+                             QStringLiteral("SELECT @@session.tx_read_only"), QStringLiteral("1"))) {
+        return false;
+    }
+    QSqlQuery query(database());
+    if (!query.exec(QStringLiteral("SET SESSION sql_mode = CONCAT_WS(',', NULLIF(@@sql_mode, ''), "
+                                   "'NO_BACKSLASH_ESCAPES')")) ||
+        !query.exec(QStringLiteral("SELECT @@collation_connection, @@character_set_connection, "
+                                   "(SELECT DEFAULT_COLLATE_NAME FROM information_schema.CHARACTER_SETS "
+                                   "WHERE CHARACTER_SET_NAME = @@character_set_connection)")) ||
+        !query.next()) {
+        m_lastError = describe(query.lastError());
+        return false;
+    }
+    m_collation =
+        CaseInsensitiveCollation(query.value(0).toString(), query.value(1).toString(), query.value(2).toString());
     return true;
 }
 
@@ -250,20 +298,26 @@ bool Connection::makeSessionReadOnly(const QString& statement, const QString& ch
     return true;
 }
 
-bool Connection::postgresNames(const QString& table, QStringList& names)
+bool Connection::catalogNames(const QString& table, QStringList& names)
 {
     const QString key = table.toLower();
-    if (const auto known = m_postgresNames.constFind(key); known != m_postgresNames.cend()) {
+    if (const auto known = m_catalogNames.constFind(key); known != m_catalogNames.cend()) {
         names = *known;
         return true;
     }
     QSqlQuery query(database());
     query.setForwardOnly(true);
-    query.prepare(
-        QStringLiteral("SELECT c.relname, a.attname FROM pg_catalog.pg_class c "
-                       "JOIN pg_catalog.pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped "
-                       "WHERE c.relkind IN ('r', 'v', 'm', 'f', 'p') AND pg_catalog.pg_table_is_visible(c.oid) "
-                       "AND lower(c.relname::text) = lower(?) ORDER BY c.relname::text = ? DESC, c.relname, a.attnum"));
+    if (m_dialect == Dialect::Postgres) {
+        query.prepare(QStringLiteral(
+            "SELECT c.relname, a.attname FROM pg_catalog.pg_class c "
+            "JOIN pg_catalog.pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped "
+            "WHERE c.relkind IN ('r', 'v', 'm', 'f', 'p') AND pg_catalog.pg_table_is_visible(c.oid) "
+            "AND lower(c.relname::text) = lower(?) ORDER BY c.relname::text = ? DESC, c.relname, a.attnum"));
+    } else {
+        query.prepare(QStringLiteral("SELECT TABLE_NAME, COLUMN_NAME FROM information_schema.COLUMNS "
+                                     "WHERE TABLE_SCHEMA = DATABASE() AND LOWER(TABLE_NAME) = LOWER(?) "
+                                     "ORDER BY BINARY TABLE_NAME = ? DESC, BINARY TABLE_NAME, ORDINAL_POSITION"));
+    }
     query.addBindValue(table);
     query.addBindValue(table);
     if (!query.exec()) {
@@ -278,7 +332,7 @@ bool Connection::postgresNames(const QString& table, QStringList& names)
         }
         names.append(query.value(1).toString());
     }
-    m_postgresNames.insert(key, names);
+    m_catalogNames.insert(key, names);
     return true;
 }
 
@@ -297,7 +351,9 @@ void Connection::close()
     m_table.clear();
     m_engine = Engine::None;
     m_dialect = Dialect::AsWritten;
-    m_postgresNames.clear();
+    m_catalogNames.clear();
+    m_collation.clear();
+    m_warnings.clear();
     m_snapshot = false;
     m_notes.clear();
 }
@@ -312,25 +368,40 @@ QSqlDatabase Connection::database() const
     return QSqlDatabase::database(m_name, false);
 }
 
+bool Connection::prepareImport(const QString& sql)
+{
+    QString table = tableOf(sql);
+    QString name;
+    if (m_engine == Engine::CsvImport) {
+        name = ImportCache::CsvDatabase(m_sourceFile, table, m_lastError, m_warnings);
+    } else {
+        const bool sheet = m_engine != Engine::JetImport;
+        if (sheet && table.endsWith(QLatin1Char('$'))) {
+            table.chop(1);
+        }
+        const ImportFormat format = m_engine == Engine::JetImport     ? ImportFormat::Jet
+                                    : m_engine == Engine::ExcelImport ? ImportFormat::Excel
+                                                                      : ImportFormat::Xlsx;
+        name = ImportCache::DatabaseWith(m_sourceFile, format, table, m_lastError);
+    }
+    if (name.isEmpty()) {
+        return false;
+    }
+    m_name = name;
+    m_table = table;
+    return true;
+}
+
 bool Connection::prepare(const SqlText& sql, QString& engineSql)
 {
     if (m_engine == Engine::None) {
         m_lastError = QStringLiteral("Operation is not allowed when the object is closed.");
         return false;
     }
-    if (m_engine == Engine::JetImport || m_engine == Engine::ExcelImport) {
-        QString table = tableOf(sql.text);
-        const bool excel = m_engine == Engine::ExcelImport;
-        if (excel && table.endsWith(QLatin1Char('$'))) {
-            table.chop(1);
-        }
-        const QString name = ImportCache::DatabaseWith(
-            m_sourceFile, excel ? ImportCache::Format::Excel : ImportCache::Format::Jet, table, m_lastError);
-        if (name.isEmpty()) {
-            return false;
-        }
-        m_name = name;
-        m_table = table;
+    const bool imported = m_engine == Engine::JetImport || m_engine == Engine::ExcelImport ||
+                          m_engine == Engine::XlsxImport || m_engine == Engine::CsvImport;
+    if (imported && !prepareImport(sql.text)) {
+        return false;
     }
     if (m_engine == Engine::SQLiteFile && m_snapshot) {
         // A writer that started since keeps its log beside the file: the newest records are there.
@@ -346,12 +417,14 @@ bool Connection::prepare(const SqlText& sql, QString& engineSql)
     case Dialect::SQLite:
         engineSql = ToSQLiteDialect(sql);
         break;
-    case Dialect::Postgres: {
+    case Dialect::Postgres:
+    case Dialect::MariaDb: {
         QStringList names;
-        if (!postgresNames(tableOf(sql.text), names)) {
+        if (!catalogNames(tableOf(sql.text), names)) {
             return false;
         }
-        engineSql = ToPostgresDialect(sql, names);
+        engineSql =
+            m_dialect == Dialect::Postgres ? ToPostgresDialect(sql, names) : ToMariaDbDialect(sql, names, m_collation);
         break;
     }
     }
@@ -373,9 +446,18 @@ QString Connection::explain(const QString& engineText) const
 {
     static const QRegularExpression noSuchColumn(QStringLiteral("^no such column: (.+)$"));
     const QRegularExpressionMatch missing = noSuchColumn.match(engineText);
-    if (m_engine == Engine::ExcelImport && missing.hasMatch()) {
+    if (!missing.hasMatch()) {
+        return engineText;
+    }
+    if (m_engine == Engine::ExcelImport || m_engine == Engine::XlsxImport) {
         return QStringLiteral("The header row of worksheet '%1' in '%2' lacks column %3")
             .arg(m_table, m_sourceFile, missing.captured(1));
+    }
+    if (m_engine == Engine::CsvImport) {
+        return (QFileInfo(m_sourceFile).isDir()
+                    ? QStringLiteral("The header row of the CSV files in '%1' lacks column %2")
+                    : QStringLiteral("The header row of '%1' lacks column %2"))
+            .arg(m_sourceFile, missing.captured(1));
     }
     return engineText;
 }

@@ -13,11 +13,16 @@ struct sqlite3;
 
 // The program's one database connection, opened from a connection text and always read-only:
 // - "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=F;" — a Jet file, or with
-//   "Extended Properties=\"Excel 8.0;...\"" an Excel workbook. Tables are copied into an
-//   in-memory SQLite database the first time a query names them, once per file version.
+//   "Extended Properties=\"Excel 8.0;...\"" an Excel workbook. Tables are copied into a SQLite
+//   database the first time a query names them, once per file version.
+// - "Provider=Microsoft.ACE.OLEDB.12.0;Data Source=F;Extended Properties=\"Excel 12.0 Xml;...\"" —
+//   an .xlsx workbook, copied likewise; with "Extended Properties=\"text;...\"" the CSV logs of
+//   the folder or .csv file F, one table whatever name a query gives it, brought up to date before
+//   every query when the files changed.
 // - "Provider=SQLite;Data Source=F;" — a SQLite file, opened directly (see SqliteFile.h for how
 //   a database a station is writing is read).
-// - "Provider=MSDASQL;...;DSN=N;" — an ODBC data source.
+// - "Provider=MSDASQL;...;DSN=N;" — an ODBC data source (PostgreSQL, MariaDB and MySQL get
+//   dialects of their own).
 // - "Provider=SQLOLEDB;...;server=S;database=D;..." — SQL Server over TCP through ODBC.
 // A failure leaves the connection closed and its description in lastError().
 class Connection
@@ -29,6 +34,8 @@ public:
         SQLiteFile,
         JetImport,
         ExcelImport,
+        XlsxImport,
+        CsvImport,
         Odbc
     };
 
@@ -63,6 +70,9 @@ public:
     // What the user should know about how the open database is read (a snapshot that may lack
     // records); empty for most databases.
     QStringList notes() const { return m_notes; }
+    // What the user must be warned of about the records the last query read: the files of CSV
+    // logs that were skipped.
+    QStringList warnings() const { return m_warnings; }
 
 private:
     bool openSQLite(const QString& file);
@@ -71,13 +81,19 @@ private:
     // naming the worksheet, its file and the column.
     QString explain(const QString& engineText) const;
     bool openImport(const QString& file, Engine engine);
-    bool openOdbc(const QString& odbcText, const QString& user, const QString& password);
+    // dataSource: the data source's name, "" for a text that names a driver.
+    bool openOdbc(const QString& odbcText, const QString& user, const QString& password, const QString& dataSource);
     // Makes the ODBC session refuse writes by itself with `statement`, and checks that `check` then
     // reads `readOnly`.
     bool makeSessionReadOnly(const QString& statement, const QString& check, const QString& readOnly);
+    // MariaDB's session: read-only, backslashes as ordinary characters, and the collation that
+    // compares text without case.
+    bool prepareMariaDbSession();
     // The names the catalog spells for a table named without regard to case: the table's, then its
     // columns'; empty for a table it lacks. Asked once per table while the connection is open.
-    bool postgresNames(const QString& table, QStringList& names);
+    bool catalogNames(const QString& table, QStringList& names);
+    // The import the statement needs, made or brought up to date; its database becomes m_name.
+    bool prepareImport(const QString& sql);
 
     QString m_name;       // Qt connection name of the engine in use
     QString m_sourceFile; // the Jet or Excel file behind an import, or the SQLite file
@@ -91,10 +107,13 @@ private:
     {
         AsWritten,
         SQLite,
-        Postgres
+        Postgres,
+        MariaDb
     };
     Dialect m_dialect = Dialect::AsWritten;
-    QHash<QString, QStringList> m_postgresNames; // by the table name in lower case
+    QHash<QString, QStringList> m_catalogNames; // by the table name in lower case
+    QString m_collation;                        // MariaDB's case-insensitive comparison
+    QStringList m_warnings;
     QString m_lastError;
 };
 

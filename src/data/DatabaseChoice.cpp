@@ -20,6 +20,26 @@ QString locateFile(const QString& configured)
     return FindFileNoCase(QDir::currentPath(), bareName);
 }
 
+// The folder the configuration names (a trailing separator allowed): the path as written, else a
+// folder of the same bare name in the current directory. Empty when neither exists.
+QString locateFolder(const QString& configured)
+{
+    static const QRegularExpression separators(QStringLiteral("[\\\\/]+$"));
+    QString path = configured;
+    path.remove(separators);
+    if (!path.isEmpty() && QFileInfo(path).isDir()) {
+        return path;
+    }
+    const QString bareName = path.split(QRegularExpression(QStringLiteral("[\\\\/]"))).last();
+    const QDir current;
+    for (const QString& entry : current.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (!bareName.isEmpty() && entry.compare(bareName, Qt::CaseInsensitive) == 0) {
+            return current.filePath(entry);
+        }
+    }
+    return {};
+}
+
 bool isSQLiteName(const QString& name)
 {
     static const QRegularExpression pattern(QStringLiteral("\\.(db|sqlite|sqlite3)$"),
@@ -42,6 +62,25 @@ DatabaseChoice ChooseDatabase(const DatabaseSettings& s, const QString& product,
         return failure(
             QStringLiteral("Not found value in section Database, key DatabaseName or DataSourceName (ATE.INI)!"));
     }
+    // CSV logs are one table, whatever the product's TableName says.
+    const QString& name = s.databaseName;
+    const bool csvFile = name.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive);
+    const bool folderNamed = name.endsWith(QLatin1Char('/')) || name.endsWith(QLatin1Char('\\'));
+    const QString folder = locateFolder(name);
+    if (csvFile || folderNamed || (!folder.isEmpty() && s.dataSourceName.isEmpty() && s.serverName.isEmpty())) {
+        const QString source = csvFile ? locateFile(name) : folder;
+        if (source.isEmpty()) {
+            return failure((csvFile ? QStringLiteral("Not found CSV file ") : QStringLiteral("Not found folder ")) +
+                           name + QLatin1Char('!'));
+        }
+        DatabaseChoice choice;
+        choice.connectionText = QStringLiteral("Provider=Microsoft.ACE.OLEDB.12.0;Data Source=") +
+                                QuotedConnectionValue(source) +
+                                QStringLiteral(";Extended Properties=\"text;HDR=Yes;FMT=Delimited\";");
+        choice.databaseType = QStringLiteral("ACCESS");
+        choice.tableName = kCsvTable;
+        return choice;
+    }
     if (tableName.isEmpty()) {
         return failure(QStringLiteral("Not found value in section ") + product +
                        QStringLiteral(" and key TableName (PRODUCTS.INI)!"));
@@ -63,6 +102,19 @@ DatabaseChoice ChooseDatabase(const DatabaseSettings& s, const QString& product,
         }
         choice.connectionText = jetProvider + QuotedConnectionValue(file) + QLatin1Char(';');
         choice.databaseType = QStringLiteral("ACCESS");
+        return choice;
+    }
+    if (s.databaseName.contains(QLatin1String(".xlsx"), Qt::CaseInsensitive) ||
+        s.databaseName.contains(QLatin1String(".xlsm"), Qt::CaseInsensitive)) {
+        const QString file = locateFile(s.databaseName);
+        if (file.isEmpty()) {
+            return failure(QStringLiteral("Not found Excel file ") + s.databaseName + QLatin1Char('!'));
+        }
+        choice.connectionText = QStringLiteral("Provider=Microsoft.ACE.OLEDB.12.0;Data Source=") +
+                                QuotedConnectionValue(file) +
+                                QStringLiteral(";Extended Properties=\"Excel 12.0 Xml;HDR=YES\";");
+        choice.databaseType = QStringLiteral("ACCESS");
+        choice.tableName = QLatin1Char('[') + tableName + QStringLiteral("$]");
         return choice;
     }
     if (s.databaseName.contains(QLatin1String(".xls"), Qt::CaseInsensitive)) {

@@ -1,136 +1,24 @@
 #include "FileImport.h"
 
-#include "SqliteEngine.h"
+#include "CsvImport.h"
+#include "FileDamage.h"
+#include "SerialDateTime.h"
+#include "TableWriter.h"
+#include "XlsxImport.h"
 
-#include <QDate>
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QStringList>
 #include <algorithm>
 #include <charconv>
-#include <cmath>
 #include <cstring>
 #include <freexl.h>
 #include <glib.h> // before mdbtools.h, which includes it inside extern "C" where its C++ parts fail
 #include <mdbtools.h>
 #include <memory>
-#include <sqlite3.h>
 #include <vector>
 
 namespace {
-
-// SQL declared types of the copies. Text compares without case as in Jet.
-const QString kReal = QStringLiteral("REAL");
-const QString kText = QStringLiteral("TEXT");
-const QString kNoCaseText = QStringLiteral("TEXT COLLATE NOCASE");
-
-QString quoted(QString identifier)
-{
-    return QLatin1Char('"') + identifier.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
-}
-
-struct TargetColumn
-{
-    QString name;
-    QString type;
-};
-
-// Writes the rows of one new table in a single transaction with one prepared INSERT. The
-// table replaces any table of that name; a failed or abandoned copy leaves no table behind.
-// Rows go through SQLite's own interface on the handle of Qt's driver: binding the bytes the
-// readers already hold costs a fraction of a QSqlQuery::exec per row.
-class TableWriter
-{
-public:
-    explicit TableWriter(QSqlDatabase& db) : db_(db), sqlite_(SqliteHandle(db)) {}
-    TableWriter(const TableWriter&) = delete;
-    TableWriter& operator=(const TableWriter&) = delete;
-    ~TableWriter()
-    {
-        if (!committed_ && !table_.isEmpty()) {
-            discard();
-        }
-        sqlite3_finalize(insert_);
-    }
-
-    // Returns "" or the database's description of the failure.
-    QString create(const QString& table, const QList<TargetColumn>& columns)
-    {
-        if (!sqlite_) {
-            return QStringLiteral("The target is not an open SQLite database.");
-        }
-        table_ = quoted(table);
-        ownTransaction_ = db_.transaction(); // false when the caller already holds one
-        QSqlQuery q(db_);
-        if (!q.exec(QStringLiteral("DROP TABLE IF EXISTS ") + table_)) {
-            return q.lastError().text();
-        }
-        QStringList definitions;
-        QStringList marks;
-        for (const TargetColumn& c : columns) {
-            definitions << quoted(c.name) + QLatin1Char(' ') + c.type;
-            marks << QStringLiteral("?");
-        }
-        if (!q.exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(table_, definitions.join(QStringLiteral(", "))))) {
-            return q.lastError().text();
-        }
-        const QByteArray insert =
-            QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(table_, marks.join(QLatin1Char(','))).toUtf8();
-        if (sqlite3_prepare_v2(sqlite_, insert.constData(), int(insert.size()), &insert_, nullptr) != SQLITE_OK) {
-            return lastError();
-        }
-        return {};
-    }
-
-    // Columns count from 0. Text is UTF-8 and must stay in place until insertRow() returns.
-    void bindNull(int column) { sqlite3_bind_null(insert_, column + 1); }
-    void bindReal(int column, double value) { sqlite3_bind_double(insert_, column + 1, value); }
-    void bindText(int column, const char* utf8, int length)
-    {
-        sqlite3_bind_text(insert_, column + 1, utf8, length, SQLITE_STATIC);
-    }
-
-    QString insertRow()
-    {
-        const int done = sqlite3_step(insert_);
-        sqlite3_reset(insert_);
-        return done == SQLITE_DONE ? QString() : lastError();
-    }
-
-    QString commit()
-    {
-        sqlite3_finalize(insert_);
-        insert_ = nullptr;
-        if (ownTransaction_ && !db_.commit()) {
-            return db_.lastError().text();
-        }
-        committed_ = true;
-        return {};
-    }
-
-private:
-    QString lastError() const { return QString::fromUtf8(sqlite3_errmsg(sqlite_)); }
-
-    void discard()
-    {
-        sqlite3_finalize(insert_);
-        insert_ = nullptr;
-        if (ownTransaction_) {
-            db_.rollback();
-        }
-        // Rolling back undoes nothing when the caller runs without a journal.
-        QSqlQuery(db_).exec(QStringLiteral("DROP TABLE IF EXISTS ") + table_);
-    }
-
-    QSqlDatabase& db_;
-    sqlite3* sqlite_;
-    sqlite3_stmt* insert_ = nullptr;
-    QString table_;
-    bool ownTransaction_ = false;
-    bool committed_ = false;
-};
 
 // ---- Jet ------------------------------------------------------------------------------------
 
@@ -206,59 +94,19 @@ QString declaredType(JetKind kind, int mdbType)
     switch (kind) {
     case JetKind::Date:
     case JetKind::Skip:
-        return kText;
+        return kTextColumn;
     case JetKind::Text:
-        return kNoCaseText;
+        return kNoCaseTextColumn;
     case JetKind::Bound:
-        return mdbType == MDB_MEMO ? kNoCaseText : kText;
+        return mdbType == MDB_MEMO ? kNoCaseTextColumn : kTextColumn;
     default:
-        return kReal;
+        return kRealColumn;
     }
 }
 
 bool isBound(JetKind kind)
 {
     return kind == JetKind::Boolean || kind == JetKind::Numeric || kind == JetKind::Bound;
-}
-
-char* writeDigits(char* out, int value, int width)
-{
-    for (int d = width - 1; d >= 0; --d, value /= 10) {
-        out[d] = char('0' + value % 10);
-    }
-    return out + width;
-}
-
-// Writes a Jet date-time as 'YYYY-MM-DD HH:MM:SS' (19 characters) to out, rounded to the
-// second; false for a value outside Jet's years 100 to 9999. Before 1899-12-30 the whole part
-// counts days back while the fraction still runs forward from midnight: -1.25 is
-// 1899-12-29 06:00:00.
-bool writeIsoDateTime(double serial, char* out)
-{
-    double whole = 0;
-    const double fraction = std::modf(serial, &whole);
-    if (!std::isfinite(serial) || whole < -657434 || whole > 2958465) {
-        return false;
-    }
-    qint64 day = qint64(whole);
-    qint64 seconds = std::llround(std::fabs(fraction) * 86400.0);
-    if (seconds >= 86400) { // rounded up to the next midnight
-        seconds -= 86400;
-        day += 1;
-    }
-    const QDate date = QDate(1899, 12, 30).addDays(day);
-    char* p = writeDigits(out, date.year(), 4);
-    *p++ = '-';
-    p = writeDigits(p, date.month(), 2);
-    *p++ = '-';
-    p = writeDigits(p, date.day(), 2);
-    *p++ = ' ';
-    p = writeDigits(p, int(seconds / 3600), 2);
-    *p++ = ':';
-    p = writeDigits(p, int(seconds / 60 % 60), 2);
-    *p++ = ':';
-    writeDigits(p, int(seconds % 60), 2);
-    return true;
 }
 
 // Binds the value of column c of the row libmdb has just fetched; the row's bytes are in
@@ -311,7 +159,7 @@ void bindJetValue(TableWriter& writer, int i, MdbHandle* mdb, JetColumn& c)
         writer.bindReal(i, mdb_get_double(row, at));
         break;
     case JetKind::Date:
-        if (writeIsoDateTime(mdb_get_double(row, at), c.buffer.data())) {
+        if (WriteIsoDateTime(mdb_get_double(row, at), c.buffer.data())) {
             writer.bindText(i, c.buffer.data(), 19);
         } else {
             writer.bindNull(i);
@@ -335,14 +183,6 @@ void bindJetValue(TableWriter& writer, int i, MdbHandle* mdb, JetColumn& c)
         writer.bindNull(i);
         break;
     }
-}
-
-// The description of a Jet file that cannot be read whole. libmdb skips a page it cannot read
-// with no more than a line on standard error, so the importer checks what it got against what
-// the file says it holds.
-QString damaged(const QString& path, const QString& what)
-{
-    return QStringLiteral("File '%1' is damaged: %2").arg(path, what);
 }
 
 // Whether the catalog, the table MSysObjects on page 2 that lists every table, reads whole: as
@@ -436,16 +276,17 @@ QString ImportMdbTable(const QString& mdbPath, const QString& tableName, QSqlDat
     mdb_set_boolean_fmt_numbers(mdb.get());
     // A Jet file is made of whole pages; an interrupted copy ends within one.
     if (QFileInfo(mdbPath).size() % mdb->fmt->pg_size != 0) {
-        return damaged(mdbPath, QStringLiteral("it ends within a page"));
+        return DamagedFileMessage(mdbPath, QStringLiteral("it ends within a page"));
     }
 
     MdbCatalogEntry* entry = findTable(mdb.get(), tableName);
     if (!entry && !catalogReadsWhole(mdb.get())) {
-        return damaged(mdbPath, QStringLiteral("its list of tables cannot be read"));
+        return DamagedFileMessage(mdbPath, QStringLiteral("its list of tables cannot be read"));
     }
     const std::unique_ptr<MdbTableDef, TableDefFreer> table(entry ? mdb_read_table(entry) : nullptr);
     if (entry && (!table || !mdb_read_columns(table.get()))) {
-        return damaged(mdbPath, QStringLiteral("the definition of table '%1' cannot be read").arg(tableName));
+        return DamagedFileMessage(mdbPath,
+                                  QStringLiteral("the definition of table '%1' cannot be read").arg(tableName));
     }
     if (!table) {
         return QStringLiteral("The Microsoft Jet database engine cannot find the input table or query '%1'.  Make "
@@ -482,11 +323,13 @@ QString ImportMdbTable(const QString& mdbPath, const QString& tableName, QSqlDat
             return error;
         }
     }
+    // libmdb skips a page it cannot read with no more than a line on standard error: what was
+    // read is checked against what the file says it holds.
     if (rows != table->num_rows) {
-        return damaged(mdbPath, QStringLiteral("table '%1' holds %2 records, but %3 can be read")
-                                    .arg(tableName)
-                                    .arg(table->num_rows)
-                                    .arg(rows));
+        return DamagedFileMessage(mdbPath, QStringLiteral("table '%1' holds %2 records, but %3 can be read")
+                                               .arg(tableName)
+                                               .arg(table->num_rows)
+                                               .arg(rows));
     }
     return writer.commit();
 }
@@ -549,7 +392,7 @@ QString ImportXlsSheet(const QString& xlsPath, const QString& sheetName, QSqlDat
             }
         }
         numeric[c] = numeric[c] && any;
-        definitions.append({name, numeric[c] ? kReal : kNoCaseText});
+        definitions.append({name, numeric[c] ? kRealColumn : kNoCaseTextColumn});
     }
 
     TableWriter writer(target);
@@ -583,4 +426,42 @@ QString ImportXlsSheet(const QString& xlsPath, const QString& sheetName, QSqlDat
         }
     }
     return writer.commit();
+}
+
+namespace {
+
+const char* const kFormatNames[] = {"jet", "excel", "xlsx", "csv"};
+
+} // namespace
+
+QString ImportFormatName(ImportFormat format)
+{
+    return QLatin1String(kFormatNames[int(format)]);
+}
+
+bool ImportFormatNamed(const QString& name, ImportFormat& format)
+{
+    for (const ImportFormat f : {ImportFormat::Jet, ImportFormat::Excel, ImportFormat::Xlsx, ImportFormat::Csv}) {
+        if (name == ImportFormatName(f)) {
+            format = f;
+            return true;
+        }
+    }
+    return false;
+}
+
+QString ImportTable(ImportFormat format, const QString& file, const QString& table, QSqlDatabase& target,
+                    const QString& targetName)
+{
+    switch (format) {
+    case ImportFormat::Jet:
+        return ImportMdbTable(file, table, target, targetName);
+    case ImportFormat::Excel:
+        return ImportXlsSheet(file, table, target, targetName);
+    case ImportFormat::Xlsx:
+        return ImportXlsxSheet(file, table, target, targetName);
+    case ImportFormat::Csv:
+        return ImportCsvLogs(file, target, targetName);
+    }
+    return {};
 }

@@ -17,3 +17,19 @@ QString ImportMdbTable(const QString& mdbPath, const QString& tableName, QSqlDat
                        const QString& targetName);
 QString ImportXlsSheet(const QString& xlsPath, const QString& sheetName, QSqlDatabase& target,
                        const QString& targetName);
+
+// The file formats the helper process tessaly-import reads, and their names on its command line.
+enum class ImportFormat
+{
+    Jet,
+    Excel, // 97-2003 (.xls)
+    Xlsx,
+    Csv
+};
+QString ImportFormatName(ImportFormat format);
+bool ImportFormatNamed(const QString& name, ImportFormat& format);
+
+// The import of a table (a Jet table, a worksheet) of a file of the format, or for CSV of the
+// logs of a folder or file (table unused), into target as targetName.
+QString ImportTable(ImportFormat format, const QString& file, const QString& table, QSqlDatabase& target,
+                    const QString& targetName);

@@ -1,5 +1,6 @@
 #include "ImportCache.h"
 
+#include "CsvImport.h"
 #include "ImportProcess.h"
 #include "SqliteEngine.h"
 #include "SqliteFile.h"
@@ -13,6 +14,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryFile>
+#include <map>
+#include <memory>
 
 namespace {
 
@@ -38,6 +41,33 @@ QHash<QString, FileVersion>& cache()
     return versions;
 }
 
+// The copy of the CSV logs of a folder or file: a database file of its own that the helper
+// brings up to date, and that lives, readable by this user only, as long as the program runs.
+struct CsvCopy
+{
+    std::unique_ptr<QTemporaryFile> file;
+    QString connectionName; // reads the copy
+    QStringList versions;   // of the files the copy was last brought up to date with
+    QStringList notes;
+    bool imported = false;
+};
+
+std::map<QString, CsvCopy>& csvCopies()
+{
+    static std::map<QString, CsvCopy> copies;
+    return copies;
+}
+
+QString temporaryCopyPattern()
+{
+    return QDir::tempPath() + QStringLiteral("/tessaly-import-XXXXXX.sqlite");
+}
+
+QString cannotCreate(const QTemporaryFile& copy)
+{
+    return QStringLiteral("Cannot create a temporary file in %1: %2").arg(QDir::tempPath(), copy.errorString());
+}
+
 QString nextConnectionName()
 {
     static int counter = 0;
@@ -45,13 +75,17 @@ QString nextConnectionName()
 }
 
 // An open database with the program's text comparison: empty and in memory, or a helper's copy,
-// read-only; the connection name, or empty with error when SQLite refuses.
-QString openDatabase(const QString& copy, QString& error)
+// read-only (as a snapshot that never changes, or as a database the helper changes later); the
+// connection name, or empty with error when SQLite refuses.
+QString openDatabase(const QString& copy, QString& error, bool changesLater = false)
 {
     const QString name = nextConnectionName();
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
     if (copy.isEmpty()) {
         db.setDatabaseName(QStringLiteral(":memory:"));
+    } else if (changesLater) {
+        db.setDatabaseName(copy);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
     } else {
         db.setDatabaseName(SnapshotUri(copy));
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
@@ -78,10 +112,10 @@ void removeVersion(const FileVersion& version)
     QSqlDatabase::removeDatabase(version.connectionName);
 }
 
-FileVersion* currentVersion(const QString& file, QString& error)
+FileVersion* currentVersion(const QString& file, QString& error, bool folderAllowed = false)
 {
     const QFileInfo info(file);
-    if (!info.isFile()) {
+    if (!info.isFile() && !(folderAllowed && info.isDir())) {
         error = QStringLiteral("Could not find file '%1'.").arg(file);
         return nullptr;
     }
@@ -98,14 +132,14 @@ FileVersion* currentVersion(const QString& file, QString& error)
 
 } // namespace
 
-QString ImportCache::DatabaseFor(const QString& file, QString& error)
+QString ImportCache::DatabaseFor(const QString& file, QString& error, bool folderAllowed)
 {
     const QMutexLocker lock(&cacheMutex());
-    const FileVersion* version = currentVersion(file, error);
+    const FileVersion* version = currentVersion(file, error, folderAllowed);
     return version ? version->connectionName : QString();
 }
 
-QString ImportCache::DatabaseWith(const QString& file, Format format, const QString& table, QString& error)
+QString ImportCache::DatabaseWith(const QString& file, ImportFormat format, const QString& table, QString& error)
 {
     const QMutexLocker lock(&cacheMutex());
     FileVersion* version = currentVersion(file, error);
@@ -115,15 +149,14 @@ QString ImportCache::DatabaseWith(const QString& file, Format format, const QStr
     const QString key = table.toLower();
     if (!version->tableNames.contains(key)) {
         // Readable by this user only, and removed once the connection has it open (or the import failed).
-        QTemporaryFile copy(QDir::tempPath() + QStringLiteral("/tessaly-import-XXXXXX.sqlite"));
+        QTemporaryFile copy(temporaryCopyPattern());
         if (!copy.open()) {
-            error =
-                QStringLiteral("Cannot create a temporary file in %1: %2").arg(QDir::tempPath(), copy.errorString());
+            error = cannotCreate(copy);
             return {};
         }
-        // The copy is named after the table as the program's SQL spells it.
-        const bool excel = format == Format::Excel;
-        error = ImportInHelperProcess(excel, file, table, excel ? table + QLatin1Char('$') : table, copy.fileName());
+        // The copy is named after the table as the program's SQL spells it: a worksheet with its "$".
+        const QString copyName = format == ImportFormat::Jet ? table : table + QLatin1Char('$');
+        error = ImportInHelperProcess(format, file, table, copyName, copy.fileName());
         const QString name = error.isEmpty() ? openDatabase(copy.fileName(), error) : QString();
         if (name.isEmpty()) {
             return {};
@@ -131,4 +164,39 @@ QString ImportCache::DatabaseWith(const QString& file, Format format, const QStr
         version->tableNames.insert(key, name);
     }
     return version->tableNames.value(key);
+}
+
+QString ImportCache::CsvDatabase(const QString& source, const QString& targetName, QString& error, QStringList& notes)
+{
+    const QMutexLocker lock(&cacheMutex());
+    const QString key = QFileInfo(source).canonicalFilePath();
+    if (key.isEmpty()) {
+        error = QStringLiteral("Could not find file '%1'.").arg(source);
+        return {};
+    }
+    const QStringList versions = CsvFileVersions(source);
+    CsvCopy& copy = csvCopies()[key];
+    if (!copy.file) {
+        copy.file = std::make_unique<QTemporaryFile>(temporaryCopyPattern());
+        copy.connectionName = copy.file->open() ? openDatabase(copy.file->fileName(), error, true) : QString();
+        if (copy.connectionName.isEmpty()) {
+            error = error.isEmpty() ? cannotCreate(*copy.file) : error;
+            csvCopies().erase(key);
+            return {};
+        }
+    }
+    if (!copy.imported || copy.versions != versions) {
+        error = ImportInHelperProcess(ImportFormat::Csv, source, QString(), targetName, copy.file->fileName());
+        if (!error.isEmpty()) {
+            // What the helper left half done is no base for the next import.
+            QSqlDatabase::removeDatabase(copy.connectionName);
+            csvCopies().erase(key);
+            return {};
+        }
+        copy.imported = true;
+        copy.versions = versions;
+        copy.notes = CsvImportNotes(QSqlDatabase::database(copy.connectionName, false));
+    }
+    notes = copy.notes;
+    return copy.connectionName;
 }

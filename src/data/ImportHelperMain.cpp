@@ -1,10 +1,11 @@
-// tessaly-import jet|excel <file> <table> <copy name> <database file>
+// tessaly-import jet|excel|xlsx|csv <file> <table> <copy name> <database file>
 //
-// Copies one table of a Jet file, or one worksheet of an Excel workbook, into the SQLite database
-// file as the table <copy name> (exit status 0). When the table cannot be read it writes the
-// description the user sees on standard output instead (exit status 3). The program runs every
-// import through this helper: a file that makes mdbtools or FreeXL crash ends the helper, and the
-// program reports the file as damaged.
+// Copies one table of a Jet file, one worksheet of an Excel workbook, or the CSV logs of a folder
+// or file (<table> unused) into the SQLite database file as the table <copy name> (exit status 0).
+// When they cannot be read it writes the description the user sees on standard output instead
+// (exit status 3). The program runs every import through this helper: a file that makes one of the
+// libraries crash ends the helper, and the program reports the file as damaged. The CSV import
+// adds to what an earlier one left in the database file.
 #include "FileImport.h"
 
 #include <QCoreApplication>
@@ -31,8 +32,8 @@ int main(int argc, char* argv[])
     }
     QCoreApplication app(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
-    const bool excel = arguments.value(1) == QLatin1String("excel");
-    if (arguments.size() != 6 || (!excel && arguments.value(1) != QLatin1String("jet"))) {
+    ImportFormat format = ImportFormat::Jet;
+    if (arguments.size() != 6 || !ImportFormatNamed(arguments[1], format)) {
         return kUsage;
     }
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
@@ -43,8 +44,7 @@ int main(int argc, char* argv[])
         for (const char* pragma : {"PRAGMA journal_mode=OFF", "PRAGMA synchronous=OFF"}) {
             QSqlQuery(db).exec(QLatin1String(pragma));
         }
-        error = excel ? ImportXlsSheet(arguments[2], arguments[3], db, arguments[4])
-                      : ImportMdbTable(arguments[2], arguments[3], db, arguments[4]);
+        error = ImportTable(format, arguments[2], arguments[3], db, arguments[4]);
         db.close();
     } else {
         error = QStringLiteral("SQLite cannot write the copy of '%1'.").arg(arguments[3]);

@@ -28,14 +28,13 @@ QString signalName(int signal)
 
 } // namespace
 
-QString ImportInHelperProcess(bool excel, const QString& file, const QString& table, const QString& targetName,
+QString ImportInHelperProcess(ImportFormat format, const QString& file, const QString& table, const QString& targetName,
                               const QString& databaseFile)
 {
     QProcess helper;
-    // What mdbtools and FreeXL print about a file is not for the user; the answer says it all.
+    // What the libraries print about a file is not for the user; the answer says it all.
     helper.setStandardErrorFile(QProcess::nullDevice());
-    helper.start(helperPath(),
-                 {excel ? QStringLiteral("excel") : QStringLiteral("jet"), file, table, targetName, databaseFile});
+    helper.start(helperPath(), {ImportFormatName(format), file, table, targetName, databaseFile});
     if (!helper.waitForStarted(-1)) {
         return QStringLiteral("The import program '%1' cannot be started: %2")
             .arg(helper.program(), helper.errorString());

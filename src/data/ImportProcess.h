@@ -1,12 +1,13 @@
 #pragma once
 
+#include "FileImport.h"
+
 #include <QString>
 
-// Imports a table of a Jet file (excel false) or a worksheet of an Excel workbook (excel true)
-// as ImportMdbTable and ImportXlsSheet do, but in the helper process tessaly-import: a file that
-// makes mdbtools or FreeXL crash ends the helper, not the program. The copy, the table
-// targetName, is written into databaseFile, which becomes a SQLite database of that table alone.
-// Returns "" or the description the user sees; a helper that crashed gives
-// "File '<file>' is damaged: the import stopped (<signal>)".
-QString ImportInHelperProcess(bool excel, const QString& file, const QString& table, const QString& targetName,
+// Imports as ImportTable does, but in the helper process tessaly-import: a file that makes
+// mdbtools, FreeXL or libzip crash ends the helper, not the program. The copy, the table
+// targetName, is written into databaseFile, a SQLite database that holds the table alone (or, for
+// CSV logs, the table and what brings it up to date later). Returns "" or the description the
+// user sees; a helper that crashed gives "File '<file>' is damaged: the import stopped (<signal>)".
+QString ImportInHelperProcess(ImportFormat format, const QString& file, const QString& table, const QString& targetName,
                               const QString& databaseFile);

@@ -91,3 +91,11 @@ QString OdbcDbmsName(const QSqlDatabase& db)
     }
     return QString::fromUtf8(reinterpret_cast<const char*>(name));
 }
+
+QString OdbcDataSourceValue(const QString& dataSource, const QString& key)
+{
+    char value[1024] = {};
+    const int length = SQLGetPrivateProfileString(dataSource.toUtf8().constData(), key.toUtf8().constData(), "", value,
+                                                  sizeof value, "odbc.ini");
+    return length > 0 ? QString::fromUtf8(value, length) : QString();
+}

@@ -27,3 +27,7 @@ void* OdbcConnectionHandle(const QSqlDatabase& db);
 // The DBMS behind an open QODBC connection, as its driver names it ("SQLite", "Microsoft SQL
 // Server", "ACCESS", ...); "" when it cannot be asked.
 QString OdbcDbmsName(const QSqlDatabase& db);
+
+// The value of a key of an ODBC data source's entry in odbc.ini (the user's, else the system's);
+// "" when the entry or the key is missing.
+QString OdbcDataSourceValue(const QString& dataSource, const QString& key);

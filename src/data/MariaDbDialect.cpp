@@ -1,0 +1,53 @@
+#include "MariaDbDialect.h"
+
+#include "QueryBuilder.h"
+
+namespace {
+
+QString backquoted(QStringView name, const QStringList& names)
+{
+    QString spelled = name.toString();
+    for (const QString& known : names) {
+        if (known.compare(name, Qt::CaseInsensitive) == 0) {
+            spelled = known;
+            break;
+        }
+    }
+    return QLatin1Char('`') + spelled.replace(QLatin1Char('`'), QStringLiteral("``")) + QLatin1Char('`');
+}
+
+bool ignoresCase(const QString& collation)
+{
+    return collation.endsWith(QLatin1String("_ci"), Qt::CaseInsensitive);
+}
+
+} // namespace
+
+QString ToMariaDbDialect(const SqlText& sql, const QStringList& names, const QString& collation)
+{
+    return RewriteSqlTokens(sql, [&](const SqlToken& token) -> std::optional<QString> {
+        if (token.kind == SqlToken::Kind::Name) {
+            return backquoted(token.text.mid(1, token.text.size() - 2), names);
+        }
+        if (token.kind == SqlToken::Kind::Table) {
+            return backquoted(token.text, names);
+        }
+        if (token.date) {
+            return QStringLiteral("TIMESTAMP ") +
+                   token.date->dateTime.toString(QStringLiteral("''yyyy-MM-dd HH:mm:ss''"));
+        }
+        if (token.kind == SqlToken::Kind::Text && !token.comparison.isEmpty()) {
+            return token.written.toString() + QStringLiteral(" COLLATE ") + collation;
+        }
+        return std::nullopt;
+    });
+}
+
+QString CaseInsensitiveCollation(const QString& connectionCollation, const QString& characterSet,
+                                 const QString& characterSetDefault)
+{
+    if (ignoresCase(connectionCollation)) {
+        return connectionCollation;
+    }
+    return ignoresCase(characterSetDefault) ? characterSetDefault : characterSet + QStringLiteral("_general_ci");
+}
