@@ -9,9 +9,10 @@ packages=(
   fonts-dejavu-core
   qt6-base-dev libqt6opengl6-dev qt6-svg-dev qt6-base-dev-tools
   libqt6sql6-sqlite libqt6sql6-odbc
-  mdbtools mdbtools-dev libfreexl-dev
+  mdbtools mdbtools-dev libfreexl-dev libzip-dev
   unixodbc unixodbc-dev tdsodbc libsqliteodbc sqlite3 libsqlite3-dev
   postgresql-15 odbc-postgresql
+  mariadb-server-core mariadb-client-core odbc-mariadb
   xvfb xauth python3 python3-xlwt
   poppler-utils
   clang-14 libclang-rt-14-dev llvm-14
