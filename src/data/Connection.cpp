@@ -5,6 +5,7 @@
 #include "OdbcInfo.h"
 #include "PostgresDialect.h"
 #include "QueryBuilder.h"
+#include "SqlQuoting.h"
 #include "SqliteEngine.h"
 
 #include <QAtomicInt>
@@ -268,8 +269,10 @@ bool Connection::prepareMariaDbSession()
         return false;
     }
     QSqlQuery query(database());
+    // A backslash in a text is an ordinary character, and "MAX (" calls the function, as on the
+    // other engines.
     if (!query.exec(QStringLiteral("SET SESSION sql_mode = CONCAT_WS(',', NULLIF(@@sql_mode, ''), "
-                                   "'NO_BACKSLASH_ESCAPES')")) ||
+                                   "'NO_BACKSLASH_ESCAPES', 'IGNORE_SPACE')")) ||
         !query.exec(QStringLiteral("SELECT @@collation_connection, @@character_set_connection, "
                                    "(SELECT DEFAULT_COLLATE_NAME FROM information_schema.CHARACTER_SETS "
                                    "WHERE CHARACTER_SET_NAME = @@character_set_connection)")) ||
@@ -307,20 +310,26 @@ bool Connection::catalogNames(const QString& table, QStringList& names)
     }
     QSqlQuery query(database());
     query.setForwardOnly(true);
+    bool asked = false;
     if (m_dialect == Dialect::Postgres) {
         query.prepare(QStringLiteral(
             "SELECT c.relname, a.attname FROM pg_catalog.pg_class c "
             "JOIN pg_catalog.pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped "
             "WHERE c.relkind IN ('r', 'v', 'm', 'f', 'p') AND pg_catalog.pg_table_is_visible(c.oid) "
             "AND lower(c.relname::text) = lower(?) ORDER BY c.relname::text = ? DESC, c.relname, a.attnum"));
+        query.addBindValue(table);
+        query.addBindValue(table);
+        asked = query.exec();
     } else {
-        query.prepare(QStringLiteral("SELECT TABLE_NAME, COLUMN_NAME FROM information_schema.COLUMNS "
-                                     "WHERE TABLE_SCHEMA = DATABASE() AND LOWER(TABLE_NAME) = LOWER(?) "
-                                     "ORDER BY BINARY TABLE_NAME = ? DESC, BINARY TABLE_NAME, ORDINAL_POSITION"));
+        // MariaDB's driver receives a bound text with Qt's terminating zero: the name goes into the
+        // statement instead (the session reads backslashes as ordinary characters).
+        const QString name = SqlTextLiteral(table);
+        asked = query.exec(QStringLiteral("SELECT TABLE_NAME, COLUMN_NAME FROM information_schema.COLUMNS "
+                                          "WHERE TABLE_SCHEMA = DATABASE() AND LOWER(TABLE_NAME) = LOWER(%1) "
+                                          "ORDER BY BINARY TABLE_NAME = %1 DESC, BINARY TABLE_NAME, ORDINAL_POSITION")
+                               .arg(name));
     }
-    query.addBindValue(table);
-    query.addBindValue(table);
-    if (!query.exec()) {
+    if (!asked) {
         m_lastError = describe(query.lastError());
         return false;
     }

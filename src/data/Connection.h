@@ -86,8 +86,8 @@ private:
     // Makes the ODBC session refuse writes by itself with `statement`, and checks that `check` then
     // reads `readOnly`.
     bool makeSessionReadOnly(const QString& statement, const QString& check, const QString& readOnly);
-    // MariaDB's session: read-only, backslashes as ordinary characters, and the collation that
-    // compares text without case.
+    // MariaDB's session: read-only, backslashes as ordinary characters, functions called with a
+    // blank before their parenthesis, and the collation that compares text without case.
     bool prepareMariaDbSession();
     // The names the catalog spells for a table named without regard to case: the table's, then its
     // columns'; empty for a table it lacks. Asked once per table while the connection is open.

@@ -31,10 +31,10 @@ QString locateFolder(const QString& configured)
         return path;
     }
     const QString bareName = path.split(QRegularExpression(QStringLiteral("[\\\\/]"))).last();
-    const QDir current;
+    const QDir current = QDir::current();
     for (const QString& entry : current.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         if (!bareName.isEmpty() && entry.compare(bareName, Qt::CaseInsensitive) == 0) {
-            return current.filePath(entry);
+            return current.absoluteFilePath(entry);
         }
     }
     return {};

@@ -56,14 +56,30 @@ struct BoundField
     std::vector<SQLLEN> indicators;
 };
 
+// Whether the driver can position on a row of a block, to read a long text of it again. MariaDB's
+// driver (3.1) says it can, but its next fetch after that skips rows.
 bool positionsInBlocks(SQLHDBC connection)
 {
     SQLUINTEGER getData = 0;
     SQLUINTEGER cursor = 0;
+    SQLCHAR driver[256] = {};
+    SQLSMALLINT length = 0;
     return SQL_SUCCEEDED(SQLGetInfo(connection, SQL_GETDATA_EXTENSIONS, &getData, sizeof getData, nullptr)) &&
            SQL_SUCCEEDED(
                SQLGetInfo(connection, SQL_FORWARD_ONLY_CURSOR_ATTRIBUTES1, &cursor, sizeof cursor, nullptr)) &&
-           (getData & SQL_GD_BLOCK) != 0 && (cursor & SQL_CA1_POS_POSITION) != 0;
+           (getData & SQL_GD_BLOCK) != 0 && (cursor & SQL_CA1_POS_POSITION) != 0 &&
+           SQL_SUCCEEDED(SQLGetInfo(connection, SQL_DRIVER_NAME, driver, sizeof driver, &length)) &&
+           !QByteArray(reinterpret_cast<const char*>(driver)).contains("maodbc");
+}
+
+// Whether a text never holds more characters than its column declares: true of servers, which
+// keep the declared types, not of SQLite, whose driver declares sizes its values need not keep.
+bool keepsDeclaredSizes(SQLHDBC connection)
+{
+    SQLCHAR dbms[256] = {};
+    SQLSMALLINT length = 0;
+    return SQL_SUCCEEDED(SQLGetInfo(connection, SQL_DBMS_NAME, dbms, sizeof dbms, &length)) &&
+           !QByteArray(reinterpret_cast<const char*>(dbms)).contains("SQLite");
 }
 
 QString diagnostics(SQLSMALLINT type, SQLHANDLE handle)
@@ -129,7 +145,8 @@ bool OdbcRowReader::bindFields(SQLSMALLINT fields, QStringList& names, std::vect
                                SQLULEN& blockRows)
 {
     size_t rowBytes = 0;
-    bool texts = false;
+    bool longTexts = false; // a text may be longer than its buffer
+    const bool sizesKept = keepsDeclaredSizes(m_connection);
     for (SQLUSMALLINT i = 1; i <= fields; ++i) {
         SQLWCHAR name[256];
         SQLSMALLINT nameLength = 0;
@@ -150,18 +167,20 @@ bool OdbcRowReader::bindFields(SQLSMALLINT fields, QStringList& names, std::vect
         case FieldKind::DateTime:
             field.width = sizeof(SQL_TIMESTAMP_STRUCT);
             break;
-        case FieldKind::Text:
-            field.width = static_cast<SQLLEN>(((size > 0 ? std::min(size, kMostTextChars) : kMostTextChars) + 1) *
-                                              sizeof(SQLWCHAR));
+        case FieldKind::Text: {
+            // A declared size counts characters; each may take two UTF-16 units.
+            const SQLULEN units = size > 0 ? std::min(2 * size, kMostTextChars) : kMostTextChars;
+            field.width = static_cast<SQLLEN>((units + 1) * sizeof(SQLWCHAR));
+            longTexts = longTexts || !sizesKept || size == 0 || 2 * size > kMostTextChars;
             break;
         }
+        }
         rowBytes += static_cast<size_t>(field.width) + sizeof(SQLLEN);
-        texts = texts || field.kind == FieldKind::Text;
     }
     // A text longer than its buffer is read whole from its row, which in a block of rows needs a
     // driver that can position on a row of the block (psqlODBC can, the SQLite driver cannot).
-    // Without one, rows with text come one at a time.
-    blockRows = texts && !positionsInBlocks(m_connection)
+    // Without one, rows with a text that may be that long come one at a time.
+    blockRows = longTexts && !positionsInBlocks(m_connection)
                     ? 1
                     : std::clamp<SQLULEN>(kBlockBytes / std::max<size_t>(rowBytes, 1), 1, kMostBlockRows);
     SQLSetStmtAttr(m_statement, SQL_ATTR_ROW_BIND_TYPE, reinterpret_cast<SQLPOINTER>(SQL_BIND_BY_COLUMN), 0);

@@ -21,9 +21,10 @@ private slots:
     void initTestCase()
     {
         // The configuration folder is the current directory; these files lie in it.
-        for (const char* name : {"Results.MDB", "book.xls", "local.sqlite"}) {
+        for (const char* name : {"Results.MDB", "book.xls", "book.xlsx", "local.sqlite", "line.csv"}) {
             QVERIFY(WriteFile(m_dir.filePath(name), {}));
         }
+        QVERIFY(QDir(m_dir.path()).mkdir("Logs"));
         m_previous = QDir::currentPath();
         QDir::setCurrent(m_dir.path());
     }
@@ -50,6 +51,23 @@ private slots:
         row("Excel sheet reference", "book.xls||||", "Sheet1",
             jet + "book.xls;Extended Properties=\"Excel 8.0;HRD=YES;\"", "ACCESS", "[Sheet1$]");
         row("Excel file missing", "gone.xls||||", "Sheet1", "", "", "Sheet1", "Not found Excel file gone.xls!");
+        const QString ace = "Provider=Microsoft.ACE.OLEDB.12.0;Data Source=";
+        const QString text = ";Extended Properties=\"text;HDR=Yes;FMT=Delimited\";";
+        const QString logs = QDir(m_dir.path()).filePath("Logs");
+        row("xlsx sheet reference, before the .xls it contains", "book.xlsx||||", "Sheet1",
+            ace + "book.xlsx;Extended Properties=\"Excel 12.0 Xml;HDR=YES\";", "ACCESS", "[Sheet1$]");
+        row("xlsx file missing", "gone.xlsx||||", "Sheet1", "", "", "Sheet1", "Not found Excel file gone.xlsx!");
+        row("CSV file, no table needed", "line.csv||||", "", ace + "line.csv" + text, "ACCESS", "[CSV]");
+        row("CSV file missing", "gone.csv||||", "", "", "", "", "Not found CSV file gone.csv!");
+        row("CSV folder named by a Windows path", "D:\\Station\\LOGS\\||||", "", ace + logs + text, "ACCESS",
+            "[CSV]");
+        row("CSV folder that exists", "Logs||||", "Results", ace + "Logs" + text, "ACCESS", "[CSV]");
+        row("a folder's name with a data source names a database", "Logs|DSN1|||", "Results",
+            "Provider=MSDASQL;UID=;PWD=;Database=Logs;DSN=DSN1;", "ODBC", "Results");
+        row("a folder's name with a server names a database", "Logs||sa||db01", "Results",
+            "Provider=SQLOLEDB;Network Library=DBMSSOCN;uid=sa;pwd=;server=db01;database=Logs;DSN=;", "MSSQL",
+            "Results");
+        row("CSV folder missing", "gone/||||", "", "", "", "", "Not found folder gone/!");
         row("SQLite file", "local.sqlite|DSN1|||", "Results", "Provider=SQLite;Data Source=local.sqlite;", "SQLITE",
             "Results");
         row("SQLite file missing", "gone.db||||", "Results", "", "", "Results", "Not found Database gone.db!");

@@ -1,9 +1,11 @@
 #include "Connection.h"
 #include "CrossEngineSelections.h"
 #include "DataRow.h"
+#include "MariaDbServer.h"
 #include "PostgresServer.h"
 #include "QueryBuilder.h"
 #include "Recordset.h"
+#include "ResultsFixtures.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 
@@ -113,6 +115,7 @@ class TestEngines : public QObject
     QList<CsvRow> m_csv;
     QMap<QString, QByteArray> m_contents;
     std::unique_ptr<PostgresServer> m_postgres;
+    std::unique_ptr<MariaDbServer> m_mariaDb;
 
     QString fixture(const QString& name) const { return m_dir.filePath(name); }
 
@@ -127,6 +130,12 @@ private slots:
         }
         m_csv = readCsv(fixture("results_small.csv"));
         QCOMPARE(m_csv.size(), 514);
+        // The same records in the formats made here: a workbook and the logs of test stations.
+        const QString source = fixture("results_small.csv");
+        QVERIFY(WriteResultsWorkbook(source, fixture("results_small.xlsx")));
+        QVERIFY(WriteResultsLogFolder(source, fixture("logs")));
+        QVERIFY(WriteResultsLog(source, fixture("dots.csv"), LogStyle::DayFirstDots, 0, 514));
+        QVERIFY(WriteResultsLog(source, fixture("am-pm.csv"), LogStyle::MonthFirstAmPm, 0, 514));
 
         // The same records on a PostgreSQL server of our own, under mixed-case names.
         m_postgres = std::make_unique<PostgresServer>();
@@ -136,11 +145,19 @@ private slots:
                      m_postgres->loadResults("Other Results", csv.split('\n').mid(0, 51).join('\n')),
                  qPrintable(m_postgres->error()));
 
-        // ODBC data sources of our own on Debian's SQLite driver and on psqlODBC.
+        // And on a MariaDB server, in tables whose text compares with case.
+        m_mariaDb = std::make_unique<MariaDbServer>();
+        QVERIFY2(m_mariaDb->isReady(), qPrintable(m_mariaDb->error()));
+        QVERIFY2(m_mariaDb->loadResults("Results", csv) &&
+                     m_mariaDb->loadResults("Other Results", csv.split('\n').mid(0, 51).join('\n')),
+                 qPrintable(m_mariaDb->error()));
+
+        // ODBC data sources of our own on Debian's SQLite driver, on psqlODBC and on MariaDB's driver.
         QVERIFY(RegisterOdbcDataSources(
-            m_dir.path(), "[SQLite3]\nDriver=libsqlite3odbc.so\n" + m_postgres->odbcDriverEntry(),
+            m_dir.path(),
+            "[SQLite3]\nDriver=libsqlite3odbc.so\n" + m_postgres->odbcDriverEntry() + m_mariaDb->odbcDriverEntry(),
             "[TessalySmall]\nDriver=SQLite3\nDatabase=" + fixture("results_small.sqlite").toUtf8() + "\n" +
-                m_postgres->odbcDataSourceEntry("TessalyPostgres")));
+                m_postgres->odbcDataSourceEntry("TessalyPostgres") + m_mariaDb->odbcDataSourceEntry("TessalyMariaDb")));
     }
 
     void sameRowsOnEveryEngine_data()
@@ -159,12 +176,23 @@ private slots:
         row("Jet 2003", jet + fixture("results_small_v2003.mdb") + ";", "results", "ACCESS", 514);
         row("Excel", excel, "[Results$]", "ACCESS", 514);
         row("Excel, second sheet named in other case", excel, "[sHEET1$]", "ACCESS", 50);
+        const QString ace = "Provider=Microsoft.ACE.OLEDB.12.0;Data Source=";
+        const QString xlsx = ace + fixture("results_small.xlsx") + ";Extended Properties=\"Excel 12.0 Xml;HDR=YES\";";
+        row("Excel 2007 workbook", xlsx, "[Results$]", "ACCESS", 514);
+        row("Excel 2007 workbook, second sheet named in other case", xlsx, "[sHEET1$]", "ACCESS", 50);
+        const QString text = ";Extended Properties=\"text;HDR=Yes;FMT=Delimited\";";
+        row("CSV folder of three days", ace + fixture("logs") + text, "[CSV]", "ACCESS", 514);
+        row("CSV file, day first with dots", ace + fixture("dots.csv") + text, "[CSV]", "ACCESS", 514);
+        row("CSV file, month first with AM and PM", ace + fixture("am-pm.csv") + text, "[CSV]", "ACCESS", 514);
         row("SQLite file", "Provider=SQLite;Data Source=" + fixture("results_small.sqlite") + ";", "Results", "SQLITE",
             514);
         row("ODBC data source", "Provider=MSDASQL;UID=;PWD=;Database=;DSN=TessalySmall;", "Results", "ODBC", 514);
         const QString postgres = "Provider=MSDASQL;UID=;PWD=;Database=;DSN=TessalyPostgres;";
         row("PostgreSQL", postgres, "Results", "ODBC", 514);
         row("PostgreSQL, table with a blank named in other case", postgres, "[other results]", "ODBC", 50);
+        const QString mariaDb = "Provider=MSDASQL;UID=;PWD=;Database=;DSN=TessalyMariaDb;";
+        row("MariaDB", mariaDb, "Results", "ODBC", 514);
+        row("MariaDB, table with a blank named in other case", mariaDb, "[other results]", "ODBC", 50);
     }
 
     void sameRowsOnEveryEngine()
@@ -239,6 +267,11 @@ private slots:
                "CASE WHEN i % 3 = 0 THEN NULL ELSE i / 4.0 END AS v, "
                "TIMESTAMP '2024-01-01 00:00:00' + i * INTERVAL '1 second' AS d FROM generate_series(0, 4999) AS s(i) "
                "ORDER BY i;";
+        QTest::newRow("MariaDB") << "TessalyMariaDb"
+                                 << "SELECT seq AS i, REPEAT('x', CASE WHEN seq % 1000 = 7 THEN 5000 ELSE seq % 50 END) AS t, "
+                                    "CASE WHEN seq % 3 = 0 THEN NULL ELSE seq / 4.0 END AS v, "
+                                    "TIMESTAMP '2024-01-01 00:00:00' + INTERVAL seq SECOND AS d FROM seq_0_to_4999 "
+                                    "ORDER BY seq;";
         QTest::newRow("SQLite") << "TessalySmall"
                                 << "WITH RECURSIVE s(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM s WHERE i < 4999) "
                                    "SELECT i, substr(printf('%.5000c', 'x'), 1, "

@@ -1,39 +1,17 @@
 #include "PostgresServer.h"
 
-#include "TestFiles.h"
+#include "ServerSupport.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <pwd.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
 
 const char* const kServerUser = "postgres";
 const QString kDatabase = QStringLiteral("tessaly");
-
-// A TCP port on 127.0.0.1 that no one listens on now; 0 when none can be had.
-quint16 freeLoopbackPort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    quint16 port = 0;
-    if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
-        port = ntohs(address.sin_port);
-    }
-    if (fd >= 0) {
-        ::close(fd);
-    }
-    return port;
-}
 
 } // namespace
 
@@ -75,7 +53,7 @@ bool PostgresServer::start()
                                         QStringLiteral("--locale=C.UTF-8"), QStringLiteral("--no-sync")})) {
         return false;
     }
-    m_port = freeLoopbackPort();
+    m_port = FreeLoopbackPort();
     const QString options = QStringLiteral("-c listen_addresses=127.0.0.1 -p %1 -k '%2' -c fsync=off "
                                            "-c synchronous_commit=off -c full_page_writes=off")
                                 .arg(m_port)
@@ -162,16 +140,4 @@ QByteArray PostgresServer::odbcDataSourceEntry(const QByteArray& dsn) const
 {
     return "[" + dsn + "]\nDriver=PostgreSQL Unicode\nServername=127.0.0.1\nPort=" + QByteArray::number(m_port) +
            "\nDatabase=" + kDatabase.toUtf8() + "\nUsername=" + kServerUser + "\nSSLmode=disable\n";
-}
-
-bool RegisterOdbcDataSources(const QString& folder, const QByteArray& drivers, const QByteArray& dataSources)
-{
-    const QDir dir(folder);
-    if (!WriteFile(dir.filePath(QStringLiteral("odbcinst.ini")), drivers) ||
-        !WriteFile(dir.filePath(QStringLiteral("odbc.ini")), dataSources)) {
-        return false;
-    }
-    qputenv("ODBCSYSINI", QFile::encodeName(dir.path()));
-    qputenv("ODBCINI", QFile::encodeName(dir.filePath(QStringLiteral("odbc.ini"))));
-    return true;
 }

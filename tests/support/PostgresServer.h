@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ServerSupport.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
@@ -54,6 +56,3 @@ private:
     bool m_ready = false;
     QString m_error;
 };
-
-// Writes odbcinst.ini and odbc.ini into `folder` and points unixODBC at them (ODBCSYSINI, ODBCINI).
-bool RegisterOdbcDataSources(const QString& folder, const QByteArray& drivers, const QByteArray& dataSources);

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// What the throw-away database servers of tests and benchmarks share.
+
+// A TCP port on 127.0.0.1 that no one listens on now; 0 when none can be had.
+quint16 FreeLoopbackPort();
+
+// Writes odbcinst.ini and odbc.ini into `folder` and points unixODBC at them (ODBCSYSINI, ODBCINI).
+bool RegisterOdbcDataSources(const QString& folder, const QByteArray& drivers, const QByteArray& dataSources);
