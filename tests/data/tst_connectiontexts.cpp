@@ -59,8 +59,7 @@ private slots:
         row("xlsx file missing", "gone.xlsx||||", "Sheet1", "", "", "Sheet1", "Not found Excel file gone.xlsx!");
         row("CSV file, no table needed", "line.csv||||", "", ace + "line.csv" + text, "ACCESS", "[CSV]");
         row("CSV file missing", "gone.csv||||", "", "", "", "", "Not found CSV file gone.csv!");
-        row("CSV folder named by a Windows path", "D:\\Station\\LOGS\\||||", "", ace + logs + text, "ACCESS",
-            "[CSV]");
+        row("CSV folder named by a Windows path", "D:\\Station\\LOGS\\||||", "", ace + logs + text, "ACCESS", "[CSV]");
         row("CSV folder that exists", "Logs||||", "Results", ace + "Logs" + text, "ACCESS", "[CSV]");
         row("a folder's name with a data source names a database", "Logs|DSN1|||", "Results",
             "Provider=MSDASQL;UID=;PWD=;Database=Logs;DSN=DSN1;", "ODBC", "Results");

@@ -267,11 +267,12 @@ private slots:
                "CASE WHEN i % 3 = 0 THEN NULL ELSE i / 4.0 END AS v, "
                "TIMESTAMP '2024-01-01 00:00:00' + i * INTERVAL '1 second' AS d FROM generate_series(0, 4999) AS s(i) "
                "ORDER BY i;";
-        QTest::newRow("MariaDB") << "TessalyMariaDb"
-                                 << "SELECT seq AS i, REPEAT('x', CASE WHEN seq % 1000 = 7 THEN 5000 ELSE seq % 50 END) AS t, "
-                                    "CASE WHEN seq % 3 = 0 THEN NULL ELSE seq / 4.0 END AS v, "
-                                    "TIMESTAMP '2024-01-01 00:00:00' + INTERVAL seq SECOND AS d FROM seq_0_to_4999 "
-                                    "ORDER BY seq;";
+        QTest::newRow("MariaDB")
+            << "TessalyMariaDb"
+            << "SELECT seq AS i, REPEAT('x', CASE WHEN seq % 1000 = 7 THEN 5000 ELSE seq % 50 END) AS t, "
+               "CASE WHEN seq % 3 = 0 THEN NULL ELSE seq / 4.0 END AS v, "
+               "TIMESTAMP '2024-01-01 00:00:00' + INTERVAL seq SECOND AS d FROM seq_0_to_4999 "
+               "ORDER BY seq;";
         QTest::newRow("SQLite") << "TessalySmall"
                                 << "WITH RECURSIVE s(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM s WHERE i < 4999) "
                                    "SELECT i, substr(printf('%.5000c', 'x'), 1, "

@@ -1,5 +1,6 @@
 #include "DataRow.h"
 #include "FileImport.h"
+#include "ResultsFixtures.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 
@@ -15,27 +16,34 @@ class TestFileImport : public QObject
 private slots:
     void describesWhatCannotBeRead_data()
     {
-        AddColumns<QString, bool, QString, QString>("file", "asExcel", "table", "message");
-        const auto row = [](const char* name, const char* file, bool asExcel, const char* table, const char* message) {
-            QTest::newRow(name) << QString(file) << asExcel << QString(table) << QString(message);
+        AddColumns<QString, ImportFormat, QString, QString>("file", "format", "table", "message");
+        const auto row = [](const char* name, const char* file, ImportFormat format, const char* table,
+                            const char* message) {
+            QTest::newRow(name) << QString(file) << format << QString(table) << QString(message);
         };
-        row("no such table", "results_small_v2000.mdb", false, "Result",
+        const ImportFormat jet = ImportFormat::Jet, excel = ImportFormat::Excel, xlsx = ImportFormat::Xlsx;
+        row("no such table", "results_small_v2000.mdb", jet, "Result",
             "The Microsoft Jet database engine cannot find the input table or query 'Result'.  Make sure it exists and "
             "that its name is spelled correctly.");
-        row("no such sheet", "results_small.xls", true, "Sheet 1",
+        row("no such sheet", "results_small.xls", excel, "Sheet 1",
             "'Sheet 1$' is not a valid name.  Make sure that it does not include invalid characters or punctuation "
             "and that it is not too long.");
-        row("workbook read as Jet", "results_small.xls", false, "Results", "Unrecognized database format '%1'.");
-        row("Jet read as workbook", "results_small_v2000.mdb", true, "Results",
+        row("workbook read as Jet", "results_small.xls", jet, "Results", "Unrecognized database format '%1'.");
+        row("Jet read as workbook", "results_small_v2000.mdb", excel, "Results",
+            "External table is not in the expected format.");
+        row("no such sheet in an .xlsx workbook", "results_small.xlsx", xlsx, "Sheet 1",
+            "'Sheet 1$' is not a valid name.  Make sure that it does not include invalid characters or punctuation "
+            "and that it is not too long.");
+        row("Excel 97-2003 workbook read as .xlsx", "results_small.xls", xlsx, "Results",
             "External table is not in the expected format.");
     }
 
     void describesWhatCannotBeRead()
     {
-        const auto [file, asExcel, table, message] = FetchRow<QString, bool, QString, QString>();
+        const auto [file, format, table, message] = FetchRow<QString, ImportFormat, QString, QString>();
         QTemporaryDir dir;
         const QString path = dir.filePath(file);
-        QVERIFY(QFile::copy(FixturePath(file), path));
+        QVERIFY(WriteFile(path, FixtureBytes(file)));
         QString error;
         QStringList tables;
         {
@@ -44,7 +52,7 @@ private slots:
             QVERIFY(db.open());
             // Named with a blank and a '$' as the import cache names sheet copies.
             const QString target = QStringLiteral("Copy of Results$");
-            error = asExcel ? ImportXlsSheet(path, table, db, target) : ImportMdbTable(path, table, db, target);
+            error = ImportTable(format, path, table, db, target);
             tables = db.tables();
         }
         QSqlDatabase::removeDatabase(QStringLiteral("fileimport"));

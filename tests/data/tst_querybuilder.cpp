@@ -1,4 +1,5 @@
 #include "DataRow.h"
+#include "MariaDbDialect.h"
 #include "PostgresDialect.h"
 #include "QueryBuilder.h"
 #include "TestMain.h"
@@ -228,6 +229,15 @@ private slots:
             "MSSQL", first, last,
             "\"TestID\" ILIKE '03/01/24 00:00:01 am' AND t BETWEEN TIMESTAMP '2024-03-01 00:00:01' AND "
             "TIMESTAMP '2024-03-07 23:59:59'");
+
+        row("MariaDB: names in the catalog's case", "SELECT [serialnumber] AS SNX, MAX ([VOUT]) FROM results;",
+            "ACCESS", first, last, "SELECT `SerialNumber` AS SNX, MAX (`Vout`) FROM `Results`;");
+        row("MariaDB: names the catalog lacks", "SELECT [No`Such] FROM [Other Results] WHERE x", "ACCESS", first, last,
+            "SELECT `No``Such` FROM `Other Results` WHERE x");
+        row("MariaDB: range and compared texts", "[PassFail] = 'PASS' AND [ATEID] <> 'A\\' AND [SN] LIKE '%' AND {R}",
+            "ACCESS", first, last,
+            "`PassFail` = 'PASS' COLLATE utf8mb4_general_ci AND `ATEID` <> 'A\\' COLLATE utf8mb4_general_ci AND "
+            "`SN` LIKE '%' AND TIMESTAMP '2024-03-01 00:00:01' AND TIMESTAMP '2024-03-07 23:59:59'");
     }
 
     void dialects()
@@ -236,9 +246,34 @@ private slots:
         const SqlText range = GetTestedRange("Custom", type, kToday, from, to, nullptr, QLocale("en_US"));
         const SqlText statement(QString(sql).replace("{R}", range.text), range.dates);
         const QStringList catalog{"Results", "SerialNumber", "TestStartTime", "TestID", "PassFail", "ATEID", "Vout"};
-        QTEST(QByteArray(QTest::currentDataTag()).startsWith("PostgreSQL: ") ? ToPostgresDialect(statement, catalog)
-                                                                             : ToSQLiteDialect(statement),
+        const QByteArray tag = QTest::currentDataTag();
+        QTEST(tag.startsWith("PostgreSQL: ") ? ToPostgresDialect(statement, catalog)
+              : tag.startsWith("MariaDB: ")  ? ToMariaDbDialect(statement, catalog, "utf8mb4_general_ci")
+                                             : ToSQLiteDialect(statement),
               "expected");
+    }
+
+    void mariaDbCollation_data()
+    {
+        AddColumns<QString, QString, QString, QString>("connection", "characterSet", "setDefault", "chosen");
+        QTest::newRow("the connection's ignores case") << "utf8mb4_unicode_ci"
+                                                       << "utf8mb4"
+                                                       << "utf8mb4_general_ci"
+                                                       << "utf8mb4_unicode_ci";
+        QTest::newRow("a binary connection: the set's default") << "latin1_bin"
+                                                                << "latin1"
+                                                                << "latin1_swedish_ci"
+                                                                << "latin1_swedish_ci";
+        QTest::newRow("neither ignores case") << "utf8mb4_bin"
+                                              << "utf8mb4"
+                                              << "utf8mb4_bin"
+                                              << "utf8mb4_general_ci";
+    }
+
+    void mariaDbCollation()
+    {
+        const auto [connection, characterSet, setDefault] = FetchRow<QString, QString, QString>();
+        QTEST(CaseInsensitiveCollation(connection, characterSet, setDefault), "chosen");
     }
 
     // Texts that would make a backtracking scan quadratic come back unchanged (a backtracking

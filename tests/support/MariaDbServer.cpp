@@ -101,15 +101,16 @@ bool MariaDbServer::client(const QByteArray& statements)
 {
     QProcess process;
     return run(process, QStringLiteral("mariadb"),
-               {QStringLiteral("--no-defaults"), QStringLiteral("--socket=") + m_dir.filePath(QStringLiteral("server.sock")),
+               {QStringLiteral("--no-defaults"),
+                QStringLiteral("--socket=") + m_dir.filePath(QStringLiteral("server.sock")),
                 QStringLiteral("--user=root"), QStringLiteral("--batch")},
                statements);
 }
 
 bool MariaDbServer::loadResults(const QString& table, const QByteArray& csv)
 {
-    const QString name = QLatin1Char('`') + QString(table).replace(QLatin1Char('`'), QStringLiteral("``")) +
-                         QLatin1Char('`');
+    const QString name =
+        QLatin1Char('`') + QString(table).replace(QLatin1Char('`'), QStringLiteral("``")) + QLatin1Char('`');
     QString sql = QStringLiteral("USE tessaly; CREATE TABLE %1 (SerialNumber VARCHAR(50), ATEID VARCHAR(20), "
                                  "TestStartTime DATETIME, PassFail VARCHAR(10), TestID VARCHAR(10), Vout DOUBLE, "
                                  "Iin DOUBLE, Ripple DOUBLE, Eff DOUBLE) CHARACTER SET utf8mb4 COLLATE utf8mb4_bin;")

@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -33,6 +34,16 @@ QString dateIn(const QString& iso, LogStyle style)
 }
 
 } // namespace
+
+QByteArray FixtureBytes(const QString& name)
+{
+    if (name != QLatin1String("results_small.xlsx")) {
+        return ReadFile(FixturePath(name));
+    }
+    const QTemporaryDir dir;
+    const QString path = dir.filePath(name);
+    return WriteResultsWorkbook(FixturePath(QStringLiteral("results_small.csv")), path) ? ReadFile(path) : QByteArray();
+}
 
 bool WriteResultsWorkbook(const QString& csvPath, const QString& xlsxPath)
 {

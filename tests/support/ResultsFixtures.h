@@ -5,6 +5,10 @@
 // The results of results_small.csv (the fixture every "small" file is made from) in the formats
 // that are made at run time: an .xlsx workbook and CSV logs as test stations write them.
 
+// The bytes of a fixture: a file of TESSALY_FIXTURES, or "results_small.xlsx", which is made here
+// (WriteResultsWorkbook).
+QByteArray FixtureBytes(const QString& name);
+
 // Sheets "Results" (the header and every record) and "Sheet1" (the header and the first 50): text
 // as shared strings, TestStartTime as date serials shown as yyyy-mm-dd hh:mm:ss, Null as no cell.
 bool WriteResultsWorkbook(const QString& csvPath, const QString& xlsxPath);

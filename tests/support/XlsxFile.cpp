@@ -93,6 +93,9 @@ QByteArray cellXml(const QString& spec, const QByteArray& reference, SharedStrin
     if (kind == QLatin1String("fs")) {
         return "<c" + r + " t=\"str\"><f>A1&amp;\"\"</f>" + v + "</c>";
     }
+    if (kind == QLatin1String("x")) {
+        return value.toUtf8();
+    }
     if (kind == QLatin1String("iso")) {
         return "<c" + r + " t=\"d\">" + v + "</c>";
     }

@@ -16,6 +16,7 @@
 //   "b:1"              a boolean                  "e:#N/A"   an error value
 //   "fn:3.5"           a formula's cached number  "fs:text"  a formula's cached string
 //   "iso:2024-03-01T10:20:30"  an ISO date cell (t="d")
+//   "x:<c ...>...</c>" the cell's XML as written
 struct XlsxSheet
 {
     QString name;
