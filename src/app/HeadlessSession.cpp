@@ -105,6 +105,9 @@ int openSession(const SelectionOptions& o, const QStringList& outputs, HeadlessS
     for (const QString& note : session.state.gConnection->notes()) { // how the database is read, e.g. a snapshot
         QTextStream(stderr) << "tessaly " << command << ": note: " << note << Qt::endl;
     }
+    for (const QString& warning : database.warnings) { // records left out, e.g. a log of another header
+        QTextStream(stderr) << "tessaly " << command << ": warning: " << warning << Qt::endl;
+    }
     session.sources = database.sources;
     return HeadlessStatus::kOk;
 }

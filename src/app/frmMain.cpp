@@ -705,6 +705,9 @@ bool frmMain::ConnectDatabase(const QString& strProduct)
         m_services.prompts.message(database.message, MsgIcon::Exclamation, MsgButtons::OK);
         return false;
     }
+    if (!database.warnings.isEmpty()) {
+        m_services.prompts.message(database.warnings.join(QLatin1Char('\n')), MsgIcon::Exclamation, MsgButtons::OK);
+    }
     // "<All>" stands ahead of every source.
     ui->cboATEList->addItem(kAll);
     ui->cboATEList->addItems(database.sources);

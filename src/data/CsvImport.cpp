@@ -143,7 +143,10 @@ struct KnownFile
     qint64 size = 0;
     qint64 modified = 0;
     qint64 key = 0;
-    QString note;
+    bool hasHeader = false;
+    QString note; // why it was skipped
+
+    bool isVersionOf(const CsvFile& file) const { return size == file.size && modified == file.modified; }
 };
 
 // One import of a source into the copy: all of it, or what changed since the last one.
@@ -234,12 +237,14 @@ bool CsvImporter::loadKnown(Columns& columns, std::map<QString, KnownFile>& know
     columns.real = real;
     columns.forms = forms;
     columns.decided.assign(forms.size(), true);
-    if (!query.exec(QStringLiteral("SELECT name, size, modified, file_key, note FROM %1").arg(kFilesTable))) {
+    if (!query.exec(
+            QStringLiteral("SELECT name, size, modified, file_key, has_header, note FROM %1").arg(kFilesTable))) {
         return false;
     }
     while (query.next()) {
         known[query.value(0).toString()] = {query.value(1).toLongLong(), query.value(2).toLongLong(),
-                                            query.value(3).toLongLong(), query.value(4).toString()};
+                                            query.value(3).toLongLong(), query.value(4).toBool(),
+                                            query.value(5).toString()};
     }
     return !names.isEmpty();
 }
@@ -297,7 +302,7 @@ QString CsvImporter::ensureTable()
 
 QString CsvImporter::importFile(const CsvFile& file, qint64 key)
 {
-    m_read[file.name] = {file.size, file.modified, key, QString()};
+    m_read[file.name] = {file.size, file.modified, key, false, QString()};
     QFile f(file.path);
     if (!f.open(QIODevice::ReadOnly)) {
         return QStringLiteral("The CSV file '%1' cannot be read: %2").arg(file.path, f.errorString());
@@ -323,6 +328,7 @@ QString CsvImporter::importFile(const CsvFile& file, qint64 key)
     if (result == CsvParser::Result::UnclosedQuote) {
         return unclosed();
     }
+    m_read[file.name].hasHeader = true;
     if (!sameNames(headerNames(fields), m_columns.names)) {
         m_read[file.name].note = QStringLiteral("The CSV file '%1' is skipped: its header differs from that of '%2'.")
                                      .arg(file.path, m_firstHeaderFile);
@@ -373,9 +379,10 @@ QString CsvImporter::record(const CsvFile& file)
 {
     const KnownFile& read = m_read[file.name];
     return exec(
-        QStringLiteral("INSERT OR REPLACE INTO %1 (name, size, modified, file_key, note) VALUES (?, ?, ?, ?, ?)")
+        QStringLiteral("INSERT OR REPLACE INTO %1 (name, size, modified, file_key, has_header, note) "
+                       "VALUES (?, ?, ?, ?, ?, ?)")
             .arg(kFilesTable),
-        {file.name, read.size, read.modified, read.key, read.note.isEmpty() ? QVariant() : read.note});
+        {file.name, read.size, read.modified, read.key, read.hasHeader, read.note.isEmpty() ? QVariant() : read.note});
 }
 
 QString CsvImporter::importAll(Outcome& result)
@@ -408,7 +415,7 @@ QString CsvImporter::importAll(Outcome& result)
         }
     }
     QString error = exec(QStringLiteral("CREATE TABLE %1 (name TEXT PRIMARY KEY, size INTEGER, modified INTEGER, "
-                                        "file_key INTEGER, note TEXT)")
+                                        "file_key INTEGER, has_header INTEGER, note TEXT)")
                              .arg(kFilesTable));
     if (error.isEmpty()) {
         error = exec(QStringLiteral("CREATE TABLE %1 (position INTEGER PRIMARY KEY, name TEXT, real INTEGER, form "
@@ -449,7 +456,7 @@ QString CsvImporter::update(const std::map<QString, KnownFile>& known, Outcome& 
     for (size_t i = 0; i < size_t(m_files.size()); ++i) {
         const CsvFile& file = m_files[qsizetype(i)];
         const auto old = known.find(file.name);
-        if (old != known.end() && old->second.size == file.size && old->second.modified == file.modified) {
+        if (old != known.end() && old->second.isVersionOf(file)) {
             if (!place(old->second.key)) {
                 result = Outcome::ReadAgain;
                 return {};
@@ -511,11 +518,26 @@ QString CsvImporter::update(const std::map<QString, KnownFile>& known, Outcome& 
 QString CsvImporter::run()
 {
     m_files = csvFiles(m_source);
+    Columns stored;
+    std::map<QString, KnownFile> known;
+    const bool copied = loadKnown(stored, known);
+    // The first file with a header row names the columns; one that was read before as it is now,
+    // and not skipped, names them as the copy has them.
     QStringList header;
     for (const CsvFile& file : m_files) {
-        const QString error = headerOf(file, header);
-        if (!error.isEmpty()) {
-            return error;
+        const auto old = known.find(file.name);
+        if (copied && old != known.end() && old->second.isVersionOf(file)) {
+            if (old->second.hasHeader && old->second.note.isEmpty()) {
+                header = stored.names;
+            } else if (!old->second.hasHeader) {
+                continue;
+            }
+        }
+        if (header.isEmpty()) {
+            const QString error = headerOf(file, header);
+            if (!error.isEmpty()) {
+                return error;
+            }
         }
         if (!header.isEmpty()) {
             m_firstHeaderFile = file.path;
@@ -530,11 +552,9 @@ QString CsvImporter::run()
     if (!m_db.transaction()) {
         return m_db.lastError().text();
     }
-    Columns stored;
-    std::map<QString, KnownFile> known;
     Outcome result = Outcome::ReadAgain;
     QString error;
-    if (loadKnown(stored, known) && sameNames(stored.names, header)) {
+    if (copied && sameNames(stored.names, header)) {
         m_columns = stored;
         error = update(known, result);
     } else {

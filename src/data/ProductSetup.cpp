@@ -95,6 +95,7 @@ ProductDatabase OpenProductDatabase(SharedState& state, const QString& ateIni, c
     std::sort(result.sources.begin(), result.sources.end(), [](const QString& a, const QString& b) {
         return QString::localeAwareCompare(a.toLower(), b.toLower()) < 0;
     });
+    result.warnings = state.gConnection->warnings();
     result.opened = true;
     return result;
 }

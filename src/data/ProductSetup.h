@@ -33,7 +33,8 @@ struct ProductDatabase
 {
     bool opened = false;
     QStringList sources;
-    QString message; // when not opened: what the user is told, an engine's description ending in "!"
+    QString message;      // when not opened: what the user is told, an engine's description ending in "!"
+    QStringList warnings; // when opened: what the user must know about the records read (files skipped)
 };
 ProductDatabase OpenProductDatabase(SharedState& state, const QString& ateIni, const QString& productsIni,
                                     const QString& product, const EventPump& pump);
