@@ -1,5 +1,6 @@
 #include "AppFixture.h"
 #include "DataRow.h"
+#include "ResultsFixtures.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 #include "frmRangePlot.h"
@@ -309,6 +310,22 @@ private slots:
         QCOMPARE(app.window->state().gDatabaseType, "");
         QCOMPARE(app.window->form().cboATEList->count(), 0);
         QVERIFY(app.savedChoice("XBar").isEmpty()); // nothing was saved
+    }
+
+    // A day of logs that cannot join the others is named when the product opens; the others are read.
+    void skippedLogIsNamed()
+    {
+        AppFixture app;
+        QVERIFY(WriteResultsLogFolder(FixturePath("results_small.csv"), app.configFile("logs")));
+        app.writeConfigFile("ate.ini",
+                            "[ATE Configuration]\r\nTestProduct=Small\r\n[Database]\r\nDatabaseName=logs\r\n");
+        app.rememberFolder();
+        app.start();
+        QVERIFY(app.loaded);
+        QCOMPARE(app.prompts.texts(), QStringList{"The CSV file 'logs/2024-03-07.csv' is skipped: its header differs "
+                                                  "from that of 'logs/2024-03-05.csv'."});
+        QCOMPARE(app.prompts.messages.at(0).icon, MsgIcon::Exclamation);
+        QCOMPARE(items(app.window->form().cboATEList), (QStringList{"<All>", "ATE-01", "ATE-02", "ATE-03"}));
     }
 
     // "<Open INI>" that finds no other configuration leaves the product box on the product still

@@ -3,9 +3,11 @@
 #include "ControlChartLoader.h"
 #include "DataRow.h"
 #include "ReportCommand.h"
+#include "ResultsFixtures.h"
 #include "ScreenCommand.h"
 #include "TestFiles.h"
 #include "TestMain.h"
+#include "XlsxFile.h"
 #include "ui_frmMain.h"
 
 #include <QDir>
@@ -16,6 +18,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
 #include <limits>
@@ -322,6 +325,41 @@ private slots:
         const bool screen = arguments.constFirst() == "screen";
         const QStringList options = QStringList{"--config", app.configFolder()} + arguments.mid(screen ? 1 : 0);
         QTEST(screen ? ScreenCommand::Run(options) : ReportCommand::Run(options), "status");
+    }
+
+    // A workbook or log that cannot be read whole ends the report with status 4, and no picture.
+    void damagedSourcesEndTheReport_data()
+    {
+        AddColumns<QString, QByteArray>("file", "content");
+        QByteArray log = FixtureBytes("results_small.csv");
+        const QByteArray book = FixtureBytes("results_small.xlsx");
+        const auto patched = [&log](const char* at, const char* text) {
+            return QByteArray(log).replace(log.indexOf(at), qstrlen(text), text);
+        };
+        QTest::newRow("CSV log, a quote not closed") << "log.csv" << patched("SN100005", "\"");
+        QTest::newRow("CSV log, a record short of a field") << "log.csv" << patched(",ATE-02,2024-02-17 07:54", ";");
+        QTest::newRow("CSV log, a header without ATEID") << "log.csv" << patched("ATEID", "ATE-D");
+        QTest::newRow(".xlsx workbook cut") << "book.xlsx" << book.left(book.size() / 2);
+        QTemporaryDir dir;
+        const QString other = dir.filePath("other.xlsx");
+        QVERIFY(WriteXlsx(other, {{"Other", {{"s:SerialNumber", "s:ATEID"}, {"s:SN1", "s:ATE-01"}}}}));
+        QTest::newRow(".xlsx workbook without the worksheet") << "book.xlsx" << ReadFile(other);
+        QVERIFY(WriteXlsx(other, {{"Results", {{"s:SerialNumber", "s:Station"}, {"s:SN1", "s:ATE-01"}}}}));
+        QTest::newRow(".xlsx worksheet without ATEID") << "book.xlsx" << ReadFile(other);
+    }
+
+    void damagedSourcesEndTheReport()
+    {
+        const auto [file, content] = FetchRow<QString, QByteArray>();
+        AppFixture app;
+        app.writeConfigFile("ate.ini", "[ATE Configuration]\r\nTestProduct=Small\r\n[Database]\r\nDatabaseName=" +
+                                           file.toUtf8() + "\r\n");
+        app.writeConfigFile(file, content);
+        const QString png = QDir(app.tempFolder()).filePath("chart.png");
+        QCOMPARE(ReportCommand::Run({"--config", app.configFolder(), "--product", "Small", "--parameter", "Vout",
+                                     "--from", "2024-02-01", "--to", "2024-03-31", "--png", png}),
+                 ReportCommand::kConfiguration);
+        QVERIFY(!QFile::exists(png));
     }
 };
 
