@@ -175,6 +175,7 @@ private:
     void toCells(const std::vector<std::string_view>& fields);
     QString ensureTable();
     QString record(const CsvFile& file);
+    QString saveColumns();
     Outcome outcome();
     QString exec(const QString& sql, const QVariantList& values = {});
 
@@ -228,15 +229,17 @@ bool CsvImporter::loadKnown(Columns& columns, std::map<QString, KnownFile>& know
     QStringList names;
     std::vector<bool> real;
     std::vector<DateForm> forms;
+    std::vector<bool> decided;
     while (query.next()) {
         names.append(query.value(0).toString());
         real.push_back(query.value(1).toBool());
         forms.push_back(DateForm(query.value(2).toInt()));
+        decided.push_back(!query.value(2).isNull());
     }
     columns = Columns(names);
     columns.real = real;
     columns.forms = forms;
-    columns.decided.assign(forms.size(), true);
+    columns.decided = decided;
     if (!query.exec(
             QStringLiteral("SELECT name, size, modified, file_key, has_header, note FROM %1").arg(kFilesTable))) {
         return false;
@@ -385,6 +388,20 @@ QString CsvImporter::record(const CsvFile& file)
         {file.name, read.size, read.modified, read.key, read.hasHeader, read.note.isEmpty() ? QVariant() : read.note});
 }
 
+// The columns as the copy has them; a column without any value yet has no date form (Null).
+QString CsvImporter::saveColumns()
+{
+    QString error = exec(QStringLiteral("DELETE FROM ") + kColumnsTable);
+    for (qsizetype c = 0; c < m_columns.names.size() && error.isEmpty(); ++c) {
+        const size_t i = size_t(c);
+        error =
+            exec(QStringLiteral("INSERT INTO %1 (position, name, real, form) VALUES (?, ?, ?, ?)").arg(kColumnsTable),
+                 {c, m_columns.names[c], bool((*m_columns.real)[i]),
+                  m_columns.decided[i] ? QVariant(int(m_columns.forms[i])) : QVariant()});
+    }
+    return error;
+}
+
 QString CsvImporter::importAll(Outcome& result)
 {
     m_rows.reset();
@@ -422,10 +439,8 @@ QString CsvImporter::importAll(Outcome& result)
                                     "INTEGER)")
                          .arg(kColumnsTable));
     }
-    for (qsizetype c = 0; c < m_columns.names.size() && error.isEmpty(); ++c) {
-        error =
-            exec(QStringLiteral("INSERT INTO %1 (position, name, real, form) VALUES (?, ?, ?, ?)").arg(kColumnsTable),
-                 {c, m_columns.names[c], bool((*m_columns.real)[size_t(c)]), int(m_columns.forms[size_t(c)])});
+    if (error.isEmpty()) {
+        error = saveColumns();
     }
     for (const CsvFile& file : m_files) {
         if (error.isEmpty()) {
@@ -507,12 +522,15 @@ QString CsvImporter::update(const std::map<QString, KnownFile>& known, Outcome& 
         }
     }
     result = outcome();
+    if (result == Outcome::ReadAgain) {
+        return {};
+    }
     for (const size_t i : toRead) {
-        if (error.isEmpty() && result == Outcome::Done) {
+        if (error.isEmpty()) {
             error = record(m_files[qsizetype(i)]);
         }
     }
-    return error;
+    return error.isEmpty() ? saveColumns() : error;
 }
 
 QString CsvImporter::run()

@@ -211,6 +211,8 @@ private slots:
             {"The CSV file '%1/b.csv' is skipped: its header differs from that of '%1/a.csv'."});
         row("a text in a number column reads all again", {a}, {"b.csv=SN,V\nB,n/a\n"}, true,
             "SN TEXT, V TEXT; 'A'|'1'; 'B'|'n/a'");
+        row("a column without values takes its date form from a new file", {"a.csv=SN,T\nA,\n"},
+            {"b.csv=SN,T\nB,01.03.2024 10:00\n"}, true, "SN TEXT, T TEXT; 'A'|NULL; 'B'|'2024-03-01 10:00:00'");
         row("a new first header reads all again", {b}, {"a.csv=SN,V,W\nA,1,9\n"}, true,
             "SN TEXT, V REAL, W REAL; 'A'|1|9",
             {"The CSV file '%1/b.csv' is skipped: its header differs from that of '%1/a.csv'."});
