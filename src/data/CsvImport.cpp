@@ -489,11 +489,12 @@ QString CsvImporter::update(const std::map<QString, KnownFile>& known, Outcome& 
         result = Outcome::ReadAgain;
         return {};
     }
-    for (const auto& [name, file] : known) {
+    for (const auto& old : known) {
+        const QString& name = old.first;
         const bool gone =
-            std::none_of(m_files.cbegin(), m_files.cend(), [&](const CsvFile& f) { return f.name == name; });
+            std::none_of(m_files.cbegin(), m_files.cend(), [&name](const CsvFile& f) { return f.name == name; });
         if (gone) {
-            dropped.push_back(file.key);
+            dropped.push_back(old.second.key);
             const QString error = exec(QStringLiteral("DELETE FROM %1 WHERE name = ?").arg(kFilesTable), {name});
             if (!error.isEmpty()) {
                 return error;

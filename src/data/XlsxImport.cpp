@@ -3,10 +3,10 @@
 #include "SerialDateTime.h"
 #include "TypedRows.h"
 #include "XlsxPackage.h"
+#include "XlsxSheetCells.h"
 #include "XlsxWorkbook.h"
 
 #include <QDateTime>
-#include <QXmlStreamReader>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -17,20 +17,6 @@ namespace {
 // The days from Excel's 1904 date system to its 1900 one.
 constexpr int k1904Offset = 1462;
 
-// "BC12" -> 54 (A is 0); -1 when the reference names no column.
-int columnOf(QStringView reference)
-{
-    int column = 0;
-    qsizetype i = 0;
-    for (; i < reference.size() && reference[i].isLetter(); ++i) {
-        column = column * 26 + (reference[i].toUpper().unicode() - 'A' + 1);
-        if (column > 16384) { // beyond Excel's last column XFD
-            return -1;
-        }
-    }
-    return i == 0 ? -1 : column - 1;
-}
-
 // 54 -> "BC".
 QString columnName(int column)
 {
@@ -39,38 +25,6 @@ QString columnName(int column)
         name.prepend(QChar(u'A' + (n - 1) % 26));
     }
     return name;
-}
-
-// The kinds of value a cell's t attribute names.
-enum class CellType
-{
-    Number, // also a date when its style shows one
-    SharedString,
-    InlineString,
-    FormulaString,
-    Boolean,
-    Error,
-    IsoDate
-};
-
-CellType cellTypeOf(QStringView t)
-{
-    if (t == QLatin1String("s")) {
-        return CellType::SharedString;
-    }
-    if (t == QLatin1String("inlineStr")) {
-        return CellType::InlineString;
-    }
-    if (t == QLatin1String("str")) {
-        return CellType::FormulaString;
-    }
-    if (t == QLatin1String("b")) {
-        return CellType::Boolean;
-    }
-    if (t == QLatin1String("e")) {
-        return CellType::Error;
-    }
-    return t == QLatin1String("d") ? CellType::IsoDate : CellType::Number;
 }
 
 // A number as a cell's value writes it: plain C notation.
@@ -93,36 +47,35 @@ std::optional<double> numberOf(QStringView text)
 }
 
 // One pass over a worksheet's cells into the table: the header row first, then each row with a
-// value. A cell's value is taken when its element ends, a row's when the row ends.
+// value. The cells are read on a thread of their own (XlsxSheetCells) while this one reads the
+// shared strings and then writes the rows.
 class SheetImport
 {
 public:
-    SheetImport(const XlsxWorkbook& workbook, const XlsxPackage& package, const QString& sheet, QSqlDatabase& target,
+    SheetImport(XlsxWorkbook& workbook, const XlsxPackage& package, const QString& sheet, QSqlDatabase& target,
                 const QString& targetName, std::optional<std::vector<bool>> realColumns)
         : m_workbook(workbook), m_package(package), m_sheet(sheet), m_writer(target), m_targetName(targetName),
           m_realColumns(std::move(realColumns))
     {
     }
 
-    QString run(const QString& part);
+    QString run(const QString& part, bool readSharedStrings);
     bool typesHeld() const { return !m_rows || m_rows->typesHeld(); }
     std::vector<bool> foundRealColumns() const { return m_rows->foundRealColumns(); }
     QString commit() { return m_writer.commit(); }
 
 private:
-    void startElement(const QXmlStreamReader& xml);
-    void endElement(QStringView name);
-    void takeCell();
-    QString takeRow();
-    QString cellProblem(const char* what) const
+    QString takeCell(const XlsxRowBatch& batch, const XlsxRowBatch::Cell& cell, int row);
+    QString takeRow(const XlsxRowBatch& batch, const XlsxRowBatch::Row& row, int number);
+    QString cellProblem(int column, int row, const char* what) const
     {
         return m_package.damaged(QStringLiteral("cell %1%2 of worksheet '%3' %4")
-                                     .arg(columnName(m_column))
-                                     .arg(m_rowNumber)
+                                     .arg(columnName(column))
+                                     .arg(row)
                                      .arg(m_sheet, QLatin1String(what)));
     }
 
-    const XlsxWorkbook& m_workbook;
+    XlsxWorkbook& m_workbook;
     const XlsxPackage& m_package;
     const QString m_sheet;
     TableWriter m_writer;
@@ -133,81 +86,34 @@ private:
     QStringList m_names; // empty until the header row is read
     std::vector<ImportedCell> m_row;
     std::vector<std::string> m_texts; // text made here for the cells of the current row
-    bool m_rowHasValue = false;
-    int m_rowNumber = 0;
-    QString m_problem;
-
-    // The cell being read.
-    int m_column = -1;
-    CellType m_type = CellType::Number;
-    int m_style = 0;
-    QString m_value; // of its <v>, or its inline string's <t>s
-    bool m_inValue = false;
-    bool m_hasValue = false;
 };
 
-void SheetImport::startElement(const QXmlStreamReader& xml)
+QString SheetImport::takeCell(const XlsxRowBatch& batch, const XlsxRowBatch::Cell& c, int row)
 {
-    const QStringView name = xml.name();
-    if (name == QLatin1String("c")) {
-        const QXmlStreamAttributes& a = xml.attributes();
-        const QStringView reference = a.value(QLatin1String("r"));
-        m_column = reference.isEmpty() ? m_column + 1 : columnOf(reference);
-        m_type = cellTypeOf(a.value(QLatin1String("t")));
-        m_style = a.value(QLatin1String("s")).toInt();
-        m_value.clear();
-        m_hasValue = false;
-    } else if (name == QLatin1String("v") || (name == QLatin1String("t") && m_type == CellType::InlineString)) {
-        m_inValue = true;
-        m_hasValue = true;
-    } else if (name == QLatin1String("row")) {
-        const QStringView number = xml.attributes().value(QLatin1String("r"));
-        m_rowNumber = number.isEmpty() ? m_rowNumber + 1 : number.toInt();
-        m_column = -1;
-        m_rowHasValue = false;
-        m_row.assign(size_t(m_names.size()), ImportedCell()); // before the header: as many as it has cells
-    }
-}
-
-void SheetImport::endElement(QStringView name)
-{
-    if (name == QLatin1String("v") || name == QLatin1String("t")) {
-        m_inValue = false;
-    } else if (name == QLatin1String("c")) {
-        takeCell();
-    } else if (name == QLatin1String("row") && m_problem.isEmpty()) {
-        m_problem = takeRow();
-    }
-}
-
-void SheetImport::takeCell()
-{
-    if (!m_hasValue || m_column < 0 || !m_problem.isEmpty()) {
-        return;
-    }
-    if (m_names.isEmpty() && size_t(m_column) >= m_row.size()) {
-        m_row.resize(size_t(m_column) + 1); // the header row decides how many columns there are
+    const size_t column = size_t(c.column);
+    if (m_names.isEmpty() && column >= m_row.size()) {
+        m_row.resize(column + 1); // the header row decides how many columns there are
         m_texts.resize(m_row.size());
     }
-    if (size_t(m_column) >= m_row.size()) {
-        return;
+    if (column >= m_row.size()) {
+        return {};
     }
-    ImportedCell& cell = m_row[size_t(m_column)];
-    std::string& text = m_texts[size_t(m_column)];
+    const QStringView value = batch.text(c);
+    ImportedCell& cell = m_row[column];
+    std::string& text = m_texts[column];
     cell = ImportedCell();
-    const auto setText = [&cell, &text](const QString& value) {
-        text = value.toStdString();
+    const auto setText = [&cell, &text](QStringView written) {
+        text = written.toString().toStdString();
         if (!text.empty()) {
             cell = ImportedCell::textOf(text.data(), int(text.size()));
         }
     };
-    switch (m_type) {
-    case CellType::SharedString: {
+    switch (c.type) {
+    case XlsxCellType::SharedString: {
         bool ok = false;
-        const qsizetype index = m_value.toLongLong(&ok);
+        const qlonglong index = value.toLongLong(&ok);
         if (!ok || index < 0 || size_t(index) >= m_workbook.sharedStrings.size()) {
-            m_problem = cellProblem("names a shared string the workbook lacks");
-            return;
+            return cellProblem(c.column, row, "names a shared string the workbook lacks");
         }
         const QByteArray& shared = m_workbook.sharedStrings[size_t(index)];
         if (!shared.isEmpty()) {
@@ -215,28 +121,27 @@ void SheetImport::takeCell()
         }
         break;
     }
-    case CellType::InlineString:
-    case CellType::FormulaString:
-        setText(m_value);
+    case XlsxCellType::InlineString:
+    case XlsxCellType::FormulaString:
+        setText(value);
         break;
-    case CellType::IsoDate: {
-        const QDateTime date = QDateTime::fromString(m_value, Qt::ISODate);
-        setText(date.isValid() ? date.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : m_value);
+    case XlsxCellType::IsoDate: {
+        const QDateTime date = QDateTime::fromString(value.toString(), Qt::ISODate);
+        setText(date.isValid() ? date.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : value.toString());
         break;
     }
-    case CellType::Boolean:
-        cell = ImportedCell::numberOf(m_value == QLatin1String("1") ? 1 : 0);
+    case XlsxCellType::Boolean:
+        cell = ImportedCell::numberOf(value == QLatin1String("1") ? 1 : 0);
         break;
-    case CellType::Error:
+    case XlsxCellType::Error:
         break; // #N/A, #DIV/0! ...: Null
-    case CellType::Number: {
-        const std::optional<double> number = numberOf(m_value);
+    case XlsxCellType::Number: {
+        const std::optional<double> number = numberOf(value);
         if (!number) {
-            m_problem = cellProblem("holds no number");
-            return;
+            return cellProblem(c.column, row, "holds no number");
         }
-        const bool date = size_t(m_style) < m_workbook.dateStyles.size() && m_workbook.dateStyles[size_t(m_style)];
-        if (!date) {
+        const size_t style = size_t(c.style);
+        if (style >= m_workbook.dateStyles.size() || !m_workbook.dateStyles[style]) {
             cell = ImportedCell::numberOf(*number);
             break;
         }
@@ -247,12 +152,22 @@ void SheetImport::takeCell()
         break;
     }
     }
-    m_rowHasValue = m_rowHasValue || cell.kind != ImportedCell::Kind::Null;
+    return {};
 }
 
-QString SheetImport::takeRow()
+QString SheetImport::takeRow(const XlsxRowBatch& batch, const XlsxRowBatch::Row& row, int number)
 {
-    if (!m_rowHasValue) {
+    m_row.assign(size_t(m_names.size()), ImportedCell()); // before the header: as many as it has cells
+    bool hasValue = false;
+    for (size_t i = row.firstCell; i < row.endCell; ++i) {
+        const QString problem = takeCell(batch, batch.cells[i], number);
+        if (!problem.isEmpty()) {
+            return problem;
+        }
+        const size_t column = size_t(batch.cells[i].column);
+        hasValue = hasValue || (column < m_row.size() && m_row[column].kind != ImportedCell::Kind::Null);
+    }
+    if (!hasValue) {
         return {}; // formatted only, or before the header
     }
     if (m_names.isEmpty()) {
@@ -280,43 +195,26 @@ QString SheetImport::takeRow()
     return m_rows->insert(m_row);
 }
 
-QString SheetImport::run(const QString& part)
+QString SheetImport::run(const QString& part, bool readSharedStrings)
 {
-    QXmlStreamReader xml;
+    XlsxSheetCells cells(m_package, part);
     QString error;
-    const bool read = m_package.stream(
-        part,
-        [&](const char* data, qint64 size) {
-            xml.addData(QByteArray(data, size));
-            while (!xml.atEnd() && m_problem.isEmpty()) {
-                switch (xml.readNext()) {
-                case QXmlStreamReader::StartElement:
-                    startElement(xml);
-                    break;
-                case QXmlStreamReader::EndElement:
-                    endElement(xml.name());
-                    break;
-                case QXmlStreamReader::Characters:
-                    if (m_inValue) {
-                        m_value += xml.text();
-                    }
-                    break;
-                default:
-                    break;
-                }
-            }
-            return m_problem.isEmpty() &&
-                   (!xml.hasError() || xml.error() == QXmlStreamReader::PrematureEndOfDocumentError);
-        },
-        error);
-    if (!read) {
+    if (readSharedStrings && !m_workbook.readSharedStrings(error)) {
         return error;
     }
-    if (!m_problem.isEmpty()) {
-        return m_problem;
+    int number = 0;
+    while (const std::unique_ptr<XlsxRowBatch> batch = cells.next()) {
+        for (const XlsxRowBatch::Row& row : batch->rows) {
+            number = row.number > 0 ? row.number : number + 1;
+            error = takeRow(*batch, row, number);
+            if (!error.isEmpty()) {
+                return error;
+            }
+        }
     }
-    if (xml.hasError()) {
-        return m_package.damaged(QStringLiteral("its part '%1' is %2").arg(part, XmlErrorText(xml)));
+    error = cells.error();
+    if (!error.isEmpty()) {
+        return error;
     }
     if (!m_rows) { // a header without records, or an empty sheet: the columns are text
         if (m_names.isEmpty()) {
@@ -353,7 +251,7 @@ QString ImportXlsxSheet(const QString& xlsxPath, const QString& sheetName, QSqlD
     std::optional<std::vector<bool>> realColumns;
     for (;;) {
         SheetImport import(workbook, package, sheet->name, target, targetName, realColumns);
-        error = import.run(sheet->part);
+        error = import.run(sheet->part, !realColumns);
         if (!error.isEmpty()) {
             return error;
         }

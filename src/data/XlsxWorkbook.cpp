@@ -37,14 +37,11 @@ QString resolve(const QString& sourceFolder, const QString& target)
     return path.join(QLatin1Char('/'));
 }
 
-// Runs onElement for every start element of the part; false with the description in error.
+// Runs onElement for every start element of the part's XML; false with the description in error.
 template <typename OnElement>
-bool readElements(const XlsxPackage& package, const QString& part, QString& error, OnElement onElement)
+bool parseElements(const XlsxPackage& package, const QString& part, const QByteArray& bytes, QString& error,
+                   OnElement onElement)
 {
-    QByteArray bytes;
-    if (!package.read(part, bytes, error)) {
-        return false;
-    }
     QXmlStreamReader xml(bytes);
     while (!xml.atEnd()) {
         if (xml.readNext() == QXmlStreamReader::StartElement) {
@@ -56,6 +53,13 @@ bool readElements(const XlsxPackage& package, const QString& part, QString& erro
         return false;
     }
     return true;
+}
+
+template <typename OnElement>
+bool readElements(const XlsxPackage& package, const QString& part, QString& error, OnElement onElement)
+{
+    QByteArray bytes;
+    return package.read(part, bytes, error) && parseElements(package, part, bytes, error, onElement);
 }
 
 // The relationships of source ("" for the package itself), which are kept in the part
@@ -119,9 +123,11 @@ bool endsWith(const QString& type, const char* kind)
 
 } // namespace
 
-QString XmlErrorText(const QXmlStreamReader& reader)
+QString XmlErrorText(const QXmlStreamReader& reader, qint64 linesBefore)
 {
-    return QStringLiteral("not well-formed XML (%1, line %2)").arg(reader.errorString()).arg(reader.lineNumber());
+    return QStringLiteral("not well-formed XML (%1, line %2)")
+        .arg(reader.errorString())
+        .arg(reader.lineNumber() + linesBefore);
 }
 
 bool IsDateFormatId(int id)
@@ -224,15 +230,24 @@ bool XlsxWorkbook::read(const XlsxPackage& package, QString& error, bool& notWor
                 return false;
             }
         } else if (endsWith(r.type, "sharedStrings")) {
-            const bool read = readElements(package, r.target, error, [&](QXmlStreamReader& xml) {
-                if (xml.name() == QLatin1String("si")) {
-                    sharedStrings.push_back(sharedStringText(xml));
-                }
-            });
-            if (!read) {
+            m_sharedStringsPart = r.target;
+            if (!package.read(r.target, m_sharedStringsXml, error)) {
                 return false;
             }
         }
     }
+    m_package = &package;
     return true;
+}
+
+bool XlsxWorkbook::readSharedStrings(QString& error)
+{
+    const bool read =
+        parseElements(*m_package, m_sharedStringsPart, m_sharedStringsXml, error, [this](QXmlStreamReader& xml) {
+            if (xml.name() == QLatin1String("si")) {
+                sharedStrings.push_back(sharedStringText(xml));
+            }
+        });
+    m_sharedStringsXml.clear();
+    return read;
 }

@@ -21,11 +21,19 @@ struct XlsxWorkbook
     QList<Sheet> sheets; // worksheets only, in workbook order
     bool date1904 = false;
     std::vector<bool> dateStyles;          // by cell style index (a cell's s attribute)
-    std::vector<QByteArray> sharedStrings; // UTF-8, by index
+    std::vector<QByteArray> sharedStrings; // UTF-8, by index; after readSharedStrings()
 
-    // Reads the workbook part, its relationships, styles and shared strings. False with the
-    // description in error; notWorkbook when the package holds no workbook at all.
+    // Reads the workbook part, its relationships and styles, and inflates the shared strings. False
+    // with the description in error; notWorkbook when the package holds no workbook at all.
     bool read(const XlsxPackage& package, QString& error, bool& notWorkbook);
+    // Reads the shared strings read() inflated: apart from it, so that a thread may do it while
+    // another reads the sheet's cells from the package.
+    bool readSharedStrings(QString& error);
+
+private:
+    const XlsxPackage* m_package = nullptr;
+    QString m_sharedStringsPart;
+    QByteArray m_sharedStringsXml;
 };
 
 // Whether a number format shows a date or a time ("yyyy-mm-dd hh:mm", "[h]:mm:ss", built-in 14)
@@ -33,5 +41,6 @@ struct XlsxWorkbook
 bool IsDateFormatCode(QStringView code);
 bool IsDateFormatId(int id);
 
-// "not well-formed" with the reader's error and line, for the description of a damaged part.
-QString XmlErrorText(const QXmlStreamReader& reader);
+// "not well-formed" with the reader's error and line, for the description of a damaged part; a
+// reader that began linesBefore lines into the part counts them in.
+QString XmlErrorText(const QXmlStreamReader& reader, qint64 linesBefore = 0);

@@ -6,6 +6,7 @@
 #include "XlsxWorkbook.h"
 
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -75,6 +76,47 @@ private slots:
         }
         QSqlDatabase::removeDatabase("workbooks");
         QCOMPARE(dump, QString(expected).replace("%1", path));
+    }
+
+    // Sheets read in pieces by several threads: every row once, in the sheet's order, and a cell that
+    // is not well-formed named on its line.
+    void readsLongSheetsInOrder_data()
+    {
+        AddColumns<int, int, bool, QString>("rows", "badRow", "references", "expected");
+        QTest::newRow("40,000 rows") << 40000 << 0 << true << "";
+        QTest::newRow("40,000 rows without references") << 40000 << 0 << false << "";
+        QTest::newRow("a cell not well-formed in row 35,000")
+            << 40000 << 35000 << true
+            << "File '%1' is damaged: its part 'xl/worksheets/sheet1.xml' is not well-formed XML (Opening and ending "
+               "tag mismatch., line 35001)";
+    }
+
+    void readsLongSheetsInOrder()
+    {
+        const auto [rows, badRow, references, expected] = FetchRow<int, int, bool, QString>();
+        QList<QStringList> cells{{"s:SN", "s:V"}};
+        for (int i = 1; i < rows; ++i) {
+            cells.append({"s:SN" + QString::number(i), i + 1 == badRow ? "x:<c><v>1</c>" : "n:" + QString::number(i)});
+        }
+        QTemporaryDir dir;
+        const QString path = dir.filePath("long.xlsx");
+        QVERIFY(WriteXlsx(path, {{"Results", cells}}, {false, references, true}));
+        QString outcome;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "workbooks");
+            db.setDatabaseName(":memory:");
+            QVERIFY(db.open());
+            outcome = ImportXlsxSheet(path, "Results", db, "Copy");
+            QSqlQuery misplaced(db);
+            if (outcome.isEmpty() &&
+                misplaced.exec("SELECT count(*), sum(rowid <> V OR SN <> 'SN' || CAST(V AS INTEGER)) FROM Copy") &&
+                misplaced.next()) {
+                QCOMPARE(misplaced.value(0).toInt(), rows - 1);
+                QCOMPARE(misplaced.value(1).toInt(), 0);
+            }
+        }
+        QSqlDatabase::removeDatabase("workbooks");
+        QCOMPARE(outcome, QString(expected).replace("%1", path));
     }
 
     void dateFormats_data()

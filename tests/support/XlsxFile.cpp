@@ -122,7 +122,7 @@ QByteArray sheetXml(const XlsxSheet& sheet, const XlsxOptions& options, SharedSt
                 xml += "<c/>"; // without references an empty cell keeps the place of the next ones
             }
         }
-        xml += "</row>";
+        xml += options.lineBreaks ? "</row>\n" : "</row>";
     }
     return xml + "</sheetData><pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" header=\"0.3\" "
                  "footer=\"0.3\"/></worksheet>";

@@ -27,6 +27,7 @@ struct XlsxOptions
 {
     bool date1904 = false;
     bool cellReferences = true; // r="B7" on every row and cell, as Excel writes them
+    bool lineBreaks = false;    // a line break after every row: row n (from 1) on line n + 1
 };
 
 // False when the file cannot be written.
