@@ -13,7 +13,7 @@ build=${1:?usage: fuzz/run.sh BUILD [SECONDS [TARGET...]]}
 seconds=${2:-60}
 shift $(($# < 2 ? $# : 2))
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(ini mdb_import xls_import sql_dialect)
+[ ${#targets[@]} -gt 0 ] || targets=(ini mdb_import xls_import xlsx_import csv_import sql_dialect)
 
 # Stacks with function names and lines (llvm-14's symbolizer; clang-14 does not bring it).
 export ASAN_SYMBOLIZER_PATH=${ASAN_SYMBOLIZER_PATH:-/usr/bin/llvm-symbolizer-14}
