@@ -11,6 +11,12 @@ if [ ! -f "$database" ] || [ "$(date -r "$database" +%F)" != "$(date +%F)" ]; th
   python3 scripts/make_demo_db.py "$database"
 fi
 
+# The second configuration, demo/line-logs, reads the daily CSV logs of one product; they end today too.
+logs=demo/line-logs/logs
+if [ ! -f "$logs/$(date +%F).csv" ]; then
+  python3 scripts/make_demo_logs.py "$logs"
+fi
+
 mkdir -p "$build/demo"
 settings="$build/demo/settings.ini"
 if [ ! -f "$settings" ]; then
@@ -39,6 +45,10 @@ PY
         || echo "No report for $product $column ($chart): see tessaly report --help"
     done
   done
+  base="$reports/line-logs-DCDC-12V-Vout-individual"
+  "$build/tessaly" report --config demo/line-logs --product DCDC-12V --parameter Vout --chart individual \
+    --png "$base.png" --json "$base.json" 2> /dev/null && echo "Report written: $base.png, $base.json" \
+    || echo "No report for the CSV logs of demo/line-logs: see tessaly report --help"
 else
   exec "$build/tessaly" --config demo
 fi
