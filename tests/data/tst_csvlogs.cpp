@@ -9,8 +9,10 @@
 #include "TestFiles.h"
 #include "TestMain.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QTemporaryDir>
 #include <QTest>
@@ -19,16 +21,22 @@ namespace {
 
 const char* const kCopy = "CSV";
 
-// "name=content" writes a file of the folder, "-name" removes it.
+// "name=content" writes a file of the folder, "-name" removes it. A file written again is dated
+// later than before, however fast the test runs.
 void applyChanges(const QDir& folder, const QStringList& changes)
 {
     for (const QString& change : changes) {
         if (change.startsWith('-')) {
             QVERIFY(QFile::remove(folder.filePath(change.mid(1))));
-        } else {
-            const qsizetype eq = change.indexOf('=');
-            QVERIFY(WriteFile(folder.filePath(change.left(eq)), change.mid(eq + 1).toUtf8()));
+            continue;
         }
+        const qsizetype eq = change.indexOf('=');
+        const QString path = folder.filePath(change.left(eq));
+        const QDateTime before = QFileInfo(path).lastModified();
+        QVERIFY(WriteFile(path, change.mid(eq + 1).toUtf8()));
+        QFile file(path);
+        QVERIFY(!before.isValid() || (file.open(QIODevice::ReadWrite) &&
+                                      file.setFileTime(before.addSecs(2), QFileDevice::FileModificationTime)));
     }
 }
 
@@ -63,6 +71,7 @@ private slots:
         row("commas", "a,b,c\n1,2,3\n", "1:a|b|c / 2:1|2|3");
         row("semicolons, as the header uses them most", "a;b;c,d\n1;2;3,4\n", "1:a|b|c,d / 2:1|2|3,4");
         row("tabs, no line break at the end", "a\tb\n1\t2", "1:a|b / 2:1|2");
+        row("as many commas as semicolons: commas", "a,b;c\n1,2;3\n", "1:a|b;c / 2:1|2;3");
         row("a quoted delimiter in the header counts for nothing", "\"a,b\";c;d\n1;2;3", "1:a,b|c|d / 2:1|2|3");
         row("quoted delimiters, line breaks and doubled quotes", "a,b\r\n\"x,y\",\"say \"\"hi\"\"\nbye\"\r\n3,4\r\n",
             "1:a|b / 2:x,y|say \"hi\"\nbye / 4:3|4");
@@ -203,7 +212,11 @@ private slots:
         row("a file that grew", {a, b}, {"b.csv=SN,V\nB,2\nB2,22\n"}, false, "SN TEXT, V REAL; 'A'|1; 'B'|2; 'B2'|22");
         row("a file that changed in the middle", {a, b, c}, {"b.csv=SN,V\nBB,20\n"}, false,
             "SN TEXT, V REAL; 'A'|1; 'BB'|20; 'C'|3");
+        row("a file changed to the same size", {a, b, c}, {"b.csv=SN,V\nB,7\n"}, false,
+            "SN TEXT, V REAL; 'A'|1; 'B'|7; 'C'|3");
         row("a file that is gone", {a, b}, {"-a.csv"}, false, "SN TEXT, V REAL; 'B'|2");
+        row("the first file is gone: a skipped one names the columns", {a, "b.csv=SN,V,W\nB,2,9\n"}, {"-a.csv"}, true,
+            "SN TEXT, V REAL, W REAL; 'B'|2|9");
         row("nothing changed", {a, b}, {}, false, "SN TEXT, V REAL; 'A'|1; 'B'|2");
         row("a log just started", {a}, {"b.csv="}, false, "SN TEXT, V REAL; 'A'|1");
         row("a file of another header is skipped and named", {a}, {"b.csv=SN,V,Operator\nB,2,Jo\n"}, false,
