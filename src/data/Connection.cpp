@@ -247,11 +247,12 @@ bool Connection::openOdbc(const QString& odbcText, const QString& user, const QS
         m_dialect = Dialect::MariaDb;
         // MariaDB's driver, too, reads a whole result before the first row, unless the data source's
         // options say "don't cache results of forward-only cursors": then rows come as they are read.
+        // Texts are read from it in UTF-8 (see OdbcRowReader.cpp).
         constexpr uint kStreamResults = 1u << 20;
         const uint options = OdbcDataSourceValue(dataSource, QStringLiteral("OPTIONS")).toUInt();
-        if (!dataSource.isEmpty() && (options & kStreamResults) == 0) {
+        if (!dataSource.isEmpty()) {
             db.close();
-            db.setDatabaseName(odbcText + QStringLiteral(";OPTIONS=%1").arg(options | kStreamResults));
+            db.setDatabaseName(odbcText + QStringLiteral(";OPTIONS=%1;CHARSET=utf8mb4").arg(options | kStreamResults));
             if (!db.open()) {
                 m_lastError = describe(db.lastError());
                 return false;

@@ -14,8 +14,8 @@ namespace {
 // Rows fetched per call, and the most memory the fetch buffers of one block may take.
 constexpr SQLULEN kMostBlockRows = 1024;
 constexpr size_t kBlockBytes = 4 << 20;
-// The characters a text field's buffer holds; longer values are read whole one by one.
-constexpr SQLULEN kMostTextChars = 1024;
+// The bytes a text field's buffer holds; longer values are read whole one by one.
+constexpr SQLULEN kMostTextBytes = 2048;
 
 enum class FieldKind
 {
@@ -56,30 +56,42 @@ struct BoundField
     std::vector<SQLLEN> indicators;
 };
 
-// Whether the driver can position on a row of a block, to read a long text of it again. MariaDB's
-// driver (3.1) says it can, but its next fetch after that skips rows.
-bool positionsInBlocks(SQLHDBC connection)
+// What the reader must know of the driver and the DBMS behind a connection.
+struct DriverTraits
+{
+    // The driver can position on a row of a block, to read a long text of it again. MariaDB's
+    // driver (3.1) says it can, but its next fetch after that skips rows.
+    bool positionsInBlocks = false;
+    // A text never holds more characters than its column declares: true of servers, which keep
+    // the declared types, not of SQLite, whose driver declares sizes its values need not keep.
+    bool keepsDeclaredSizes = false;
+    // Texts are read as UTF-8 rather than UTF-16: MariaDB's driver, converting a text longer than
+    // its buffer to UTF-16, reads past a buffer of its own.
+    bool utf8Texts = false;
+};
+
+QByteArray infoText(SQLHDBC connection, SQLUSMALLINT info)
+{
+    SQLCHAR text[256] = {};
+    SQLSMALLINT length = 0;
+    return SQL_SUCCEEDED(SQLGetInfo(connection, info, text, sizeof text, &length))
+               ? QByteArray(reinterpret_cast<const char*>(text))
+               : QByteArray();
+}
+
+DriverTraits traitsOf(SQLHDBC connection)
 {
     SQLUINTEGER getData = 0;
     SQLUINTEGER cursor = 0;
-    SQLCHAR driver[256] = {};
-    SQLSMALLINT length = 0;
-    return SQL_SUCCEEDED(SQLGetInfo(connection, SQL_GETDATA_EXTENSIONS, &getData, sizeof getData, nullptr)) &&
-           SQL_SUCCEEDED(
-               SQLGetInfo(connection, SQL_FORWARD_ONLY_CURSOR_ATTRIBUTES1, &cursor, sizeof cursor, nullptr)) &&
-           (getData & SQL_GD_BLOCK) != 0 && (cursor & SQL_CA1_POS_POSITION) != 0 &&
-           SQL_SUCCEEDED(SQLGetInfo(connection, SQL_DRIVER_NAME, driver, sizeof driver, &length)) &&
-           !QByteArray(reinterpret_cast<const char*>(driver)).contains("maodbc");
-}
-
-// Whether a text never holds more characters than its column declares: true of servers, which
-// keep the declared types, not of SQLite, whose driver declares sizes its values need not keep.
-bool keepsDeclaredSizes(SQLHDBC connection)
-{
-    SQLCHAR dbms[256] = {};
-    SQLSMALLINT length = 0;
-    return SQL_SUCCEEDED(SQLGetInfo(connection, SQL_DBMS_NAME, dbms, sizeof dbms, &length)) &&
-           !QByteArray(reinterpret_cast<const char*>(dbms)).contains("SQLite");
+    const bool mariaDb = infoText(connection, SQL_DRIVER_NAME).contains("maodbc");
+    DriverTraits traits;
+    traits.positionsInBlocks =
+        SQL_SUCCEEDED(SQLGetInfo(connection, SQL_GETDATA_EXTENSIONS, &getData, sizeof getData, nullptr)) &&
+        SQL_SUCCEEDED(SQLGetInfo(connection, SQL_FORWARD_ONLY_CURSOR_ATTRIBUTES1, &cursor, sizeof cursor, nullptr)) &&
+        (getData & SQL_GD_BLOCK) != 0 && (cursor & SQL_CA1_POS_POSITION) != 0 && !mariaDb;
+    traits.keepsDeclaredSizes = !infoText(connection, SQL_DBMS_NAME).contains("SQLite");
+    traits.utf8Texts = mariaDb;
+    return traits;
 }
 
 QString diagnostics(SQLSMALLINT type, SQLHANDLE handle)
@@ -131,7 +143,9 @@ private:
     }
     bool bindFields(SQLSMALLINT fields, QStringList& names, std::vector<BoundField>& bound, SQLULEN& blockRows);
     bool appendValue(RecordColumn& column, const BoundField& field, SQLULEN row, SQLUSMALLINT number);
-    bool readWhole(SQLULEN row, SQLUSMALLINT number, std::u16string& whole);
+    template <typename Unit>
+    bool appendText(RecordColumn& column, const BoundField& field, const char* value, SQLULEN row, SQLUSMALLINT number);
+    template <typename Unit> bool readWhole(SQLULEN row, SQLUSMALLINT number, std::basic_string<Unit>& whole);
 
     SQLHDBC m_connection;
     QString m_sql;
@@ -139,6 +153,7 @@ private:
     SQLHSTMT m_statement = nullptr;
     bool m_interrupted = false;
     SQLULEN m_blockRows = 1;
+    DriverTraits m_traits;
 };
 
 bool OdbcRowReader::bindFields(SQLSMALLINT fields, QStringList& names, std::vector<BoundField>& bound,
@@ -146,7 +161,9 @@ bool OdbcRowReader::bindFields(SQLSMALLINT fields, QStringList& names, std::vect
 {
     size_t rowBytes = 0;
     bool longTexts = false; // a text may be longer than its buffer
-    const bool sizesKept = keepsDeclaredSizes(m_connection);
+    // A declared size counts characters; each may take two UTF-16 units or four UTF-8 bytes.
+    const SQLULEN charBytes = m_traits.utf8Texts ? 4 : 2 * sizeof(SQLWCHAR);
+    const SQLULEN unitBytes = m_traits.utf8Texts ? 1 : sizeof(SQLWCHAR);
     for (SQLUSMALLINT i = 1; i <= fields; ++i) {
         SQLWCHAR name[256];
         SQLSMALLINT nameLength = 0;
@@ -168,10 +185,9 @@ bool OdbcRowReader::bindFields(SQLSMALLINT fields, QStringList& names, std::vect
             field.width = sizeof(SQL_TIMESTAMP_STRUCT);
             break;
         case FieldKind::Text: {
-            // A declared size counts characters; each may take two UTF-16 units.
-            const SQLULEN units = size > 0 ? std::min(2 * size, kMostTextChars) : kMostTextChars;
-            field.width = static_cast<SQLLEN>((units + 1) * sizeof(SQLWCHAR));
-            longTexts = longTexts || !sizesKept || size == 0 || 2 * size > kMostTextChars;
+            const SQLULEN bytes = size > 0 ? std::min(charBytes * size, kMostTextBytes) : kMostTextBytes;
+            field.width = static_cast<SQLLEN>(bytes + unitBytes); // and the terminating zero
+            longTexts = longTexts || !m_traits.keepsDeclaredSizes || size == 0 || charBytes * size > kMostTextBytes;
             break;
         }
         }
@@ -180,7 +196,7 @@ bool OdbcRowReader::bindFields(SQLSMALLINT fields, QStringList& names, std::vect
     // A text longer than its buffer is read whole from its row, which in a block of rows needs a
     // driver that can position on a row of the block (psqlODBC can, the SQLite driver cannot).
     // Without one, rows with a text that may be that long come one at a time.
-    blockRows = longTexts && !positionsInBlocks(m_connection)
+    blockRows = longTexts && !m_traits.positionsInBlocks
                     ? 1
                     : std::clamp<SQLULEN>(kBlockBytes / std::max<size_t>(rowBytes, 1), 1, kMostBlockRows);
     SQLSetStmtAttr(m_statement, SQL_ATTR_ROW_BIND_TYPE, reinterpret_cast<SQLPOINTER>(SQL_BIND_BY_COLUMN), 0);
@@ -194,6 +210,7 @@ bool OdbcRowReader::bindFields(SQLSMALLINT fields, QStringList& names, std::vect
         field.indicators.resize(blockRows);
         const SQLSMALLINT cType = field.kind == FieldKind::Number     ? SQL_C_DOUBLE
                                   : field.kind == FieldKind::DateTime ? SQL_C_TYPE_TIMESTAMP
+                                  : m_traits.utf8Texts                ? SQL_C_CHAR
                                                                       : SQL_C_WCHAR;
         if (!SQL_SUCCEEDED(
                 SQLBindCol(m_statement, i, cType, field.buffer.data(), field.width, field.indicators.data()))) {
@@ -227,12 +244,21 @@ bool OdbcRowReader::appendValue(RecordColumn& column, const BoundField& field, S
     case FieldKind::Text:
         break;
     }
-    const auto* units = reinterpret_cast<const char16_t*>(value);
+    return m_traits.utf8Texts ? appendText<char>(column, field, value, row, number)
+                              : appendText<char16_t>(column, field, value, row, number);
+}
+
+// A text in UTF-8 (char) or UTF-16 (char16_t) units.
+template <typename Unit>
+bool OdbcRowReader::appendText(RecordColumn& column, const BoundField& field, const char* value, SQLULEN row,
+                               SQLUSMALLINT number)
+{
+    const SQLLEN indicator = field.indicators[row];
     if (indicator != SQL_NO_TOTAL && indicator < field.width) {
-        column.appendTextOrDateTime(units, static_cast<int>(indicator / sizeof(SQLWCHAR)));
+        column.appendTextOrDateTime(reinterpret_cast<const Unit*>(value), static_cast<int>(indicator / sizeof(Unit)));
         return true;
     }
-    std::u16string whole;
+    std::basic_string<Unit> whole;
     if (!readWhole(row, number, whole)) {
         return false;
     }
@@ -241,20 +267,21 @@ bool OdbcRowReader::appendValue(RecordColumn& column, const BoundField& field, S
 }
 
 // A text longer than its buffer, read again from its row in parts.
-bool OdbcRowReader::readWhole(SQLULEN row, SQLUSMALLINT number, std::u16string& whole)
+template <typename Unit> bool OdbcRowReader::readWhole(SQLULEN row, SQLUSMALLINT number, std::basic_string<Unit>& whole)
 {
     if (m_blockRows > 1 &&
         !SQL_SUCCEEDED(SQLSetPos(m_statement, static_cast<SQLSETPOSIROW>(row + 1), SQL_POSITION, SQL_LOCK_NO_CHANGE))) {
         return false;
     }
-    SQLWCHAR part[4096];
+    Unit part[4096];
     SQLLEN length = 0;
     SQLRETURN rc = SQL_SUCCESS;
-    while (SQL_SUCCEEDED(rc = SQLGetData(m_statement, number, SQL_C_WCHAR, part, sizeof part, &length))) {
+    const SQLSMALLINT cType = sizeof(Unit) == 1 ? SQL_C_CHAR : SQL_C_WCHAR;
+    while (SQL_SUCCEEDED(rc = SQLGetData(m_statement, number, cType, part, sizeof part, &length))) {
         // Each part but the last fills the buffer up to its terminating zero.
         const bool last = rc == SQL_SUCCESS;
-        const SQLLEN bytes = last ? length : SQLLEN(sizeof part - sizeof(SQLWCHAR));
-        whole.append(reinterpret_cast<const char16_t*>(part), static_cast<size_t>(bytes) / sizeof(SQLWCHAR));
+        const SQLLEN bytes = last ? length : SQLLEN(sizeof part - sizeof(Unit));
+        whole.append(part, static_cast<size_t>(bytes) / sizeof(Unit));
         if (last) {
             return true;
         }
@@ -272,6 +299,7 @@ bool OdbcRowReader::read(RowSink& sink, QString& error)
         }
     }
     SQLSetStmtAttr(m_statement, SQL_ATTR_CURSOR_TYPE, reinterpret_cast<SQLPOINTER>(SQL_CURSOR_FORWARD_ONLY), 0);
+    m_traits = traitsOf(m_connection);
     const std::u16string text = m_sql.toStdU16String();
     if (!SQL_SUCCEEDED(SQLExecDirectW(m_statement, reinterpret_cast<SQLWCHAR*>(const_cast<char16_t*>(text.data())),
                                       static_cast<SQLINTEGER>(text.size())))) {
