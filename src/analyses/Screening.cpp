@@ -335,10 +335,9 @@ ScreeningResult ScreenParameters(const AnalysisContext& context, const Screening
     const LimitFileRead limitFile = ReadLimitFile(QDir::currentPath());
     result.limitFileProblem = limitFile.problem;
     ScreeningPacer pacer(context.pump, progress, result.records * parameters);
-    const Connection::Engine engine = state.gConnection->engine();
-    const bool imported = engine == Connection::Engine::JetImport || engine == Connection::Engine::ExcelImport;
     const ChartOrder order =
-        ChartOrderOf(records, imported ? Qt::CaseInsensitive : Qt::CaseSensitive, selection.lastDataOnly, pacer);
+        ChartOrderOf(records, state.gConnection->imported() ? Qt::CaseInsensitive : Qt::CaseSensitive,
+                     selection.lastDataOnly, pacer);
     std::vector<double> values;
     bool anyValues = false;
     for (int k = 0; k < parameters; ++k) {

@@ -105,8 +105,7 @@ StationResult CompareStations(const AnalysisContext& context)
         result.outcome = AnalysisOutcome::NoChart;
         return result;
     }
-    const Connection::Engine engine = state.gConnection->engine();
-    const bool foldCase = engine == Connection::Engine::JetImport || engine == Connection::Engine::ExcelImport;
+    const bool foldCase = state.gConnection->imported();
     QHash<QString, int> stationOf; // by source text, folded where texts compare without case
     std::vector<StationValues> collected;
     std::optional<PendingValue> pending;

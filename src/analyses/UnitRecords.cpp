@@ -129,9 +129,7 @@ bool ReadUnitRecords(const AnalysisContext& context, const SqlText& sql,
         error = stream.lastError();
         return false;
     }
-    const Connection::Engine engine = context.state.gConnection->engine();
-    const bool imported = engine == Connection::Engine::JetImport || engine == Connection::Engine::ExcelImport;
-    SerialNumbers serials(imported ? Qt::CaseInsensitive : Qt::CaseSensitive);
+    SerialNumbers serials(context.state.gConnection->imported() ? Qt::CaseInsensitive : Qt::CaseSensitive);
     UnitFields fields;
     bool named = false;
     ThrottledPump pump(context.pump);

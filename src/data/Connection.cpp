@@ -408,9 +408,7 @@ bool Connection::prepare(const SqlText& sql, QString& engineSql)
         m_lastError = QStringLiteral("Operation is not allowed when the object is closed.");
         return false;
     }
-    const bool imported = m_engine == Engine::JetImport || m_engine == Engine::ExcelImport ||
-                          m_engine == Engine::XlsxImport || m_engine == Engine::CsvImport;
-    if (imported && !prepareImport(sql.text)) {
+    if (imported() && !prepareImport(sql.text)) {
         return false;
     }
     if (m_engine == Engine::SQLiteFile && m_snapshot) {

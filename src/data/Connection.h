@@ -50,6 +50,13 @@ public:
     // 0 when closed, 1 when open.
     int state() const;
     Engine engine() const { return m_engine; }
+    // The records are a SQLite copy of a file (Jet, either workbook, CSV logs), whose text columns
+    // compare, group and sort without regard to case.
+    bool imported() const
+    {
+        return m_engine == Engine::JetImport || m_engine == Engine::ExcelImport || m_engine == Engine::XlsxImport ||
+               m_engine == Engine::CsvImport;
+    }
     QString lastError() const { return m_lastError; }
     QSqlDatabase database() const;
 

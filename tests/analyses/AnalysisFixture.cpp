@@ -24,8 +24,7 @@ AnalysisFixture::AnalysisFixture()
 {
     QFile::copy(FixturePath("results_small.sqlite"), dir.filePath("results.sqlite"));
     QFile(dir.filePath("results.sqlite")).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    WriteFile(dir.filePath("ATE.INI"), "[ATE Configuration]\r\nTestProduct=Small\r\nTestID=FT1,FT2\r\n"
-                                       "[Database]\r\nDatabaseName=results.sqlite\r\n");
+    useDatabase("results.sqlite");
     writeProducts(dir.path(), "Results");
     selection.product = "Small";
     selection.parameter = 0;
@@ -54,11 +53,17 @@ void AnalysisFixture::open()
 }
 
 void AnalysisFixture::useResults(const QStringList& columns, const QList<ResultRecord>& records,
-                                 const QStringList& specLines, const QByteArray& productKeys)
+                                 const QStringList& specLines, const QByteArray& productKeys, ResultsFile file)
 {
     state.gConnection.reset();
     QFile::remove(dir.filePath("results.sqlite"));
-    WriteResultsTable(dir.filePath("results.sqlite"), columns, records);
+    if (file == ResultsFile::CsvLog) {
+        WriteResultsCsv(dir.filePath("results.csv"), columns, records);
+        useDatabase("results.csv");
+    } else {
+        WriteResultsTable(dir.filePath("results.sqlite"), columns, records);
+        useDatabase("results.sqlite");
+    }
     QByteArray spec = "[Small]\r\nTableName=Results\r\n" + productKeys + "[Small Spec]\r\n";
     for (int i = 0; i < columns.size(); ++i) {
         const QString limits = specLines.value(i).isEmpty() ? QStringLiteral("-999,999,0,") : specLines.value(i);
@@ -74,10 +79,15 @@ void AnalysisFixture::useFixture(const QString& fixture, const QString& table)
     writeProducts(dir.path(), table);
     QFile::copy(FixturePath(fixture), dir.filePath(fixture));
     QFile(dir.filePath(fixture)).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    useDatabase(fixture);
+    open();
+}
+
+void AnalysisFixture::useDatabase(const QString& name)
+{
     WriteFile(dir.filePath("ATE.INI"), "[ATE Configuration]\r\nTestProduct=Small\r\nTestID=FT1,FT2\r\n"
                                        "[Database]\r\nDatabaseName=" +
-                                           fixture.toUtf8() + "\r\n");
-    open();
+                                           name.toUtf8() + "\r\n");
 }
 
 AnalysisContext AnalysisFixture::context()

@@ -20,12 +20,18 @@ class AnalysisFixture
 public:
     AnalysisFixture();
 
+    enum class ResultsFile
+    {
+        SQLite,
+        CsvLog
+    };
+
     // Replaces the product's results with these records of the given parameter columns, and its
     // specification with one line per column: "N=<column>,<lsl>,<usl>,0,<unit>,,<column>", each
     // taken from specLines (a missing or empty entry gives no limits and no unit); productKeys are
-    // lines added to the product's section.
+    // lines added to the product's section. The records are a table of a SQLite file or a CSV log.
     void useResults(const QStringList& columns, const QList<ResultRecord>& records, const QStringList& specLines = {},
-                    const QByteArray& productKeys = {});
+                    const QByteArray& productKeys = {}, ResultsFile file = ResultsFile::SQLite);
 
     // Reads a copy of another results fixture ("results_small_v2000.mdb", "results_small.xls") instead,
     // the product on its table (PRODUCTS.INI's TableName).
@@ -49,4 +55,6 @@ public:
 
 private:
     void open();
+    // Points ATE.INI's DatabaseName at this file of the fixture's folder.
+    void useDatabase(const QString& name);
 };

@@ -287,6 +287,35 @@ private slots:
         QVERIFY(result.rows[1].welch->p < 0.01);
     }
 
+    // Sources and serials are told apart as the engine compares texts: the copy of a CSV log
+    // ignores case, a SQLite file does not.
+    void sourcesAndUnitsAsTheEngineComparesThem_data()
+    {
+        AddColumns<bool, QStringList>("csvLog", "rows");
+        QTest::newRow("SQLite file") << false << QStringList{"A|2|6.0|1.414|50.0 %", "a|2|5.5|0.707|100.0 %"};
+        QTest::newRow("CSV log") << true << QStringList{"A|4|5.75|0.957|66.667 %"};
+    }
+
+    void sourcesAndUnitsAsTheEngineComparesThem()
+    {
+        const auto [csvLog, rows] = FetchRow<bool, QStringList>();
+        AnalysisFixture f;
+        f.useResults({"V"},
+                     {{"U1", "A", "2024-03-02 08:00:00", "FAIL", {5}},
+                      {"U2", "A", "2024-03-02 08:30:00", "PASS", {7}},
+                      {"u1", "a", "2024-03-02 09:00:00", "PASS", {6}},
+                      {"U3", "a", "2024-03-02 10:00:00", "PASS", {5}},
+                      {"U1", "A", "2024-03-02 11:00:00", "PASS", {5}}},
+                     {}, {}, csvLog ? AnalysisFixture::ResultsFile::CsvLog : AnalysisFixture::ResultsFile::SQLite);
+        f.selection.lastDataOnly = false;
+        const StationResult result = CompareStations(f.context());
+        QStringList found;
+        for (const StationRow& row : result.rows) {
+            found.append((StationCells(row).mid(0, 4) + StationCells(row).mid(5, 1)).join(QLatin1Char('|')));
+        }
+        QCOMPARE(found, rows);
+    }
+
     void noValuesNoChart()
     {
         AnalysisFixture f;

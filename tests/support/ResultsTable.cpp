@@ -1,5 +1,7 @@
 #include "ResultsTable.h"
 
+#include "TestFiles.h"
+
 #include <QSqlDatabase>
 #include <QSqlQuery>
 
@@ -26,4 +28,18 @@ void WriteResultsTable(const QString& path, const QStringList& parameterColumns,
         db.commit();
     }
     QSqlDatabase::removeDatabase(name);
+}
+
+void WriteResultsCsv(const QString& path, const QStringList& parameterColumns, const QList<ResultRecord>& records)
+{
+    QStringList lines{(QStringList{"SerialNumber", "ATEID", "TestStartTime", "PassFail", "TestID"} + parameterColumns)
+                          .join(QLatin1Char(','))};
+    for (const ResultRecord& r : records) {
+        QStringList fields{r.serial, r.source, r.time, r.verdict, QStringLiteral("T1")};
+        for (const QVariant& v : r.values) {
+            fields.append(v.isNull() ? QString() : v.toString());
+        }
+        lines.append(fields.join(QLatin1Char(',')));
+    }
+    WriteFile(path, (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
 }

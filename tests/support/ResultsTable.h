@@ -19,3 +19,6 @@ struct ResultRecord
 // Writes a SQLite file holding the table Results (SerialNumber, ATEID, TestStartTime, PassFail,
 // TestID, then the parameter columns as REAL) with these records.
 void WriteResultsTable(const QString& path, const QStringList& parameterColumns, const QList<ResultRecord>& records);
+
+// Writes the same records as a CSV log (a header row, comma-separated, an empty field for Null).
+void WriteResultsCsv(const QString& path, const QStringList& parameterColumns, const QList<ResultRecord>& records);
