@@ -1,6 +1,7 @@
 #include "PostgresServer.h"
 
 #include "ServerSupport.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QFile>
