@@ -22,7 +22,7 @@ void addLimitsOptions(QCommandLineParser& p, const QString& action)
         value("config", "Configuration folder holding ATE.INI, PRODUCTS.INI and LIMITS.TXT.", "dir");
         value("product", "Product, as listed in ATE.INI (list: only this product's).", "name");
     }
-    if (takes({QStringLiteral("clear")})) {
+    if (action == QLatin1String("clear")) { // the help text has it among the baseline's options
         value("source", "The set of this source (default <All>).", "name");
     }
     if (takes({QStringLiteral("freeze"), QStringLiteral("clear"), QStringLiteral("stage")})) {
