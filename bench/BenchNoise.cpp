@@ -21,19 +21,6 @@ double loadAverage()
     return readProc(QStringLiteral("/proc/loadavg")).split(' ').value(0).toDouble();
 }
 
-// Clock ticks every CPU of the machine spent running something since it started.
-qint64 busyTicks()
-{
-    // "cpu  user nice system idle iowait irq softirq steal guest guest_nice"
-    const QList<QByteArray> fields =
-        readProc(QStringLiteral("/proc/stat")).split('\n').value(0).simplified().split(' ');
-    qint64 busy = 0;
-    for (const int field : {1, 2, 3, 6, 7, 8}) {
-        busy += fields.value(field).toLongLong();
-    }
-    return busy;
-}
-
 // A process's /proc/<pid>/stat fields after its name: [0] state, [1] ppid, ... [11] utime,
 // [12] stime, [13] cutime, [14] cstime.
 QList<QByteArray> statFields(const QString& pid)
@@ -59,29 +46,26 @@ void NoiseMeter::countAsOwn(qint64 pid)
     m_ownProcesses.append(pid);
 }
 
-qint64 NoiseMeter::ownTicks() const
+QHash<qint64, qint64> NoiseMeter::otherTicks() const
 {
-    qint64 ticks = processTicks(statFields(QStringLiteral("self")));
-    if (m_ownProcesses.isEmpty()) {
-        return ticks;
-    }
-    // The named processes and their running descendants (ended ones are in their parents' counts).
+    // Every process's ticks, and who its parent is, to tell the benchmark's own from the rest.
     QHash<qint64, QList<qint64>> children;
-    QHash<qint64, qint64> running;
+    QHash<qint64, qint64> ticks;
     for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
         bool number = false;
         const qint64 pid = entry.toLongLong(&number);
-        if (number) {
-            const QList<QByteArray> fields = statFields(entry);
+        const QList<QByteArray> fields = number ? statFields(entry) : QList<QByteArray>();
+        if (!fields.isEmpty()) {
             children[fields.value(1).toLongLong()].append(pid);
-            running.insert(pid, fields.value(11).toLongLong() + fields.value(12).toLongLong());
+            ticks.insert(pid, processTicks(fields));
         }
     }
-    QList<qint64> pending = m_ownProcesses;
-    while (!pending.isEmpty()) {
-        const qint64 pid = pending.takeLast();
-        ticks += m_ownProcesses.contains(pid) ? processTicks(statFields(QString::number(pid))) : running.value(pid);
-        pending.append(children.value(pid));
+    QList<qint64> own = m_ownProcesses;
+    own.append(getpid());
+    while (!own.isEmpty()) {
+        const qint64 pid = own.takeLast();
+        ticks.remove(pid);
+        own.append(children.value(pid));
     }
     return ticks;
 }
@@ -89,13 +73,18 @@ qint64 NoiseMeter::ownTicks() const
 double NoiseMeter::measure(const char* what, const std::function<void()>& run)
 {
     const double loadBefore = loadAverage();
-    const qint64 busyBefore = busyTicks();
-    const qint64 ownBefore = ownTicks();
+    const QHash<qint64, qint64> othersBefore = otherTicks();
     QElapsedTimer timer;
     timer.start();
     run();
     const double seconds = timer.nsecsElapsed() / 1e9;
-    const qint64 others = (busyTicks() - busyBefore) - (ownTicks() - ownBefore);
+    // Summed per process rather than taken from the machine's total, which counts work done for
+    // this process (interrupts, its own page faults) that its own ticks do not show.
+    qint64 others = 0;
+    const QHash<qint64, qint64> othersAfter = otherTicks();
+    for (auto process = othersAfter.cbegin(); process != othersAfter.cend(); ++process) {
+        others += process.value() - othersBefore.value(process.key());
+    }
     const double otherCores = std::max<qint64>(others, 0) / (seconds * static_cast<double>(sysconf(_SC_CLK_TCK)));
     m_mostOtherCores = std::max(m_mostOtherCores, otherCores);
     std::printf("  %s: %.3f s; load average %.2f -> %.2f; other processes %.2f cores\n", what, seconds, loadBefore,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <functional>
 
@@ -35,7 +36,8 @@ public:
     double mostOtherCores() const { return m_mostOtherCores; }
 
 private:
-    qint64 ownTicks() const;
+    // Ticks each process other than the benchmark and its own ones has used, by process id.
+    QHash<qint64, qint64> otherTicks() const;
 
     double m_startLoad = 0;
     double m_mostOtherCores = 0;
