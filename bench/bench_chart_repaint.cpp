@@ -4,6 +4,7 @@
 // same million points drawn as one undecimated polyline in the same run.
 #include "BenchNoise.h"
 #include "ChartControl.h"
+#include "FreedMemory.h"
 #include "XBarChart.h"
 
 #include <QApplication>
@@ -126,6 +127,7 @@ double UndecimatedMs(const ChartControl& chart, QImage& image)
 
 int main(int argc, char** argv)
 {
+    ReturnLargeBlocksAtOnce(); // as the program does
     NoiseMeter noise;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {

@@ -5,6 +5,7 @@
 //   bench_csv_logs [days [records a day]]
 #include "BenchSupport.h"
 #include "Connection.h"
+#include "FreedMemory.h"
 #include "Recordset.h"
 
 #include <QCoreApplication>
@@ -90,6 +91,7 @@ double querySeconds(Connection& connection, const QString& sql, qint64& rows)
 
 int main(int argc, char** argv)
 {
+    ReturnLargeBlocksAtOnce(); // as the program does
     QCoreApplication app(argc, argv);
     const int days = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 30;
     const int records = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 30000;

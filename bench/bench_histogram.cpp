@@ -3,6 +3,7 @@
 // histogram's statement to /dev/null in the same run (ratio <= 0.9); and the peak resident memory
 // of the whole run.
 #include "BenchSupport.h"
+#include "FreedMemory.h"
 #include "QueryBuilder.h"
 #include "frmHistogram.h"
 
@@ -12,6 +13,7 @@
 
 int main(int argc, char** argv)
 {
+    ReturnLargeBlocksAtOnce(); // as the program does
     NoiseMeter noise;
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

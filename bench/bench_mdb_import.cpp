@@ -3,6 +3,7 @@
 // in one run. Opening must not be slower than the export.
 #include "BenchNoise.h"
 #include "Connection.h"
+#include "FreedMemory.h"
 #include "Recordset.h"
 
 #include <QCoreApplication>
@@ -69,6 +70,7 @@ double exportSeconds(const QString& file)
 
 int main(int argc, char** argv)
 {
+    ReturnLargeBlocksAtOnce(); // as the program does
     NoiseMeter noise;
     QCoreApplication app(argc, argv);
     const QString file =

@@ -9,6 +9,7 @@
 // The server is a throw-away cluster of our own (PostgresServer), stopped when the benchmark ends.
 #include "BenchSupport.h"
 #include "ControlChartLoader.h"
+#include "FreedMemory.h"
 #include "PostgresServer.h"
 #include "Selection.h"
 #include "ui_frmMain.h"
@@ -60,6 +61,7 @@ void runPsql(const PostgresServer& server, const QString& sql)
 
 int main(int argc, char** argv)
 {
+    ReturnLargeBlocksAtOnce(); // as the program does
     NoiseMeter noise;
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

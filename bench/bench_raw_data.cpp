@@ -2,6 +2,7 @@
 // listing the loader wrote: construction to the window shown with the point's row selected
 // (median of 5), and how much resident memory the open window adds.
 #include "BenchSupport.h"
+#include "FreedMemory.h"
 #include "SharedState.h"
 #include "frmRawData.h"
 #include "ui_frmMain.h"
@@ -15,6 +16,7 @@
 
 int main(int argc, char** argv)
 {
+    ReturnLargeBlocksAtOnce(); // as the program does
     NoiseMeter noise;
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -2,6 +2,7 @@
 // same statement on the same SQLite file, in one run.
 #include "BenchNoise.h"
 #include "Connection.h"
+#include "FreedMemory.h"
 #include "Recordset.h"
 
 #include <QCoreApplication>
@@ -88,6 +89,7 @@ double recordsetSeconds(const QString& path)
 
 int main(int argc, char** argv)
 {
+    ReturnLargeBlocksAtOnce(); // as the program does
     NoiseMeter noise;
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;

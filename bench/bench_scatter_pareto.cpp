@@ -6,6 +6,7 @@
 // memory of each phase, counted from the resident memory at its start (the loaded main window).
 #include "BenchSupport.h"
 #include "ChartControl.h"
+#include "FreedMemory.h"
 #include "QueryBuilder.h"
 #include "SharedState.h"
 #include "frmPareto.h"
@@ -86,6 +87,7 @@ void runPhase(NoiseMeter& noise, BenchWindow& bench, const Phase& phase)
 
 int main(int argc, char** argv)
 {
+    ReturnLargeBlocksAtOnce(); // as the program does
     NoiseMeter noise;
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

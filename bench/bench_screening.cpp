@@ -3,6 +3,7 @@
 // reads every parameter column, and the 20 statements of the parameters' individual charts one
 // after the other (medians of alternating runs); and the peak resident memory of the whole run.
 #include "BenchSupport.h"
+#include "FreedMemory.h"
 #include "QueryBuilder.h"
 #include "Screening.h"
 #include "SharedState.h"
@@ -32,6 +33,7 @@ void printRuns(const char* what, const std::vector<double>& runs)
 
 int main(int argc, char** argv)
 {
+    ReturnLargeBlocksAtOnce(); // as the program does
     NoiseMeter noise;
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

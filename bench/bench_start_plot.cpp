@@ -10,6 +10,7 @@
 // Each chart also says when the engine's last row was in and what share of the whole came after.
 #include "BenchSupport.h"
 #include "ControlChartLoader.h"
+#include "FreedMemory.h"
 #include "QueryBuilder.h"
 #include "ui_frmMain.h"
 
@@ -33,6 +34,7 @@ struct Phase
 
 int main(int argc, char** argv)
 {
+    ReturnLargeBlocksAtOnce(); // as the program does
     NoiseMeter noise;
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

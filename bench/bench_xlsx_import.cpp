@@ -4,6 +4,7 @@
 //   bench_xlsx_import [records]
 #include "BenchSupport.h"
 #include "Connection.h"
+#include "FreedMemory.h"
 #include "Recordset.h"
 #include "XlsxFile.h"
 
@@ -32,7 +33,8 @@ bool writeWorkbook(const QString& path, int records)
         const auto number = [&](double mean, double sigma) {
             return QStringLiteral("n:") + QString::number(mean + sigma * noise(random), 'g', 6);
         };
-        rows.append({QStringLiteral("s:SN%1").arg(i, 7, 10, QLatin1Char('0')), QStringLiteral("s:ATE-0%1").arg(1 + i % 4),
+        rows.append({QStringLiteral("s:SN%1").arg(i, 7, 10, QLatin1Char('0')),
+                     QStringLiteral("s:ATE-0%1").arg(1 + i % 4),
                      QStringLiteral("d:") + QString::number(start + i * 45.0 / 86400.0, 'g', 15),
                      i % 53 ? QStringLiteral("s:PASS") : QStringLiteral("s:FAIL"), QStringLiteral("s:T1"),
                      number(5.0, 0.03), number(0.8, 0.01), number(12.0, 2.0), number(91.5, 0.6)});
@@ -98,6 +100,7 @@ double openProductSeconds(const QString& path, const QString& copy, qint64& sour
 
 int main(int argc, char** argv)
 {
+    ReturnLargeBlocksAtOnce(); // as the program does
     QCoreApplication app(argc, argv);
     const int records = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 200000;
     QTemporaryDir dir;

@@ -4,6 +4,7 @@
 // Every record is a unit of its own; one in fifty fails. An argument gives another number of records.
 #include "BenchSupport.h"
 #include "ChartControl.h"
+#include "FreedMemory.h"
 #include "QueryBuilder.h"
 #include "StationChart.h"
 #include "StationPlot.h"
@@ -58,6 +59,7 @@ void printResult(const NoiseMeter& noise, const char* name, double ratio, bool d
 
 int main(int argc, char** argv)
 {
+    ReturnLargeBlocksAtOnce(); // as the program does
     NoiseMeter noise;
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -1,6 +1,7 @@
 #include "Clock.h"
 #include "ConsolePrompts.h"
 #include "EventPump.h"
+#include "FreedMemory.h"
 #include "InstanceGuard.h"
 #include "LimitsCommand.h"
 #include "ReportCommand.h"
@@ -89,6 +90,7 @@ void nameApplication()
 
 int main(int argc, char* argv[])
 {
+    ReturnLargeBlocksAtOnce();
 #ifdef SIGXFSZ
     std::signal(SIGXFSZ, SIG_IGN); // a file beyond the size limit is a failed write ("File too large"), not an end
 #endif
