@@ -35,16 +35,27 @@ QStringList databaseFiles(const QString& ateIni, const QString& productsIni, con
     return {file, file + QStringLiteral("-journal"), file + QStringLiteral("-wal"), file + QStringLiteral("-shm")};
 }
 
-// A usage error when an output file is one the command reads. Paths are compared once every link
-// is resolved; a file that does not exist yet is none of them.
+// Where path leads once every link is resolved; a file that does not exist yet is named in its
+// folder's resolved path, so that a file SQLite makes only while it writes is known too.
+QString resolvedPath(const QString& path)
+{
+    const QFileInfo file(path);
+    if (file.exists()) {
+        return file.canonicalFilePath();
+    }
+    const QString folder = file.absoluteDir().canonicalPath();
+    return folder.isEmpty() ? QString() : folder + QLatin1Char('/') + file.fileName();
+}
+
+// A usage error when an output file is one the command reads or one SQLite makes beside the
+// database, whether it exists yet or not. Paths are compared once every link is resolved.
 int refuseInputsAsOutputs(const QString& command, const QStringList& outputs,
                           const QList<std::pair<QString, QString>>& inputs)
 {
     for (const QString& output : outputs) {
-        const QString canonical = QFileInfo(output).canonicalFilePath();
+        const QString canonical = resolvedPath(output);
         for (const auto& [input, what] : inputs) {
-            if (!canonical.isEmpty() && output != QLatin1String("-") &&
-                canonical == QFileInfo(input).canonicalFilePath()) {
+            if (!canonical.isEmpty() && output != QLatin1String("-") && canonical == resolvedPath(input)) {
                 return HeadlessFail(
                     command, HeadlessStatus::kUsage,
                     QStringLiteral("will not write %1: it is %2").arg(QDir::toNativeSeparators(output), what));

@@ -14,7 +14,6 @@
 #include <QImageWriter>
 #include <QPdfWriter>
 #include <QPrinter>
-#include <QSaveFile>
 #include <QSvgGenerator>
 
 namespace {
@@ -170,12 +169,12 @@ bool WriteChartFile(const ChartControl& chart, const QString& path, ChartFileFor
         return WritePdf(chart, path, error);
     }
     // Made first, so that a folder that cannot be written to is told before the chart is drawn.
-    QSaveFile file(path);
-    if (!OpenOutputFile(file, error)) {
+    OutputFile file(path);
+    if (!file.open(error)) {
         return false;
     }
     if (format == ChartFileFormat::Svg) {
-        return CommitOutputFile(file, SvgBytes(chart, size), error);
+        return file.commit(SvgBytes(chart, size), error);
     }
     QString reason;
     const QByteArray png = PngBytes(chart, size, reason);
@@ -185,7 +184,7 @@ bool WriteChartFile(const ChartControl& chart, const QString& path, ChartFileFor
         }
         return false;
     }
-    return CommitOutputFile(file, png, error);
+    return file.commit(png, error);
 }
 
 void PrintToPdfFile(QPrinter& printer, const QString& path)
@@ -219,8 +218,8 @@ bool ChartPrintJob::begin()
     m_printer.setPageMargins(m_margins, QPageLayout::Millimeter);
     const QString target = m_printer.outputFileName();
     if (m_printer.outputFormat() == QPrinter::PdfFormat && !target.isEmpty()) {
-        m_file = std::make_unique<QSaveFile>(target);
-        if (!OpenOutputFile(*m_file, &m_error)) {
+        m_file = std::make_unique<OutputFile>(target);
+        if (!m_file->open(&m_error)) {
             m_file.reset();
             return false;
         }
@@ -265,5 +264,5 @@ bool ChartPrintJob::finish()
         m_error = CannotWriteMessage(m_file->fileName(), QStringLiteral("the PDF file could not be finished"));
         return false;
     }
-    return CommitOutputFile(*m_file, m_pdfBytes.data(), &m_error);
+    return m_file->commit(m_pdfBytes.data(), &m_error);
 }

@@ -14,7 +14,7 @@ class QDateTime;
 class QPagedPaintDevice;
 class QPdfWriter;
 class QPrinter;
-class QSaveFile;
+class OutputFile;
 enum class TextBlockId;
 
 // Saving and printing a chart as the user sees it. Before a chart is saved or printed, lines
@@ -116,7 +116,7 @@ private:
 
     QPrinter& m_printer;
     QMarginsF m_margins;
-    std::unique_ptr<QSaveFile> m_file; // the PDF file the printer names; none when printing on a printer
+    std::unique_ptr<OutputFile> m_file; // the PDF file the printer names; none when printing on a printer
     QBuffer m_pdfBytes;
     std::unique_ptr<QPdfWriter> m_pdf;
     QPainter m_painter; // after the devices it paints on, so that it ends first

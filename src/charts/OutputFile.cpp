@@ -1,6 +1,7 @@
 #include "OutputFile.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace {
@@ -13,6 +14,18 @@ bool Fail(QString* error, const QString& path, const QString& reason)
     return false;
 }
 
+// True for what must not be renamed over: an existing target that is neither a regular file nor
+// a folder, and any name in the system's folders of devices and processes.
+bool WrittenStraightThrough(const QString& path)
+{
+    const QFileInfo target(path);
+    if (target.exists() && !target.isFile() && !target.isDir()) {
+        return true;
+    }
+    const QString absolute = target.absoluteFilePath();
+    return absolute.startsWith(QLatin1String("/dev/")) || absolute.startsWith(QLatin1String("/proc/"));
+}
+
 } // namespace
 
 QString CannotWriteMessage(const QString& path, const QString& reason)
@@ -20,25 +33,43 @@ QString CannotWriteMessage(const QString& path, const QString& reason)
     return QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), reason);
 }
 
-bool OpenOutputFile(QSaveFile& file, QString* error)
+OutputFile::OutputFile(const QString& path) : m_path(path)
 {
-    return file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || Fail(error, file.fileName(), file.errorString());
+    if (WrittenStraightThrough(path)) {
+        m_file = std::make_unique<QFile>(path);
+    } else {
+        m_file = std::make_unique<QSaveFile>(path);
+    }
 }
 
-bool CommitOutputFile(QSaveFile& file, const QByteArray& bytes, QString* error)
+OutputFile::~OutputFile() = default;
+
+bool OutputFile::open(QString* error)
 {
-    if (!WriteEveryByte(file, bytes)) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return Fail(error, file.fileName(), reason);
+    return m_file->open(QIODevice::WriteOnly | QIODevice::Unbuffered) || Fail(error, m_path, m_file->errorString());
+}
+
+bool OutputFile::commit(const QByteArray& bytes, QString* error)
+{
+    auto* save = qobject_cast<QSaveFile*>(m_file.get());
+    if (!WriteEveryByte(*m_file, bytes)) {
+        const QString reason = m_file->errorString();
+        if (save) {
+            save->cancelWriting();
+        }
+        return Fail(error, m_path, reason);
     }
-    return file.commit() || Fail(error, file.fileName(), file.errorString());
+    if (save) {
+        return save->commit() || Fail(error, m_path, save->errorString());
+    }
+    m_file->close();
+    return true;
 }
 
 bool WriteOutputFile(const QString& path, const QByteArray& bytes, QString* error)
 {
-    QSaveFile file(path);
-    return OpenOutputFile(file, error) && CommitOutputFile(file, bytes, error);
+    OutputFile file(path);
+    return file.open(error) && file.commit(bytes, error);
 }
 
 bool WriteEveryByte(QFileDevice& device, const QByteArray& bytes)

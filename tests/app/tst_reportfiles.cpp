@@ -6,7 +6,11 @@
 
 #include <QDirIterator>
 #include <QProcess>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 // `tessaly report` run as a scheduler runs it: a child process without display or session, from
 // a folder of its own ("temp" of the fixture, beside "config"), with a temporary folder of its own
@@ -79,6 +83,13 @@ private slots:
             << QStringList{"config/new.pdf"} << "\"product\": \"Line\"";
         QTest::newRow("the database by its name") << QStringList{"report", "--png", "line.sqlite"} << true << 2
                                                   << QStringList() << "will not write %1/config/line.sqlite: ";
+        QTest::newRow("the database's journal, not there yet")
+            << QStringList{"report", "--json", "line.sqlite-journal"} << true << 2 << QStringList()
+            << "will not write %1/config/line.sqlite-journal: ";
+        QTest::newRow("its WAL from elsewhere") << QStringList{"report", "--json", "../config/line.sqlite-wal"} << false
+                                                << 2 << QStringList() << "will not write %1/config/line.sqlite-wal: ";
+        QTest::newRow("JSON to /dev/stdout") << QStringList{"report", "--json", "/dev/stdout"} << false << 0
+                                             << QStringList() << "\"product\": \"Line\"";
         QTest::newRow("PRODUCTS.INI from elsewhere")
             << QStringList{"report", "--svg", "../config/Products.INI"} << false << 2 << QStringList()
             << "will not write %1/config/Products.INI: ";
@@ -115,6 +126,42 @@ private slots:
         for (auto file = configuration.cbegin(); file != configuration.cend(); ++file) {
             QVERIFY2(ReadFile(root.filePath("config/" + file.key())) == file.value(), qPrintable(file.key()));
         }
+    }
+
+    // An output aimed at a pipe or a device is written into it, never renamed over it.
+    void writesIntoPipesAndDevices_data()
+    {
+        AddColumns<QStringList, bool, QByteArray>("arguments", "device", "received");
+        QTest::newRow("report JSON into a FIFO") << QStringList{"report", "--json", "node"} << false << QByteArray("{\n");
+        QTest::newRow("screen CSV into a FIFO")
+            << QStringList{"screen", "--csv", "node"} << false << QByteArray("Parameter,Unit,");
+        QTest::newRow("PNG into a device") << QStringList{"report", "--png", "node"} << true << QByteArray();
+        QTest::newRow("PDF pages into a device")
+            << QStringList{"report", "--pdf", "node", "--pages", "all"} << true << QByteArray();
+    }
+
+    void writesIntoPipesAndDevices()
+    {
+        const auto [arguments, device, received] = FetchRow<QStringList, bool, QByteArray>();
+        if (device && geteuid() != 0) {
+            QSKIP("a device node is made by root only");
+        }
+        AppFixture app;
+        app.writeResults(AppFixture::Series(20, {5.01, 4.98, 5.03}));
+        const QByteArray node = QFile::encodeName(app.tempFolder() + "/node");
+        QCOMPARE(device ? mknod(node, S_IFCHR | 0666, makedev(1, 3)) : mkfifo(node, 0600), 0);
+        const int reader = device ? -1 : open(node, O_RDONLY | O_NONBLOCK);
+        const Run run = RunProgram(app, arguments, app.tempFolder());
+        QByteArray got(received.size(), '\0');
+        if (!device) {
+            got.resize(std::max<ssize_t>(read(reader, got.data(), got.size()), 0));
+            close(reader);
+        }
+        QCOMPARE(run.status, 0);
+        struct stat after = {};
+        QCOMPARE(stat(node, &after), 0);
+        QVERIFY(device ? S_ISCHR(after.st_mode) : S_ISFIFO(after.st_mode));
+        QCOMPARE(got, received);
     }
 
     // A write that fails names the file and the system's reason, ends with status 4 and leaves no
