@@ -1,4 +1,5 @@
 // The screening's table as the window, CSV, JSON and HTML show it.
+#include "CsvField.h"
 #include "Formats.h"
 #include "Screening.h"
 
@@ -46,17 +47,6 @@ QString ppkClass(const Statistic& ppk)
         return {};
     }
     return *ppk < 1.0 ? QStringLiteral("poor") : QStringLiteral("marginal");
-}
-
-QByteArray csvField(const QString& text)
-{
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n')) &&
-        !text.contains(QLatin1Char('\r'))) {
-        return text.toUtf8();
-    }
-    QString quoted = text;
-    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return '"' + quoted.toUtf8() + '"';
 }
 
 // A cell with its number unrounded in the C locale, for files that programs read.
@@ -219,13 +209,14 @@ QByteArray ScreeningCsv(const ScreeningResult& result)
 {
     QByteArrayList fields;
     for (const ScreeningColumn column : kColumns) {
-        fields.append(csvField(ScreeningCaption(column)));
+        fields.append(CsvTextField(ScreeningCaption(column)));
     }
     QByteArray csv = fields.join(',') + "\r\n";
     for (const ScreeningRow& row : result.rows) {
         fields.clear();
         for (const ScreeningColumn column : kColumns) {
-            fields.append(csvField(plainText(row, column)));
+            const QString cell = plainText(row, column);
+            fields.append(IsScreeningTextColumn(column) ? CsvTextField(cell) : cell.toUtf8());
         }
         csv += fields.join(',') + "\r\n";
     }

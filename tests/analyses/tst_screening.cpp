@@ -221,8 +221,8 @@ private slots:
         QTest::newRow("csv") << "csv"
                              << QStringList{"Parameter,Unit,N,Mean,SD,LSL,USL,Pp,Ppk,Cpk,Out of spec,Out of spec %,"
                                             "Beyond limits,WE signals,Limits\r\n",
-                                            "\r\n\"Vout, 12V\",V,4,2.5,N/A,N/A,10,N/A,0.9,N/A,1,25,0,2,frozen\r\n",
-                                            "\r\n<b>,,0,N/A,N/A,N/A,N/A,N/A,1,N/A,0,N/A,0,0,computed\r\n"};
+                                            "\r\n\"Vout, 12V\",V,4,2.5,N/A,-0.5,10,N/A,0.9,N/A,1,25,0,2,frozen\r\n",
+                                            "\r\n<b>,'=1+2,0,N/A,N/A,N/A,N/A,N/A,1,N/A,0,N/A,0,0,computed\r\n"};
         QTest::newRow("json") << "json" << QStringList{"\"records\":7",
                                                        "\"ppk\":0.9",
                                                        "\"sd\":null",
@@ -247,10 +247,11 @@ private slots:
         ScreeningRow& first = result.rows[0];
         std::tie(first.name, first.unit, first.n, first.mean, first.usl, first.ppk) =
             std::tuple("Vout, 12V", "V", 4, 2.5, 10.0, 0.9);
+        first.lsl = -0.5;
         std::tie(first.outOfSpec, first.outOfSpecPercent, first.weSignals, first.note) =
             std::tuple(1, 25.0, 2, "Division by zero");
         first.frozenLimits = true;
-        std::tie(result.rows[1].name, result.rows[1].ppk) = std::tuple("<b>", 1.0);
+        std::tie(result.rows[1].name, result.rows[1].unit, result.rows[1].ppk) = std::tuple("<b>", "=1+2", 1.0);
         std::tie(result.rows[2].name, result.rows[2].ppk) = std::tuple("ok", 1.33);
         const QByteArray bytes = format == "csv" ? ScreeningCsv(result)
                                  : format == "json"
