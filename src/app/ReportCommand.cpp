@@ -33,6 +33,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPrinter>
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <tuple>
@@ -186,6 +187,10 @@ int controlChartReport(const ReportOptions& o, HeadlessSession& session, const S
     const LimitKey key = ControlChartKey(state, selection, individual, o.size);
     if (const int status = limitsOfReport(o, state, key, choice.limits); status != ReportCommand::kOk) {
         return status;
+    }
+    if (!scratch.isValid()) {
+        return fail(ReportCommand::kCannotWrite, QStringLiteral("Cannot write the raw-data listing in %1: %2")
+                                                     .arg(QDir::toNativeSeparators(QDir::tempPath()), scratch.errorString()));
     }
     HeadlessControlChart drawn(o.imageSize);
     if (const int status = drawn.plot(session, selection, choice, prompts, clock, pump,

@@ -1,5 +1,9 @@
 #include "RawDataListing.h"
 
+#include "OutputFile.h"
+
+#include <QDir>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -16,14 +20,31 @@ RawDataListing::RawDataListing(const QString& path)
 {
 }
 
+bool RawDataListing::open()
+{
+    // Unbuffered, so that a write that fails says why where it fails (OutputFile.h).
+    QFile& file = m_file;
+    return file.open(QIODevice::ReadWrite | QIODevice::Unbuffered) || fail(m_file.errorString());
+}
+
+bool RawDataListing::fail(const QString& reason)
+{
+    if (m_error.isEmpty()) {
+        m_error = QStringLiteral("Cannot write the raw-data listing %1: %2").arg(QDir::toNativeSeparators(m_path), reason);
+    }
+    return false;
+}
+
 bool RawDataListing::flush(size_t needed)
 {
-    m_failed = m_failed || m_file.write(m_buffer.data(), qint64(m_used)) != qint64(m_used);
+    if (m_error.isEmpty() && !WriteEveryByte(m_file, QByteArray::fromRawData(m_buffer.data(), qsizetype(m_used)))) {
+        fail(m_file.errorString());
+    }
     m_used = 0;
     if (needed > m_buffer.size()) {
         m_buffer.resize(needed);
     }
-    return !m_failed;
+    return m_error.isEmpty();
 }
 
 void RawDataListing::copyLarge(char* out, const char* in, size_t size)
@@ -33,12 +54,11 @@ void RawDataListing::copyLarge(char* out, const char* in, size_t size)
 
 bool RawDataListing::commit()
 {
-    if (!flush() || !m_file.flush()) {
+    if (!flush()) {
         return false;
     }
     if (std::rename(QFile::encodeName(m_file.fileName()).constData(), QFile::encodeName(m_path).constData()) != 0) {
-        m_error = QStringLiteral("Cannot write %1: %2").arg(m_path, QString::fromLocal8Bit(std::strerror(errno)));
-        return false;
+        return fail(QString::fromLocal8Bit(std::strerror(errno)));
     }
     m_file.setAutoRemove(false);
     return true;

@@ -15,7 +15,8 @@ class RawDataListing
 public:
     explicit RawDataListing(const QString& path);
 
-    bool open() { return m_file.open(); }
+    // Creates the new file; false with errorString() when it cannot be made.
+    bool open();
     // Lines are written a piece of a few bytes at a time, so the pieces are copied inline
     // rather than through a call to the library's copy.
     void append(QByteArrayView bytes)
@@ -51,17 +52,19 @@ public:
     // Writes what is gathered and renames the file into the listing's place; false with
     // errorString() when either fails.
     bool commit();
-    QString errorString() const { return m_error.isEmpty() ? m_file.errorString() : m_error; }
+    // "Cannot write the raw-data listing <path>: <the system's reason>".
+    QString errorString() const { return m_error; }
 
 private:
     // Writes what is gathered; room for at least `needed` bytes afterwards.
     bool flush(size_t needed = 0);
     static void copyLarge(char* out, const char* in, size_t size);
+    // Keeps the first failure's reason; false.
+    bool fail(const QString& reason);
 
     QString m_path;
     QTemporaryFile m_file;
     std::vector<char> m_buffer;
     size_t m_used = 0;
-    bool m_failed = false;
     QString m_error;
 };
