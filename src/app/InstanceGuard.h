@@ -10,7 +10,8 @@ class InstanceGuard
 public:
     explicit InstanceGuard(const QString& lockPath);
 
-    // The lock of the current user in the temporary folder.
+    // The lock of the current user, in the session's runtime folder when only the user can write
+    // there, else in a folder of the user's own (made readable by the user only).
     static QString defaultLockPath();
 
     // True when this run now holds the lock; false when another running instance holds it.

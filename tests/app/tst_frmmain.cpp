@@ -1,5 +1,6 @@
 #include "AppFixture.h"
 #include "DataRow.h"
+#include "InstanceGuard.h"
 #include "ResultsFixtures.h"
 #include "TestFiles.h"
 #include "TestMain.h"
@@ -9,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLockFile>
+#include <QScopeGuard>
 #include <QTest>
 
 namespace {
@@ -266,6 +268,35 @@ private slots:
         app.writeConfigFile("../tessaly.lock", "999999\ntessaly\n" + QSysInfo::machineHostName().toUtf8() + "\n");
         app.start();
         QVERIFY(app.loaded);
+    }
+
+    // The lock lies where only its user can write: the session's runtime folder when it is
+    // private, else a folder of the user's own; one that others can write to is passed over.
+    void instanceLockIsTheUsers_data()
+    {
+        AddColumns<QString, bool>("runtimeFolder", "used");
+        QTest::newRow("private") << "private" << true;
+        QTest::newRow("others can write") << "shared" << false;
+        QTest::newRow("none") << "" << false;
+    }
+
+    void instanceLockIsTheUsers()
+    {
+        const auto [runtimeFolder, used] = FetchRow<QString, bool>();
+        const QTemporaryDir runtime, cache;
+        QFile::setPermissions(runtime.path(), runtimeFolder == "private"
+                                                  ? QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                                  : QFile::Permissions(0x7777));
+        const QByteArray saved[] = {qgetenv("XDG_RUNTIME_DIR"), qgetenv("XDG_CACHE_HOME")};
+        const auto restore = qScopeGuard([&saved] {
+            qputenv("XDG_RUNTIME_DIR", saved[0]);
+            qputenv("XDG_CACHE_HOME", saved[1]);
+        });
+        qputenv("XDG_RUNTIME_DIR", runtimeFolder.isEmpty() ? QByteArray() : QFile::encodeName(runtime.path()));
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
+        const QString folder = QFileInfo(InstanceGuard::defaultLockPath()).path();
+        QCOMPARE(folder, used ? runtime.path() : cache.path() + "/tessaly");
+        QCOMPARE(QFileInfo(folder).permissions() & 0x77, 0);
     }
 
     void failedDatabaseOffersAnotherFolder_data()
