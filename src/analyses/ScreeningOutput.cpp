@@ -1,6 +1,7 @@
 // The screening's table as the window, CSV, JSON and HTML show it.
 #include "CsvField.h"
 #include "Formats.h"
+#include "MarkupText.h"
 #include "Screening.h"
 
 #include <QJsonArray>
@@ -276,5 +277,5 @@ QByteArray ScreeningHtml(const ScreeningResult& result, const QString& title)
     }
     page +=
         QStringLiteral("</tbody>\n</table>\n") + QLatin1String(kPageScript) + QStringLiteral("\n</body>\n</html>\n");
-    return page.toUtf8();
+    return WithoutControlCharacters(page.toUtf8());
 }

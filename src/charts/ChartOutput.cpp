@@ -3,6 +3,7 @@
 #include "ChartControl.h"
 #include "Clock.h"
 #include "Formats.h"
+#include "MarkupText.h"
 #include "OutputFile.h"
 #include "Prompts.h"
 #include "Selection.h"
@@ -45,7 +46,7 @@ QByteArray SvgBytes(const ChartControl& chart, const QSize& size)
     QPainter painter(&generator);
     chart.paintChart(painter, QRectF(QPointF(0, 0), pixels), true);
     painter.end();
-    return bytes.data();
+    return WithoutControlCharacters(bytes.data());
 }
 
 bool WritePdf(const ChartControl& chart, const QString& path, QString* error)

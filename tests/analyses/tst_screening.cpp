@@ -252,7 +252,7 @@ private slots:
             std::tuple(1, 25.0, 2, "Division by zero");
         first.frozenLimits = true;
         std::tie(result.rows[1].name, result.rows[1].unit, result.rows[1].ppk) = std::tuple("<b>", "=1+2", 1.0);
-        std::tie(result.rows[2].name, result.rows[2].ppk) = std::tuple("ok", 1.33);
+        std::tie(result.rows[2].name, result.rows[2].ppk) = std::tuple("o\x01k\x1b", 1.33);
         const QByteArray bytes = format == "csv" ? ScreeningCsv(result)
                                  : format == "json"
                                      ? QJsonDocument(ScreeningJson(result)).toJson(QJsonDocument::Compact)

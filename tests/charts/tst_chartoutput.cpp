@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QXmlStreamReader>
 
 namespace {
 
@@ -51,6 +52,7 @@ private slots:
         QTest::addColumn<QStringList>("foot");
         QTest::newRow("no Foot line") << QStringList();
         QTest::newRow("a blank Foot line") << QStringList{" "};
+        QTest::newRow("control characters") << QStringList{" ", "Line\x01\x1b[31m"};
     }
 
     void analysisWindowExportsAndPrints()
@@ -62,6 +64,10 @@ private slots:
         window.prompts.fileNames.push_back(svg);
         window.output.Export();
         QVERIFY(ReadFile(svg).contains("Exported on: Mar 10, 24 09:05 pm"));
+        QXmlStreamReader xml(ReadFile(svg));
+        while (xml.readNext() != QXmlStreamReader::Invalid && !xml.atEnd()) {
+        }
+        QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
         QCOMPARE(window.chart.foot().lines, foot);
 
         QPrinter printer(QPrinter::HighResolution);
