@@ -67,13 +67,15 @@ bool asksForText(int argc, char* argv[])
     return false;
 }
 
-// Qt's notice that the session names no runtime folder: a report started by a scheduler has none,
-// and its standard error is for the report's own messages.
-void keepQtNoticesOffTheReport()
+// Qt's notices that say nothing to the user: the session names no runtime folder (a report
+// started by a scheduler has none), and the offscreen platform of a run without a display cannot
+// pass on a window's size hints. Standard error is for the program's own messages.
+void keepQtNoticesOffStandardError()
 {
     static const QtMessageHandler qtHandler =
         qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& message) {
-            if (!message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set"))) {
+            if (!message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")) &&
+                message != QLatin1String("This plugin does not support propagateSizeHints()")) {
                 qtHandler(type, context, message);
             }
         });
@@ -97,8 +99,8 @@ int main(int argc, char* argv[])
     const bool report = argc > 1 && qstrcmp(argv[1], "report") == 0;
     const bool screen = argc > 1 && qstrcmp(argv[1], "screen") == 0;
     const bool limits = argc > 1 && qstrcmp(argv[1], "limits") == 0;
+    keepQtNoticesOffStandardError();
     if (report || screen || limits) {
-        keepQtNoticesOffTheReport();
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
             qputenv("QT_QPA_PLATFORM", "offscreen"); // a report never needs a display
         }

@@ -1,5 +1,6 @@
 #include "AppFixture.h"
 #include "DataRow.h"
+#include "Formats.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 #include "VersionText.h"
@@ -41,6 +42,16 @@ Run RunProgram(const AppFixture& app, QStringList arguments, const QString& fold
     }
     const QTemporaryDir temp;
     env.insert("TMPDIR", temp.path());
+    if (arguments.constFirst() == "snapshot") { // the window drawn into a picture, as `make demo` does
+        env.insert("TESSALY_SNAPSHOT", QDir(folder).filePath(arguments.at(1)));
+        env.insert("TESSALY_SETTINGS", QDir(folder).filePath("settings.ini"));
+        const QByteArray day = ShortDateText(QDate(2024, 3, 1), QLocale::system()).toUtf8();
+        WriteFile(QDir(folder).filePath("settings.ini"),
+                  "[SaveConfig]\nRange=Custom\nCustomStart=" + day + "\nCustomEnd=" + day + "\n");
+        env.insert("XDG_CACHE_HOME", QDir(folder).filePath("cache"));
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        arguments = QStringList{"--config", app.configFolder()};
+    }
     QProcess process;
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(folder);
@@ -77,6 +88,8 @@ private slots:
     {
         AddColumns<QStringList, bool, int, QStringList, QString>("arguments", "inConfig", "status", "written",
                                                                  "printed");
+        QTest::newRow("the window's snapshot") << QStringList{"snapshot", "window.png"} << false << 0
+                                               << QStringList{"temp/window.png"} << "Main window rendered to";
         QTest::newRow("help") << QStringList{"--help"} << false << 0 << QStringList() << "--config <folder>";
         QTest::newRow("version") << QStringList{"--version"} << false << 0 << QStringList()
                                  << "Tessaly " + VersionText() + "\n";
