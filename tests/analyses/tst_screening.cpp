@@ -222,7 +222,7 @@ private slots:
                              << QStringList{"Parameter,Unit,N,Mean,SD,LSL,USL,Pp,Ppk,Cpk,Out of spec,Out of spec %,"
                                             "Beyond limits,WE signals,Limits\r\n",
                                             "\r\n\"Vout, 12V\",V,4,2.5,N/A,-0.5,10,N/A,0.9,N/A,1,25,0,2,frozen\r\n",
-                                            "\r\n<b>,'=1+2,0,N/A,N/A,N/A,N/A,N/A,1,N/A,0,N/A,0,0,computed\r\n"};
+                                            "\r\n<b>,'=1+2,0,N/A,N/A,N/A,N/A,N/A,1,N/A,0,N/A,0,0,computed\r\n", ",'-2+cmd|x,"};
         QTest::newRow("json") << "json" << QStringList{"\"records\":7",
                                                        "\"ppk\":0.9",
                                                        "\"sd\":null",
@@ -252,7 +252,7 @@ private slots:
             std::tuple(1, 25.0, 2, "Division by zero");
         first.frozenLimits = true;
         std::tie(result.rows[1].name, result.rows[1].unit, result.rows[1].ppk) = std::tuple("<b>", "=1+2", 1.0);
-        std::tie(result.rows[2].name, result.rows[2].ppk) = std::tuple("o\x01k\x1b", 1.33);
+        std::tie(result.rows[2].name, result.rows[2].unit, result.rows[2].ppk) = std::tuple("o\x01k\x1b", "-2+cmd|x", 1.33);
         const QByteArray bytes = format == "csv" ? ScreeningCsv(result)
                                  : format == "json"
                                      ? QJsonDocument(ScreeningJson(result)).toJson(QJsonDocument::Compact)

@@ -10,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QLockFile>
-#include <QScopeGuard>
 #include <QTest>
 
 namespace {
@@ -271,30 +270,25 @@ private slots:
     }
 
     // The lock lies where only its user can write: the session's runtime folder when it is
-    // private, else a folder of the user's own; one that others can write to is passed over.
+    // private, else a folder of the user's own.
     void instanceLockIsTheUsers_data()
     {
-        AddColumns<QString, bool>("runtimeFolder", "used");
-        QTest::newRow("private") << "private" << true;
-        QTest::newRow("others can write") << "shared" << false;
-        QTest::newRow("none") << "" << false;
+        AddColumns<int, bool>("runtimeFolderMode", "used");
+        QTest::newRow("private") << 0x7000 << true;
+        QTest::newRow("others can write") << 0x7777 << false;
     }
 
     void instanceLockIsTheUsers()
     {
-        const auto [runtimeFolder, used] = FetchRow<QString, bool>();
+        const auto [runtimeFolderMode, used] = FetchRow<int, bool>();
         const QTemporaryDir runtime, cache;
-        QFile::setPermissions(runtime.path(), runtimeFolder == "private"
-                                                  ? QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
-                                                  : QFile::Permissions(0x7777));
+        QFile::setPermissions(runtime.path(), QFile::Permissions(runtimeFolderMode));
         const QByteArray saved[] = {qgetenv("XDG_RUNTIME_DIR"), qgetenv("XDG_CACHE_HOME")};
-        const auto restore = qScopeGuard([&saved] {
-            qputenv("XDG_RUNTIME_DIR", saved[0]);
-            qputenv("XDG_CACHE_HOME", saved[1]);
-        });
-        qputenv("XDG_RUNTIME_DIR", runtimeFolder.isEmpty() ? QByteArray() : QFile::encodeName(runtime.path()));
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
         qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
         const QString folder = QFileInfo(InstanceGuard::defaultLockPath()).path();
+        qputenv("XDG_RUNTIME_DIR", saved[0]);
+        qputenv("XDG_CACHE_HOME", saved[1]);
         QCOMPARE(folder, used ? runtime.path() : cache.path() + "/tessaly");
         QCOMPARE(QFileInfo(folder).permissions() & 0x77, 0);
     }

@@ -1,4 +1,3 @@
-#include "CsvField.h"
 #include "DataRow.h"
 #include "Formats.h"
 #include "TestMain.h"
@@ -214,25 +213,6 @@ private slots:
         QCOMPARE(NumericValue(expected, locale), std::optional<double>(value));
     }
 
-    // Texts a spreadsheet would run as formulas are shown as texts.
-    void csvTextField_data()
-    {
-        AddColumns<QString, QByteArray>("text", "field");
-        QTest::newRow("plain") << "Vout 12-V" << QByteArray("Vout 12-V");
-        QTest::newRow("comma and quote") << "a,\"b\"" << QByteArray("\"a,\"\"b\"\"\"");
-        QTest::newRow("formula") << "=HYPERLINK(\"x\")" << QByteArray("\"'=HYPERLINK(\"\"x\"\")\"");
-        QTest::newRow("plus") << "+1" << QByteArray("'+1");
-        QTest::newRow("minus") << "-2+3+cmd|' /C calc'!A0" << QByteArray("'-2+3+cmd|' /C calc'!A0");
-        QTest::newRow("at") << "@SUM(A1)" << QByteArray("'@SUM(A1)");
-        QTest::newRow("tab") << "\tx" << QByteArray("'\tx");
-        QTest::newRow("carriage return") << "\rx" << QByteArray("\"'\rx\"");
-    }
-
-    void csvTextField()
-    {
-        const auto [text, field] = FetchRow<QString, QByteArray>();
-        QCOMPARE(CsvTextField(text), field);
-    }
 };
 
 TESSALY_TEST(FormatsTest)
