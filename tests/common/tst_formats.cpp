@@ -212,7 +212,6 @@ private slots:
         QCOMPARE(NumberText(value, locale), expected);
         QCOMPARE(NumericValue(expected, locale), std::optional<double>(value));
     }
-
 };
 
 TESSALY_TEST(FormatsTest)
