@@ -108,8 +108,11 @@ QString UnusableSqlConfiguration(const QString& productsIniPath, const QString& 
     }
     for (const QString& key : std::as_const(keys)) {
         const QString name = ReadINI(product, key, productsIniPath);
-        if (!IsUsableSqlName(name)) {
-            return refusal(key, product, name, QStringLiteral("a name may hold no ';' and brackets only around it"));
+        // A column name is enclosed in brackets unless it brings its own.
+        const QString used = key == keys.first() ? name : BracketColumnName(name);
+        if (!name.isEmpty() && !IsUsableSqlName(used)) {
+            return refusal(key, product, name,
+                           QStringLiteral("only a name, a [bracketed name] or schema.name can be used"));
         }
     }
     for (const ParameterSpec& spec : ReadSpecificationList(productsIniPath, product).parameters) {

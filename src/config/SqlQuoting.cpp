@@ -1,5 +1,7 @@
 #include "SqlQuoting.h"
 
+#include <QRegularExpression>
+
 QString SqlTextLiteral(const QString& value)
 {
     QString doubled = value;
@@ -9,24 +11,9 @@ QString SqlTextLiteral(const QString& value)
 
 bool IsUsableSqlName(const QString& name)
 {
-    if (name.contains(QLatin1Char(';'))) {
-        return false;
-    }
-    const auto partEdge = [&name](qsizetype i) { return i < 0 || i >= name.size() || name.at(i) == QLatin1Char('.'); };
-    bool enclosed = false;
-    for (qsizetype i = 0; i < name.size(); ++i) {
-        const QChar c = name.at(i);
-        if (c == QLatin1Char('[')) {
-            if (enclosed || !partEdge(i - 1)) {
-                return false;
-            }
-            enclosed = true;
-        } else if (c == QLatin1Char(']')) {
-            if (!enclosed || !partEdge(i + 1)) {
-                return false;
-            }
-            enclosed = false;
-        }
-    }
-    return !enclosed;
+    // A part is a word (a letter or '_' first, then letters, digits, '_', '$' or '#') or any text
+    // without ']' or control characters in brackets; a name is one to three parts joined by dots.
+    static const QRegularExpression sqlName(QStringLiteral(
+        R"(^(?:[\p{L}_][\w$#]*|\[[^\]\x00-\x1f]+\])(?:\.(?:[\p{L}_][\w$#]*|\[[^\]\x00-\x1f]+\])){0,2}$)"));
+    return sqlName.match(name).hasMatch();
 }

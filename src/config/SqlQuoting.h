@@ -8,6 +8,6 @@
 // that no value can end the literal early. A value without an apostrophe is only enclosed.
 QString SqlTextLiteral(const QString& value);
 
-// Whether a configured table or column name can be pasted into a statement: it holds no ';', and
-// square brackets only enclose a whole dot-separated part ("Results", "[Test ID]", "[dbo].[Results]").
+// Whether a configured table or column name can be pasted into a statement: a name and nothing
+// else, plain, bracketed or qualified by its schema ("Results", "[Test ID]", "dbo.[Results]").
 bool IsUsableSqlName(const QString& name);

@@ -5,6 +5,7 @@
 #include "OdbcInfo.h"
 #include "PostgresDialect.h"
 #include "QueryBuilder.h"
+#include "ReadOnlyTransaction.h"
 #include "SqlQuoting.h"
 #include "SqliteEngine.h"
 
@@ -228,8 +229,13 @@ bool Connection::openOdbc(const QString& odbcText, const QString& user, const QS
         return makeSessionReadOnly(QStringLiteral("PRAGMA query_only = 1"), QStringLiteral("PRAGMA query_only"),
                                    QStringLiteral("1"));
     }
+    if (dbms.contains(QLatin1String("SQL Server"))) {
+        m_serverTransaction = QString(); // SQL Server has no read-only transaction: the rollback undoes
+        return true;
+    }
     if (dbms == QLatin1String("PostgreSQL")) {
         m_dialect = Dialect::Postgres;
+        m_serverTransaction = QStringLiteral("SET TRANSACTION READ ONLY");
         // psqlODBC reads a whole result into memory before it hands out the first row, unless it
         // reads through a cursor in blocks: a million-row chart would hold its rows twice.
         if (!odbcText.contains(QLatin1String("UseDeclareFetch"), Qt::CaseInsensitive)) {
@@ -245,6 +251,7 @@ bool Connection::openOdbc(const QString& odbcText, const QString& user, const QS
     }
     if (dbms == QLatin1String("MariaDB") || dbms == QLatin1String("MySQL")) {
         m_dialect = Dialect::MariaDb;
+        m_serverTransaction = QStringLiteral("SET TRANSACTION READ ONLY");
         // MariaDB's driver, too, reads a whole result before the first row, unless the data source's
         // options say "don't cache results of forward-only cursors": then rows come as they are read.
         // Texts are read from it in UTF-8 (see OdbcRowReader.cpp).
@@ -309,6 +316,11 @@ bool Connection::catalogNames(const QString& table, QStringList& names)
         names = *known;
         return true;
     }
+    const ReadOnlyTransaction transaction(OdbcConnectionHandle(database()), *m_serverTransaction);
+    if (!transaction.error().isEmpty()) {
+        m_lastError = transaction.error();
+        return false;
+    }
     QSqlQuery query(database());
     query.setForwardOnly(true);
     bool asked = false;
@@ -363,6 +375,7 @@ void Connection::close()
     m_dialect = Dialect::AsWritten;
     m_catalogNames.clear();
     m_collation.clear();
+    m_serverTransaction.reset();
     m_warnings.clear();
     m_snapshot = false;
     m_notes.clear();

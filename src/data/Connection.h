@@ -7,6 +7,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 class QSqlError;
 struct sqlite3;
@@ -80,6 +81,9 @@ public:
     // What the user must be warned of about the records the last query read: the files of CSV
     // logs that were skipped.
     QStringList warnings() const { return m_warnings; }
+    // A server's statements run in transactions begun by this marker and rolled back after reading
+    // (ReadOnlyTransaction.h); nothing for the other engines.
+    std::optional<QString> serverTransaction() const { return m_serverTransaction; }
 
 private:
     bool openSQLite(const QString& file);
@@ -120,6 +124,7 @@ private:
     Dialect m_dialect = Dialect::AsWritten;
     QHash<QString, QStringList> m_catalogNames; // by the table name in lower case
     QString m_collation;                        // MariaDB's case-insensitive comparison
+    std::optional<QString> m_serverTransaction; // a server's read-only marker (ReadOnlyTransaction.h)
     QStringList m_warnings;
     QString m_lastError;
 };

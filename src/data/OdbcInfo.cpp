@@ -2,6 +2,7 @@
 
 #include "Connection.h"
 
+#include <QRegularExpression>
 #include <QSqlDriver>
 #include <QVariant>
 #include <odbcinst.h>
@@ -98,4 +99,18 @@ QString OdbcDataSourceValue(const QString& dataSource, const QString& key)
     const int length = SQLGetPrivateProfileString(dataSource.toUtf8().constData(), key.toUtf8().constData(), "", value,
                                                   sizeof value, "odbc.ini");
     return length > 0 ? QString::fromUtf8(value, length) : QString();
+}
+
+QString OdbcDiagnostics(short handleType, void* handle)
+{
+    QStringList messages;
+    SQLWCHAR state[6];
+    SQLINTEGER native = 0;
+    SQLWCHAR text[1024];
+    SQLSMALLINT length = 0;
+    for (SQLSMALLINT record = 1;
+         SQL_SUCCEEDED(SQLGetDiagRecW(handleType, handle, record, state, &native, text, 1024, &length)); ++record) {
+        messages.append(QString::fromUtf16(reinterpret_cast<const char16_t*>(text), std::min<int>(length, 1023)));
+    }
+    return messages.join(QLatin1Char(' ')).trimmed();
 }

@@ -31,3 +31,6 @@ QString OdbcDbmsName(const QSqlDatabase& db);
 // The value of a key of an ODBC data source's entry in odbc.ini (the user's, else the system's);
 // "" when the entry or the key is missing.
 QString OdbcDataSourceValue(const QString& dataSource, const QString& key);
+
+// The diagnostic records of an ODBC handle of type handleType (SQL_HANDLE_STMT, ...), joined.
+QString OdbcDiagnostics(short handleType, void* handle);

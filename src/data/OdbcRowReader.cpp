@@ -1,11 +1,13 @@
 #include "Connection.h"
 #include "OdbcInfo.h"
 #include "QueryStream.h"
+#include "ReadOnlyTransaction.h"
 #include "RowReader.h"
 
 #include <algorithm>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <sql.h>
 #include <sqlext.h>
 
@@ -94,26 +96,15 @@ DriverTraits traitsOf(SQLHDBC connection)
     return traits;
 }
 
-QString diagnostics(SQLSMALLINT type, SQLHANDLE handle)
-{
-    QStringList messages;
-    SQLWCHAR state[6];
-    SQLINTEGER native = 0;
-    SQLWCHAR text[1024];
-    SQLSMALLINT length = 0;
-    for (SQLSMALLINT record = 1;
-         SQL_SUCCEEDED(SQLGetDiagRecW(type, handle, record, state, &native, text, 1024, &length)); ++record) {
-        messages.append(QString::fromUtf16(reinterpret_cast<const char16_t*>(text), std::min<int>(length, 1023)));
-    }
-    return messages.join(QLatin1Char(' ')).trimmed();
-}
-
 // A statement on an ODBC source, fetched in blocks of rows bound to arrays, so that a million
 // rows cost a thousand calls into the driver rather than millions.
 class OdbcRowReader : public RowReader
 {
 public:
-    OdbcRowReader(SQLHDBC connection, QString sql) : m_connection(connection), m_sql(std::move(sql)) {}
+    OdbcRowReader(SQLHDBC connection, QString sql, std::optional<QString> serverTransaction)
+        : m_connection(connection), m_sql(std::move(sql)), m_serverTransaction(std::move(serverTransaction))
+    {
+    }
     ~OdbcRowReader() override { freeStatement(); }
 
     bool read(RowSink& sink, QString& error) override;
@@ -130,7 +121,7 @@ private:
     bool fail(QString& error)
     {
         const std::lock_guard lock(m_mutex);
-        error = diagnostics(SQL_HANDLE_STMT, m_statement);
+        error = OdbcDiagnostics(SQL_HANDLE_STMT, m_statement);
         return m_interrupted; // a cancelled statement is no failure
     }
     void freeStatement()
@@ -149,6 +140,7 @@ private:
 
     SQLHDBC m_connection;
     QString m_sql;
+    std::optional<QString> m_serverTransaction;
     std::mutex m_mutex;
     SQLHSTMT m_statement = nullptr;
     bool m_interrupted = false;
@@ -294,8 +286,16 @@ bool OdbcRowReader::read(RowSink& sink, QString& error)
     {
         const std::lock_guard lock(m_mutex);
         if (m_interrupted || !SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, m_connection, &m_statement))) {
-            error = m_interrupted ? QString() : diagnostics(SQL_HANDLE_DBC, m_connection);
+            error = m_interrupted ? QString() : OdbcDiagnostics(SQL_HANDLE_DBC, m_connection);
             return m_interrupted;
+        }
+    }
+    std::optional<ReadOnlyTransaction> transaction;
+    if (m_serverTransaction) {
+        transaction.emplace(m_connection, *m_serverTransaction);
+        if (!transaction->error().isEmpty()) {
+            error = transaction->error();
+            return false;
         }
     }
     SQLSetStmtAttr(m_statement, SQL_ATTR_CURSOR_TYPE, reinterpret_cast<SQLPOINTER>(SQL_CURSOR_FORWARD_ONLY), 0);
@@ -358,5 +358,5 @@ std::unique_ptr<RowReader> MakeOdbcRowReader(const Connection& connection, const
         error = QStringLiteral("Operation is not allowed when the object is closed.");
         return nullptr;
     }
-    return std::make_unique<OdbcRowReader>(static_cast<SQLHDBC>(handle), engineSql);
+    return std::make_unique<OdbcRowReader>(static_cast<SQLHDBC>(handle), engineSql, connection.serverTransaction());
 }

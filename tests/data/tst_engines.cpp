@@ -157,16 +157,29 @@ private slots:
             m_dir.path(),
             "[SQLite3]\nDriver=libsqlite3odbc.so\n" + m_postgres->odbcDriverEntry() + m_mariaDb->odbcDriverEntry(),
             "[TessalySmall]\nDriver=SQLite3\nDatabase=" + fixture("results_small.sqlite").toUtf8() + "\n" +
+                "[TessalyCases]\nDriver=SQLite3\nDatabase=" + fixture("cases.sqlite").toUtf8() + "\n" +
                 m_postgres->odbcDataSourceEntry("TessalyPostgres") + m_mariaDb->odbcDataSourceEntry("TessalyMariaDb")));
+
+        // A function that writes, called by statements that try to write through the program's session.
+        QSqlDatabase admin = QSqlDatabase::addDatabase("QODBC", "postgres-admin");
+        admin.setDatabaseName("TessalyPostgres");
+        QSqlQuery create(admin);
+        QVERIFY2(admin.open() && create.exec("CREATE TABLE written (t text)") &&
+                     create.exec("CREATE FUNCTION w(t text) RETURNS int LANGUAGE sql AS "
+                                 "'INSERT INTO written VALUES (t) RETURNING 1'"),
+                 qPrintable(admin.lastError().text() + create.lastError().text()));
     }
 
     void sameRowsOnEveryEngine_data()
     {
-        // limitRows: the table holds only the first rows of the CSV
-        AddColumns<QString, QString, QString, int>("connectionText", "table", "databaseType", "limitRows");
+        // limitRows: the table holds only the first rows of the CSV; writers: statements that try to
+        // write into PostgreSQL's table "written", the last of which must fail
+        AddColumns<QString, QString, QString, int, QStringList>("connectionText", "table", "databaseType", "limitRows",
+                                                                "writers");
 
-        const auto row = [](const char* name, const QString& text, const char* table, const char* type, int rows) {
-            QTest::newRow(name) << text << QString(table) << QString(type) << rows;
+        const auto row = [](const char* name, const QString& text, const char* table, const char* type, int rows,
+                            const QStringList& writers = {}) {
+            QTest::newRow(name) << text << QString(table) << QString(type) << rows << writers;
         };
         const QString jet = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=";
         const QString excel = jet + fixture("results_small.xls") + ";Extended Properties=\"Excel 8.0;HRD=YES;\"";
@@ -188,7 +201,8 @@ private slots:
             514);
         row("ODBC data source", "Provider=MSDASQL;UID=;PWD=;Database=;DSN=TessalySmall;", "Results", "ODBC", 514);
         const QString postgres = "Provider=MSDASQL;UID=;PWD=;Database=;DSN=TessalyPostgres;";
-        row("PostgreSQL", postgres, "Results", "ODBC", 514);
+        row("PostgreSQL", postgres, "Results", "ODBC", 514,
+            {"SELECT set_config('default_transaction_read_only', 'off', false)", "SELECT w('x')"});
         row("PostgreSQL, table with a blank named in other case", postgres, "[other results]", "ODBC", 50);
         const QString mariaDb = "Provider=MSDASQL;UID=;PWD=;Database=;DSN=TessalyMariaDb;";
         row("MariaDB", mariaDb, "Results", "ODBC", 514);
@@ -197,7 +211,8 @@ private slots:
 
     void sameRowsOnEveryEngine()
     {
-        const auto [connectionText, table, databaseType, limitRows] = FetchRow<QString, QString, QString, int>();
+        const auto [connectionText, table, databaseType, limitRows, writers] =
+            FetchRow<QString, QString, QString, int, QStringList>();
 
         Connection connection;
         QVERIFY2(connection.open(connectionText), qPrintable(connection.lastError()));
@@ -211,6 +226,18 @@ private slots:
         const QString refusal = connection.describe(deletion.lastError());
         QVERIFY2(refusal.contains(QRegularExpression("read.?only", QRegularExpression::CaseInsensitiveOption)),
                  qPrintable(refusal));
+        // Nor can a statement open the session for writing for the next one.
+        for (const QString& writer : writers) {
+            Recordset rs;
+            QCOMPARE(rs.Open(connection, writer), writer != writers.last());
+            QVERIFY2(writer != writers.last() || rs.lastError().contains("read-only transaction"),
+                     qPrintable(rs.lastError()));
+        }
+        if (!writers.isEmpty()) {
+            QSqlQuery written(QSqlDatabase::database("postgres-admin"));
+            QVERIFY(written.exec("SELECT count(*) FROM written") && written.next());
+            QCOMPARE(written.value(0).toInt(), 0);
+        }
 
         for (const auto& [name, s] : CrossEngineSelections()) {
             const SqlText range = GetTestedRange("Custom", databaseType, QDate(2024, 3, 7), s.from, s.to);

@@ -115,7 +115,10 @@ private slots:
         row("column with a ';'", "TableName=Results\r\nATEID=[ATEID];", "Key ATEID in section [Line]");
         row("parameter column with a bracket", "TableName=Results", "Key 1 in section [Line Spec]",
             "Vout] FROM x,4.75,5.25,0,V,,Output Voltage");
+        row("table that is a query", "TableName=(SELECT * FROM \"R\" WHERE w('x') IS NOT NULL) AS q",
+            "Key TableName in section [Line]");
         row("bracketed names", "TableName=[Results]\r\nATEID=[ATEID]", "");
+        row("schema-qualified table", "TableName=main.[Results]\r\nATEID=ATEID", "");
     }
 
     void configuredNamesOnOpening()
