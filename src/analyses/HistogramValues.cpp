@@ -89,7 +89,7 @@ ValuesRead ReadHistogramValues(const AnalysisContext& context, HistogramValues& 
             for (const quint32 end : sequence.groupEnds) {
                 const quint32 row =
                     MaxRow(rows + first, rows + end, [&](quint32 a, quint32 b) { return numbers[a] < numbers[b]; });
-                if (!std::isfinite(numbers[row])) {
+                if (!UsableNumber(numbers[row])) {
                     error = NotANumberText(numbers[row], column, qint64(values.size()) + 1, order->serialText(row));
                     return ValuesRead::Failed;
                 }

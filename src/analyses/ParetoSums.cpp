@@ -1,6 +1,7 @@
 #include "ParetoSums.h"
 
 #include "AnalysisQuery.h"
+#include "FiniteNumberReader.h"
 #include "Clock.h"
 #include "FiniteNumberReader.h"
 #include "QueryStream.h"
@@ -68,7 +69,7 @@ struct ColumnSum
         if (!error.isEmpty()) {
             return;
         }
-        if (!std::isfinite(value)) {
+        if (!UsableNumber(value)) {
             error = NotANumberText(value, column, count + 1, serial);
             return;
         }

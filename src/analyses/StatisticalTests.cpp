@@ -149,7 +149,10 @@ std::optional<WelchResult> WelchTTest(const SampleSummary& a, const SampleSummar
     }
     WelchResult result;
     result.t = (a.mean - b.mean) / std::sqrt(se2);
-    result.df = se2 * se2 / (va * va / static_cast<double>(a.n - 1) + vb * vb / static_cast<double>(b.n - 1));
+    // (va + vb)² / (va² / (na - 1) + vb² / (nb - 1)), in shares of se2 so that no variance is squared.
+    const double shareA = va / se2;
+    const double shareB = vb / se2;
+    result.df = 1 / (shareA * shareA / static_cast<double>(a.n - 1) + shareB * shareB / static_cast<double>(b.n - 1));
     result.p = StudentTwoSidedP(result.t, result.df);
     return result;
 }

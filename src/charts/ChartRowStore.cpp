@@ -43,8 +43,7 @@ void ChartRowStore::add(const RecordColumn& serials, const RecordColumn& sources
 
 std::optional<double> ChartRowStore::value(quint32 row) const
 {
-    const double value = m_values[row];
-    return std::isfinite(value) ? std::optional(value) : std::nullopt;
+    return UsableNumber(m_values[row]);
 }
 
 QString ChartRowStore::notANumberText(quint32 row, qint64 record) const

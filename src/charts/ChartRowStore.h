@@ -34,7 +34,7 @@ public:
         const quint32 start = row == 0 ? 0 : m_serialEnds[row - 1];
         return QByteArrayView(m_serials.data() + start, m_serialEnds[row] - start);
     }
-    // Empty when the value is no finite number.
+    // Empty when the value is no number the statistics can use (UsableNumber).
     std::optional<double> value(quint32 row) const;
     // The value as the engine compares it, when the field holds numbers: infinities included.
     double number(quint32 row) const { return m_values[row]; }

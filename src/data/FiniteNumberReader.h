@@ -11,10 +11,15 @@ struct RecordColumn;
 // else (other text, NaN, an infinity, Null) would turn every statistic into nonsense, so it is a
 // run-time error of the load, described for the user.
 
-// The value of one row of a column; nullopt when it is not a finite number.
+// The number, when it is finite and small enough for the statistics to square (1e100 at most
+// either way); else nullopt.
+std::optional<double> UsableNumber(double number);
+
+// The value of one row of a column; nullopt when it is not a usable number.
 std::optional<double> FiniteNumber(const RecordColumn& column, qint64 row);
 
-// Why a value cannot be used: "Value 'abc' of Vout in record 12 (serial SN001) is not a number".
+// Why a value cannot be used: "Value 'abc' of Vout in record 12 (serial SN001) is not a number",
+// "Value 1e308 of Vout in record 3 (serial SN001) is too large".
 // column: the parameter's column; record: counted from 1.
 QString NotANumberText(const QVariant& value, const QString& column, qint64 record, const QString& serial);
 
