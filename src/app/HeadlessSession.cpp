@@ -106,6 +106,9 @@ int openSession(const SelectionOptions& o, const QStringList& outputs, HeadlessS
     for (const ParameterSpec& spec : list.parameters) {
         session.parameters.append(spec.listText());
     }
+    for (const QString& warning : UnreadLimitWarnings(list, productsIni, products.at(product))) {
+        QTextStream(stderr) << "tessaly " << command << ": warning: " << warning << Qt::endl;
+    }
     const ProductDatabase database =
         OpenProductDatabase(session.state, ateIni, productsIni, products.at(product), pump);
     if (!database.opened) {

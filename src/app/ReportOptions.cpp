@@ -1,6 +1,7 @@
 #include "ReportOptions.h"
 
 #include "ControlChartMath.h"
+#include "Formats.h"
 
 #include <QCommandLineParser>
 
@@ -132,8 +133,12 @@ ReportOptions ReadReportOptions(const QStringList& arguments)
     if (given("cells")) {
         o.cells = wholeNumber(text("cells"), "cells", 10, 100);
     }
-    o.lsl = optional("lsl");
-    o.usl = optional("usl");
+    for (auto [name, limit] : {std::pair{"lsl", &o.lsl}, std::pair{"usl", &o.usl}}) {
+        *limit = optional(name);
+        if (limit->has_value() && !NumericValue(**limit)) {
+            throw UsageError{QStringLiteral("--%1 needs a finite number, not \"%2\"").arg(QLatin1String(name), **limit)};
+        }
+    }
     o.hideSpec = given("hide-spec");
     if (given("group")) {
         const std::optional<UnitGrouping> grouping = UnitGrouping::fromText(text("group"));

@@ -92,6 +92,13 @@ std::optional<bool> booleanValue(const QString& saved)
     return std::nullopt;
 }
 
+// A limit box whose configured limit is no number: marked, and its tooltip says so.
+void markUnreadLimit(QLineEdit* box, const QString& unread)
+{
+    box->setToolTip(unread.isEmpty() ? QString() : QStringLiteral("not a number: no limit"));
+    box->setStyleSheet(unread.isEmpty() ? QString() : QStringLiteral("QLineEdit { border: 2px solid #c00000; }"));
+}
+
 } // namespace
 
 frmMain::frmMain(AppServices services, QWidget* parent)
@@ -640,6 +647,7 @@ void frmMain::LoadParameterList(const QString& strProduct)
     ui->cboDataParameters->clear();
     const SpecificationList list = LoadProductDefinition(m_state, iniPath(QStringLiteral("PRODUCTS.INI")), strProduct,
                                                          [this] { m_services.pump.pump(); });
+    m_parameterSpecs = list.parameters;
     for (const ParameterSpec& spec : list.parameters) {
         ui->cboDataParameters->addItem(spec.listText());
     }
@@ -663,6 +671,8 @@ void frmMain::cboDataParameters_Click()
     }
     ui->txtUSL->setText(LimitText(m_state.gUSL.at(k), kNoUSL));
     ui->txtLSL->setText(LimitText(m_state.gLSL.at(k), kNoLSL));
+    markUnreadLimit(ui->txtUSL, m_parameterSpecs.value(k).unreadUsl);
+    markUnreadLimit(ui->txtLSL, m_parameterSpecs.value(k).unreadLsl);
     const QString& unit = m_state.gUnit.at(k);
     ui->lblTestParameter->setText(unit.isEmpty() ? QStringLiteral("Test Parameter")
                                                  : QStringLiteral("Test Parameter (") + unit + QLatin1Char(')'));

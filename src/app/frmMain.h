@@ -5,6 +5,7 @@
 #include "ControlChartMath.h"
 #include "LimitFile.h"
 #include "LimitsInForce.h"
+#include "ProductConfig.h"
 #include "RunRules.h"
 #include "Selection.h"
 #include "SharedState.h"
@@ -138,6 +139,7 @@ private:
     std::unique_ptr<Ui::frmMain> ui;
     AppServices m_services;
     SharedState m_state;
+    QList<ParameterSpec> m_parameterSpecs; // the product's parameter list as configured
     std::unique_ptr<InstanceGuard> m_instance;
     ControlChartConstants m_constants;
     std::unique_ptr<XBarChart> m_xbarChart;

@@ -10,6 +10,12 @@ namespace {
 constexpr int kFirstUnreadLine = 500;
 constexpr int kSpecFieldCount = 7;
 
+// A limit written as none: empty, or "N/A" as the limit boxes show it.
+bool isNoLimit(const QString& text)
+{
+    return text.trimmed().isEmpty() || text.trimmed().compare(QLatin1String("N/A"), Qt::CaseInsensitive) == 0;
+}
+
 // The column keys of a product's section, in the order they are read.
 constexpr const char* kColumnKeys[] = {"TestID", "SerialNumber", "ATEID", "TestStartTime", "PassFail"};
 } // namespace
@@ -83,8 +89,12 @@ SpecificationList ReadSpecificationList(const QString& productsIniPath, const QS
         }
         ParameterSpec spec;
         spec.field = fields.at(0);
-        spec.lsl = NumericValue(fields.at(1), locale).value_or(kNoLSL);
-        spec.usl = NumericValue(fields.at(2), locale).value_or(kNoUSL);
+        const std::optional<double> lsl = NumericValue(fields.at(1), locale);
+        const std::optional<double> usl = NumericValue(fields.at(2), locale);
+        spec.lsl = lsl.value_or(kNoLSL);
+        spec.usl = usl.value_or(kNoUSL);
+        spec.unreadLsl = lsl || isNoLimit(fields.at(1)) ? QString() : fields.at(1);
+        spec.unreadUsl = usl || isNoLimit(fields.at(2)) ? QString() : fields.at(2);
         spec.unit = fields.at(4);
         spec.group = fields.at(5);
         spec.name = fields.at(6);
@@ -93,6 +103,22 @@ SpecificationList ReadSpecificationList(const QString& productsIniPath, const QS
     }
     list.outcome = SpecificationList::Outcome::NoEndMarker;
     return list;
+}
+
+QStringList UnreadLimitWarnings(const SpecificationList& list, const QString& productsIniPath, const QString& product)
+{
+    QStringList warnings;
+    for (const ParameterSpec& spec : list.parameters) {
+        for (const auto& [limit, text] : {std::pair{"LSL", spec.unreadLsl}, std::pair{"USL", spec.unreadUsl}}) {
+            if (!text.isEmpty()) {
+                warnings.append(QStringLiteral("%1 \"%2\" of %3 (key %4 in section [%5 Spec] of %6) is not a number: "
+                                               "no limit")
+                                    .arg(QLatin1String(limit), text, spec.name, QString::number(spec.line), product,
+                                         QDir::toNativeSeparators(productsIniPath)));
+            }
+        }
+    }
+    return warnings;
 }
 
 QString UnusableSqlConfiguration(const QString& productsIniPath, const QString& product)

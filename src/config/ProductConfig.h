@@ -39,6 +39,9 @@ struct ParameterSpec
     QString group;
     QString name;
     int line = 0; // its key in the Spec section
+    // A configured limit that is neither empty nor a number ("11.4O"): it means no limit, as an
+    // empty one does, but the user is told.
+    QString unreadLsl, unreadUsl;
 
     // The text shown in the parameter list: "group: [name]", or the name alone.
     QString listText() const;
@@ -67,6 +70,10 @@ struct SpecificationList
 // perLine runs before each line is read (the caller lets window events run there).
 SpecificationList ReadSpecificationList(const QString& productsIniPath, const QString& product,
                                         const std::function<void()>& perLine = {}, const QLocale& locale = QLocale());
+
+// What the user is told of each limit of the list that is no number: "LSL \"11.4O\" of Output
+// Voltage (key 3 in section [Line Spec] of C:\PRODUCTS.INI) is not a number: no limit".
+QStringList UnreadLimitWarnings(const SpecificationList& list, const QString& productsIniPath, const QString& product);
 
 // The first name of the product's configuration that goes into SQL text but cannot (see
 // IsUsableSqlName): TableName and the column keys of its section, then the parameter columns of

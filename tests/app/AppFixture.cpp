@@ -22,7 +22,7 @@ const QByteArray kProductsIni = "[Small]\r\n"
                                 "[Small Spec]\r\n"
                                 "1=Vout,4.75,5.25,0,V,Output,Output Voltage\r\n"
                                 "2=Iin,N/A,2.5,0,A,,Input Current\r\n"
-                                "3=Ripple,0,999,0,,,Ripple\r\n"
+                                "3=Ripple,0,999O,0,,,Ripple\r\n" // a letter O for a zero: no limit
                                 "5=Eff,80,100,0,%,,Efficiency\r\n"
                                 "6=<EOT>,,,,,,\r\n"
                                 "[Other Small]\r\n"

@@ -52,10 +52,14 @@ private slots:
         QCOMPARE(items(ui.cboDataParameters),
                  (QStringList{"Output: [Output Voltage]", "Input Current", "Ripple", "Efficiency"}));
         QCOMPARE(ui.cboDataParameters->currentIndex(), 0);
-        // Each parameter shows its limits ("N/A" where it has none) and its unit.
-        for (const QString shown :
-             {"4.75|5.25|Test Parameter (V)", "N/A|2.5|Test Parameter (A)", "0|N/A|Test Parameter"}) {
-            QCOMPARE((QStringList{ui.txtLSL->text(), ui.txtUSL->text(), ui.lblTestParameter->text()}).join('|'), shown);
+        // Each parameter shows its limits ("N/A" where it has none, marked where one is no number)
+        // and its unit.
+        for (const QString shown : {"4.75|5.25|Test Parameter (V)||", "N/A|2.5|Test Parameter (A)||",
+                                    "0|N/A|Test Parameter||not a number: no limit"}) {
+            QCOMPARE((QStringList{ui.txtLSL->text(), ui.txtUSL->text(), ui.lblTestParameter->text(),
+                                  ui.txtLSL->toolTip(), ui.txtUSL->toolTip()})
+                         .join('|'),
+                     shown);
             frmMain::ChooseItem(ui.cboDataParameters, ui.cboDataParameters->currentIndex() + 1);
         }
         QCOMPARE(items(ui.cboATEList), (QStringList{"<All>", "ATE-01", "ATE-02", "ATE-03"}));

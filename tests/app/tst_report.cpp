@@ -296,6 +296,8 @@ private slots:
         row("no data", base + args(noData), ReportCommand::kNoData);
         row("histogram without data", base + args("--chart histogram " + noData), ReportCommand::kNoData);
         row("histogram cells out of range", base + args("--chart histogram --cells 5"), ReportCommand::kUsage);
+        row("LSL that is no number", base + args("--lsl abc"), ReportCommand::kUsage);
+        row("USL beyond a double", base + args("--usl 1e999"), ReportCommand::kUsage);
         row("stations without a parameter", args("--product Line --chart stations --json -"), ReportCommand::kUsage);
         row("failures without data", args("--product Line --chart failures --json - " + noData),
             ReportCommand::kNoData);

@@ -103,13 +103,20 @@ private slots:
 
     void limitsAndUnits_data()
     {
-        AddColumns<QByteArray, double, double, QString, QString>("line", "lsl", "usl", "unit", "field");
+        // warning: what the user is told of limits that are no number ("{INI}": the file's path)
+        AddColumns<QByteArray, double, double, QString, QString, QString>("line", "lsl", "usl", "unit", "field",
+                                                                          "warning");
 
-        const auto row = [](const char* name, const char* line, double lsl, double usl, const char* unit) {
-            QTest::newRow(name) << QByteArray(line) << lsl << usl << QString(unit) << QString(line).section(',', 0, 0);
+        const auto row = [](const char* name, const char* line, double lsl, double usl, const char* unit,
+                            const char* warning = "") {
+            QTest::newRow(name) << QByteArray(line) << lsl << usl << QString(unit) << QString(line).section(',', 0, 0)
+                                << QString(warning);
         };
         row("numbers", "Vout,11.40,12.6,0,V,,n", 11.4, 12.6, "V");
-        row("non-numeric LSL", "Vout,low,12.6,0,V,,n", -999, 12.6, "V");
+        row("non-numeric LSL", "Vout,low,12.6,0,V,,n", -999, 12.6, "V",
+            "LSL \"low\" of n (key 1 in section [P Spec] of {INI}) is not a number: no limit");
+        row("letter O for a zero", "Vout,11.4,12.6O,0,V,,n", 11.4, 999, "V",
+            "USL \"12.6O\" of n (key 1 in section [P Spec] of {INI}) is not a number: no limit");
         row("N/A USL", "Eff,85,N/A,0,%,,n", 85, 999, "%");
         row("empty limits", "X,,,0,,,n", -999, 999, "");
         row("negative and exponent", "T,-40,1e2,0,C,,n", -40, 100, "C");
@@ -117,16 +124,17 @@ private slots:
 
     void limitsAndUnits()
     {
-        const auto [line, lsl, usl, unit, field] = FetchRow<QByteArray, double, double, QString, QString>();
+        auto [line, lsl, usl, unit, field, warning] = FetchRow<QByteArray, double, double, QString, QString, QString>();
         QTemporaryDir dir;
-        const SpecificationList list =
-            ReadSpecificationList(writeProducts(dir, "[P Spec]\n1=" + line + "\n2=<EOT>\n"), QStringLiteral("P"));
+        const QString path = writeProducts(dir, "[P Spec]\n1=" + line + "\n2=<EOT>\n");
+        const SpecificationList list = ReadSpecificationList(path, QStringLiteral("P"));
         QCOMPARE(list.parameters.size(), 1);
         const ParameterSpec& spec = list.parameters.constFirst();
         QCOMPARE(spec.lsl, lsl);
         QCOMPARE(spec.usl, usl);
         QCOMPARE(spec.unit, unit);
         QCOMPARE(spec.field, field);
+        QCOMPARE(UnreadLimitWarnings(list, path, "P").join('\n'), warning.replace("{INI}", path));
     }
 };
 
