@@ -55,7 +55,8 @@ HistogramResult PlotHistogram(const AnalysisContext& context, HistogramChart& ch
     result.statistics = HistogramStatisticsOf(values, usl, lsl, &pump);
     const HistogramStatistics& s = result.statistics;
     if (!s.error.isEmpty()) {
-        result.outcome = ShowRunTimeError(context.prompts, s.error);
+        ShowRunTimeError(context.prompts, s.error);
+        result.outcome = AnalysisOutcome::NoChart; // the data's shape, not a failure
         return result;
     }
     if (s.isDegenerate()) {

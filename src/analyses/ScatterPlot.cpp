@@ -123,7 +123,8 @@ ScatterResult PlotScatter(const AnalysisContext& context, ScatterChart& chart, c
     result.statistics = sums.statistics();
     const ScatterStatistics& s = result.statistics;
     if (!s.error.isEmpty()) {
-        result.outcome = ShowRunTimeError(context.prompts, s.error);
+        ShowRunTimeError(context.prompts, s.error);
+        result.outcome = AnalysisOutcome::NoChart; // the data's shape, not a failure
         return result;
     }
 

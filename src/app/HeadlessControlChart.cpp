@@ -2,6 +2,7 @@
 
 #include "Clock.h"
 #include "ConsolePrompts.h"
+#include "ControlChartMath.h"
 #include "EventPump.h"
 #include "TerminalStatus.h"
 
@@ -35,8 +36,9 @@ int HeadlessControlChart::plot(HeadlessSession& session, const Selection& select
         return HeadlessStatus::kOk;
     }
     const QStringList said = prompts.messages().mid(messagesBefore);
+    // No records, or too few to compute from: the data's shape, not a failure.
     const bool noData = std::any_of(said.begin(), said.end(), [](const QString& m) {
-        return m.contains(QLatin1String("data collection for this selected range"));
+        return m.contains(QLatin1String("data collection for this selected range")) || m.startsWith(kDivisionByZero);
     });
     return noData ? HeadlessStatus::kNoData : HeadlessStatus::kConfiguration;
 }

@@ -156,6 +156,9 @@ ReportOptions ReadReportOptions(const QStringList& arguments)
         o.rules = *rules;
     }
     o.failOnSignal = given("fail-on-signal");
+    if (o.failOnSignal && !o.isControlChart() && !o.isYieldChart()) {
+        throw UsageError{QStringLiteral("--fail-on-signal needs a chart with run rules: xbar, individual, p or np")};
+    }
     if (given("limits")) {
         const QString limits = text("limits").trimmed().toLower();
         if (limits != QLatin1String("frozen") && limits != QLatin1String("computed")) {

@@ -298,6 +298,12 @@ private slots:
         row("histogram cells out of range", base + args("--chart histogram --cells 5"), ReportCommand::kUsage);
         row("LSL that is no number", base + args("--lsl abc"), ReportCommand::kUsage);
         row("USL beyond a double", base + args("--usl 1e999"), ReportCommand::kUsage);
+        row("signals of a chart without run rules", base + args("--chart histogram --fail-on-signal"),
+            ReportCommand::kUsage);
+        row("histogram of one record", base + args("--chart histogram --serial SN5"), ReportCommand::kNoData);
+        row("scatter of one record",
+            args("--product Line --chart scatter --x-parameter Vout --y-parameter Vout --serial SN5 --json -"),
+            ReportCommand::kNoData);
         row("stations without a parameter", args("--product Line --chart stations --json -"), ReportCommand::kUsage);
         row("failures without data", args("--product Line --chart failures --json - " + noData),
             ReportCommand::kNoData);
