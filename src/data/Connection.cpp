@@ -113,11 +113,9 @@ bool Connection::open(const QString& connectionText)
                                                : Engine::JetImport;
         opened = openImport(ConnectionValue(connectionText, QStringLiteral("Data Source")), engine);
     } else if (provider.compare(QLatin1String("MSDASQL"), Qt::CaseInsensitive) == 0) {
-        opened = openOdbc(OdbcTextForDataSource(connectionText), ConnectionValue(connectionText, QStringLiteral("UID")),
-                          ConnectionValue(connectionText, QStringLiteral("PWD")),
-                          ConnectionValue(connectionText, QStringLiteral("DSN")));
+        opened = openOdbc(OdbcTextForDataSource(connectionText), ConnectionValue(connectionText, QStringLiteral("DSN")));
     } else if (provider.compare(QLatin1String("SQLOLEDB"), Qt::CaseInsensitive) == 0) {
-        opened = openOdbc(OdbcTextForSqlServer(connectionText), QString(), QString(), QString());
+        opened = openOdbc(OdbcTextForSqlServer(connectionText), QString());
     } else {
         m_lastError = QStringLiteral("Provider cannot be found. It may not be properly installed.");
     }
@@ -207,15 +205,12 @@ bool Connection::openImport(const QString& file, Engine engine)
     return true;
 }
 
-bool Connection::openOdbc(const QString& odbcText, const QString& user, const QString& password,
-                          const QString& dataSource)
+bool Connection::openOdbc(const QString& odbcText, const QString& dataSource)
 {
     m_name = uniqueConnectionName();
     m_engine = Engine::Odbc;
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), m_name);
     db.setDatabaseName(odbcText);
-    db.setUserName(user);
-    db.setPassword(password);
     db.setConnectOptions(QStringLiteral("SQL_ATTR_ACCESS_MODE=SQL_MODE_READ_ONLY;SQL_ATTR_LOGIN_TIMEOUT=15"));
     if (!db.open()) {
         m_lastError = describe(db.lastError());

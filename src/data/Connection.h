@@ -93,7 +93,7 @@ private:
     QString explain(const QString& engineText) const;
     bool openImport(const QString& file, Engine engine);
     // dataSource: the data source's name, "" for a text that names a driver.
-    bool openOdbc(const QString& odbcText, const QString& user, const QString& password, const QString& dataSource);
+    bool openOdbc(const QString& odbcText, const QString& dataSource);
     // Makes the ODBC session refuse writes by itself with `statement`, and checks that `check` then
     // reads `readOnly`.
     bool makeSessionReadOnly(const QString& statement, const QString& check, const QString& readOnly);

@@ -9,27 +9,44 @@
 #include <sql.h>
 #include <sqlext.h>
 
+QString OdbcConnectionValue(const QString& value)
+{
+    static const QRegularExpression special(QStringLiteral("[;{}=]"));
+    if (!value.contains(special)) {
+        return value;
+    }
+    return QLatin1Char('{') + QString(value).replace(QLatin1Char('}'), QStringLiteral("}}")) + QLatin1Char('}');
+}
+
 QString OdbcTextForDataSource(const QString& connectionText)
 {
-    QString text = ConnectionValue(connectionText, QStringLiteral("DSN"));
-    const QString database = ConnectionValue(connectionText, QStringLiteral("Database"));
-    if (!database.isEmpty()) {
-        text += QStringLiteral(";DATABASE=") + database;
+    const auto value = [&connectionText](const char* key) {
+        return OdbcConnectionValue(ConnectionValue(connectionText, QLatin1String(key)));
+    };
+    QString text = QStringLiteral("DSN=") + value("DSN");
+    for (const char* key : {"Database", "UID", "PWD"}) {
+        if (const QString given = value(key); !given.isEmpty()) {
+            text += QLatin1Char(';') + QString::fromLatin1(key).toUpper() + QLatin1Char('=') + given;
+        }
     }
-    return text;
+    // QODBC puts "DSN=" in front itself unless the text holds "DRIVER=" or "SERVER=".
+    const bool takenAsIs = text.contains(QLatin1String("DRIVER="), Qt::CaseInsensitive) ||
+                           text.contains(QLatin1String("SERVER="), Qt::CaseInsensitive);
+    return takenAsIs ? text : text.mid(4);
 }
 
 QString OdbcTextForSqlServer(const QString& connectionText, const QStringList& installedDrivers)
 {
     const auto value = [&connectionText](const char* key) {
-        return ConnectionValue(connectionText, QLatin1String(key));
+        return OdbcConnectionValue(ConnectionValue(connectionText, QLatin1String(key)));
     };
-    QString server = value("server");
+    QString server = ConnectionValue(connectionText, QStringLiteral("server"));
     QString port;
     if (const qsizetype comma = server.indexOf(QLatin1Char(',')); comma >= 0) {
-        port = server.mid(comma + 1).trimmed();
+        port = OdbcConnectionValue(server.mid(comma + 1).trimmed());
         server = server.left(comma).trimmed();
     }
+    server = OdbcConnectionValue(server);
     const QString credentials = QStringLiteral("DATABASE=") + value("database") + QStringLiteral(";UID=") +
                                 value("uid") + QStringLiteral(";PWD=") + value("pwd") + QLatin1Char(';');
 

@@ -6,12 +6,17 @@
 
 // How the ODBC-based connection texts reach unixODBC through Qt's QODBC driver.
 
-// "Provider=MSDASQL;UID=u;PWD=p;Database=d;DSN=n;" -> the data source name, followed by
-// ";DATABASE=d" when a database is named. QODBC puts "DSN=" in front of a text that names
-// neither a driver nor a server, which is what reaches the data source.
+// A value as an ODBC connection text holds it: one with ';', '{', '}' or '=' in braces, a closing
+// brace doubled ("pa;ss" -> "{pa;ss}"); any other as it is.
+QString OdbcConnectionValue(const QString& value);
+
+// "Provider=MSDASQL;UID=u;PWD=p;Database=d;DSN=n;" -> "n;DATABASE=d;UID=u;PWD=p", each part only
+// when given, each value quoted (OdbcConnectionValue). QODBC puts "DSN=" in front of a text that
+// names neither a driver nor a server; a text that does gets it here.
 QString OdbcTextForDataSource(const QString& connectionText);
 
-// "Provider=SQLOLEDB;...;uid=u;pwd=p;server=s;database=d;DSN=;" -> a driver connection over
+// "Provider=SQLOLEDB;...;uid=u;pwd=p;server=s;database=d;DSN=;" -> a driver connection (values
+// quoted as OdbcConnectionValue does) over
 // TCP: Microsoft's ODBC driver for SQL Server where one is registered, else FreeTDS (which
 // honours the login timeout only when a TDS version is named). A server written "host,port"
 // gives the port.

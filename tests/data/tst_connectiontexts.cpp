@@ -105,7 +105,11 @@ private slots:
         };
         const char* sqlServer =
             "Provider=SQLOLEDB;Network Library=DBMSSOCN;uid=sa;pwd=x;server=db01;database=Prod;DSN=;";
-        row("data source", "Provider=MSDASQL;UID=me;PWD=pw;Database=;DSN=ATE_DSN;", {}, "ATE_DSN");
+        row("data source", "Provider=MSDASQL;UID=me;PWD=pw;Database=;DSN=ATE_DSN;", {}, "ATE_DSN;UID=me;PWD=pw");
+        row("values that would end or add a key", "Provider=MSDASQL;UID=me;PWD=\"pa;ss}=\";Database=;DSN=ATE_DSN;", {},
+            "ATE_DSN;UID=me;PWD={pa;ss}}=}");
+        row("a value naming a server", "Provider=MSDASQL;UID=;PWD=\"x;SERVER=y\";Database=;DSN=ATE_DSN;", {},
+            "DSN=ATE_DSN;PWD={x;SERVER=y}");
         row("data source and database", "Provider=MSDASQL;UID=;PWD=;Database=Prod;DSN=ATE_DSN;", {},
             "ATE_DSN;DATABASE=Prod");
         row("FreeTDS", sqlServer, {"FreeTDS", "SQLite3"},
@@ -113,6 +117,9 @@ private slots:
         row("FreeTDS with a port",
             "Provider=SQLOLEDB;Network Library=DBMSSOCN;uid=sa;pwd=;server=10.0.0.5,1444;database=Prod;DSN=;",
             {"FreeTDS"}, "DRIVER={FreeTDS};SERVER=10.0.0.5;PORT=1444;DATABASE=Prod;UID=sa;PWD=;TDS_Version=7.4;");
+        row("FreeTDS, a password that would change the database",
+            "Provider=SQLOLEDB;uid=sa;pwd=\"plainpw;DATABASE=other\";server=db01;database=Prod;DSN=;", {"FreeTDS"},
+            "DRIVER={FreeTDS};SERVER=db01;PORT=1433;DATABASE=Prod;UID=sa;PWD={plainpw;DATABASE=other};TDS_Version=7.4;");
         row("Microsoft's driver preferred, newest first", sqlServer,
             {"FreeTDS", "ODBC Driver 17 for SQL Server", "ODBC Driver 18 for SQL Server"},
             "DRIVER={ODBC Driver 18 for SQL Server};SERVER=tcp:db01;DATABASE=Prod;UID=sa;PWD=x;"
