@@ -431,7 +431,7 @@ bool Connection::prepare(const SqlText& sql, QString& engineSql)
         engineSql = sql.text;
         break;
     case Dialect::SQLite:
-        engineSql = ToSQLiteDialect(sql);
+        engineSql = ToSQLiteDialect(sql, m_engine != Engine::Odbc);
         break;
     case Dialect::Postgres:
     case Dialect::MariaDb: {

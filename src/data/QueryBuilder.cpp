@@ -263,6 +263,37 @@ SqlToken::Kind tokenKind(QStringView token)
 
 } // namespace
 
+namespace {
+
+// 'sné1*' -> '[sS][nN][' || char(233, 201) || ']1[*]': a GLOB pattern that matches the text in
+// any case and nothing else. Characters outside ASCII are written as their codes: unixODBC hands
+// the statement to a driver without wide-character calls (SQLite's) in the locale's character set.
+QString anyCasePattern(QStringView literal)
+{
+    QString pattern = QStringLiteral("'");
+    for (const char32_t c : literal.mid(1, literal.size() - 2).toUcs4()) {
+        QList<char32_t> cases{c};
+        for (const char32_t other : {QChar::toLower(c), QChar::toUpper(c), QChar::toCaseFolded(c)}) {
+            if (!cases.contains(other)) {
+                cases.append(other);
+            }
+        }
+        const bool set = cases.size() > 1 || QStringView(u"*?[]").contains(QChar(c));
+        const bool ascii = std::all_of(cases.cbegin(), cases.cend(), [](char32_t x) { return x < 0x80; });
+        QStringList codes;
+        for (const char32_t x : std::as_const(cases)) {
+            codes.append(ascii ? QString(QChar(x)) : QString::number(x));
+        }
+        const QString written = ascii ? codes.join(QString())
+                                      : QStringLiteral("' || char(") + codes.join(QStringLiteral(", ")) +
+                                            QStringLiteral(") || '");
+        pattern += set ? QLatin1Char('[') + written + QLatin1Char(']') : written;
+    }
+    return pattern + QLatin1Char('\'');
+}
+
+} // namespace
+
 QString RewriteSqlTokens(const SqlText& sql, const SqlTokenRewrite& rewrite)
 {
     // Left to right: bracketed identifiers, quoted strings (an apostrophe inside doubled),
@@ -303,14 +334,19 @@ QString RewriteSqlTokens(const SqlText& sql, const SqlTokenRewrite& rewrite)
 
 // Text comparisons of the program's SQL ignore case, as they do on Jet and on SQL Server's
 // usual collation; SQLite compares text exactly unless told otherwise.
-QString ToSQLiteDialect(const SqlText& sql)
+QString ToSQLiteDialect(const SqlText& sql, bool programNoCase)
 {
-    return RewriteSqlTokens(sql, [](const SqlToken& token) -> std::optional<QString> {
+    return RewriteSqlTokens(sql, [programNoCase](const SqlToken& token) -> std::optional<QString> {
         if (token.date) {
             return token.date->dateTime.toString(QStringLiteral("''yyyy-MM-dd HH:mm:ss''"));
         }
         if (token.kind == SqlToken::Kind::Text && !token.comparison.isEmpty()) {
-            return token.written.toString() + QStringLiteral(" COLLATE NOCASE");
+            if (programNoCase) {
+                return token.written.toString() + QStringLiteral(" COLLATE NOCASE");
+            }
+            const QString glob =
+                token.comparison == QLatin1String("=") ? QStringLiteral("GLOB ") : QStringLiteral("NOT GLOB ");
+            return glob + anyCasePattern(token.text);
         }
         return std::nullopt;
     });

@@ -52,9 +52,11 @@ QString MakeSQL(const QueryContext& context, const QString& strParameter, const 
 
 // The program's SQL as SQLite reads it: each date literal the statement carries becomes
 // 'YYYY-MM-DD HH:MM:SS', written from its date-time. Everything else is left as it stands, except
-// that text compared with "=" or "<>" gets COLLATE NOCASE, so that text compares without regard
-// to case as on the other engines.
-QString ToSQLiteDialect(const SqlText& sql);
+// that text compared with "=" or "<>" compares without regard to case as on the other engines:
+// with COLLATE NOCASE where the engine has the program's NOCASE (UseUnicodeNoCase), else (SQLite
+// behind ODBC, whose NOCASE knows only ASCII) as "GLOB '[sS][nN][' || char(233, 201) || ']1'",
+// each letter matching its other cases and nothing else ("ß" never matches "SS").
+QString ToSQLiteDialect(const SqlText& sql, bool programNoCase = true);
 
 // A piece of the program's SQL that a dialect may write differently.
 struct SqlToken

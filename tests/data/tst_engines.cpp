@@ -6,6 +6,7 @@
 #include "QueryBuilder.h"
 #include "Recordset.h"
 #include "ResultsFixtures.h"
+#include "ResultsTable.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 
@@ -151,6 +152,11 @@ private slots:
         QVERIFY2(m_mariaDb->loadResults("Results", csv) &&
                      m_mariaDb->loadResults("Other Results", csv.split('\n').mid(0, 51).join('\n')),
                  qPrintable(m_mariaDb->error()));
+
+        // Serials whose case is not ASCII's.
+        const QList<ResultRecord> cases{{"SNÉ1", "ATE-01", "2024-03-02 08:00:00", "PASS", {5.0}},
+                                        {"SS", "ATE-01", "2024-03-02 08:01:00", "PASS", {5.1}}};
+        WriteResultsTable(fixture("cases.sqlite"), {"Vout"}, cases);
 
         // ODBC data sources of our own on Debian's SQLite driver, on psqlODBC and on MariaDB's driver.
         QVERIFY(RegisterOdbcDataSources(
@@ -332,6 +338,36 @@ private slots:
             QCOMPARE(rs.value("i").toInt(), i);
             QCOMPARE(read, expected);
         }
+    }
+
+    // A serial compares without case beyond ASCII, one character for another, on every engine.
+    void serialsWithoutAsciiCase_data()
+    {
+        AddColumns<QString, QString, QStringList>("connectionText", "serial", "serials");
+        for (const bool odbc : {false, true}) {
+            const QString text = odbc ? "Provider=MSDASQL;UID=;PWD=;Database=;DSN=TessalyCases;"
+                                      : "Provider=SQLite;Data Source=" + fixture("cases.sqlite") + ";";
+            QTest::addRow("%s, é for É", odbc ? "ODBC" : "file") << text << "sné1" << QStringList{"SNÉ1"};
+            QTest::addRow("%s, ß is not SS", odbc ? "ODBC" : "file") << text << "ß" << QStringList();
+        }
+    }
+
+    void serialsWithoutAsciiCase()
+    {
+        const auto [connectionText, serial, serials] = FetchRow<QString, QString, QStringList>();
+        Connection connection;
+        QVERIFY2(connection.open(connectionText), qPrintable(connection.lastError()));
+        const SqlText range = GetTestedRange("Custom", "SQLITE", QDate(2024, 3, 7), QDate(2024, 3, 1), QDate(2024, 3, 7));
+        const SqlText sql(MakeSQL(QueryContext{"Results"}, "Vout", range.text, "", "[TestStartTime]", serial, "",
+                                  "= 'PASS'", false, ""),
+                          range.dates);
+        Recordset rs;
+        QVERIFY2(rs.Open(connection, sql), qPrintable(rs.lastError()));
+        QStringList found;
+        for (; !rs.isEOF(); rs.MoveNext()) {
+            found.append(rs.value("SNX").toString());
+        }
+        QCOMPARE(found, serials);
     }
 
     void cleanupTestCase()
