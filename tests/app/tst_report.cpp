@@ -300,10 +300,8 @@ private slots:
         row("USL beyond a double", base + args("--usl 1e999"), ReportCommand::kUsage);
         row("signals of a chart without run rules", base + args("--chart histogram --fail-on-signal"),
             ReportCommand::kUsage);
-        row("histogram of one record", base + args("--chart histogram --serial SN5"), ReportCommand::kNoData);
-        row("scatter of one record",
-            args("--product Line --chart scatter --x-parameter Vout --y-parameter Vout --serial SN5 --json -"),
-            ReportCommand::kNoData);
+        const QString oneRecord = " --serial SN5 --from 2024-03-01 --to 2024-03-31";
+        row("histogram of one record", base + args("--chart histogram" + oneRecord), ReportCommand::kNoData);
         row("stations without a parameter", args("--product Line --chart stations --json -"), ReportCommand::kUsage);
         row("failures without data", args("--product Line --chart failures --json - " + noData),
             ReportCommand::kNoData);

@@ -106,8 +106,8 @@ private slots:
         const char* sqlServer =
             "Provider=SQLOLEDB;Network Library=DBMSSOCN;uid=sa;pwd=x;server=db01;database=Prod;DSN=;";
         row("data source", "Provider=MSDASQL;UID=me;PWD=pw;Database=;DSN=ATE_DSN;", {}, "ATE_DSN;UID=me;PWD=pw");
-        row("values that would end or add a key", "Provider=MSDASQL;UID=me;PWD=\"pa;ss}=\";Database=;DSN=ATE_DSN;", {},
-            "ATE_DSN;UID=me;PWD={pa;ss}}=}");
+        row("values that would end or add a key", "Provider=MSDASQL;UID=a=b;PWD=\"pa;ss}\";Database=;DSN=ATE_DSN;", {},
+            "ATE_DSN;UID={a=b};PWD={pa;ss}}}");
         row("a value naming a server", "Provider=MSDASQL;UID=;PWD=\"x;SERVER=y\";Database=;DSN=ATE_DSN;", {},
             "DSN=ATE_DSN;PWD={x;SERVER=y}");
         row("data source and database", "Provider=MSDASQL;UID=;PWD=;Database=Prod;DSN=ATE_DSN;", {},

@@ -340,34 +340,25 @@ private slots:
         }
     }
 
-    // A serial compares without case beyond ASCII, one character for another, on every engine.
-    void serialsWithoutAsciiCase_data()
+    // Through ODBC too, a serial compares without case beyond ASCII ("sné1" finds SNÉ1), and one
+    // character never matches two ("ß" is not "SS").
+    void odbcSerialsWithoutAsciiCase_data()
     {
-        AddColumns<QString, QString, QStringList>("connectionText", "serial", "serials");
-        for (const bool odbc : {false, true}) {
-            const QString text = odbc ? "Provider=MSDASQL;UID=;PWD=;Database=;DSN=TessalyCases;"
-                                      : "Provider=SQLite;Data Source=" + fixture("cases.sqlite") + ";";
-            QTest::addRow("%s, é for É", odbc ? "ODBC" : "file") << text << "sné1" << QStringList{"SNÉ1"};
-            QTest::addRow("%s, ß is not SS", odbc ? "ODBC" : "file") << text << "ß" << QStringList();
-        }
+        AddColumns<QString, qint64>("serial", "records");
+        QTest::newRow("é for É") << "sné1" << qint64(1);
+        QTest::newRow("ß is not SS") << "ß" << qint64(0);
     }
 
-    void serialsWithoutAsciiCase()
+    void odbcSerialsWithoutAsciiCase()
     {
-        const auto [connectionText, serial, serials] = FetchRow<QString, QString, QStringList>();
+        const auto [serial, records] = FetchRow<QString, qint64>();
         Connection connection;
-        QVERIFY2(connection.open(connectionText), qPrintable(connection.lastError()));
+        QVERIFY(connection.open("Provider=MSDASQL;UID=;PWD=;Database=;DSN=TessalyCases;"));
         const SqlText range = GetTestedRange("Custom", "SQLITE", QDate(2024, 3, 7), QDate(2024, 3, 1), QDate(2024, 3, 7));
-        const SqlText sql(MakeSQL(QueryContext{"Results"}, "Vout", range.text, "", "[TestStartTime]", serial, "",
-                                  "= 'PASS'", false, ""),
-                          range.dates);
+        const QString sql = MakeSQL({"Results"}, "Vout", range.text, "", "[ATEID]", serial, "", "= 'PASS'", false, "");
         Recordset rs;
-        QVERIFY2(rs.Open(connection, sql), qPrintable(rs.lastError()));
-        QStringList found;
-        for (; !rs.isEOF(); rs.MoveNext()) {
-            found.append(rs.value("SNX").toString());
-        }
-        QCOMPARE(found, serials);
+        QVERIFY2(rs.Open(connection, SqlText(sql, range.dates)), qPrintable(rs.lastError()));
+        QCOMPARE(rs.RecordCount(), records);
     }
 
     void cleanupTestCase()
