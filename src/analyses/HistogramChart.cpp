@@ -107,7 +107,6 @@ void HistogramChart::AddSelectionTitles(const AnalysisContext& context)
 QString HistogramChart::DrawHistogram(const HistogramStatistics& statistics, const HistogramCells& cells, double usl,
                                       double lsl)
 {
-    m_meanCellCount.reset();
     for (int i = 0; i < m_chart.seriesCount(); ++i) {
         m_chart.clearSeries(i);
     }
@@ -191,26 +190,16 @@ QString HistogramChart::drawCurve(int series, double from, double to, double mea
 
 void HistogramChart::ScaleCurveAxis(qint64 meanCellCount)
 {
-    m_meanCellCount = meanCellCount;
-    ScaleCurveAxis();
-}
-
-void HistogramChart::ScaleCurveAxis()
-{
-    if (!m_meanCellCount || *m_meanCellCount <= 0) {
-        return;
-    }
     DataExtent curves;
     curves.include(m_chart.series(kSampleCurveSeries).points.yExtent());
     curves.include(m_chart.series(kCentredCurveSeries).points.yExtent());
-    AxisLimits& right = m_chart.axis(AxisId::Right).limits;
-    right = AxisLimits();
-    if (!curves.empty && curves.max > 0) {
-        // Both axes start at 0; the curve axis' top is the frequency axis' top times the curve
-        // units that one value of the mean's cell stands for.
-        right.automaticMinimum = false;
-        right.automaticMaximum = false;
-        right.maximum = m_chart.axisRange(AxisId::Left).max * curves.max / static_cast<double>(*m_meanCellCount);
+    ChartAxis& right = m_chart.axis(AxisId::Right);
+    right.limits = AxisLimits();
+    right.follows.reset();
+    if (meanCellCount > 0 && !curves.empty && curves.max > 0) {
+        // The curve axis follows the frequency axis from its 0 at any size: the curves' peak
+        // stands where a bar of meanCellCount values ends.
+        right.follows = ChartAxis::Follow{AxisId::Left, curves.max / static_cast<double>(meanCellCount)};
     }
     m_chart.update();
 }

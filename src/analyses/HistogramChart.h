@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <optional>
 
 class ChartControl;
 struct AnalysisContext;
@@ -48,16 +47,13 @@ public:
     QString DrawHistogram(const HistogramStatistics& statistics, const HistogramCells& cells, double usl, double lsl);
 
     // Scales the curve axis so that the highest point of the curves stands level with the top
-    // of a bar of height meanCellCount (> 0), and the curves' zero with the bars' base. The scale
-    // follows the frequency axis at the chart's current size; call ScaleCurveAxis() again after
-    // the chart was resized.
+    // of a bar of height meanCellCount (> 0), and the curves' zero with the bars' base, at any
+    // size of the chart.
     void ScaleCurveAxis(qint64 meanCellCount);
-    void ScaleCurveAxis();
 
 private:
     void drawMark(int lineSeries, int labelSeries, double x, double height, const QString& label);
     QString drawCurve(int series, double from, double to, double mean, double sd);
 
     ChartControl& m_chart;
-    std::optional<qint64> m_meanCellCount; // of the last scaling
 };

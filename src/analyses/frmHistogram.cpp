@@ -45,10 +45,3 @@ void frmHistogram::ocxHistogram_MouseMove(int x, int y)
     ui->lblXYValue->setText(QStringLiteral("X:") + FormatNumber(chart.valueAtPixel(AxisId::Bottom, x), kValueFormat) +
                             QStringLiteral(" Y:") + FormatNumber(chart.valueAtPixel(AxisId::Left, y), kValueFormat));
 }
-
-void frmHistogram::resizeEvent(QResizeEvent* event)
-{
-    QDialog::resizeEvent(event);
-    // The curve axis follows the frequency axis, whose top depends on the chart's height.
-    m_histogram->ScaleCurveAxis();
-}

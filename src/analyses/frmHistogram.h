@@ -28,9 +28,6 @@ public:
     // What the last drawing ended with.
     const HistogramResult& lastResult() const { return m_lastResult; }
 
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
 private:
     void cboInterval_Click();
     void ocxHistogram_MouseMove(int x, int y);

@@ -265,6 +265,18 @@ QImage ChartControl::renderImage(const QSize& size) const
     return image;
 }
 
+DrawnGeometry ChartControl::drawnGeometry(const QSize& size) const
+{
+    QImage image(size.isEmpty() ? this->size() : size, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&image);
+    DrawnGeometry drawn;
+    RenderOptions options;
+    options.outputOnly = true;
+    options.drawn = &drawn;
+    m_renderer.paint(painter, m_model, currentPlan(QRectF(image.rect())), options);
+    return drawn;
+}
+
 void ChartControl::printPage(QPainter& painter, const QPagedPaintDevice& pages) const
 {
     // The renderer works in pixels at 96 per inch; the painter is scaled to the device's.

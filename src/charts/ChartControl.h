@@ -98,6 +98,8 @@ public:
     // leaves out the hover decoration. An empty size is the widget's.
     void paintChart(QPainter& painter, const QRectF& target, bool outputOnly = true) const;
     QImage renderImage(const QSize& size = {}) const;
+    // What a paint for output at size (empty: the widget's) draws, in its pixels.
+    DrawnGeometry drawnGeometry(const QSize& size = {}) const;
     // Paints the current page on a page of a printer or PDF writer, within its margins, keeping
     // the widget's proportions; the painter is open on that device.
     void printPage(QPainter& painter, const QPagedPaintDevice& pages) const;

@@ -141,6 +141,9 @@ struct SeriesLook
     // a denser page shows the line alone, and flagged points keep their pointers. 0: always.
     int sparsePointerPixels = 0;
     QColor flagColor = Qt::red; // the pointers of flagged points, when highlighted
+    // A line that goes on level from its last point to the right end of the shown range: a
+    // limit that holds for every point after its last, on a page that reaches beyond the data.
+    bool levelToEnd = false;
 };
 
 struct ChartSeries
@@ -176,6 +179,15 @@ struct ChartAxis
     // Vertical axes: the part of the plot height they span, in percent from the top.
     double startPercent = 0;
     double endPercent = 100;
+    // A vertical axis that shows the range of another (drawn before it: left, custom 0, right)
+    // times a factor, whatever the size: a second scale over the same height, such as the curves
+    // over the bars of a histogram. Its own limits are then not used.
+    struct Follow
+    {
+        AxisId leader = AxisId::Left;
+        double factor = 1;
+    };
+    std::optional<Follow> follows;
 };
 
 // Title, SubFoot and Foot: lines of text above and below the chart.

@@ -1,6 +1,8 @@
 #include "ChartRenderer.h"
 
 #include "Decimation.h"
+#include "LabelPlacement.h"
+#include "PolylineClip.h"
 
 #include <QFontMetricsF>
 #include <QLinearGradient>
@@ -123,14 +125,15 @@ struct VerticalPlan
 // Labels for a vertical axis over span: values at tick steps. At the plot's own top and bottom
 // half a line may stick out; at an edge shared with a neighbouring panel the text stays half of
 // kPanelLabelGap inside, moved off its tick by at most a quarter line, else the label is dropped.
+// The range of an axis that follows another comes as followed.
 VerticalPlan PlanVertical(const ChartAxis& axis, const AxisDemand& demand, const PixelSpan& span, double plotTop,
-                          double plotBottom, const QFontMetricsF& fm)
+                          double plotBottom, const QFontMetricsF& fm, const std::optional<AxisRange>& followed)
 {
     VerticalPlan plan;
     const double length = span.bottom - span.top;
     const double padLow = kEdgePad + demand.pointerPad;
     const double padHigh = kEdgePad + demand.pointerPad + (demand.marks ? fm.height() + kMarkGap : 0);
-    plan.range = ResolveRange(axis.limits, demand.extent, length, padLow, padHigh);
+    plan.range = followed ? *followed : ResolveRange(axis.limits, demand.extent, length, padLow, padHigh);
     const AxisMapping mapping = VerticalMapping(plan.range, span);
     const double lineHeight = fm.height();
     const double step = FinestShown(TickStep(plan.range, length, lineHeight * 1.6, axis.increment), axis.valueFormat);
@@ -407,6 +410,115 @@ SeriesDrawing::Envelope EnvelopeOf(const SeriesPoints& points, const std::vector
     return e;
 }
 
+// The end of a level line (SeriesLook::levelToEnd) at the right end of the shown range, in axis
+// values; nothing when the series is no such line or its last point is not before that end.
+std::optional<QPointF> LevelEnd(const ChartSeries& s, const AxisMapping& xMap)
+{
+    const qint64 last = s.points.count() - 1;
+    if (s.kind != SeriesKind::Line || !s.look.levelToEnd || last < 0 || std::isnan(s.points.y(last)) ||
+        !(s.points.x(last) < xMap.range.max)) {
+        return std::nullopt;
+    }
+    return QPointF(xMap.range.max, s.points.y(last));
+}
+
+// Where the mark of the k-th drawn point of a series goes, in axis values: at its point (the last
+// point of a level line at the line's end), or, for a point of a line outside the shown x range,
+// where its segment towards the next drawn point crosses the range's edge, so that a line running
+// across the page keeps its labels at the page's edges. Nothing when neither is in view.
+std::optional<QPointF> MarkValue(const ChartSeries& s, const std::vector<qint64>& drawn, size_t k,
+                                 const AxisMapping& xMap)
+{
+    const auto valueAt = [&](size_t j) {
+        const qint64 i = drawn[j];
+        if (i == s.points.count() - 1) {
+            if (const auto end = LevelEnd(s, xMap)) {
+                return *end;
+            }
+        }
+        return QPointF(s.points.x(i), s.points.y(i));
+    };
+    const AxisRange& range = xMap.range;
+    const QPointF p = valueAt(k);
+    if (std::isnan(p.y()) || range.contains(p.x())) {
+        return std::isnan(p.y()) ? std::nullopt : std::optional(p);
+    }
+    const bool before = p.x() < range.min;
+    if (s.kind != SeriesKind::Line || (before ? k + 1 >= drawn.size() : k == 0)) {
+        return std::nullopt;
+    }
+    const QPointF q = valueAt(before ? k + 1 : k - 1);
+    const double edge = before ? range.min : range.max;
+    if (std::isnan(q.y()) || (before ? q.x() < edge : q.x() > edge)) {
+        return std::nullopt;
+    }
+    return QPointF(edge, p.y() + (q.y() - p.y()) * (edge - p.x()) / (q.x() - p.x()));
+}
+
+// A mark to draw: the text lines of a point of a series, where it points to and its box's size.
+struct Mark
+{
+    int series = -1;
+    QStringList lines;
+    QPointF anchor;
+    QSizeF size;
+    double lift = 0; // between the point and the box
+};
+
+std::vector<Mark> MarksOf(const ChartModel& model, const ChartPlan& plan)
+{
+    std::vector<Mark> marks;
+    for (size_t si = 0; si < model.series.size(); ++si) {
+        const ChartSeries& s = model.series[si];
+        if (!s.look.visible || !s.look.marks.visible || s.points.count() == 0) {
+            continue;
+        }
+        const QFontMetricsF fm(PixelFont(model.font, s.look.marks.bold, s.look.marks.italic));
+        const AxisMapping& xMap = plan.layout.axis(s.horizontalAxis).mapping;
+        const AxisMapping& yMap = plan.layout.axis(s.verticalAxis).mapping;
+        const std::vector<qint64>& drawn = plan.series[si].points;
+        for (size_t k = 0; k < drawn.size(); ++k) {
+            const auto value = MarkValue(s, drawn, k, xMap);
+            if (!value) {
+                continue;
+            }
+            Mark mark;
+            mark.series = static_cast<int>(si);
+            mark.lines = LabelLines(MarkText(s, drawn[k]));
+            mark.anchor = QPointF(xMap.toPixel(value->x()), yMap.toPixel(value->y()));
+            mark.size = QSizeF(WidestLine(fm, mark.lines) + 4,
+                               static_cast<double>(mark.lines.size()) * fm.lineSpacing() + 2);
+            mark.lift = (HasPointer(s) ? s.look.pointerSize : 0) + kMarkGap;
+            marks.push_back(std::move(mark));
+        }
+    }
+    return marks;
+}
+
+// The data a mark should not cover: the pointers drawn, the vertices of lines without marks inside
+// the shown range and the tops of bars, in pixels.
+std::vector<QPointF> DataPoints(const ChartModel& model, const ChartPlan& plan)
+{
+    std::vector<QPointF> at;
+    for (size_t si = 0; si < model.series.size(); ++si) {
+        const ChartSeries& s = model.series[si];
+        if (!s.look.visible || s.look.marks.visible) {
+            continue;
+        }
+        const AxisMapping& xMap = plan.layout.axis(s.horizontalAxis).mapping;
+        const AxisMapping& yMap = plan.layout.axis(s.verticalAxis).mapping;
+        const SeriesDrawing& drawing = plan.series[si];
+        for (const std::vector<qint64>* indices : {&drawing.pointers, &drawing.flagged, &drawing.points}) {
+            for (const qint64 i : *indices) {
+                if (xMap.range.contains(s.points.x(i)) && !std::isnan(s.points.y(i))) {
+                    at.emplace_back(xMap.toPixel(s.points.x(i)), yMap.toPixel(s.points.y(i)));
+                }
+            }
+        }
+    }
+    return at;
+}
+
 } // namespace
 
 QRectF ChartLayout::panel(AxisId vertical) const
@@ -505,14 +617,24 @@ ChartLayout ChartRenderer::layout(const ChartModel& model, const QRectF& bounds)
     const double estimatedBottom = textBottom - std::max(horizontalBand(AxisId::Bottom, 1), kEdgePad);
     const double estimatedHeight = std::max(estimatedBottom - estimatedTop, 20.0);
     std::array<double, kAxisCount> sideWidth{};
+    std::array<AxisRange, kAxisCount> verticalRange;
+    // The range of an axis that follows another, once that one's is known.
+    const auto followed = [&](const ChartAxis& axis) -> std::optional<AxisRange> {
+        if (!axis.follows) {
+            return std::nullopt;
+        }
+        const AxisRange& leader = verticalRange[Slot(axis.follows->leader)];
+        return AxisRange{leader.min * axis.follows->factor, leader.max * axis.follows->factor};
+    };
     for (const AxisId id : kVerticalAxes) {
+        const ChartAxis& axis = model.axis(id);
+        const PixelSpan span = VerticalAxisSpan(estimatedTop, estimatedHeight, axis.startPercent, axis.endPercent);
+        const VerticalPlan plan = PlanVertical(axis, demand[Slot(id)], span, estimatedTop,
+                                               estimatedTop + estimatedHeight, fm, followed(axis));
+        verticalRange[Slot(id)] = plan.range;
         if (!result.axis(id).shown) {
             continue;
         }
-        const ChartAxis& axis = model.axis(id);
-        const PixelSpan span = VerticalAxisSpan(estimatedTop, estimatedHeight, axis.startPercent, axis.endPercent);
-        const VerticalPlan plan =
-            PlanVertical(axis, demand[Slot(id)], span, estimatedTop, estimatedTop + estimatedHeight, fm);
         const double titleWidth = axis.title.isEmpty() ? 0 : titleFm.height() + kTitleGap;
         // Room for one more digit than the estimate needed, as the final ticks may differ.
         sideWidth[Slot(id)] = kTickLength + kLabelGap + plan.labelWidth + fm.averageCharWidth() + titleWidth;
@@ -560,7 +682,8 @@ ChartLayout ChartRenderer::layout(const ChartModel& model, const QRectF& bounds)
         AxisGeometry& g = result.axes[Slot(id)];
         const ChartAxis& axis = model.axis(id);
         g.span = VerticalAxisSpan(plotTop, plotBottom - plotTop, axis.startPercent, axis.endPercent);
-        VerticalPlan plan = PlanVertical(axis, demand[Slot(id)], g.span, plotTop, plotBottom, fm);
+        VerticalPlan plan = PlanVertical(axis, demand[Slot(id)], g.span, plotTop, plotBottom, fm, followed(axis));
+        verticalRange[Slot(id)] = plan.range;
         g.mapping = VerticalMapping(plan.range, g.span);
         if (!g.shown) {
             continue;
@@ -712,6 +835,9 @@ void ChartRenderer::paint(QPainter& painter, const ChartModel& model, const Char
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.fillRect(layout.bounds, model.backColor);
     painter.fillRect(plot, model.plotColor);
+    if (options.drawn) {
+        *options.drawn = DrawnGeometry{plot, std::vector<DrawnSeries>(model.series.size()), {}};
+    }
 
     // Grid: dotted lines at the labels, each axis within its own panel.
     painter.setPen(OnePixelPen(painter, QColor(0xA0, 0xA0, 0xA0), Qt::DotLine));
@@ -739,22 +865,19 @@ void ChartRenderer::paint(QPainter& painter, const ChartModel& model, const Char
 
     // Series in index order, later ones on top; lines and bars stay inside their panel.
     painter.setRenderHint(QPainter::Antialiasing, true);
-    std::vector<std::vector<qint64>> drawn(model.series.size());
     for (size_t si = 0; si < model.series.size(); ++si) {
         const ChartSeries& s = model.series[si];
         if (!s.look.visible || s.points.count() == 0) {
             continue;
         }
         const SeriesDrawing& drawing = plan.series[si];
-        if (s.look.marks.visible) {
-            drawn[si] = drawing.points;
-        }
         const std::vector<qint64>& indices = drawing.points;
         const AxisMapping& xMap = layout.axis(s.horizontalAxis).mapping;
         const AxisMapping& yMap = layout.axis(s.verticalAxis).mapping;
         const QRectF panel = layout.panel(s.verticalAxis);
         const SeriesPoints& points = s.points;
-        painter.setClipRect(panel.adjusted(-0.5, -0.5, 0.5, 0.5));
+        DrawnSeries* record = options.drawn ? &options.drawn->series[si] : nullptr;
+        painter.setClipping(false); // the pointers of the series before may have set one
 
         if (s.kind == SeriesKind::Bar) {
             const double half = BarHalfWidth(s, xMap);
@@ -762,8 +885,15 @@ void ChartRenderer::paint(QPainter& painter, const ChartModel& model, const Char
             painter.setPen(OnePixelPen(painter, s.look.lineColor.darker(130)));
             for (const qint64 i : indices) {
                 const double x = xMap.toPixel(points.x(i));
-                const QRectF bar =
+                const QRectF whole =
                     QRectF(QPointF(x - half, yMap.toPixel(points.y(i))), QPointF(x + half, base)).normalized();
+                // Kept inside the panel by hand: a bar of height 0 still shows as its base line.
+                const QRectF bar(QPointF(std::max(whole.left(), panel.left()), std::max(whole.top(), panel.top())),
+                                 QPointF(std::min(whole.right(), panel.right()),
+                                         std::min(whole.bottom(), panel.bottom())));
+                if (bar.width() < 0 || bar.height() < 0) {
+                    continue;
+                }
                 if (s.look.barGradient) {
                     QLinearGradient fade(bar.bottomLeft(), bar.topLeft());
                     fade.setColorAt(0, s.look.lineColor);
@@ -773,6 +903,9 @@ void ChartRenderer::paint(QPainter& painter, const ChartModel& model, const Char
                     painter.setBrush(s.look.lineColor);
                 }
                 painter.drawRect(bar);
+                if (record) {
+                    record->bars.append(bar);
+                }
             }
             continue;
         }
@@ -781,17 +914,29 @@ void ChartRenderer::paint(QPainter& painter, const ChartModel& model, const Char
             // Whole pixel columns: smoothing their edges would only cost time.
             painter.setRenderHint(QPainter::Antialiasing, false);
             painter.setPen(OnePixelPen(painter, s.look.lineColor));
-            painter.drawLines(e.spans);
-            painter.drawPolyline(e.tops);
-            painter.drawPolyline(e.bottoms);
+            QList<QPolygonF> pieces;
+            for (const QLineF& span : e.spans) {
+                pieces.append(ClipPolyline(QPolygonF{span.p1(), span.p2()}, panel));
+            }
+            pieces.append(ClipPolyline(e.tops, panel));
+            pieces.append(ClipPolyline(e.bottoms, panel));
+            for (const QPolygonF& piece : std::as_const(pieces)) {
+                painter.drawPolyline(piece);
+            }
+            if (record) {
+                record->lines = std::move(pieces);
+            }
             painter.setRenderHint(QPainter::Antialiasing, true);
-        } else if (HasLine(s) && indices.size() > 1) {
+        } else if (HasLine(s)) {
             QPolygonF path;
-            path.reserve(static_cast<qsizetype>(indices.size()));
+            path.reserve(static_cast<qsizetype>(indices.size()) + 1);
             for (const qint64 i : indices) {
                 if (!std::isnan(points.y(i))) {
                     path.append(QPointF(xMap.toPixel(points.x(i)), yMap.toPixel(points.y(i))));
                 }
+            }
+            if (const auto end = LevelEnd(s, xMap)) {
+                path.append(QPointF(xMap.toPixel(end->x()), yMap.toPixel(end->y())));
             }
             QPen pen(s.look.lineColor, s.look.lineWidth, s.look.lineStyle, s.look.lineCap, Qt::RoundJoin);
             // Unscaled, a one-pixel pen draws the same as a cosmetic one, whose stroker is many
@@ -799,7 +944,13 @@ void ChartRenderer::paint(QPainter& painter, const ChartModel& model, const Char
             pen.setCosmetic(s.look.lineWidth <= 1 && !painter.deviceTransform().isScaling());
             painter.setPen(pen);
             painter.setBrush(Qt::NoBrush);
-            painter.drawPolyline(path);
+            QList<QPolygonF> pieces = path.size() > 1 ? ClipPolyline(path, panel) : QList<QPolygonF>{};
+            for (const QPolygonF& piece : std::as_const(pieces)) {
+                painter.drawPolyline(piece);
+            }
+            if (record) {
+                record->lines = std::move(pieces);
+            }
         }
 
         if (HasPointer(s)) {
@@ -820,6 +971,9 @@ void ChartRenderer::paint(QPainter& painter, const ChartModel& model, const Char
             const QPoint stampOffset(stamp.width() / 2, stamp.height() / 2);
             for (const qint64 i : drawing.pointers) {
                 const QPointF at(xMap.toPixel(points.x(i)), yMap.toPixel(points.y(i)));
+                if (record) {
+                    record->pointers.append(at);
+                }
                 if (stamp.isNull()) {
                     DrawPointer(painter, s.look.pointerStyle, at, r);
                 } else {
@@ -831,8 +985,11 @@ void ChartRenderer::paint(QPainter& painter, const ChartModel& model, const Char
             painter.setPen(s.flagsHighlighted ? OnePixelPen(painter, Qt::black) : pen);
             painter.setBrush(s.flagsHighlighted ? s.look.flagColor : s.look.pointerColor);
             for (const qint64 i : drawing.flagged) {
-                DrawPointer(painter, s.look.pointerStyle, QPointF(xMap.toPixel(points.x(i)), yMap.toPixel(points.y(i))),
-                            s.flagsHighlighted ? r + 1 : r);
+                const QPointF at(xMap.toPixel(points.x(i)), yMap.toPixel(points.y(i)));
+                if (record) {
+                    record->pointers.append(at);
+                }
+                DrawPointer(painter, s.look.pointerStyle, at, s.flagsHighlighted ? r + 1 : r);
             }
         }
     }
@@ -925,51 +1082,35 @@ void ChartRenderer::paint(QPainter& painter, const ChartModel& model, const Char
         }
     }
 
-    // Marks beside the points, above everything drawn in the plot. A mark that would cover the
-    // previous mark of its series is left out.
-    for (size_t si = 0; si < model.series.size(); ++si) {
-        const ChartSeries& s = model.series[si];
-        if (!s.look.visible || !s.look.marks.visible) {
+    // Marks beside the points, above everything drawn in the plot, moved apart where they
+    // would cover one another (see PlaceLabels).
+    const std::vector<Mark> marks = MarksOf(model, plan);
+    std::vector<LabelRequest> requests;
+    requests.reserve(marks.size());
+    for (const Mark& mark : marks) {
+        requests.push_back({mark.anchor, mark.size, mark.lift});
+    }
+    const std::vector<QRectF> boxes = PlaceLabels(requests, plot, layout.bounds, DataPoints(model, plan));
+    for (size_t m = 0; m < marks.size(); ++m) {
+        const QRectF& box = boxes[m];
+        if (box.isEmpty()) {
             continue;
         }
-        const MarksLook& marks = s.look.marks;
-        const QFont markFont = PixelFont(model.font, marks.bold, marks.italic);
-        const QFontMetricsF markFm(markFont);
+        const ChartSeries& s = model.series[static_cast<size_t>(marks[m].series)];
+        const MarksLook& look = s.look.marks;
+        const QFont markFont = PixelFont(model.font, look.bold, look.italic);
         painter.setFont(markFont);
-        const AxisMapping& xMap = layout.axis(s.horizontalAxis).mapping;
-        const AxisMapping& yMap = layout.axis(s.verticalAxis).mapping;
-        const double lift = (HasPointer(s) ? s.look.pointerSize : 0) + kMarkGap;
-        QRectF previous;
-        for (const qint64 i : drawn[si]) {
-            const double xValue = s.points.x(i);
-            const double yValue = s.points.y(i);
-            if (!xMap.range.contains(xValue) || std::isnan(yValue)) {
-                continue;
-            }
-            const QStringList lines = LabelLines(MarkText(s, i));
-            const double width = WidestLine(markFm, lines) + 4;
-            const double height = static_cast<double>(lines.size()) * markFm.lineSpacing() + 2;
-            const QPointF at(xMap.toPixel(xValue), yMap.toPixel(yValue));
-            double left =
-                std::clamp(at.x() - width / 2, plot.left() + 1, std::max(plot.left() + 1, plot.right() - width - 1));
-            double top = at.y() - lift - height;
-            if (top < layout.bounds.top()) {
-                top = at.y() + lift;
-            }
-            const QRectF box(left, top, width, height);
-            if (!previous.isEmpty() && box.intersects(previous)) {
-                continue;
-            }
-            previous = box;
-            if (!marks.transparent) {
-                painter.setPen(OnePixelPen(painter, QColor(0x80, 0x80, 0x80)));
-                painter.setBrush(QColor(0xFF, 0xFF, 0xE1));
-                painter.drawRect(box);
-            } else if (marks.clearBehind) {
-                painter.fillRect(box & plot.adjusted(1, 1, -1, -1), model.plotColor);
-            }
-            painter.setPen(marks.color);
-            DrawLines(painter, markFm, lines, box.center().x(), box.top() + 1);
+        if (!look.transparent) {
+            painter.setPen(OnePixelPen(painter, QColor(0x80, 0x80, 0x80)));
+            painter.setBrush(QColor(0xFF, 0xFF, 0xE1));
+            painter.drawRect(box);
+        } else if (look.clearBehind) {
+            painter.fillRect(box & plot.adjusted(1, 1, -1, -1), model.plotColor);
+        }
+        painter.setPen(look.color);
+        DrawLines(painter, QFontMetricsF(markFont), marks[m].lines, box.center().x(), box.top() + 1);
+        if (options.drawn) {
+            options.drawn->labels.push_back({marks[m].series, marks[m].lines.join(QLatin1Char('\n')), box});
         }
     }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ChartModel.h"
+#include "DrawnGeometry.h"
 
 #include <QLineF>
 #include <QList>
@@ -29,6 +30,7 @@ struct RenderOptions
     bool outputOnly = false;
     std::optional<PointRef> hovered; // ringed
     QRectF rubberBand;               // the zoom rectangle being dragged; empty when none
+    DrawnGeometry* drawn = nullptr;  // when given, receives what the paint drew
 };
 
 // A label of an axis. position is the pixel of its value along the axis (where tick and grid

@@ -146,6 +146,7 @@ QString XBarChart::DrawControlLimits(const Drawing& d, int subgroupSize, bool hi
                 text = QStringLiteral("N/A");
                 return;
             }
+            m_chart.series(series).look.levelToEnd = true;
             m_chart.addPointXY(series, 0, value, name);
             m_chart.addPointXY(series, lastX, value, name + QLatin1Char('=') + FormatNumber(value, kValueFormat));
         };
@@ -154,7 +155,8 @@ QString XBarChart::DrawControlLimits(const Drawing& d, int subgroupSize, bool hi
     }
 
     // Each segment's lines run from its first point to the next segment's, where the divider
-    // that names the stage stands, so that a page holding either shows the step.
+    // that names the stage stands, so that a page holding either shows the step; the last
+    // segment's run on to the end of the page. Every page labels the lines at its edges.
     const std::vector<LimitSegment>& segments = inForce.segments;
     for (size_t k = 0; k < segments.size(); ++k) {
         const ControlLimits& l = segments[k].limits;
@@ -177,6 +179,8 @@ QString XBarChart::DrawControlLimits(const Drawing& d, int subgroupSize, bool hi
         };
         for (const auto& line : lines) {
             const int series = AddControlLineSeries(QLatin1String(line.kind));
+            // The limits in force now hold on to the end of the last page.
+            m_chart.series(series).look.levelToEnd = k + 1 == segments.size();
             m_chart.addPointXY(series, from, line.value, QLatin1String(line.name));
             m_chart.addPointXY(series, to, line.value, line.longLabel);
         }
