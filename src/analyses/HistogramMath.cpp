@@ -73,8 +73,14 @@ HistogramStatistics HistogramStatisticsOf(const std::vector<double>& values, dou
         return s;
     }
     s.mean = s.sum / n;
-    // Rounding can leave the numerator of equal values a hair below zero: that is no spread.
-    s.sd = std::sqrt(std::max((n * s.sumSq - s.sum * s.sum) / ((n - 1) * n), 0.0));
+    // Rounding can leave the numerator of equal values a hair below zero, whose square root is
+    // an invalid argument.
+    const double numerator = n * s.sumSq - s.sum * s.sum;
+    if (numerator < 0) {
+        s.error = kInvalidProcedureCall;
+        return s;
+    }
+    s.sd = std::sqrt(numerator / ((n - 1) * n));
     if (!std::isfinite(s.mean) || !std::isfinite(s.sd)) {
         s.error = QStringLiteral("Overflow");
         return s;

@@ -9,6 +9,7 @@ ParetoChart::ParetoChart(ChartControl& chart) : m_chart(chart)
     PresetChartTitle(m_chart, QStringLiteral("Pareto"));
     m_chart.subFoot().lines = QStringList{QStringLiteral("Nonconformities"), QStringLiteral(" ")};
     m_chart.foot().lines = QStringList{QStringLiteral(" ")};
+    m_chart.setZoomAllowed(false);
 
     ChartAxis& left = m_chart.axis(AxisId::Left);
     left.limits = AxisLimits{false, false, 0, 105};

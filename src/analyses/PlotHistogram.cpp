@@ -25,7 +25,7 @@ HistogramResult PlotHistogram(const AnalysisContext& context, HistogramChart& ch
     const BusyCursor busy;
     HistogramResult result;
     if (cells < 1) {
-        result.outcome = ShowRunTimeError(context.prompts, QStringLiteral("Invalid procedure call or argument"));
+        result.outcome = ShowRunTimeError(context.prompts, kInvalidProcedureCall);
         return result;
     }
 

@@ -24,13 +24,14 @@ ScatterChart::ScatterChart(ChartControl& chart) : m_chart(chart)
     while (m_chart.seriesCount() > 0) {
         m_chart.removeSeries(m_chart.seriesCount() - 1);
     }
-    // At 2 x 2 pixels a rectangle shows as its outline, so the pointers take the outline's colour.
+    // 2 x 2 squares filled white with an orange outline.
     ChartSeries& data = m_chart.series(m_chart.addSeries(SeriesKind::Point));
     data.look.title = QStringLiteral("Data");
     data.look.lineColor = kChartOrange;
     data.look.pointerStyle = PointerStyle::Rectangle;
     data.look.pointerSize = 1;
-    data.look.pointerColor = kChartOrange;
+    data.look.pointerColor = Qt::white;
+    data.look.pointerOutline = kChartOrange;
     data.look.marks.visible = false;
     ChartSeries& slope = m_chart.series(m_chart.addLineSeries());
     slope.look.title = QStringLiteral("Slope");

@@ -318,7 +318,7 @@ void ChartControl::paintEvent(QPaintEvent* /*event*/)
 void ChartControl::mousePressEvent(QMouseEvent* event)
 {
     const QPoint pos = event->position().toPoint();
-    if (event->button() == Qt::LeftButton) {
+    if (event->button() == Qt::LeftButton && m_zoomAllowed) {
         m_dragging = true;
         m_dragStart = m_dragEnd = pos;
     }

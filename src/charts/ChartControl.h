@@ -84,6 +84,8 @@ public:
     bool isZoomed() const { return m_model.isZoomed(); }
     // Ends a zoom drag in progress without zooming.
     void cancelMouseAction();
+    // Whether a drag of the mouse zooms; on by default.
+    void setZoomAllowed(bool allowed) { m_zoomAllowed = allowed; }
 
     // Geometry as drawn at the widget's current size, in widget pixels. The conversions
     // extrapolate outside the axis' panel.
@@ -138,6 +140,7 @@ private:
     ChartRenderer m_renderer;
     mutable std::optional<ChartPlan> m_plan; // of the current model; reset by every change
     bool m_dragging = false;
+    bool m_zoomAllowed = true;
     QPoint m_dragStart;
     QPoint m_dragEnd;
     std::optional<PointRef> m_hovered;

@@ -129,7 +129,8 @@ struct SeriesLook
     Qt::PenStyle lineStyle = Qt::SolidLine;
     Qt::PenCapStyle lineCap = Qt::RoundCap;
     PointerStyle pointerStyle = PointerStyle::None;
-    QColor pointerColor = Qt::green;
+    QColor pointerColor = Qt::green;       // the pointers' fill
+    std::optional<QColor> pointerOutline; // by default a darker shade of the fill
     int pointerSize = 4; // half the pointer's width, pixels
     MarksLook marks;
     QString valueFormat = QStringLiteral("#,##0.##");

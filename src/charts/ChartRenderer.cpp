@@ -957,7 +957,7 @@ void ChartRenderer::paint(QPainter& painter, const ChartModel& model, const Char
             // Pointers at the plot's side edges may show whole, beyond the panel.
             const double r = s.look.pointerSize;
             painter.setClipRect(panel.adjusted(-r - 1, -0.5, r + 1, 0.5));
-            const QPen pen = OnePixelPen(painter, s.look.pointerColor.darker(160));
+            const QPen pen = OnePixelPen(painter, s.look.pointerOutline.value_or(s.look.pointerColor.darker(160)));
             const QBrush brush(s.look.pointerColor);
             painter.setPen(pen);
             painter.setBrush(brush);
@@ -1088,9 +1088,9 @@ void ChartRenderer::paint(QPainter& painter, const ChartModel& model, const Char
     std::vector<LabelRequest> requests;
     requests.reserve(marks.size());
     for (const Mark& mark : marks) {
-        requests.push_back({mark.anchor, mark.size, mark.lift});
+        requests.push_back({mark.anchor, mark.size, mark.lift, layout.panel(model.series[mark.series].verticalAxis)});
     }
-    const std::vector<QRectF> boxes = PlaceLabels(requests, plot, layout.bounds, DataPoints(model, plan));
+    const std::vector<QRectF> boxes = PlaceLabels(requests, DataPoints(model, plan));
     for (size_t m = 0; m < marks.size(); ++m) {
         const QRectF& box = boxes[m];
         if (box.isEmpty()) {

@@ -7,6 +7,7 @@
 
 // The description of the run-time error of a division by zero, as every statistic reports it.
 inline const QString kDivisionByZero = QStringLiteral("Division by zero");
+inline const QString kInvalidProcedureCall = QStringLiteral("Invalid procedure call or argument");
 
 // The arithmetic of X-bar/R and individual/moving-range charts, without any window.
 // A statistic that cannot be computed is std::nullopt and shows as "N/A".

@@ -11,12 +11,13 @@ struct LabelRequest
     QPointF anchor;
     QSizeF size;
     double lift = 0;
+    QRectF area; // where the box must stay: the panel of its point
 };
 
-// Boxes for labels, placed in order so that none covers one placed before it. Each label tries
-// above its point, then below it, then a line further away each time, up to a few lines;
-// among the places that cover no label it takes the one covering the fewest of points, the
-// nearer on a tie. Boxes stay inside area, centred over their point where that fits (inside
-// `inner` sideways). A label that finds no free place gets an empty box: it is left out.
-std::vector<QRectF> PlaceLabels(const std::vector<LabelRequest>& requests, const QRectF& inner, const QRectF& area,
-                                const std::vector<QPointF>& points);
+// Boxes for labels so that none covers another. Each label goes above or below its point,
+// on the side where it fits and covers fewer of points (above on a tie); labels that would
+// cover one another are then moved apart up or down, keeping the order of their points from
+// top to bottom, and back inside their area. Boxes are centred over their point where that fits
+// (one pixel inside the area sideways). A label that still finds no room gets an empty box: it
+// is left out.
+std::vector<QRectF> PlaceLabels(const std::vector<LabelRequest>& requests, const std::vector<QPointF>& points);

@@ -79,7 +79,7 @@ private slots:
         row("one value", {5}, 999, -999, {"Division by zero"});
         row("equal limits", v1223, 2, 2, {"Division by zero"});
         row("mean 0", {-1, 1, -1, 1}, 999, -999, {});
-        row("no spread, rounded below 0", {5.1, 5.1, 5.1, 5.1, 5.1}, 999, -999, {});
+        row("no spread, rounded below 0", {5.1, 5.1, 5.1, 5.1, 5.1}, 999, -999, {"Invalid procedure call or argument"});
     }
 
     void statisticsAndIndices()
@@ -177,6 +177,50 @@ private slots:
         QCOMPARE(json["ppu"].isNull(), !hasUsl);
     }
 
+    // As drawn: the sample curve's peak level with the top of the mean's bar, its ends near the
+    // base, at the window's size and at the report's.
+    void curvesStandOnTheBars_data()
+    {
+        AddColumns<QList<double>, QSize>("values", "size");
+        QList<double> skewed;
+        for (int i = 0; i < 400; ++i) {
+            skewed << 10 + std::pow((i % 40) / 40.0, 3) * 5;
+        }
+        QTest::newRow("fixture, window") << QList<double>() << QSize(640, 480);
+        QTest::newRow("fixture, report") << QList<double>() << QSize(1600, 900);
+        QTest::newRow("skewed sample") << skewed << QSize(640, 480);
+    }
+
+    void curvesStandOnTheBars()
+    {
+        const auto [values, size] = FetchRow<QList<double>, QSize>();
+        AnalysisFixture f;
+        if (!values.isEmpty()) {
+            f.useResults({"V"}, records(values), {"9,16,0,"});
+        }
+        QPrinter printer;
+        frmHistogram window(f.context(), printer);
+        const HistogramResult& result = window.lastResult();
+        QCOMPARE(result.outcome, AnalysisOutcome::Drawn);
+        const DrawnGeometry drawn = window.findChild<ChartControl*>("ocxHistogram")->drawnGeometry(size);
+        const auto& cells = result.cells.cells;
+        const auto meanCell = std::find_if(cells.begin(), cells.end(), [&](const HistogramCell& c) {
+            return c.lower <= result.statistics.mean && result.statistics.mean < c.lower + result.cells.width;
+        });
+        const QRectF meanBar = drawn.series[HistogramChart::kDataSeries].bars.at(meanCell - cells.begin());
+        const QList<QPolygonF>& pieces = drawn.series[HistogramChart::kSampleCurveSeries].lines;
+        QCOMPARE(pieces.size(), 1);
+        const QPolygonF& curve = pieces.first();
+        const double slack = drawn.plot.height() * 0.05;
+        for (const QPointF& end : {curve.first(), curve.last()}) {
+            QVERIFY2(end.y() >= drawn.plot.bottom() - slack, qPrintable(QString::number(end.y())));
+        }
+        const double peak = std::min_element(curve.begin(), curve.end(), [](const QPointF& a, const QPointF& b) {
+                                return a.y() < b.y();
+                            })->y();
+        QVERIFY2(std::abs(peak - meanBar.top()) <= 2, qPrintable(QString("%1 %2").arg(peak).arg(meanBar.top())));
+    }
+
     // A later drawing on the window: what it shows, and what an early stop leaves as it was.
     void redrawOnTheWindow_data()
     {
@@ -191,6 +235,8 @@ private slots:
             MsgIcon::Information, true, false);
         row("mean exactly 0", {-1, 1, -1, 1}, "", MsgIcon::None, false, false);
         row("three values", {1, 2, 4}, "Division by zero!", MsgIcon::Exclamation, false, false);
+        row("equal values, rounding below no spread", {0.7, 0.7, 0.7, 0.7, 0.7}, "Invalid procedure call or argument!",
+            MsgIcon::Exclamation, false, false);
         row("no rows", {}, "No data collection for this selected range of filter condition!", MsgIcon::Exclamation,
             false, false);
     }

@@ -9,9 +9,11 @@
 #include <QDir>
 #include <QPrinter>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QXmlStreamReader>
+#include <algorithm>
 
 namespace {
 
@@ -37,6 +39,26 @@ struct ChartWindow
 QStringList FilesIn(const QString& folder)
 {
     return QDir(folder).entryList(QDir::Files);
+}
+
+// The points of the polylines an SVG draws in a stroke colour ("#rrggbb").
+QList<QPointF> SvgPolylinePoints(const QByteArray& svg, const QByteArray& stroke)
+{
+    static const QRegularExpression kGroupStroke(QStringLiteral("^g [^>]*stroke=\"(#[0-9a-f]{6})\""));
+    static const QRegularExpression kPoints(QStringLiteral("^polyline [^>]*points=\"([^\"]*)\""));
+    QList<QPointF> points;
+    bool inStroke = false;
+    for (const QByteArray& element : svg.split('<')) {
+        const QString text = QString::fromLatin1(element);
+        if (const auto group = kGroupStroke.match(text); group.hasMatch()) {
+            inStroke = group.captured(1) == QLatin1String(stroke);
+        } else if (const auto line = kPoints.match(text); line.hasMatch() && inStroke) {
+            for (const QString& pair : line.captured(1).split(' ', Qt::SkipEmptyParts)) {
+                points.append(QPointF(pair.section(',', 0, 0).toDouble(), pair.section(',', 1, 1).toDouble()));
+            }
+        }
+    }
+    return points;
 }
 
 } // namespace
@@ -119,6 +141,50 @@ private slots:
         }
         QCOMPARE(FilesIn(dir.path()), QStringList());
         QCOMPARE(printer.outputFileName(), dir.filePath(name + ".pdf"));
+    }
+
+    // A middle page of a long line and of a limit line across every page: the SVG draws both
+    // inside the plot, as the screen does, and the same pieces the renderer reports.
+    void svgLinesStayInsideThePlot_data()
+    {
+        QTest::addColumn<QString>("stroke");
+        QTest::newRow("data line") << "#123456";
+        QTest::newRow("limit line") << "#654321";
+    }
+
+    void svgLinesStayInsideThePlot()
+    {
+        QFETCH(QString, stroke);
+        ChartControl chart;
+        chart.resize(640, 480);
+        const int data = chart.addLineSeries();
+        chart.series(data).look.lineColor = QColor("#123456");
+        for (int i = 0; i < 200; ++i) {
+            chart.addPoint(data, (i % 7) * 1.5);
+        }
+        const int limit = chart.addLineSeries();
+        chart.series(limit).look.lineColor = QColor("#654321");
+        chart.addPointXY(limit, 0, 12);
+        chart.addPointXY(limit, 199, -3);
+        chart.setMaxPointsPerPage(80);
+        chart.setCurrentPage(2);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("page.svg");
+        QString error;
+        QVERIFY2(WriteChartFile(chart, path, ChartFileFormat::Svg, &error), qPrintable(error));
+
+        const QList<QPointF> points = SvgPolylinePoints(ReadFile(path), stroke.toLatin1());
+        const QRectF plot = chart.plotRect().adjusted(-0.01, -0.01, 0.01, 0.01);
+        QVERIFY(points.size() >= 2);
+        for (const QPointF& p : points) {
+            QVERIFY2(plot.contains(p), qPrintable(QString("%1,%2").arg(p.x()).arg(p.y())));
+        }
+        // The line reaches both sides of the page.
+        const auto [left, right] = std::minmax_element(points.begin(), points.end(),
+                                                       [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); });
+        QVERIFY(left->x() < plot.left() + 0.5 && right->x() > plot.right() - 0.5);
+        const QPointF drawn = chart.drawnGeometry().series[stroke == "#123456" ? data : limit].lines.first().first();
+        QVERIFY((drawn - points.first()).manhattanLength() < 0.01);
     }
 };
 

@@ -16,7 +16,7 @@ class TestXBarChart : public QObject
         chart.ResetChart("V", false, "P Vout");
         const double means[] = {10, 12, 11};
         for (int i = 0; i < points; ++i) {
-            control.addPoint(XBarChart::kDataSeries, means[i], "03/01");
+            control.addPoint(XBarChart::kDataSeries, means[i % 3], "03/01");
             control.addPoint(XBarChart::kRangeSeries, i == 1 ? 2 : 1, "ATE-01");
         }
         LimitsInForce limits;
@@ -89,6 +89,45 @@ private slots:
         QCOMPARE(control.pointCount(XBarChart::kDataSeries), 0);
         draw(control, chart, 8, 14, false, 1.5, 0); // no points: the lines end at x = -1
         QCOMPARE(control.pointX(XBarChart::kFirstControlLine, 1), -1.0);
+    }
+
+    // Every page, the last one with a single point too, draws the lines across the whole page
+    // and names each at both of its edges.
+    void everyPageShowsTheLines_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::newRow("first page") << 1;
+        QTest::newRow("a middle page") << 2;
+        QTest::newRow("last page, one point") << 3;
+    }
+
+    void everyPageShowsTheLines()
+    {
+        QFETCH(int, page);
+        ChartControl control;
+        control.resize(640, 480);
+        XBarChart chart(control);
+        draw(control, chart, 8, 14, false, 1.5, 2 * XBarChart::kPointsPerPage + 1);
+        control.setCurrentPage(page);
+        QCOMPARE(control.currentPage(), page);
+        const DrawnGeometry drawn = control.drawnGeometry();
+        for (int s = XBarChart::kLslSeries; s < control.seriesCount(); ++s) {
+            if (s == XBarChart::kRangeSeries) {
+                continue;
+            }
+            const QList<QPolygonF>& pieces = drawn.series[s].lines;
+            QCOMPARE(pieces.size(), 1);
+            QVERIFY(std::abs(pieces.first().first().x() - drawn.plot.left()) < 1);
+            QVERIFY(std::abs(pieces.first().last().x() - drawn.plot.right()) < 1);
+            QStringList labels;
+            for (const DrawnLabel& label : drawn.labels) {
+                if (label.series == s) {
+                    labels << label.text;
+                }
+            }
+            QCOMPARE(labels, (QStringList{control.pointLabel(s, 0), control.pointLabel(s, 1)}));
+        }
+        QCOMPARE(drawn.series[XBarChart::kDataSeries].pointers.isEmpty(), false);
     }
 };
 
