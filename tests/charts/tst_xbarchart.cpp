@@ -92,22 +92,24 @@ private slots:
     }
 
     // Every page, the last one with a single point too, draws the lines across the whole page
-    // and names each at both of its edges.
+    // and names each at both of its edges, no name covering another, also where two lines lie
+    // closer than a label's height.
     void everyPageShowsTheLines_data()
     {
-        QTest::addColumn<int>("page");
-        QTest::newRow("first page") << 1;
-        QTest::newRow("a middle page") << 2;
-        QTest::newRow("last page, one point") << 3;
+        AddColumns<int, double>("page", "lsl");
+        QTest::newRow("first page") << 1 << 8.0;
+        QTest::newRow("a middle page") << 2 << 8.0;
+        QTest::newRow("last page, one point") << 3 << 8.0;
+        QTest::newRow("LSL beside LCL") << 2 << 10.2;
     }
 
     void everyPageShowsTheLines()
     {
-        QFETCH(int, page);
+        const auto [page, lsl] = FetchRow<int, double>();
         ChartControl control;
         control.resize(640, 480);
         XBarChart chart(control);
-        draw(control, chart, 8, 14, false, 1.5, 2 * XBarChart::kPointsPerPage + 1);
+        draw(control, chart, lsl, 14, false, 1.5, 2 * XBarChart::kPointsPerPage + 1);
         control.setCurrentPage(page);
         QCOMPARE(control.currentPage(), page);
         const DrawnGeometry drawn = control.drawnGeometry();
@@ -128,6 +130,12 @@ private slots:
             QCOMPARE(labels, (QStringList{control.pointLabel(s, 0), control.pointLabel(s, 1)}));
         }
         QCOMPARE(drawn.series[XBarChart::kDataSeries].pointers.isEmpty(), false);
+        for (size_t a = 0; a < drawn.labels.size(); ++a) {
+            for (size_t b = a + 1; b < drawn.labels.size(); ++b) {
+                QVERIFY2(!drawn.labels[a].rect.intersects(drawn.labels[b].rect),
+                         qPrintable(drawn.labels[a].text + " / " + drawn.labels[b].text));
+            }
+        }
     }
 };
 
