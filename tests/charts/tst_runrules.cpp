@@ -1,5 +1,6 @@
 #include "ControlChartMath.h"
 #include "DataRow.h"
+#include "PistonRings.h"
 #include "RunRules.h"
 #include "TestMain.h"
 
@@ -40,27 +41,6 @@ QVector<double> Repeated(double value, int count)
     return QVector<double>(count, value);
 }
 
-// Montgomery, Introduction to Statistical Quality Control: inside diameters of forged piston
-// rings, 25 trial samples of 5 and 15 later ones (the qcc R package's data set "pistonrings").
-constexpr int kPistonRingSize = 5;
-constexpr int kPistonRingTrial = 25;
-// The 40 samples in order, five diameters each.
-const char* const kPistonRings =
-    "74.030 74.002 74.019 73.992 74.008 73.995 73.992 74.001 74.011 74.004 73.988 74.024 74.021 74.005 74.002 "
-    "74.002 73.996 73.993 74.015 74.009 73.992 74.007 74.015 73.989 74.014 74.009 73.994 73.997 73.985 73.993 "
-    "73.995 74.006 73.994 74.000 74.005 73.985 74.003 73.993 74.015 73.988 74.008 73.995 74.009 74.005 74.004 "
-    "73.998 74.000 73.990 74.007 73.995 73.994 73.998 73.994 73.995 73.990 74.004 74.000 74.007 74.000 73.996 "
-    "73.983 74.002 73.998 73.997 74.012 74.006 73.967 73.994 74.000 73.984 74.012 74.014 73.998 73.999 74.007 "
-    "74.000 73.984 74.005 73.998 73.996 73.994 74.012 73.986 74.005 74.007 74.006 74.010 74.018 74.003 74.000 "
-    "73.984 74.002 74.003 74.005 73.997 74.000 74.010 74.013 74.020 74.003 73.988 74.001 74.009 74.005 73.996 "
-    "74.004 73.999 73.990 74.006 74.009 74.010 73.989 73.990 74.009 74.014 74.015 74.008 73.993 74.000 74.010 "
-    "73.982 73.984 73.995 74.017 74.013 74.012 74.015 74.030 73.986 74.000 73.995 74.010 73.990 74.015 74.001 "
-    "73.987 73.999 73.985 74.000 73.990 74.008 74.010 74.003 73.991 74.006 74.003 74.000 74.001 73.986 73.997 "
-    "73.994 74.003 74.015 74.020 74.004 74.008 74.002 74.018 73.995 74.005 74.001 74.004 73.990 73.996 73.998 "
-    "74.015 74.000 74.016 74.025 74.000 74.030 74.005 74.000 74.016 74.012 74.001 73.990 73.995 74.010 74.024 "
-    "74.015 74.020 74.024 74.005 74.019 74.035 74.010 74.012 74.015 74.026 74.017 74.013 74.036 74.025 74.026 "
-    "74.010 74.005 74.029 74.000 74.020";
-
 } // namespace
 
 class RunRulesTest : public QObject
@@ -77,54 +57,48 @@ private slots:
         const RuleSet nelson = RuleSet::Nelson;
         const RuleLimits wide{4, 34, -26}; // zones of 10: small integers stay within 1 sigma
 
-        QTest::newRow("WE 1 (qcc)") << we << QVector<double>{0, 3.2, -3.5, 2.9} << kUnitSigma << "2:1 3:1 4:2";
-        QTest::newRow("WE 1: on a limit is not beyond") << we << QVector<double>{0, 3, -3} << kUnitSigma << "";
-        QTest::newRow("WE 2 (qcc)") << we << QVector<double>{0, 2.5, 1.0, 2.6, 0} << kUnitSigma << "4:2";
-        QTest::newRow("WE 2: other side") << we << QVector<double>{0, 2.5, 1.0, -2.6, 0} << kUnitSigma << "";
-        QTest::newRow("WE 2: on the boundary") << we << QVector<double>{0, 2.5, 1.0, 2.0, 0} << kUnitSigma << "";
-        QTest::newRow("WE 2: completing point inside")
-            << we << QVector<double>{0, 2.5, 2.5, 1.5} << kUnitSigma << "3:2";
-        QTest::newRow("WE 3 (qcc)") << we << QVector<double>{0, 1.2, 1.3, 0.2, 1.4, 1.5} << kUnitSigma << "6:3";
-        QTest::newRow("WE 3: on the boundary") << we << QVector<double>{0, 1.2, 1.3, 0.2, 1.0, 1.5} << kUnitSigma << "";
-        QTest::newRow("WE 4 (qcc)") << we << (Repeated(-1, 8) << 1) << kUnitSigma << "8:4";
-        QTest::newRow("WE 4: the centre ends the run") << we << (Repeated(-1, 7) << 0 << -1) << kUnitSigma << "";
-        QTest::newRow("WE 4: a missing value ends the run")
-            << we << (Repeated(0.5, 4) << kMissing << Repeated(0.5, 4)) << kUnitSigma << "";
-        QTest::newRow("WE 4: every window of a longer run") << we << Repeated(0.5, 10) << kUnitSigma << "8:4 9:4 10:4";
-        QTest::newRow("WE: one point, several rules (qcc)")
-            << we << (Repeated(2.5, 7) << 3.2) << kUnitSigma << "3:2 4:2 5:2,3 6:2,3 7:2,3 8:1,2,3,4";
-        QTest::newRow("WE: lower zones from the lower limit")
-            << we << QVector<double>{7.5, 9, 7.5} << RuleLimits{10, 16, 7} << "3:2";
-        QTest::newRow("WE: upper zones from the upper limit")
-            << we << QVector<double>{13, 9, 13} << RuleLimits{10, 16, 7} << "";
+        const auto row = [](const char* name, RuleSet set, const QVector<double>& values, const RuleLimits& limits,
+                            const char* expected) {
+            QTest::newRow(name) << set << values << limits << QString(expected);
+        };
+        row("WE 1 (qcc)", we, {0, 3.2, -3.5, 2.9}, kUnitSigma, "2:1 3:1 4:2");
+        row("WE 1: on a limit is not beyond", we, {0, 3, -3}, kUnitSigma, "");
+        row("WE 2 (qcc)", we, {0, 2.5, 1.0, 2.6, 0}, kUnitSigma, "4:2");
+        row("WE 2: other side", we, {0, 2.5, 1.0, -2.6, 0}, kUnitSigma, "");
+        row("WE 2: on the boundary", we, {0, 2.5, 1.0, 2.0, 0}, kUnitSigma, "");
+        row("WE 2: completing point inside", we, {0, 2.5, 2.5, 1.5}, kUnitSigma, "3:2");
+        row("WE 3 (qcc)", we, {0, 1.2, 1.3, 0.2, 1.4, 1.5}, kUnitSigma, "6:3");
+        row("WE 3: on the boundary", we, {0, 1.2, 1.3, 0.2, 1.0, 1.5}, kUnitSigma, "");
+        row("WE 4 (qcc)", we, Repeated(-1, 8) << 1, kUnitSigma, "8:4");
+        row("WE 4: the centre ends the run", we, Repeated(-1, 7) << 0 << -1, kUnitSigma, "");
+        row("WE 4: a missing value ends the run", we, Repeated(0.5, 4) << kMissing << Repeated(0.5, 4), kUnitSigma, "");
+        row("WE 4: every window of a longer run", we, Repeated(0.5, 10), kUnitSigma, "8:4 9:4 10:4");
+        row("WE: one point, several rules (qcc)", we, Repeated(2.5, 7) << 3.2, kUnitSigma,
+            "3:2 4:2 5:2,3 6:2,3 7:2,3 8:1,2,3,4");
+        row("WE: lower zones from the lower limit", we, {7.5, 9, 7.5}, RuleLimits{10, 16, 7}, "3:2");
+        row("WE: upper zones from the upper limit", we, {13, 9, 13}, RuleLimits{10, 16, 7}, "");
 
-        QTest::newRow("Nelson 1 (qcc)") << nelson << QVector<double>{0, 3.2, -3.4, 3} << kUnitSigma << "2:1 3:1 4:5";
-        QTest::newRow("Nelson 2 (qcc)") << nelson << (Repeated(0.5, 10) << Repeated(-0.5, 10)) << kUnitSigma
-                                        << "9:2 10:2 15:7 16:7 17:7 18:7 19:2,7 20:2,7";
-        QTest::newRow("Nelson 2: eight") << nelson << Repeated(0.5, 8) << kUnitSigma << "";
-        QTest::newRow("Nelson 3 (qcc)") << nelson << QVector<double>{1, 2, 3, 4, 5, 6, 7, 7, 6, 5, 4, 3, 2, 1} << wide
-                                        << "6:3 7:3 13:3 14:3";
-        QTest::newRow("Nelson 3: a level step") << nelson << QVector<double>{1, 2, 3, 3, 4, 5, 6} << wide << "";
-        QTest::newRow("Nelson 4 (qcc)") << nelson << QVector<double>{1, 3, 2, 4, 3, 5, 4, 6, 5, 7, 6, 8, 7, 9, 8}
-                                        << wide << "14:4 15:4,7";
-        QTest::newRow("Nelson 4: a level step")
-            << nelson << QVector<double>{1, 3, 2, 4, 3, 5, 4, 6, 5, 7, 6, 8, 7, 7} << wide << "";
-        QTest::newRow("Nelson 7 (qcc)") << nelson << (Repeated(0.3, 16) << 1.2) << kUnitSigma
-                                        << "9:2 10:2 11:2 12:2 13:2 14:2 15:2,7 16:2,7 17:2";
-        QTest::newRow("Nelson 7: fifteenth on the boundary")
-            << nelson << (Repeated(0.3, 7) << Repeated(-0.3, 7) << 1.0) << kUnitSigma << "";
-        QTest::newRow("Nelson 8 (qcc)") << nelson << QVector<double>{1.2, -1.3, 1.1, -1.4, 1.5, -1.2, 1.3, -1.1, 0.2}
-                                        << kUnitSigma << "8:8";
-        QTest::newRow("Nelson 8: one side only (qcc)") << nelson << Repeated(1.2, 8) << kUnitSigma << "5:6 6:6 7:6 8:6";
-        QTest::newRow("Nelson 8: eighth on the boundary")
-            << nelson << QVector<double>{1.2, -1.3, 1.1, -1.4, 1.5, -1.2, 1.3, -1.0} << kUnitSigma << "";
+        row("Nelson 1 (qcc)", nelson, {0, 3.2, -3.4, 3}, kUnitSigma, "2:1 3:1 4:5");
+        row("Nelson 2 (qcc)", nelson, Repeated(0.5, 10) << Repeated(-0.5, 10), kUnitSigma,
+            "9:2 10:2 15:7 16:7 17:7 18:7 19:2,7 20:2,7");
+        row("Nelson 2: eight", nelson, Repeated(0.5, 8), kUnitSigma, "");
+        row("Nelson 3 (qcc)", nelson, {1, 2, 3, 4, 5, 6, 7, 7, 6, 5, 4, 3, 2, 1}, wide, "6:3 7:3 13:3 14:3");
+        row("Nelson 3: a level step", nelson, {1, 2, 3, 3, 4, 5, 6}, wide, "");
+        row("Nelson 4 (qcc)", nelson, {1, 3, 2, 4, 3, 5, 4, 6, 5, 7, 6, 8, 7, 9, 8}, wide, "14:4 15:4,7");
+        row("Nelson 4: a level step", nelson, {1, 3, 2, 4, 3, 5, 4, 6, 5, 7, 6, 8, 7, 7}, wide, "");
+        row("Nelson 7 (qcc)", nelson, Repeated(0.3, 16) << 1.2, kUnitSigma,
+            "9:2 10:2 11:2 12:2 13:2 14:2 15:2,7 16:2,7 17:2");
+        row("Nelson 7: fifteenth on the boundary", nelson, Repeated(0.3, 7) << Repeated(-0.3, 7) << 1.0, kUnitSigma,
+            "");
+        row("Nelson 8 (qcc)", nelson, {1.2, -1.3, 1.1, -1.4, 1.5, -1.2, 1.3, -1.1, 0.2}, kUnitSigma, "8:8");
+        row("Nelson 8: one side only (qcc)", nelson, Repeated(1.2, 8), kUnitSigma, "5:6 6:6 7:6 8:6");
+        row("Nelson 8: eighth on the boundary", nelson, {1.2, -1.3, 1.1, -1.4, 1.5, -1.2, 1.3, -1.0}, kUnitSigma, "");
 
-        QTest::newRow("no rule set") << RuleSet::None << QVector<double>{5} << kUnitSigma << "";
-        QTest::newRow("empty series") << nelson << QVector<double>{} << kUnitSigma << "";
-        QTest::newRow("no upper limit") << nelson << QVector<double>{5, -5} << RuleLimits{0, 0, -3} << "";
-        QTest::newRow("no lower limit") << nelson << QVector<double>{5, -5} << RuleLimits{0, 3, 3} << "";
-        QTest::newRow("limit not finite")
-            << we << QVector<double>{5, -5} << RuleLimits{0, std::numeric_limits<double>::infinity(), -3} << "";
+        row("no rule set", RuleSet::None, {5}, kUnitSigma, "");
+        row("empty series", nelson, {}, kUnitSigma, "");
+        row("no upper limit", nelson, {5, -5}, RuleLimits{0, 0, -3}, "");
+        row("no lower limit", nelson, {5, -5}, RuleLimits{0, 3, 3}, "");
+        row("limit not finite", we, {5, -5}, RuleLimits{0, std::numeric_limits<double>::infinity(), -3}, "");
     }
 
     void marksThePointsThatCompleteARule()
@@ -164,14 +138,11 @@ private slots:
     void pistonRingsExample()
     {
         const ControlChartConstants constants = InitControlChartConstants();
-        const QStringList diameters = QString::fromLatin1(kPistonRings).split(' ');
+        const QVector<double> diameters = PistonRingDiameters();
         QVector<double> means;
         double trialRangeSum = 0;
         for (qsizetype at = 0; at < diameters.size(); at += kPistonRingSize) {
-            std::vector<double> sample;
-            for (const QString& d : diameters.mid(at, kPistonRingSize)) {
-                sample.push_back(d.toDouble());
-            }
+            const QVector<double> sample = diameters.mid(at, kPistonRingSize);
             means.append(std::accumulate(sample.begin(), sample.end(), 0.0) / kPistonRingSize);
             if (means.size() <= kPistonRingTrial) {
                 trialRangeSum +=
