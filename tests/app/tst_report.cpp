@@ -10,7 +10,6 @@
 #include "XlsxFile.h"
 #include "ui_frmMain.h"
 
-#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -43,6 +42,24 @@ QJsonObject readJson(const QString& path)
     return QJsonDocument::fromJson(ReadFile(path)).object();
 }
 
+// The report run on the fixture's configuration: options written as one text, then more.
+int runReport(const AppFixture& app, const QString& options, const QStringList& more)
+{
+    return ReportCommand::Run(QStringList{"--config", app.configFolder()} + options.split(' ') + more);
+}
+
+// The report's signals as "<chart> <point> [<label>] <rules>".
+QStringList signalTexts(const QJsonObject& report, bool labelled)
+{
+    QStringList listed;
+    for (const QJsonValue signal : report["signals"].toArray()) {
+        const QString label = labelled ? signal["label"].toString() + " " : QString();
+        listed.append(signal["chart"].toString() + " " + QString::number(signal["point"].toInt()) + " " + label +
+                      QJsonDocument(signal["rules"].toArray()).toJson(QJsonDocument::Compact));
+    }
+    return listed;
+}
+
 } // namespace
 
 class TestReport : public QObject
@@ -71,12 +88,9 @@ private slots:
         QTest::mouseClick(ui.cmdPlotChart, Qt::LeftButton);
         QVERIFY(window.lastPlot().drawn);
 
-        const QString json = QDir(app.tempFolder()).filePath("report.json");
-        const QString png = QDir(app.tempFolder()).filePath("report.png");
-        QCOMPARE(ReportCommand::Run(QStringList{"--config", app.configFolder(), "--product", "line", "--parameter",
-                                                "Vout", "--from", "2024-03-01", "--to", "2024-03-02", "--test-id",
-                                                "<All>", "--json", json, "--png", png} +
-                                    extra),
+        const QString json = app.tempFolder() + "/report.json", png = app.tempFolder() + "/report.png";
+        QCOMPARE(runReport(app, "--product line --parameter Vout --from 2024-03-01 --to 2024-03-02 --test-id <All>",
+                           QStringList{"--json", json, "--png", png} + extra),
                  ReportCommand::kOk);
 
         const QJsonObject report = readJson(json);
@@ -126,12 +140,10 @@ private slots:
         window.form().cmdMoreCharts->click();
         QCOMPARE(app.prompts.texts(), QStringList());
 
-        const QString json = QDir(app.tempFolder()).filePath("report.json");
-        QCOMPARE(
-            ReportCommand::Run(QStringList{"--config", app.configFolder(), "--product", "Small", "--from", "2024-03-01",
-                                           "--to", "2024-03-07", "--test-id", "<All>", "--json", json} +
-                               arguments),
-            ReportCommand::kOk);
+        const QString json = app.tempFolder() + "/report.json";
+        QCOMPARE(runReport(app, "--product Small --from 2024-03-01 --to 2024-03-07 --test-id <All>",
+                           QStringList{"--json", json} + arguments),
+                 ReportCommand::kOk);
         QStringList values;
         for (const QJsonValue line : readJson(json)["statistics"].toArray()) {
             values.append(line.toArray()[1].toString());
@@ -154,10 +166,9 @@ private slots:
         const auto [pages, count, texts] = FetchRow<QString, int, QStringList>();
         AppFixture app;
         app.writeResults(records()); // 191 passed units
-        const QString pdf = QDir(app.tempFolder()).filePath("report.pdf");
-        QCOMPARE(ReportCommand::Run({"--config", app.configFolder(), "--product", "Line", "--parameter", "Vout",
-                                     "--from", "2024-03-01", "--to", "2024-03-02", "--test-id", "<All>", "--chart",
-                                     "individual", "--pdf", pdf, "--pages", pages}),
+        const QString pdf = app.tempFolder() + "/report.pdf";
+        QCOMPARE(runReport(app, "--product Line --parameter Vout --from 2024-03-01 --to 2024-03-02 --chart individual",
+                           {"--test-id", "<All>", "--pdf", pdf, "--pages", pages}),
                  ReportCommand::kOk);
         QVERIFY(AppFixture::Output("pdfinfo", {pdf}).contains(QRegularExpression("Pages: +" + QString::number(count))));
         const QString text = AppFixture::Output("pdftotext", {"-layout", pdf, "-"});
@@ -186,19 +197,11 @@ private slots:
         QList<AppFixture::Record> records = AppFixture::Series(30, {4.9, 5, 5.1});
         records[20].value = 6;
         app.writeResults(records);
-        const QString json = QDir(app.tempFolder()).filePath("report.json");
-        QCOMPARE(ReportCommand::Run(QStringList{"--config", app.configFolder(), "--product", "Line", "--parameter",
-                                                "Vout", "--from", "2024-03-01", "--to", "2024-03-01", "--chart",
-                                                "individual", "--json", json} +
-                                    arguments),
+        const QString json = app.tempFolder() + "/report.json";
+        QCOMPARE(runReport(app, "--product Line --parameter Vout --from 2024-03-01 --to 2024-03-01 --chart individual",
+                           QStringList{"--json", json} + arguments),
                  status);
-        QStringList listed;
-        for (const QJsonValue point : readJson(json)["signals"].toArray()) {
-            const QJsonObject p = point.toObject();
-            listed.append(p["chart"].toString() + " " + QString::number(p["point"].toInt()) + " " +
-                          QJsonDocument(p["rules"].toArray()).toJson(QJsonDocument::Compact));
-        }
-        QCOMPARE(listed, signalList);
+        QCOMPARE(signalTexts(readJson(json), false), signalList);
         QCOMPARE(readJson(json)["signalRules"].toString(), status == 2 ? "" : "we");
     }
 
@@ -243,12 +246,10 @@ private slots:
             }
         }
         app.writeResults(records);
-        const QString json = QDir(app.tempFolder()).filePath("yield.json");
-        QCOMPARE(
-            ReportCommand::Run(QStringList{"--config", app.configFolder(), "--product", "Line", "--from", "2024-03-01",
-                                           "--to", "2024-03-10", "--test-id", "<All>", "--json", json} +
-                               arguments),
-            status);
+        const QString json = app.tempFolder() + "/yield.json";
+        QCOMPARE(runReport(app, "--product Line --from 2024-03-01 --to 2024-03-10 --test-id <All>",
+                           QStringList{"--json", json} + arguments),
+                 status);
         if (status == 2) {
             QVERIFY(!QFile::exists(json));
             return;
@@ -263,14 +264,7 @@ private slots:
                      .arg(std::round(p["ucl"].toDouble() * 1000) / 1000),
                  firstPoint);
         QCOMPARE(report["limits"].toObject()["source"].toString(), "computed");
-        QStringList listed;
-        for (const QJsonValue point : report["signals"].toArray()) {
-            const QJsonObject s = point.toObject();
-            listed.append(s["chart"].toString() + " " + QString::number(s["point"].toInt()) + " " +
-                          s["label"].toString() + " " +
-                          QJsonDocument(s["rules"].toArray()).toJson(QJsonDocument::Compact));
-        }
-        QCOMPARE(listed, signalList);
+        QCOMPARE(signalTexts(report, true), signalList);
     }
 
     void exitStatuses_data()
@@ -361,9 +355,8 @@ private slots:
         app.writeConfigFile("ate.ini", "[ATE Configuration]\r\nTestProduct=Small\r\n[Database]\r\nDatabaseName=" +
                                            file.toUtf8() + "\r\n");
         app.writeConfigFile(file, content);
-        const QString png = QDir(app.tempFolder()).filePath("chart.png");
-        QCOMPARE(ReportCommand::Run({"--config", app.configFolder(), "--product", "Small", "--parameter", "Vout",
-                                     "--from", "2024-02-01", "--to", "2024-03-31", "--png", png}),
+        const QString png = app.tempFolder() + "/chart.png";
+        QCOMPARE(runReport(app, "--product Small --parameter Vout --from 2024-02-01 --to 2024-03-31", {"--png", png}),
                  ReportCommand::kConfiguration);
         QVERIFY(!QFile::exists(png));
     }
