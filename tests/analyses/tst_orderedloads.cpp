@@ -99,18 +99,15 @@ private slots:
     {
         // drawn: of the 68 loads (4 per selection), those that draw a chart on the table's records
         AddColumns<QString, QString, int>("fixture", "table", "drawn");
-        QTest::newRow("Jet 2000") << "results_small_v2000.mdb"
-                                  << "Results" << 60;
-        QTest::newRow("Jet 2000, table with a blank") << "results_small_v2000.mdb"
-                                                      << "[Other Results]" << 8;
-        QTest::newRow("Jet 2003") << "results_small_v2003.mdb"
-                                  << "results" << 60;
-        QTest::newRow("Excel") << "results_small.xls"
-                               << "Results" << 60;
-        QTest::newRow("Excel, second sheet named in other case") << "results_small.xls"
-                                                                 << "sHEET1" << 8;
-        QTest::newRow("SQLite file") << "results_small.sqlite"
-                                     << "Results" << 60;
+        const auto row = [](const char* name, const char* file, const char* table, int drawn) {
+            QTest::newRow(name) << QString(file) << QString(table) << drawn;
+        };
+        row("Jet 2000", "results_small_v2000.mdb", "Results", 60);
+        row("Jet 2000, table with a blank", "results_small_v2000.mdb", "[Other Results]", 8);
+        row("Jet 2003", "results_small_v2003.mdb", "results", 60);
+        row("Excel", "results_small.xls", "Results", 60);
+        row("Excel, second sheet named in other case", "results_small.xls", "sHEET1", 8);
+        row("SQLite file", "results_small.sqlite", "Results", 60);
     }
 
     void sameLoadsWhoeverOrders()

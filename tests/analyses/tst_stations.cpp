@@ -31,12 +31,10 @@ SampleSummary summaryOf(const QList<double>& values)
 // Montgomery, Design and Analysis of Experiments, Example 3.1: the etch rate of five wafers at
 // each of four RF power settings. Its analysis of variance (Table 3.4): SS 66,870.55 between,
 // 5,339.20 within, F0 = 66.80 on 3 and 16 degrees of freedom.
-const QList<std::pair<QString, QList<double>>> kEtchRate = {
-    {"160 W", {575, 542, 530, 539, 570}},
-    {"180 W", {565, 593, 590, 579, 610}},
-    {"200 W", {600, 651, 610, 637, 629}},
-    {"220 W", {725, 700, 715, 685, 710}},
-};
+const QList<std::pair<QString, QList<double>>> kEtchRate = {{"160 W", {575, 542, 530, 539, 570}},
+                                                            {"180 W", {565, 593, 590, 579, 610}},
+                                                            {"200 W", {600, 651, 610, 637, 629}},
+                                                            {"220 W", {725, 700, 715, 685, 710}}};
 
 // The etch rates as passed records of one parameter "Rate" on 2 March 2024, a source per setting,
 // interleaved in time.
@@ -46,11 +44,8 @@ QList<ResultRecord> etchRecords()
     for (int wafer = 0; wafer < 5; ++wafer) {
         for (const auto& [power, rates] : kEtchRate) {
             const int i = static_cast<int>(list.size());
-            list.append({QStringLiteral("W%1").arg(i),
-                         power,
-                         QStringLiteral("2024-03-02 08:%1:00").arg(i, 2, 10, QLatin1Char('0')),
-                         QStringLiteral("PASS"),
-                         {rates[wafer]}});
+            const QString time = QStringLiteral("2024-03-02 08:%1:00").arg(i, 2, 10, QLatin1Char('0'));
+            list.append({QStringLiteral("W%1").arg(i), power, time, QStringLiteral("PASS"), {rates[wafer]}});
         }
     }
     return list;
@@ -273,11 +268,8 @@ private slots:
         for (int i = 0; i < 800; ++i) {
             const bool a = i < 400;
             const double value = a ? i % 2 : (i - 400 < onesOfB ? 1 : 0);
-            list.append({QStringLiteral("U%1").arg(i),
-                         a ? "A" : "B",
-                         QDateTime(QDate(2024, 3, 2), QTime(8, 0)).addSecs(i).toString("yyyy-MM-dd HH:mm:ss"),
-                         "PASS",
-                         {value}});
+            const QString time = QDateTime(QDate(2024, 3, 2), QTime(8, 0)).addSecs(i).toString("yyyy-MM-dd HH:mm:ss");
+            list.append({QStringLiteral("U%1").arg(i), a ? "A" : "B", time, "PASS", {value}});
         }
         AnalysisFixture f;
         f.useResults({"V"}, list);

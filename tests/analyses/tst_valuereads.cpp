@@ -95,11 +95,9 @@ private slots:
         AnalysisFixture fixture;
         QList<ResultRecord> records;
         for (int i = 1; i <= 6; ++i) {
-            records.append({"SN" + QString::number(i),
-                            "ATE-01",
-                            QStringLiteral("2024-03-02 08:0%1:00").arg(i),
-                            "PASS",
-                            {i == 3 ? value : QVariant(5.0 + i / 10.0), 1.0 + i / 10.0}});
+            const QVariantList values{i == 3 ? value : QVariant(5.0 + i / 10.0), 1.0 + i / 10.0};
+            records.append(
+                {"SN" + QString::number(i), "ATE-01", QStringLiteral("2024-03-02 08:0%1:00").arg(i), "PASS", values});
         }
         if (grouped) {
             records.insert(2, records[2]);

@@ -36,11 +36,8 @@ QList<ResultRecord> unitRecords(const QList<Test>& tests)
 {
     QList<ResultRecord> list;
     for (const Test& t : tests) {
-        list.append({t.serial,
-                     QStringLiteral("ATE-01"),
-                     QStringLiteral("2024-%1 %2:00:00").arg(t.day).arg(t.hour, 2, 10, QLatin1Char('0')),
-                     t.passed ? QStringLiteral("PASS") : QStringLiteral("FAIL"),
-                     {5.0}});
+        const QString time = QStringLiteral("2024-%1 %2:00:00").arg(t.day).arg(t.hour, 2, 10, QLatin1Char('0'));
+        list.append({t.serial, "ATE-01", time, t.passed ? "PASS" : "FAIL", {5.0}});
     }
     return list;
 }
@@ -137,19 +134,17 @@ private slots:
     {
         const auto [final, subgroups] = FetchRow<bool, QString>();
         AnalysisFixture f;
-        f.useResults({"V"}, unitRecords({
-                                {"A", "03-02", 8, false},
-                                {"B", "03-02", 8, true},
-                                {"C", "03-02", 9, false},
-                                {"D", "03-02", 9, false},
-                                {"", "03-02", 10, false},
-                                {"", "03-02", 10, true},
-                                {"A", "03-02", 11, true},
-                                {"C", "03-02", 12, false},
-                                {"D", "03-03", 8, true},
-                                {"B", "03-03", 9, false},
-                                {"E", "03-03", 9, true},
-                            }));
+        f.useResults({"V"}, unitRecords({{"A", "03-02", 8, false},
+                                         {"B", "03-02", 8, true},
+                                         {"C", "03-02", 9, false},
+                                         {"D", "03-02", 9, false},
+                                         {"", "03-02", 10, false},
+                                         {"", "03-02", 10, true},
+                                         {"A", "03-02", 11, true},
+                                         {"C", "03-02", 12, false},
+                                         {"D", "03-03", 8, true},
+                                         {"B", "03-03", 9, false},
+                                         {"E", "03-03", 9, true}}));
         ChartControl control;
         YieldChart chart(control);
         const YieldResult result = PlotYield(f.context(), {false, final, {}, RuleSet::None}, chart);
@@ -222,16 +217,14 @@ private slots:
     void groupingTexts_data()
     {
         AddColumns<QString, QString>("text", "read");
-        QTest::newRow("day") << " Day "
-                             << "day";
-        QTest::newRow("week") << "WEEK"
-                              << "week";
-        QTest::newRow("runs") << "25"
-                              << "25";
-        QTest::newRow("a run of one") << "1"
-                                      << "";
-        QTest::newRow("other") << "month"
-                               << "";
+        const auto row = [](const char* text, const char* read) {
+            QTest::newRow(text) << QString(text) << QString(read);
+        };
+        row(" Day ", "day");
+        row("WEEK", "week");
+        row("25", "25");
+        row("1", ""); // a run of one
+        row("month", "");
     }
 
     void groupingTexts()
