@@ -1,11 +1,34 @@
 #include "TestMain.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QLocale>
 #include <QTest>
+#include <QThread>
+#include <QTimer>
 #include <vector>
 
 namespace {
+
+// A window run modally past the scripted user waits for a click that never comes, until the
+// watchdog ends the whole suite: the test fails at once instead, and the window is closed.
+class ModalWindowGuard final : public QObject
+{
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (auto* dialog = qobject_cast<QDialog*>(watched); dialog && event->type() == QEvent::Show) {
+            QTimer::singleShot(0, dialog, [dialog] {
+                if (dialog->isVisible() && dialog->isModal() && QThread::currentThread()->loopLevel() > 0) {
+                    QTest::qFail(qPrintable(dialog->objectName() + " waits for a user"), __FILE__, __LINE__);
+                    dialog->reject();
+                }
+            });
+        }
+        return false;
+    }
+};
+
 std::vector<std::pair<const char*, TestRegistry::Factory>>& registry()
 {
     static std::vector<std::pair<const char*, TestRegistry::Factory>> list;
@@ -24,6 +47,8 @@ int TestRegistry::runAll(int argc, char** argv)
     QApplication app(argc, argv);
     // Formatted texts in the tests are written for the US English locale.
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    ModalWindowGuard guard;
+    app.installEventFilter(&guard);
     int failures = 0;
     for (const auto& [name, factory] : registry()) {
         const std::unique_ptr<QObject> test = factory();
