@@ -145,8 +145,8 @@ private slots:
     {
         AddColumns<bool, bool, QStringList>("lastDataOnly", "acceptZero", "rows");
         // A 0..10 in chart order 7, 1, 12, 3, 4, 2, 9 (moving ranges 36 / 7) or 5, 7, 1, 12, 0, 3, 4, 2, 9
-        // (44 / 9); B without limits; C 0..10 without values: N/A everywhere; D 0..10 with one value,
-        // too few for a spread and the charts.
+        // (44 / 9), its 0 on the LSL; B without limits; C 0..10 without values: N/A everywhere; D 0..10
+        // with one value on the USL, too few for a spread and the charts.
         const QString empty = "C n=0 sd=N/A ppk=N/A cpk=N/A out=0 lsl=N/A usl=N/A No values";
         const QString oneValue = "D n=1 sd=N/A ppk=N/A cpk=N/A out=0 lsl=0.0 usl=10.0 Division by zero";
         QTest::newRow("last data, no zero")
@@ -172,7 +172,7 @@ private slots:
                               {"SN3", 10, {12, 4, null, null}},
                               {"SN4", 11, {0, 5, null, null}},
                               {"SN5", 12, {3, 6, null, null}},
-                              {"SN6", 13, {4, null, null, 4}},
+                              {"SN6", 13, {4, null, null, 10}},
                               {"SN7", 14, {9, null, null, null}, "ATE-02"}, // charted after ATE-01 of the same time
                               {"SN8", 14, {2, null, null, null}}}),
                      {"0,10,0,", "", "0,10,0,", "0,10,0,"});

@@ -42,6 +42,7 @@ private slots:
         AppFixture app;
         QList<AppFixture::Record> data = AppFixture::Series(23, {1, 2, 3, 4, 5});
         data[0].serial = "SNLONGSERIALNUMBER01"; // 20 characters
+        data[2].time = "2024-03-01 08:01:60";    // no such time: listed without a date
         data[4].source = "ATE-05";
         frmMain& window = app.plot(data, false);
         const ChartControl& chart = *window.form().ocxXBarChart;
@@ -58,7 +59,9 @@ private slots:
         QVERIFY(!(QFile::permissions(window.state().gRawDataFile) & (QFileDevice::ReadGroup | QFileDevice::ReadOther)));
         QCOMPARE(lines[0], "S/N\tOutput: [Output Voltage]\tATE ID\tDate");
         QCOMPARE(lines[1], "SNLONGSERIAL...\t1.000\tATE-01\t03/01/2024 08:00 AM");
-        QCOMPARE(lines[2], "SN2            \t2.000\tATE-02\t03/01/2024 08:01 AM");
+        QCOMPARE(lines.mid(2, 3),
+                 (QStringList{"SN2            \t2.000\tATE-02\t03/01/2024 08:01 AM", "SN3            \t3.000\tATE-01\t",
+                              "SN4            \t4.000\tATE-02\t03/01/2024 08:03 AM"}));
 
         const QStringList panel = window.form().lblSPCParameter1->text().split("\r\n");
         QCOMPARE(panel.mid(0, 6), (QStringList{"Normal", "4", "1.451", "1.72", "5", "5.308"}));

@@ -88,34 +88,28 @@ private slots:
     {
         AddColumns<QStringList, bool, int, QStringList, QString>("arguments", "inConfig", "status", "written",
                                                                  "printed");
-        QTest::newRow("the window's snapshot") << QStringList{"snapshot", "window.png"} << false << 0
-                                               << QStringList{"temp/window.png"} << "Main window rendered to";
-        QTest::newRow("help") << QStringList{"--help"} << false << 0 << QStringList() << "--config <folder>";
-        QTest::newRow("version") << QStringList{"--version"} << false << 0 << QStringList()
-                                 << "Tessaly " + VersionText() + "\n";
-        QTest::newRow("relative names") << QStringList{"report", "--png", "a.png", "--json", "sub/../a.json"} << false
-                                        << 0 << QStringList{"temp/a.png", "temp/a.json"} << "";
-        QTest::newRow("a new file beside the database")
-            << QStringList{"report", "--pdf", "../config/new.pdf", "--json", "-"} << false << 0
-            << QStringList{"config/new.pdf"} << "\"product\": \"Line\"";
-        QTest::newRow("the database by its name") << QStringList{"report", "--png", "line.sqlite"} << true << 2
-                                                  << QStringList() << "will not write %1/config/line.sqlite: ";
-        QTest::newRow("the database's journal, not there yet")
-            << QStringList{"report", "--json", "line.sqlite-journal"} << true << 2 << QStringList()
-            << "will not write %1/config/line.sqlite-journal: ";
-        QTest::newRow("its WAL from elsewhere") << QStringList{"report", "--json", "../config/line.sqlite-wal"} << false
-                                                << 2 << QStringList() << "will not write %1/config/line.sqlite-wal: ";
-        QTest::newRow("JSON to /dev/stdout") << QStringList{"report", "--json", "/dev/stdout"} << false << 0
-                                             << QStringList() << "\"product\": \"Line\"";
-        QTest::newRow("PRODUCTS.INI from elsewhere")
-            << QStringList{"report", "--svg", "../config/Products.INI"} << false << 2 << QStringList()
-            << "will not write %1/config/Products.INI: ";
-        QTest::newRow("screen, CSV to standard output")
-            << QStringList{"screen", "--csv", "-"} << false << 0 << QStringList() << "\r\nOutput Voltage,V,20,5.00550";
-        QTest::newRow("screen, JSON and a page") << QStringList{"screen", "--json", "-", "--html", "s.html"} << false
-                                                 << 0 << QStringList{"temp/s.html"} << "\"n\": 20,";
-        QTest::newRow("ATE.INI through a link") << QStringList{"report", "--png", "a.png", "--json", "ate.ini"} << false
-                                                << 2 << QStringList() << "will not write %1/temp/ate.ini: ";
+        const auto row = [](const char* name, const QString& arguments, int status, const QStringList& written,
+                            const QString& printed, bool inConfig = false) {
+            QTest::newRow(name) << arguments.split(' ') << inConfig << status << written << printed;
+        };
+        row("the window's snapshot", "snapshot window.png", 0, {"temp/window.png"}, "Main window rendered to");
+        row("help", "--help", 0, {}, "--config <folder>");
+        row("version", "--version", 0, {}, "Tessaly " + VersionText() + "\n");
+        row("relative names", "report --png a.png --json sub/../a.json", 0, {"temp/a.png", "temp/a.json"}, "");
+        row("a new file beside the database", "report --pdf ../config/new.pdf --json -", 0, {"config/new.pdf"},
+            "\"product\": \"Line\"");
+        row("the database by its name", "report --png line.sqlite", 2, {},
+            "will not write %1/config/line.sqlite: ", true);
+        row("the database's journal, not there yet", "report --json line.sqlite-journal", 2, {},
+            "will not write %1/config/line.sqlite-journal: ", true);
+        row("its WAL from elsewhere", "report --json ../config/line.sqlite-wal", 2, {},
+            "will not write %1/config/line.sqlite-wal: ");
+        row("JSON to /dev/stdout", "report --json /dev/stdout", 0, {}, "\"product\": \"Line\"");
+        row("PRODUCTS.INI from elsewhere", "report --svg ../config/Products.INI", 2, {},
+            "will not write %1/config/Products.INI: ");
+        row("screen, CSV to standard output", "screen --csv -", 0, {}, "\r\nOutput Voltage,V,20,5.00550");
+        row("screen, JSON and a page", "screen --json - --html s.html", 0, {"temp/s.html"}, "\"n\": 20,");
+        row("ATE.INI through a link", "report --png a.png --json ate.ini", 2, {}, "will not write %1/temp/ate.ini: ");
     }
 
     void runsAndNamesItsFiles()
@@ -138,6 +132,11 @@ private slots:
         for (const QString& file : written) {
             QVERIFY2(QFileInfo(root.filePath(file)).size() > 0, qPrintable(file));
         }
+        for (const QString& file : written.filter(".json")) { // every byte the same run prints
+            QStringList printing = arguments;
+            printing.replaceInStrings(QRegularExpression(".*\\.json$"), "-");
+            QCOMPARE(ReadFile(root.filePath(file)), RunProgram(app, printing, app.tempFolder()).out.toUtf8());
+        }
         QCOMPARE(QDir(app.configFolder()).entryList(QDir::Files).size(),
                  configuration.size() + written.filter("config/").size());
         for (auto file = configuration.cbegin(); file != configuration.cend(); ++file) {
@@ -149,7 +148,8 @@ private slots:
     void writesIntoPipesAndDevices_data()
     {
         AddColumns<QStringList, bool, QByteArray>("arguments", "device", "received");
-        QTest::newRow("report JSON into a FIFO") << QStringList{"report", "--json", "node"} << false << QByteArray("{\n");
+        QTest::newRow("report JSON into a FIFO")
+            << QStringList{"report", "--json", "node"} << false << QByteArray("{\n");
         QTest::newRow("screen CSV into a FIFO")
             << QStringList{"screen", "--csv", "node"} << false << QByteArray("Parameter,Unit,");
         QTest::newRow("PNG into a device") << QStringList{"report", "--png", "node"} << true << QByteArray();
@@ -206,7 +206,8 @@ private slots:
                                  ? QRegularExpression::escape("tessaly report: Cannot write " +
                                                               QDir(app.tempFolder()).absoluteFilePath(outputs.at(1)))
                                  : "Cannot write the raw-data listing /.+/listing\\.spc";
-        QVERIFY2(QRegularExpression("^" + file + ": File too large!?\n$").match(run.err).hasMatch(), qPrintable(run.err));
+        QVERIFY2(QRegularExpression("^" + file + ": File too large!?\n$").match(run.err).hasMatch(),
+                 qPrintable(run.err));
         QCOMPARE(run.status, 4);
         QCOMPARE(out.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
     }

@@ -13,6 +13,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstdio>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -246,20 +247,40 @@ private slots:
                  QString());
     }
 
-    // A writer moving its log into the file while a snapshot is read may mix old and new pages.
+    // A writer moving its log into the file while a snapshot is read may mix old and new pages:
+    // any change of the file's size, time or identity is noticed, and a new snapshot is whole.
+    void snapshotNoticesAChangedFile_data()
+    {
+        AddColumns<qint64, qint64, bool>("grownBy", "laterByMs", "replaced");
+        QTest::newRow("modified a second later") << qint64(0) << qint64(1000) << false;
+        QTest::newRow("modified a millisecond later") << qint64(0) << qint64(1) << false;
+        QTest::newRow("grown, its time kept") << qint64(4096) << qint64(0) << false;
+        QTest::newRow("replaced by a copy of the same size and time") << qint64(0) << qint64(0) << true;
+    }
+
     void snapshotNoticesAChangedFile()
     {
+        const auto [grownBy, laterByMs, replaced] = FetchRow<qint64, qint64, bool>();
         QTemporaryDir dir;
         const QString database = dir.filePath("results.sqlite");
         QVERIFY(QFile::copy(FixturePath("results_small.sqlite"), database));
         QProcess::execute("sqlite3", {database, "PRAGMA journal_mode=WAL;"});
+        const QDateTime modified(QDate(2024, 3, 1), QTime(8, 0));
+        const auto change = [&database, &modified](qint64 grownBy, qint64 laterByMs) {
+            QFile file(database);
+            return file.open(QIODevice::ReadWrite) && file.resize(file.size() + grownBy) &&
+                   file.setFileTime(modified.addMSecs(laterByMs), QFile::FileModificationTime);
+        };
+        QVERIFY(change(0, 0));
         Connection connection;
         QString engineSql;
         QVERIFY(connection.open("Provider=SQLite;Data Source=" + database + ";"));
         QVERIFY(connection.prepare(QStringLiteral("SELECT 1;"), engineSql) && connection.snapshotIntact());
-        QFile file(database);
-        QVERIFY(file.open(QIODevice::ReadWrite) &&
-                file.setFileTime(file.fileTime(QFile::FileModificationTime).addSecs(1), QFile::FileModificationTime));
+        if (replaced) {
+            QVERIFY(QFile::copy(database, database + ".new") &&
+                    std::rename(qPrintable(database + ".new"), qPrintable(database)) == 0);
+        }
+        QVERIFY(change(grownBy, laterByMs));
         QVERIFY(!connection.snapshotIntact());
         QVERIFY(connection.prepare(QStringLiteral("SELECT 1;"), engineSql) && connection.snapshotIntact());
     }

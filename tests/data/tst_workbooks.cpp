@@ -39,6 +39,8 @@ private slots:
             "T" + text + ", D" + text + ", P" + real + ", I" + text +
                 "; '2024-03-01 12:00:00'|'2024-03-01 00:00:00'|0.25|'2024-03-01 10:20:30'");
         row("1904 date system", {{"s:T"}, {"d:43890.25"}}, "T" + text + "; '2024-03-01 06:00:00'", true);
+        row("a time that rounds to the next midnight", {{"s:T"}, {"d:45352.999999999"}},
+            "T" + text + "; '2024-03-02 00:00:00'");
         row("a number among texts in its shortest form", {{"s:SN"}, {"s:SN1"}, {"n:12345"}, {"n:0.10000000000000001"}},
             "SN" + text + "; 'SN1'; '12345'; '0.1'");
         row("a text after numbers makes the column text", {{"s:V", "s:W"}, {"n:5.07", "n:1"}, {"s:x", "n:2"}},
