@@ -260,18 +260,14 @@ private slots:
     void mariaDbCollation_data()
     {
         AddColumns<QString, QString, QString, QString>("connection", "characterSet", "setDefault", "chosen");
-        QTest::newRow("the connection's ignores case") << "utf8mb4_unicode_ci"
-                                                       << "utf8mb4"
-                                                       << "utf8mb4_general_ci"
-                                                       << "utf8mb4_unicode_ci";
-        QTest::newRow("a binary connection: the set's default") << "latin1_bin"
-                                                                << "latin1"
-                                                                << "latin1_swedish_ci"
-                                                                << "latin1_swedish_ci";
-        QTest::newRow("neither ignores case") << "utf8mb4_bin"
-                                              << "utf8mb4"
-                                              << "utf8mb4_bin"
-                                              << "utf8mb4_general_ci";
+        const auto row = [](const char* name, const char* connection, const char* set, const char* setDefault,
+                            const char* chosen) {
+            QTest::newRow(name) << QString(connection) << QString(set) << QString(setDefault) << QString(chosen);
+        };
+        row("the connection's ignores case", "utf8mb4_unicode_ci", "utf8mb4", "utf8mb4_general_ci",
+            "utf8mb4_unicode_ci");
+        row("a binary connection: the set's default", "latin1_bin", "latin1", "latin1_swedish_ci", "latin1_swedish_ci");
+        row("neither ignores case", "utf8mb4_bin", "utf8mb4", "utf8mb4_bin", "utf8mb4_general_ci");
     }
 
     void mariaDbCollation()
