@@ -100,6 +100,8 @@ private:
     bool chartHasPoints();
     void UndoChartZoom();
     void cmdPage_Click(bool next);
+    void goToPage(int page);
+    void showPageInBox();
     void cmdZoomX_Click(int change);
     void ocxXBarChart_MouseMove(int y);
     void ocxXBarChart_ClickSeries(int series, qint64 point, Qt::MouseButton button, const QPoint& at);

@@ -13,6 +13,7 @@
 #include "ui_frmMain.h"
 
 #include <QPrinter>
+#include <QShortcut>
 
 namespace {
 
@@ -34,6 +35,16 @@ void frmMain::connectChart()
             });
     connect(ui->cmdNextPage, &QPushButton::clicked, this, [this] { cmdPage_Click(true); });
     connect(ui->cmdPreviousPage, &QPushButton::clicked, this, [this] { cmdPage_Click(false); });
+    connect(ui->spnPage, &QSpinBox::valueChanged, this, &frmMain::goToPage);
+    const auto pageKey = [this](Qt::Key key, auto page) {
+        connect(new QShortcut(key, this), &QShortcut::activated, this, [this, page] { goToPage(page()); });
+    };
+    pageKey(Qt::Key_Home, [] { return 1; });
+    pageKey(Qt::Key_End, [this] { return ui->ocxXBarChart->pageCount(); });
+    pageKey(Qt::Key_PageUp, [this] { return ui->ocxXBarChart->currentPage() - 1; });
+    pageKey(Qt::Key_PageDown, [this] { return ui->ocxXBarChart->currentPage() + 1; });
+    m_xbarChart->setPageLineListener([this] { showPageInBox(); });
+    showPageInBox();
     connect(ui->cmdZoomXIn, &QPushButton::clicked, this, [this] { cmdZoomX_Click(-kZoomStep); });
     connect(ui->cmdZoomXOut, &QPushButton::clicked, this, [this] { cmdZoomX_Click(kZoomStep); });
     connect(ui->cmdExport, &QPushButton::clicked, this, &frmMain::cmdExport_Click);
@@ -67,13 +78,27 @@ void frmMain::UndoChartZoom()
 
 void frmMain::cmdPage_Click(bool next)
 {
+    goToPage(ui->ocxXBarChart->currentPage() + (next ? 1 : -1));
+}
+
+void frmMain::goToPage(int page)
+{
     ChartControl& chart = *ui->ocxXBarChart;
     if (!iniLoaded() || chart.pageCount() == 1) {
         return;
     }
     UndoChartZoom();
     // The page line follows through the page-change event.
-    next ? chart.nextPage() : chart.previousPage();
+    chart.setCurrentPage(page);
+}
+
+void frmMain::showPageInBox()
+{
+    const ChartControl& chart = *ui->ocxXBarChart;
+    const QSignalBlocker quiet(ui->spnPage);
+    ui->spnPage->setMaximum(chart.pageCount());
+    ui->spnPage->setValue(chart.currentPage());
+    ui->spnPage->setSuffix(QStringLiteral(" of ") + QString::number(chart.pageCount()));
 }
 
 void frmMain::cmdZoomX_Click(int change)
@@ -84,7 +109,7 @@ void frmMain::cmdZoomX_Click(int change)
         return;
     }
     UndoChartZoom();
-    chart.setMaxPointsPerPage(chart.maxPointsPerPage() + change);
+    chart.rescalePages(chart.maxPointsPerPage() + change);
     m_xbarChart->WritePageLine(m_state.gChartTitle);
 }
 

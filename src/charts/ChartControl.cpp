@@ -7,11 +7,14 @@
 #include <QToolTip>
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
 // A drag shorter than this is a click, not a zoom.
 constexpr int kMinimumZoomPixels = 8;
+// The most a click may move between press and release.
+constexpr int kClickPixels = 4;
 
 } // namespace
 
@@ -157,6 +160,12 @@ void ChartControl::setMaxPointsPerPage(int perPage)
 {
     m_model.paging.setMaxPointsPerPage(perPage);
     m_model.paging.clamp(m_model.pagedPointCount());
+    modelChanged();
+}
+
+void ChartControl::rescalePages(int perPage)
+{
+    m_model.paging.rescale(perPage, m_model.pagedPointCount());
     modelChanged();
 }
 
@@ -322,9 +331,8 @@ void ChartControl::mousePressEvent(QMouseEvent* event)
         m_dragging = true;
         m_dragStart = m_dragEnd = pos;
     }
-    if (const auto hit = pointAt(event->position())) {
-        emit seriesClicked(hit->series, hit->point, event->button(), event->modifiers(), pos.x(), pos.y());
-    }
+    m_pressed = pointAt(event->position());
+    m_pressedAt = pos;
 }
 
 void ChartControl::mouseMoveEvent(QMouseEvent* event)
@@ -346,11 +354,19 @@ void ChartControl::mouseMoveEvent(QMouseEvent* event)
 
 void ChartControl::mouseReleaseEvent(QMouseEvent* event)
 {
+    const QPoint pos = event->position().toPoint();
+    // A press and release close together on a point is a click on it; anything longer is a drag.
+    const std::optional<PointRef> clicked = std::exchange(m_pressed, std::nullopt);
+    if (clicked && (pos - m_pressedAt).manhattanLength() <= kClickPixels) {
+        m_dragging = false;
+        emit seriesClicked(clicked->series, clicked->point, event->button(), event->modifiers(), pos.x(), pos.y());
+        return;
+    }
     if (event->button() != Qt::LeftButton || !m_dragging) {
         return;
     }
     m_dragging = false;
-    const int dx = event->position().toPoint().x() - m_dragStart.x();
+    const int dx = pos.x() - m_dragStart.x();
     if (dx >= kMinimumZoomPixels) {
         zoomToPixels(m_dragStart.x(), event->position().x());
         emit zoomed();

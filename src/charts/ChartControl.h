@@ -17,9 +17,8 @@ class QPagedPaintDevice;
 // output uses the same renderer without the hover decoration.
 //
 // Mouse: a left drag from left to right zooms horizontally into the dragged x range, a drag
-// from right to left undoes the zoom; both emit zoomed(). A press on a drawn point emits
-// seriesClicked() after the drag has started, so a slot may cancel the drag with
-// cancelMouseAction().
+// from right to left undoes the zoom; both emit zoomed(). A press and release within a few
+// pixels on a drawn point is a click on it and emits seriesClicked() instead.
 //
 // Indices out of range throw std::out_of_range ("List index out of bounds (i)"). Changes through
 // the non-const accessors schedule a repaint and drop the plan of the last paint (its layout and
@@ -69,9 +68,11 @@ public:
 
     // Paging over the point index of the series with the most points; 0 points per page shows
     // all. The last page keeps the scale of full pages. pageChanged() follows every change of
-    // the current page by these calls.
+    // the current page by setCurrentPage(). rescalePages shows the page holding the middle point of
+    // the page shown before.
     int maxPointsPerPage() const { return m_model.paging.maxPointsPerPage(); }
     void setMaxPointsPerPage(int perPage);
+    void rescalePages(int perPage);
     int currentPage() const { return m_model.paging.currentPage(m_model.pagedPointCount()); }
     int pageCount() const { return m_model.paging.pageCount(m_model.pagedPointCount()); }
     void setCurrentPage(int page);
@@ -143,6 +144,8 @@ private:
     bool m_zoomAllowed = true;
     QPoint m_dragStart;
     QPoint m_dragEnd;
+    std::optional<PointRef> m_pressed; // the point under the last press
+    QPoint m_pressedAt;
     std::optional<PointRef> m_hovered;
     std::function<QString(const PointRef&)> m_toolTips;
 };

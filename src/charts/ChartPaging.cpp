@@ -8,6 +8,16 @@ void ChartPaging::setMaxPointsPerPage(int perPage)
     m_perPage = std::max(perPage, 0);
 }
 
+void ChartPaging::rescale(int perPage, qint64 pointCount)
+{
+    const qint64 first = static_cast<qint64>(currentPage(pointCount) - 1) * m_perPage;
+    const qint64 last = m_perPage > 0 ? std::min<qint64>(first + m_perPage, pointCount) - 1 : pointCount - 1;
+    const qint64 middle = std::max<qint64>((first + last) / 2, 0);
+    setMaxPointsPerPage(perPage);
+    const qint64 page = m_perPage > 0 ? middle / m_perPage + 1 : 1;
+    m_page = static_cast<int>(std::min<qint64>(page, pageCount(pointCount)));
+}
+
 int ChartPaging::pageCount(qint64 pointCount) const
 {
     if (m_perPage <= 0 || pointCount <= m_perPage) {

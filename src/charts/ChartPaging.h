@@ -19,6 +19,8 @@ public:
     int maxPointsPerPage() const { return m_perPage; }
     // Negative values count as 0.
     void setMaxPointsPerPage(int perPage);
+    // Changes the page size and shows the page holding the middle point of the page shown.
+    void rescale(int perPage, qint64 pointCount);
 
     int pageCount(qint64 pointCount) const;
     int currentPage(qint64 pointCount) const;

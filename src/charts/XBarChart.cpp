@@ -206,4 +206,7 @@ void XBarChart::WritePageLine(const QString& chartTitle, bool compact)
     subFoot.add(chartTitle + (compact ? QStringLiteral(" Chart Page: ") : QStringLiteral("  Chart Page: ")) +
                 QString::number(m_chart.currentPage()) + QStringLiteral(" of ") + QString::number(m_chart.pageCount()));
     m_chart.update();
+    if (m_pageLineListener) {
+        m_pageLineListener();
+    }
 }

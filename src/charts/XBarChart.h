@@ -4,6 +4,7 @@
 #include "LimitsInForce.h"
 
 #include <QString>
+#include <functional>
 
 class ChartControl;
 
@@ -63,7 +64,10 @@ public:
     // SubFoot line 0: chartTitle + "  Chart Page: " + page + " of " + count (one blank before
     // "Chart" when compact).
     void WritePageLine(const QString& chartTitle, bool compact = false);
+    // Called after every page line written, so that other page displays follow it.
+    void setPageLineListener(std::function<void()> listener) { m_pageLineListener = std::move(listener); }
 
 private:
     ChartControl& m_chart;
+    std::function<void()> m_pageLineListener;
 };

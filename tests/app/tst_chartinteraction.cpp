@@ -55,13 +55,31 @@ private slots:
         QCOMPARE(pageLine(chart), title + "3 of 3");
         press(ui.cmdPreviousPage, 1);
         QCOMPARE(pageLine(chart), title + "2 of 3");
+        // The page keys and the page box; the box follows every page line.
+        app.window->show();
+        QVERIFY(QTest::qWaitForWindowActive(app.window.get()));
+        QList<int> pages;
+        for (const Qt::Key key : {Qt::Key_End, Qt::Key_PageUp, Qt::Key_Home, Qt::Key_PageDown}) {
+            QTest::keyClick(app.window.get(), key);
+            pages.append(chart.currentPage());
+        }
+        QCOMPARE(pages, (QList<int>{3, 2, 1, 2}));
+        ui.spnPage->setValue(3);
+        QCOMPARE(pageLine(chart), title + "3 of 3");
+        press(ui.cmdPreviousPage, 1);
+        QCOMPARE(ui.spnPage->text(), "Page 2 of 3");
 
+        // Each zoom keeps the page holding the middle point of the page shown.
         QList<int> perPage;
+        pages.clear();
         for (int i = 0; i < 9; ++i) {
             ui.cmdZoomXIn->click();
             perPage.append(chart.maxPointsPerPage());
+            pages.append(chart.currentPage());
         }
         QCOMPARE(perPage, (QList<int>{70, 60, 50, 40, 30, 20, 10, 0, 0}));
+        QCOMPARE(pages, (QList<int>{2, 2, 2, 2, 2, 3, 5, 1, 1}));
+        QCOMPARE(ui.spnPage->text(), "Page 1 of 1");
         QCOMPARE(pageLine(chart), title + "1 of 1");
         ui.cmdZoomXOut->click(); // no paging: the zoom buttons rest until the next drawing
         QCOMPARE(chart.maxPointsPerPage(), 0);
