@@ -21,6 +21,7 @@ bool RawDataModel::open(const QString& path)
     m_text = nullptr;
     m_size = 0;
     m_lineStarts.clear();
+    m_fieldWidths.clear();
     m_errorString.clear();
     m_file.setFileName(path);
     bool opened = m_file.open(QIODevice::ReadOnly);
@@ -52,11 +53,36 @@ void RawDataModel::indexLines()
         m_lineStarts.push_back(line - m_text);
     }
     m_lineStarts.push_back(m_size);
+    if (m_lineStarts.size() > 1) {
+        measureFields(m_text + m_lineStarts.front(), end);
+    }
 #ifdef Q_OS_LINUX
     // The pass above made every page of the file resident in this process. Give them back: they
     // stay in the page cache, and only the rows on screen are touched again.
     madvise(const_cast<char*>(m_text), static_cast<size_t>(m_size), MADV_DONTNEED);
 #endif
+}
+
+void RawDataModel::measureFields(const char* from, const char* end)
+{
+    size_t field = 0;
+    qsizetype width = 0;
+    const auto endField = [&] {
+        if (m_fieldWidths.size() <= field) {
+            m_fieldWidths.resize(field + 1);
+        }
+        m_fieldWidths[field] = std::max(m_fieldWidths[field], width);
+        width = 0;
+    };
+    for (const char* c = from; c < end; ++c) {
+        if (*c == '\t' || *c == '\n') {
+            endField();
+            field = *c == '\t' ? field + 1 : 0;
+        } else if (*c != '\r' && (static_cast<unsigned char>(*c) & 0xC0) != 0x80) {
+            ++width; // a character's first byte in UTF-8
+        }
+    }
+    endField();
 }
 
 int RawDataModel::rowCount(const QModelIndex& parent) const

@@ -20,12 +20,15 @@ public:
     // the list is then empty and errorString() holds the file system's description.
     bool open(const QString& path);
     QString errorString() const { return m_errorString; }
+    // The widest text of each tab-separated field over the record lines, in characters.
+    const std::vector<qsizetype>& fieldWidths() const { return m_fieldWidths; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
 private:
     void indexLines();
+    void measureFields(const char* from, const char* end);
 
     QFile m_file;
     QString m_errorString;
@@ -33,4 +36,5 @@ private:
     qint64 m_size = 0;
     // Offset of every record line's first byte, followed by the file size.
     std::vector<qint64> m_lineStarts;
+    std::vector<qsizetype> m_fieldWidths;
 };

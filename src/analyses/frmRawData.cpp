@@ -6,27 +6,55 @@
 
 #include <QFontDatabase>
 #include <QItemSelection>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <algorithm>
 #include <vector>
 
 namespace {
 
-// The column heads over the listing's serial, value, source and date.
+// The column heads over the listing's serial, value, source and date, at their places when every
+// field fits.
 const QString kTitle = QStringLiteral(" Reference") + QString(36, QLatin1Char(' ')) +
                        QStringLiteral("Value           Source              Date/Time");
+const QStringList kHeads{QStringLiteral("Value"), QStringLiteral("Source"), QStringLiteral("Date/Time")};
+// Blanks at least between a field and the next.
+constexpr qsizetype kFieldGap = 2;
 
-// Shows a listing line with its tabs reaching the columns of the heads above the list, so that
-// values, sources and dates stand under "Value", "Source" and "Date/Time" in the fixed-width
-// font; past the last head, tabs stop every eight columns. The line itself stays as written.
+// Where each field after the first starts: under its head, or further right where the widest
+// text of the field before needs it.
+std::vector<qsizetype> FieldStops(const std::vector<qsizetype>& widths)
+{
+    std::vector<qsizetype> stops;
+    qsizetype start = 0;
+    for (size_t field = 1; field < widths.size(); ++field) {
+        const qsizetype head = field <= size_t(kHeads.size()) ? kTitle.indexOf(kHeads[qsizetype(field) - 1]) : 0;
+        start = std::max(head, start + widths[field - 1] + kFieldGap);
+        stops.push_back(start);
+    }
+    return stops;
+}
+
+// The heads placed over the fields that start at stops.
+QString TitleOver(const std::vector<qsizetype>& stops)
+{
+    QString title = QStringLiteral(" Reference");
+    for (qsizetype i = 0; i < kHeads.size() && size_t(i) < stops.size(); ++i) {
+        title = title.leftJustified(stops[size_t(i)]) + kHeads[i];
+    }
+    return title;
+}
+
+// Shows a listing line with each tab reaching the start of the next field, so that values,
+// sources and dates stand in columns under their heads in the fixed-width font; past the last
+// field, tabs stop every eight columns. The line itself stays as written. Every row is as wide
+// as the widest, so the list scrolls sideways when the window is narrower.
 class ListingDelegate : public QStyledItemDelegate
 {
 public:
-    explicit ListingDelegate(QObject* parent) : QStyledItemDelegate(parent)
+    ListingDelegate(std::vector<qsizetype> stops, qsizetype lineLength, QObject* parent)
+        : QStyledItemDelegate(parent), m_stops(std::move(stops)), m_lineLength(lineLength)
     {
-        for (const char* head : {"Value", "Source", "Date/Time"}) {
-            m_stops.push_back(kTitle.indexOf(QLatin1String(head)));
-        }
     }
 
     QString displayText(const QVariant& value, const QLocale&) const override
@@ -40,15 +68,23 @@ public:
                 continue;
             }
             const auto next = std::upper_bound(m_stops.begin(), m_stops.end(), shown.size());
-            const qsizetype stop =
-                next != m_stops.end() ? *next : m_stops.back() + (shown.size() - m_stops.back()) / 8 * 8 + 8;
+            const qsizetype last = m_stops.empty() ? 0 : m_stops.back();
+            const qsizetype stop = next != m_stops.end() ? *next : last + (shown.size() - last) / 8 * 8 + 8;
             shown += QString(stop - shown.size(), QLatin1Char(' '));
         }
         return shown;
     }
 
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        const QSize size = QStyledItemDelegate::sizeHint(option, index);
+        const int text = option.fontMetrics.horizontalAdvance(QString(m_lineLength, QLatin1Char('0')));
+        return {std::max(size.width(), text + 2 * option.fontMetrics.averageCharWidth()), size.height()};
+    }
+
 private:
     std::vector<qsizetype> m_stops;
+    qsizetype m_lineLength;
 };
 
 QFont listingFont()
@@ -68,7 +104,10 @@ frmRawData::frmRawData(const QString& rawDataFile, bool individual, qint64 point
     ui->lblTitle->setFont(font);
     ui->lstRawData->setFont(font);
     ui->lstRawData->setModel(m_model);
-    ui->lstRawData->setItemDelegate(new ListingDelegate(ui->lstRawData));
+    ui->lstRawData->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    // The heads scroll sideways with the list.
+    connect(ui->lstRawData->horizontalScrollBar(), &QScrollBar::valueChanged, this,
+            [this](int shift) { ui->lblTitle->setContentsMargins(-shift, 0, 0, 0); });
     connect(ui->cmdClose, &QPushButton::clicked, this, &QDialog::accept);
 
     const qint64 firstRow = individual ? point : point * subgroupSize;
@@ -80,7 +119,15 @@ frmRawData::~frmRawData() = default;
 void frmRawData::LoadRawData(const QString& rawDataFile, qint64 firstRow, qint64 lastRow)
 {
     ui->lblTitle->setText(kTitle);
-    if (!m_model->open(rawDataFile)) {
+    const bool opened = m_model->open(rawDataFile);
+    const std::vector<qsizetype>& widths = m_model->fieldWidths();
+    const std::vector<qsizetype> stops = FieldStops(widths);
+    const qsizetype lineLength = widths.empty() ? 0 : (stops.empty() ? 0 : stops.back()) + widths.back();
+    ui->lstRawData->setItemDelegate(new ListingDelegate(stops, lineLength, ui->lstRawData));
+    if (!stops.empty()) {
+        ui->lblTitle->setText(TitleOver(stops));
+    }
+    if (!opened) {
         showError(m_model->errorString());
         return;
     }

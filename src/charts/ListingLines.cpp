@@ -43,27 +43,27 @@ void ListingLines::write(const ChartRowStore& store, quint32 row, qint64 record)
 
 void ListingLines::appendSerial(QByteArrayView serial)
 {
-    // The serial trimmed and in upper case, padded with blanks to 15 characters or cut to its
-    // first 12 and "...".
+    // The serial trimmed and in upper case, padded with blanks to 15 characters; a longer one
+    // is written whole, so that serials that differ only at their end stay apart.
     static constexpr char kBlanks[] = "               ";
+    qsizetype length = 0;
     if (plainAscii(serial)) {
         const QByteArrayView text = serial.trimmed();
-        const qsizetype shown = text.size() > kSerialWidth ? kSerialWidth - 3 : text.size();
-        char upper[kSerialWidth];
-        std::transform(text.cbegin(), text.cbegin() + shown, upper,
-                       [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
-        m_listing.append(QByteArrayView(upper, shown));
-        m_listing.append(text.size() > kSerialWidth ? QByteArrayView("...")
-                                                    : QByteArrayView(kBlanks, kSerialWidth - text.size()));
+        char upper[64];
+        for (qsizetype done = 0; done < text.size(); done += qsizetype(sizeof upper)) {
+            const qsizetype part = std::min<qsizetype>(text.size() - done, qsizetype(sizeof upper));
+            std::transform(text.cbegin() + done, text.cbegin() + done + part, upper,
+                           [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
+            m_listing.append(QByteArrayView(upper, part));
+        }
+        length = text.size();
     } else {
         const QString listed = QString::fromUtf8(serial).trimmed().toUpper();
-        if (listed.size() > kSerialWidth) {
-            m_listing.append(QStringView(listed).left(kSerialWidth - 3).toUtf8());
-            m_listing.append(QByteArrayView("..."));
-        } else {
-            m_listing.append(listed.toUtf8());
-            m_listing.append(QByteArrayView(kBlanks, kSerialWidth - listed.size()));
-        }
+        m_listing.append(listed.toUtf8());
+        length = listed.size();
+    }
+    if (length < kSerialWidth) {
+        m_listing.append(QByteArrayView(kBlanks, kSerialWidth - length));
     }
     m_listing.append('\t');
 }

@@ -9,7 +9,7 @@ class ChartRowStore;
 class RawDataListing;
 
 // The raw-data listing's line of each record a control chart uses, in the chart's order: the
-// serial padded to 15 (or cut to 12 and "..."), the value as written ("##0.000"), the source and
+// serial padded to 15 (a longer one whole), the value as written ("##0.000"), the source and
 // the date as written ("mm/dd/yyyy hh:mm AM/PM"), tab-separated, for an individual chart also
 // the record's number, each line ending in CR LF.
 class ListingLines

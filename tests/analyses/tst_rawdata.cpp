@@ -4,7 +4,10 @@
 #include "TestMain.h"
 #include "frmRawData.h"
 
+#include <QLabel>
 #include <QListView>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -76,6 +79,38 @@ private slots:
             QCOMPARE(m.buttons, MsgButtons::OK);
             QCOMPARE(m.caption, "Open Raw Data");
         }
+    }
+
+    // Every field starts under its head however wide the texts before it, and a window narrower
+    // than the rows scrolls them and the heads sideways.
+    void columnsFitTheirWidestText()
+    {
+        const QByteArray content = "S/N\tVout\tATE ID\tDate\r\n"
+                                   "P450-2611-02-000017-REWORK-2\t12.000\tATE-01\t01/02/2024 10:00 AM\t1\r\n"
+                                   "SN2            \t-1,234.500\tBURN-IN-RACK-07-SLOT-12-LEFT\t01/02/2024 10:01 AM\t2\r\n";
+        FakePrompts prompts;
+        frmRawData dialog(write(content), true, 0, 1, prompts);
+        dialog.resize(300, 300);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto* list = dialog.findChild<QListView*>(QStringLiteral("lstRawData"));
+        const QString title = dialog.findChild<QLabel*>(QStringLiteral("lblTitle"))->text();
+        const auto* delegate = qobject_cast<QStyledItemDelegate*>(list->itemDelegate());
+        for (int row = 0; row < 2; ++row) {
+            const QString line = list->model()->index(row, 0).data().toString();
+            const QString shown = delegate->displayText(line, QLocale());
+            const QStringList fields = line.split('\t');
+            for (const auto& [field, head] : {std::pair{1, "Value"}, {2, "Source"}, {3, "Date/Time"}}) {
+                QCOMPARE(shown.indexOf(fields[field], shown.indexOf(fields[field - 1]) + fields[field - 1].size()),
+                         title.indexOf(head));
+            }
+            QVERIFY(list->visualRect(list->model()->index(row, 0)).width() >=
+                    list->fontMetrics().horizontalAdvance(shown));
+        }
+        QScrollBar* sideways = list->horizontalScrollBar();
+        QVERIFY(sideways->maximum() > 0);
+        sideways->setValue(40);
+        QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("lblTitle"))->contentsMargins().left(), -40);
     }
 };
 
