@@ -41,6 +41,8 @@ enum class AnalysisOutcome
     Failed,  // a run-time error, shown as its description + "!"
 };
 
-// The SubFoot line of the analysis charts: product + " as " + from + " to " + to, the dates of
-// the custom range in the short date form (the zero date 12/30/1899 when none was entered).
-QString RangeFootLine(const QString& product, const QDate& from, const QDate& to);
+// The SubFoot line of the analysis charts: the range the drawing used, as of the context's today.
+// product + " as " + from + " to " + to for a custom range, product + " as " + range + ", " + from
+// + " to " + to for a preset, in the short date form; product + " as " + range when the range has
+// no days.
+QString RangeFootLine(const AnalysisContext& context);

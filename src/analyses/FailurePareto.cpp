@@ -96,7 +96,7 @@ FailureParetoResult PlotFailurePareto(const AnalysisContext& context, FailurePar
     for (const ParetoBar& bar : result.bars) {
         chart.AddBar(bar);
     }
-    chart.chart().subFoot().add(RangeFootLine(context.selection.product, state.gCustomDateFrom, state.gCustomDateTo));
+    chart.chart().subFoot().add(RangeFootLine(context));
     const QString count = QStringLiteral("#,##0");
     result.panelText = FormatNumber(static_cast<double>(result.units), count) + QStringLiteral("\r\n") +
                        FormatNumber(static_cast<double>(result.failed), count) + QStringLiteral("\r\n");

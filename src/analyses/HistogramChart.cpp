@@ -98,7 +98,7 @@ void HistogramChart::AddSelectionTitles(const AnalysisContext& context)
 {
     const SharedState& state = context.state;
     const int i = context.selection.parameter;
-    m_chart.subFoot().add(RangeFootLine(context.selection.product, state.gCustomDateFrom, state.gCustomDateTo));
+    m_chart.subFoot().add(RangeFootLine(context));
     const QString name = state.gParameterName.value(i);
     const QString unit = state.gUnit.value(i);
     m_chart.title().add(unit.isEmpty() ? name : name + QStringLiteral(" (") + unit + QLatin1Char(')'));

@@ -44,7 +44,7 @@ ParetoResult PlotPareto(const AnalysisContext& context, ParetoChart& chart)
         context.refreshParameterNames();
     }
     result.bars = ParetoBars(state.gParameterName, sums, result.total);
-    chart.chart().subFoot().add(RangeFootLine(context.selection.product, state.gCustomDateFrom, state.gCustomDateTo));
+    chart.chart().subFoot().add(RangeFootLine(context));
     for (const ParetoBar& bar : result.bars) {
         chart.AddBar(bar);
     }

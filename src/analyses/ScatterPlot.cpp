@@ -131,7 +131,7 @@ ScatterResult PlotScatter(const AnalysisContext& context, ScatterChart& chart, c
     if (context.refreshParameterNames) {
         context.refreshParameterNames();
     }
-    chart.chart().subFoot().add(RangeFootLine(context.selection.product, state.gCustomDateFrom, state.gCustomDateTo));
+    chart.chart().subFoot().add(RangeFootLine(context));
     chart.SetAxisTitles(ScatterAxisTitle(state.gParameterName.value(inputs.XParameterIndex), inputs.XSourceName,
                                          state.gUnit.value(inputs.XParameterIndex)),
                         ScatterAxisTitle(state.gParameterName.value(inputs.YParameterIndex), inputs.YSourceName,

@@ -29,7 +29,7 @@ StationResult PlotStations(const AnalysisContext& context, StationChart& chart)
     chart.Draw(result, unit.isEmpty() ? name : name + QStringLiteral(" (") + unit + QLatin1Char(')'),
                state.gUSL.value(k, 999), state.gLSL.value(k, -999));
     chart.chart().subFoot().lines =
-        QStringList{RangeFootLine(context.selection.product, state.gCustomDateFrom, state.gCustomDateTo)};
+        QStringList{RangeFootLine(context)};
 
     const QString count = QStringLiteral("#,##0");
     qint64 values = 0;

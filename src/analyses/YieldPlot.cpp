@@ -132,7 +132,7 @@ YieldResult DrawYield(const AnalysisContext& context, const QList<AttributeSubgr
     result.listed = JudgeAttributeChart(result.chart, result.listedRules);
     chart.Draw(result.chart, result.marked, options.rules, CountedText(context.selection.product, options));
     chart.chart().subFoot().lines = QStringList{
-        RangeFootLine(context.selection.product, context.state.gCustomDateFrom, context.state.gCustomDateTo)};
+        RangeFootLine(context)};
     result.panelText = PanelText(result.chart);
     result.outcome = AnalysisOutcome::Drawn;
     return result;

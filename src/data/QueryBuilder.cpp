@@ -70,27 +70,33 @@ QStringList RangeTexts()
             QStringLiteral("Last 180 Days"), QStringLiteral("Custom")};
 }
 
+std::optional<std::pair<QDate, QDate>> RangeDays(const QString& range, const QDate& today, const QDate& customFrom,
+                                                 const QDate& customTo)
+{
+    if (range == QLatin1String("Custom")) {
+        if (customFrom.isNull() || customTo.isNull()) {
+            return std::nullopt;
+        }
+        return std::pair{customFrom, customTo};
+    }
+    const int daysBack = presetDaysBack(range);
+    if (daysBack < 0) {
+        return std::nullopt;
+    }
+    return std::pair{today.addDays(-daysBack), today};
+}
+
 SqlText GetTestedRange(const QString& strRange, const QString& databaseType, const QDate& today,
                        const QDate& customFrom, const QDate& customTo, QString* error, const QLocale& locale)
 {
-    QDate from;
-    QDate to = today;
-    if (strRange == QLatin1String("Custom")) {
-        if (customFrom.isNull() || customTo.isNull()) {
-            if (error) {
-                *error = QStringLiteral("Can not reach to custom date!");
-            }
-            return {};
+    const auto days = RangeDays(strRange, today, customFrom, customTo);
+    if (!days) {
+        if (error && strRange == QLatin1String("Custom")) {
+            *error = QStringLiteral("Can not reach to custom date!");
         }
-        from = customFrom;
-        to = customTo;
-    } else {
-        const int daysBack = presetDaysBack(strRange);
-        if (daysBack < 0) {
-            return {};
-        }
-        from = today.addDays(-daysBack);
+        return {};
     }
+    const auto [from, to] = *days;
     const QChar delimiter = databaseType == QLatin1String("ACCESS") ? QLatin1Char('#') : QLatin1Char('\'');
     const auto literal = [&](const QDate& date, const char* time, const QTime& clock) {
         return DateLiteral{delimiter + rangeDate(date, locale) + QLatin1String(time) + delimiter,

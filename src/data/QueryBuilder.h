@@ -14,6 +14,11 @@
 // The range texts the user chooses from, in list order: "Today", "Last 3 Days", ... "Custom".
 QStringList RangeTexts();
 
+// The first and last day of a range text as of today: customFrom..customTo for "Custom"; nothing
+// for an unknown text or a custom range never entered (null dates).
+std::optional<std::pair<QDate, QDate>> RangeDays(const QString& range, const QDate& today, const QDate& customFrom,
+                                                 const QDate& customTo);
+
 // The BETWEEN operands of a range text ("Today", "Last 7 Days", ..., "Custom") for the date
 // syntax of databaseType: "#03/01/24 00:00:01 am# AND #03/07/24 11:59:59 pm#" for "ACCESS",
 // the same in single quotes for every other type, with the two literals and their date-times.

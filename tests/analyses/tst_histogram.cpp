@@ -272,6 +272,25 @@ private slots:
         QCOMPARE(panel->text() != firstPanel, newPanel);
     }
 
+    // The range line names the range the drawing used, as of the fixture's 10 March 2024.
+    void rangeFootLine_data()
+    {
+        AddColumns<QString, QDate, QString>("range", "customFrom", "line");
+        QTest::newRow("preset") << "Last 7 Days" << QDate(2024, 3, 1) << "Small as Last 7 Days, 3/4/2024 to 3/10/2024";
+        QTest::newRow("today") << "Today" << QDate() << "Small as Today, 3/10/2024 to 3/10/2024";
+        QTest::newRow("custom") << "Custom" << QDate(2024, 3, 1) << "Small as 3/1/2024 to 3/7/2024";
+        QTest::newRow("custom never entered") << "Custom" << QDate() << "Small as Custom";
+    }
+
+    void rangeFootLine()
+    {
+        const auto [range, customFrom, line] = FetchRow<QString, QDate, QString>();
+        AnalysisFixture f;
+        f.selection.range = range;
+        f.state.gCustomDateFrom = customFrom;
+        QCOMPARE(RangeFootLine(f.context()), line);
+    }
+
     void windowOnTheFixture()
     {
         AnalysisFixture f;
