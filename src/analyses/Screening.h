@@ -111,6 +111,12 @@ QString ScreeningCaption(ScreeningColumn column);
 // "N/A" for an absent statistic, "frozen" or "computed" for the control limits used.
 QString ScreeningText(const ScreeningRow& row, ScreeningColumn column);
 
+// The decimals a column shows so that all its numbers share one format: as many as its most
+// precise number needs under the rules above (at least one), two for the percentage, none for counts.
+int ScreeningDecimals(const QList<ScreeningRow>& rows, ScreeningColumn column);
+// A cell with that many decimals, in a table of rows that share them.
+QString ScreeningText(const ScreeningRow& row, ScreeningColumn column, int decimals);
+
 // A cell's number for sorting; std::nullopt for the text columns and absent statistics.
 Statistic ScreeningNumber(const ScreeningRow& row, ScreeningColumn column);
 

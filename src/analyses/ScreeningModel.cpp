@@ -18,6 +18,9 @@ void ScreeningModel::setRows(const QList<ScreeningRow>& rows)
 {
     beginResetModel();
     m_rows = rows;
+    for (int column = 0; column < kScreeningColumnCount; ++column) {
+        m_decimals[static_cast<size_t>(column)] = ScreeningDecimals(rows, static_cast<ScreeningColumn>(column));
+    }
     endResetModel();
 }
 
@@ -39,7 +42,7 @@ QVariant ScreeningModel::data(const QModelIndex& index, int role) const
     const ScreeningRow& r = m_rows.at(index.row());
     switch (role) {
     case Qt::DisplayRole:
-        return ScreeningText(r, ColumnAt(index));
+        return ScreeningText(r, ColumnAt(index), m_decimals[static_cast<size_t>(index.column())]);
     case kSortRole: {
         const Statistic number = ScreeningNumber(r, ColumnAt(index));
         return number ? QVariant(*number) : QVariant();

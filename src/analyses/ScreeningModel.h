@@ -4,6 +4,7 @@
 
 #include <QAbstractTableModel>
 #include <QSortFilterProxyModel>
+#include <array>
 
 // The screening table for a view: one row per parameter, the columns of ScreeningColumn. Ppk
 // below 1.33 tints the row amber, below 1.0 red. kSortRole gives each cell's number (absent:
@@ -27,6 +28,7 @@ public:
 
 private:
     QList<ScreeningRow> m_rows;
+    std::array<int, kScreeningColumnCount> m_decimals{}; // of each column's numbers
 };
 
 // Sorts by kSortRole with absent values after every number, whichever the direction, and the

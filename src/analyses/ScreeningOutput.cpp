@@ -30,15 +30,24 @@ bool isCount(ScreeningColumn column)
            column == ScreeningColumn::BeyondLimits || column == ScreeningColumn::Signals;
 }
 
-// A measured value with three decimals, or with as many as four significant digits need below 1
-// (at most nine): 0.0012 A stays 0.0012.
-QString measuredText(double value)
+// A measured value's decimals: three, or as many as four significant digits need below 1
+// (at most nine).
+int measuredDecimals(double value)
 {
     const double magnitude = std::abs(value);
-    const int decimals = magnitude == 0 || magnitude >= 1
-                             ? 3
-                             : std::clamp(3 - static_cast<int>(std::floor(std::log10(magnitude))), 3, 9);
-    return FormatNumber(value, QStringLiteral("#,##0.0") + QString(decimals - 1, QLatin1Char('#')));
+    return magnitude == 0 || magnitude >= 1 ? 3
+                                            : std::clamp(3 - static_cast<int>(std::floor(std::log10(magnitude))), 3, 9);
+}
+
+QString measuredText(double value)
+{
+    return FormatNumber(value, QStringLiteral("#,##0.0") + QString(measuredDecimals(value) - 1, QLatin1Char('#')));
+}
+
+bool isMeasured(ScreeningColumn column)
+{
+    return column == ScreeningColumn::Mean || column == ScreeningColumn::SD || column == ScreeningColumn::LSL ||
+           column == ScreeningColumn::USL;
 }
 
 // Where a Ppk stands: below 1.0 the process does not meet its limits, below 1.33 it barely does.
@@ -206,6 +215,37 @@ QString ScreeningText(const ScreeningRow& row, ScreeningColumn column)
     }
 }
 
+int ScreeningDecimals(const QList<ScreeningRow>& rows, ScreeningColumn column)
+{
+    if (IsScreeningTextColumn(column) || isCount(column)) {
+        return 0;
+    }
+    if (column == ScreeningColumn::OutOfSpecPercent) {
+        return 2;
+    }
+    qsizetype decimals = 1;
+    for (const ScreeningRow& row : rows) {
+        if (const Statistic number = ScreeningNumber(row, column)) {
+            QString text = QString::number(*number, 'f', isMeasured(column) ? measuredDecimals(*number) : 3);
+            while (text.endsWith(QLatin1Char('0'))) {
+                text.chop(1);
+            }
+            decimals = std::max(decimals, text.size() - text.indexOf(QLatin1Char('.')) - 1);
+        }
+    }
+    return static_cast<int>(decimals);
+}
+
+QString ScreeningText(const ScreeningRow& row, ScreeningColumn column, int decimals)
+{
+    const Statistic number = ScreeningNumber(row, column);
+    if (!number || IsScreeningTextColumn(column)) {
+        return ScreeningText(row, column);
+    }
+    return FormatNumber(*number, decimals > 0 ? QStringLiteral("#,##0.") + QString(decimals, QLatin1Char('0'))
+                                              : QStringLiteral("#,##0"));
+}
+
 QByteArray ScreeningCsv(const ScreeningResult& result)
 {
     QByteArrayList fields;
@@ -258,6 +298,10 @@ QByteArray ScreeningHtml(const ScreeningResult& result, const QString& title)
         page += QStringLiteral("<th>") + ScreeningCaption(column).toHtmlEscaped() + QStringLiteral("</th>");
     }
     page += QStringLiteral("</tr></thead>\n<tbody>\n");
+    std::array<int, kScreeningColumnCount> decimals{};
+    for (const ScreeningColumn column : kColumns) {
+        decimals[static_cast<size_t>(column)] = ScreeningDecimals(result.rows, column);
+    }
     for (const ScreeningRow& row : result.rows) {
         const QString rowClass = ppkClass(row.ppk);
         page += rowClass.isEmpty() ? QStringLiteral("<tr>") : QStringLiteral("<tr class=\"%1\">").arg(rowClass);
@@ -270,7 +314,7 @@ QByteArray ScreeningHtml(const ScreeningResult& result, const QString& title)
                         .arg(column == ScreeningColumn::Ppk ? QStringLiteral(" ppk") : QString(),
                              number ? QString::number(*number, 'g', QLocale::FloatingPointShortest) : QString());
             }
-            page += QStringLiteral("<td") + attributes + QLatin1Char('>') + ScreeningText(row, column).toHtmlEscaped() +
+            page += QStringLiteral("<td") + attributes + QLatin1Char('>') + ScreeningText(row, column, decimals[static_cast<size_t>(column)]).toHtmlEscaped() +
                     QStringLiteral("</td>");
         }
         page += QStringLiteral("</tr>\n");

@@ -97,7 +97,9 @@ void frmMoreChart::LoadChoices()
 
 void frmMoreChart::chkSeparateSource_Click()
 {
-    const bool on = ui->chkSeparateSource->isChecked() && ui->chkSeparateSource->isEnabled();
+    // The box decides alone, even when it is disabled for want of two sources and a saved choice
+    // checked it: the choosers are then on and empty, and the scatter gets no sources.
+    const bool on = ui->chkSeparateSource->isChecked();
     for (QWidget* w : {static_cast<QWidget*>(ui->lblOnlySourceX), static_cast<QWidget*>(ui->lblOnlySourceY),
                        static_cast<QWidget*>(ui->cboSourceX), static_cast<QWidget*>(ui->cboSourceY)}) {
         w->setEnabled(on);

@@ -18,7 +18,10 @@ frmScreening::frmScreening(const AnalysisContext& context, QWidget* parent)
     ui->tblScreening->setModel(m_proxy);
     ui->cmdStop->setEnabled(false);
     ui->cmdExportCsv->setEnabled(false);
-    connect(ui->txtFilter, &QLineEdit::textChanged, m_proxy, &QSortFilterProxyModel::setFilterFixedString);
+    connect(ui->txtFilter, &QLineEdit::textChanged, this, [this](const QString& text) {
+        m_proxy->setFilterFixedString(text);
+        showCount();
+    });
     connect(ui->cmdStop, &QPushButton::clicked, this, [this] { m_stopRequested = true; });
     connect(ui->cmdExportCsv, &QPushButton::clicked, this, &frmScreening::cmdExportCsv_Click);
     connect(ui->cmdClose, &QPushButton::clicked, this, &frmScreening::reject);
@@ -69,11 +72,24 @@ void frmScreening::Screen()
     ui->tblScreening->sortByColumn(-1, Qt::AscendingOrder); // the result's order: worst first
     ui->tblScreening->resizeColumnsToContents();
     setRunning(false);
-    ui->lblStatus->setText(m_result.stopped                             ? QStringLiteral("Stopped.")
-                           : m_result.outcome == AnalysisOutcome::Drawn ? QStringLiteral("%1 parameters, %2 records.")
-                                                                              .arg(m_result.rows.size())
-                                                                              .arg(QLocale().toString(m_result.records))
-                                                                        : QString());
+    showCount();
+}
+
+void frmScreening::showCount()
+{
+    if (m_running) {
+        return;
+    }
+    if (m_result.stopped || m_result.outcome != AnalysisOutcome::Drawn) {
+        ui->lblStatus->setText(m_result.stopped ? QStringLiteral("Stopped.") : QString());
+        return;
+    }
+    // "7 parameters", or "3 of 7 parameters" while the filter hides some.
+    const qsizetype all = m_result.rows.size();
+    const int shown = m_proxy->rowCount();
+    const QString parameters = shown == all ? QString::number(all) : QStringLiteral("%1 of %2").arg(shown).arg(all);
+    ui->lblStatus->setText(
+        QStringLiteral("%1 parameters, %2 records.").arg(parameters, QLocale().toString(m_result.records)));
 }
 
 void frmScreening::cmdExportCsv_Click()

@@ -37,6 +37,7 @@ private:
     void cmdExportCsv_Click();
     void tblScreening_DoubleClick(const QModelIndex& index);
     void setRunning(bool running);
+    void showCount();
 
     std::unique_ptr<Ui::frmScreening> ui;
     AnalysisContext m_context;

@@ -9,8 +9,10 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QTableView>
 #include <QTest>
 
@@ -68,6 +70,7 @@ private slots:
         frmMain& window = app.start();
         window.form().cboTestID->setCurrentIndex(0); // "<All>": the fixture's identifiers are not in ATE.INI
         QStringList shown, ranked;
+        QString status;
         int picked = -1;
         bool chooserClosed = false;
         app.prompts.modalActions.push_back([&](QDialog& chooser) {
@@ -82,14 +85,27 @@ private slots:
                 shown.append(table->index(r, 0).data().toString());
                 ranked.append(screening.result().rows.at(r).name);
             }
+            // Each column of numbers in one format: as many decimals on every row.
+            for (const int column : {3, 4, 7, 8, 9}) {
+                QSet<qsizetype> decimals;
+                for (int r = 0; r < table->rowCount(); ++r) {
+                    const QString text = table->index(r, column).data().toString();
+                    if (text != "N/A") {
+                        decimals.insert(text.size() - text.indexOf('.'));
+                    }
+                }
+                QVERIFY(decimals.size() <= 1);
+            }
             picked = screening.result().rows.last().parameter; // the best, not the first row
             dialog.findChild<QLineEdit*>("txtFilter")->setText(ranked.last().toUpper());
+            status = dialog.findChild<QLabel*>("lblStatus")->text();
             emit dialog.findChild<QTableView*>("tblScreening")->doubleClicked(table->index(0, 0));
         });
         window.form().cmdMoreCharts->click();
         QCOMPARE(app.prompts.modalWindows, (QStringList{"frmMoreChart", "frmScreening"}));
         QCOMPARE(shown, ranked);
         QCOMPARE(shown.size(), 4);
+        QVERIFY2(status.startsWith("1 of 4 parameters, "), qPrintable(status));
         QVERIFY(chooserClosed && window.form().optIndividualPlot->isChecked() && window.lastPlot().drawn);
         QCOMPARE(window.form().cboDataParameters->currentIndex(), picked);
     }
@@ -134,6 +150,22 @@ private slots:
         });
         QCOMPARE(shown, (QStringList{"Output: [Output Voltage]", "Efficiency", "ATE-01", "ATE-03", "sources on"}));
         QCOMPARE(app.savedChoice("XParameter"), "Output: [Output Voltage]");
+
+        // A saved "1" with one source: the box stays off but checked, and its click turns the
+        // (empty) source choosers on.
+        QComboBox* sources = window.form().cboATEList;
+        while (sources->count() > 2) {
+            sources->removeItem(2);
+        }
+        bool checked = false;
+        open([&](QDialog& d) {
+            look(d);
+            const auto* separate = d.findChild<QCheckBox*>("chkSeparateSource");
+            checked = separate->isChecked() && !separate->isEnabled();
+            d.reject();
+        });
+        QVERIFY(checked);
+        QCOMPARE(shown, (QStringList{"Output: [Output Voltage]", "Efficiency", "", "", "sources on"}));
     }
 };
 
