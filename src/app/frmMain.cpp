@@ -32,6 +32,8 @@
 #include <QMouseEvent>
 #include <QPrinter>
 #include <QRandomGenerator>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTimer>
 #include <exception>
@@ -107,6 +109,7 @@ frmMain::frmMain(AppServices services, QWidget* parent)
 {
     ui->setupUi(this);
     statusBar()->setSizeGripEnabled(false); // says what a load is doing
+    scrollSelectionPanel();
 
     connect(ui->cboProductName, &QComboBox::activated, this, &frmMain::cboProductName_Click);
     connect(ui->cboDataParameters, &QComboBox::activated, this, &frmMain::cboDataParameters_Click);
@@ -129,6 +132,21 @@ frmMain::frmMain(AppServices services, QWidget* parent)
 }
 
 frmMain::~frmMain() = default;
+
+void frmMain::scrollSelectionPanel()
+{
+    // The panel scrolls on a screen shorter than it (1280 x 720), so the window fits the screen.
+    auto* scroll = new QScrollArea(ui->centralWidget);
+    scroll->setObjectName(QStringLiteral("selectionScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    delete ui->mainLayout->replaceWidget(ui->selectionPanel, scroll);
+    scroll->setWidget(ui->selectionPanel);
+    const int scrollBar = scroll->verticalScrollBar()->sizeHint().width();
+    scroll->setMinimumWidth(ui->selectionPanel->minimumSizeHint().width() + scrollBar);
+    scroll->setMaximumWidth(ui->selectionPanel->maximumWidth() + scrollBar);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Start-up and end

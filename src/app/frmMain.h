@@ -133,6 +133,7 @@ private:
     void removeStage(const StageStart& stage);
 
     void showSplash();
+    void scrollSelectionPanel();
     void showError(const QString& description);
     QString iniPath(const QString& fileName) const;
     void fillTestIDList(bool withAll);

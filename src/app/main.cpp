@@ -17,10 +17,13 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTextStream>
+#include <QScreen>
 #include <QTimer>
 #include <csignal>
 
 namespace {
+
+constexpr int kTitleBarRoom = 32;
 
 // TESSALY_SNAPSHOT=file.png: start, plot the saved selection, render the main window into that
 // file and end without saving anything. Used where there is no display.
@@ -159,6 +162,10 @@ int main(int argc, char* argv[])
     }
     if (!snapshot.isEmpty()) {
         return saveSnapshot(window, snapshot);
+    }
+    // Within the screen, leaving room for a title bar.
+    if (const QScreen* screen = window.screen()) {
+        window.resize(window.size().boundedTo(screen->availableGeometry().size() - QSize(0, kTitleBarRoom)));
     }
     window.show();
     return QApplication::exec();
