@@ -105,9 +105,10 @@ frmRawData::frmRawData(const QString& rawDataFile, bool individual, qint64 point
     ui->lstRawData->setFont(font);
     ui->lstRawData->setModel(m_model);
     ui->lstRawData->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    // The heads scroll sideways with the list.
-    connect(ui->lstRawData->horizontalScrollBar(), &QScrollBar::valueChanged, this,
-            [this](int shift) { ui->lblTitle->setContentsMargins(-shift, 0, 0, 0); });
+    // The heads scroll sideways with the list, a character at a time.
+    connect(ui->lstRawData->horizontalScrollBar(), &QScrollBar::valueChanged, this, [this](int shift) {
+        ui->lblTitle->setText(m_title.mid(shift / ui->lblTitle->fontMetrics().horizontalAdvance(QLatin1Char('0'))));
+    });
     connect(ui->cmdClose, &QPushButton::clicked, this, &QDialog::accept);
 
     const qint64 firstRow = individual ? point : point * subgroupSize;
@@ -118,15 +119,13 @@ frmRawData::~frmRawData() = default;
 
 void frmRawData::LoadRawData(const QString& rawDataFile, qint64 firstRow, qint64 lastRow)
 {
-    ui->lblTitle->setText(kTitle);
     const bool opened = m_model->open(rawDataFile);
     const std::vector<qsizetype>& widths = m_model->fieldWidths();
     const std::vector<qsizetype> stops = FieldStops(widths);
     const qsizetype lineLength = widths.empty() ? 0 : (stops.empty() ? 0 : stops.back()) + widths.back();
     ui->lstRawData->setItemDelegate(new ListingDelegate(stops, lineLength, ui->lstRawData));
-    if (!stops.empty()) {
-        ui->lblTitle->setText(TitleOver(stops));
-    }
+    m_title = stops.empty() ? kTitle : TitleOver(stops);
+    ui->lblTitle->setText(m_title);
     if (!opened) {
         showError(m_model->errorString());
         return;

@@ -35,4 +35,5 @@ private:
     std::unique_ptr<Ui::frmRawData> ui;
     Prompts& m_prompts;
     RawDataModel* m_model; // owned by this window
+    QString m_title;       // the column heads
 };

@@ -232,7 +232,7 @@ private slots:
         QTest::newRow("html") << "html"
                               << QStringList{"<h1>Line &amp; Co</h1>",
                                              "<tr class=\"poor\"><td>Vout, 12V</td>",
-                                             "<td class=\"number ppk\" data-value=\"0.9\">0.9</td>",
+                                             "<td class=\"number ppk\" data-value=\"0.9\">0.90</td>",
                                              "<tr class=\"marginal\"><td>&lt;b&gt;</td>",
                                              "<tr><td>ok</td>",
                                              "<td class=\"number\" data-value=\"\">N/A</td>"};

@@ -58,7 +58,7 @@ private slots:
         QCOMPARE(lines.size(), 21); // the header and 20 records; the last 3 are never read
         QVERIFY(!(QFile::permissions(window.state().gRawDataFile) & (QFileDevice::ReadGroup | QFileDevice::ReadOther)));
         QCOMPARE(lines[0], "S/N\tOutput: [Output Voltage]\tATE ID\tDate");
-        QCOMPARE(lines[1], "SNLONGSERIAL...\t1.000\tATE-01\t03/01/2024 08:00 AM");
+        QCOMPARE(lines[1], "SNLONGSERIALNUMBER01\t1.000\tATE-01\t03/01/2024 08:00 AM");
         QCOMPARE(lines.mid(2, 3),
                  (QStringList{"SN2            \t2.000\tATE-02\t03/01/2024 08:01 AM", "SN3            \t3.000\tATE-01\t",
                               "SN4            \t4.000\tATE-02\t03/01/2024 08:03 AM"}));
