@@ -96,20 +96,21 @@ private slots:
     // closer than a label's height.
     void everyPageShowsTheLines_data()
     {
-        AddColumns<int, double>("page", "lsl");
-        QTest::newRow("first page") << 1 << 8.0;
-        QTest::newRow("a middle page") << 2 << 8.0;
-        QTest::newRow("last page, one point") << 3 << 8.0;
-        QTest::newRow("LSL beside LCL") << 2 << 10.2;
+        AddColumns<int, double, double>("page", "lsl", "usl");
+        QTest::newRow("first page") << 1 << 8.0 << 14.0;
+        QTest::newRow("a middle page") << 2 << 8.0 << 14.0;
+        QTest::newRow("last page, one point") << 3 << 8.0 << 14.0;
+        QTest::newRow("LSL beside LCL") << 2 << 10.2 << 14.0;
+        QTest::newRow("USL beside UCL, at the top") << 2 << 8.0 << 11.8;
     }
 
     void everyPageShowsTheLines()
     {
-        const auto [page, lsl] = FetchRow<int, double>();
+        const auto [page, lsl, usl] = FetchRow<int, double, double>();
         ChartControl control;
         control.resize(640, 480);
         XBarChart chart(control);
-        draw(control, chart, lsl, 14, false, 1.5, 2 * XBarChart::kPointsPerPage + 1);
+        draw(control, chart, lsl, usl, false, 1.5, 2 * XBarChart::kPointsPerPage + 1);
         control.setCurrentPage(page);
         QCOMPARE(control.currentPage(), page);
         const DrawnGeometry drawn = control.drawnGeometry();
