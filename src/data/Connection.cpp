@@ -275,16 +275,10 @@ bool Connection::prepareMariaDbSession()
     // A backslash in a text is an ordinary character, and "MAX (" calls the function, as on the
     // other engines.
     if (!query.exec(QStringLiteral("SET SESSION sql_mode = CONCAT_WS(',', NULLIF(@@sql_mode, ''), "
-                                   "'NO_BACKSLASH_ESCAPES', 'IGNORE_SPACE')")) ||
-        !query.exec(QStringLiteral("SELECT @@collation_connection, @@character_set_connection, "
-                                   "(SELECT DEFAULT_COLLATE_NAME FROM information_schema.CHARACTER_SETS "
-                                   "WHERE CHARACTER_SET_NAME = @@character_set_connection)")) ||
-        !query.next()) {
+                                   "'NO_BACKSLASH_ESCAPES', 'IGNORE_SPACE')"))) {
         m_lastError = describe(query.lastError());
         return false;
     }
-    m_collation =
-        CaseInsensitiveCollation(query.value(0).toString(), query.value(1).toString(), query.value(2).toString());
     return true;
 }
 
@@ -369,7 +363,6 @@ void Connection::close()
     m_engine = Engine::None;
     m_dialect = Dialect::AsWritten;
     m_catalogNames.clear();
-    m_collation.clear();
     m_serverTransaction.reset();
     m_warnings.clear();
     m_snapshot = false;
@@ -440,7 +433,7 @@ bool Connection::prepare(const SqlText& sql, QString& engineSql)
             return false;
         }
         engineSql =
-            m_dialect == Dialect::Postgres ? ToPostgresDialect(sql, names) : ToMariaDbDialect(sql, names, m_collation);
+            m_dialect == Dialect::Postgres ? ToPostgresDialect(sql, names) : ToMariaDbDialect(sql, names);
         break;
     }
     }

@@ -98,7 +98,7 @@ private:
     // reads `readOnly`.
     bool makeSessionReadOnly(const QString& statement, const QString& check, const QString& readOnly);
     // MariaDB's session: read-only, backslashes as ordinary characters, functions called with a
-    // blank before their parenthesis, and the collation that compares text without case.
+    // blank before their parenthesis.
     bool prepareMariaDbSession();
     // The names the catalog spells for a table named without regard to case: the table's, then its
     // columns'; empty for a table it lacks. Asked once per table while the connection is open.
@@ -123,7 +123,6 @@ private:
     };
     Dialect m_dialect = Dialect::AsWritten;
     QHash<QString, QStringList> m_catalogNames; // by the table name in lower case
-    QString m_collation;                        // MariaDB's case-insensitive comparison
     std::optional<QString> m_serverTransaction; // a server's read-only marker (ReadOnlyTransaction.h)
     QStringList m_warnings;
     QString m_lastError;

@@ -1,5 +1,6 @@
 #include "MariaDbDialect.h"
 
+#include "AnyCaseText.h"
 #include "QueryBuilder.h"
 
 namespace {
@@ -16,14 +17,9 @@ QString backquoted(QStringView name, const QStringList& names)
     return QLatin1Char('`') + spelled.replace(QLatin1Char('`'), QStringLiteral("``")) + QLatin1Char('`');
 }
 
-bool ignoresCase(const QString& collation)
-{
-    return collation.endsWith(QLatin1String("_ci"), Qt::CaseInsensitive);
-}
-
 } // namespace
 
-QString ToMariaDbDialect(const SqlText& sql, const QStringList& names, const QString& collation)
+QString ToMariaDbDialect(const SqlText& sql, const QStringList& names)
 {
     return RewriteSqlTokens(sql, [&](const SqlToken& token) -> std::optional<QString> {
         if (token.kind == SqlToken::Kind::Name) {
@@ -37,17 +33,10 @@ QString ToMariaDbDialect(const SqlText& sql, const QStringList& names, const QSt
                    token.date->dateTime.toString(QStringLiteral("''yyyy-MM-dd HH:mm:ss''"));
         }
         if (token.kind == SqlToken::Kind::Text && !token.comparison.isEmpty()) {
-            return token.written.toString() + QStringLiteral(" COLLATE ") + collation;
+            const QString match =
+                token.comparison == QLatin1String("=") ? QStringLiteral("REGEXP ") : QStringLiteral("NOT REGEXP ");
+            return match + AnyCaseRegex(token.text, u"\\z");
         }
         return std::nullopt;
     });
-}
-
-QString CaseInsensitiveCollation(const QString& connectionCollation, const QString& characterSet,
-                                 const QString& characterSetDefault)
-{
-    if (ignoresCase(connectionCollation)) {
-        return connectionCollation;
-    }
-    return ignoresCase(characterSetDefault) ? characterSetDefault : characterSet + QStringLiteral("_general_ci");
 }

@@ -1,5 +1,6 @@
 #include "PostgresDialect.h"
 
+#include "AnyCaseText.h"
 #include "QueryBuilder.h"
 
 namespace {
@@ -18,20 +19,6 @@ QString quotedIdentifier(QStringView name, const QStringList& names)
     return QLatin1Char('"') + spelled.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
 }
 
-// 'a_b%' -> 'a\_b\%': the text as an ILIKE pattern that matches only itself.
-QString likePattern(QStringView literal)
-{
-    QString pattern;
-    pattern.reserve(literal.size() + 4);
-    for (const QChar c : literal) {
-        if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_')) {
-            pattern += QLatin1Char('\\');
-        }
-        pattern += c;
-    }
-    return pattern;
-}
-
 } // namespace
 
 QString ToPostgresDialect(const SqlText& sql, const QStringList& names)
@@ -48,9 +35,8 @@ QString ToPostgresDialect(const SqlText& sql, const QStringList& names)
                    token.date->dateTime.toString(QStringLiteral("''yyyy-MM-dd HH:mm:ss''"));
         }
         if (token.kind == SqlToken::Kind::Text && !token.comparison.isEmpty()) {
-            const QString like =
-                token.comparison == QLatin1String("=") ? QStringLiteral("ILIKE ") : QStringLiteral("NOT ILIKE ");
-            return like + likePattern(token.text);
+            const QString match = token.comparison == QLatin1String("=") ? QStringLiteral("~ ") : QStringLiteral("!~ ");
+            return match + AnyCaseRegex(token.text, u"$");
         }
         return std::nullopt;
     });

@@ -13,5 +13,6 @@
 // - Each range date the statement carries becomes TIMESTAMP 'YYYY-MM-DD HH:MM:SS', written from
 //   its date-time.
 // - Text compared with "=" or "<>" is compared without regard to case, as on Jet and SQL Server:
-//   ILIKE or NOT ILIKE with the text's wildcards escaped.
+//   "~" or "!~" with the text as a regular expression of its letters in every case (AnyCaseRegex).
+//   ILIKE would fold case by the column's collation, which knows only ASCII under "C".
 QString ToPostgresDialect(const SqlText& sql, const QStringList& names);

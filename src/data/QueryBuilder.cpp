@@ -1,5 +1,6 @@
 #include "QueryBuilder.h"
 
+#include "AnyCaseText.h"
 #include "Formats.h"
 #include "Selection.h"
 #include "SqlQuoting.h"
@@ -278,12 +279,7 @@ QString anyCasePattern(QStringView literal)
 {
     QString pattern = QStringLiteral("'");
     for (const char32_t c : literal.mid(1, literal.size() - 2).toUcs4()) {
-        QList<char32_t> cases{c};
-        for (const char32_t other : {QChar::toLower(c), QChar::toUpper(c), QChar::toCaseFolded(c)}) {
-            if (!cases.contains(other)) {
-                cases.append(other);
-            }
-        }
+        const QList<char32_t> cases = LetterCases(c);
         const bool set = cases.size() > 1 || QStringView(u"*?[]").contains(QChar(c));
         const bool ascii = std::all_of(cases.cbegin(), cases.cend(), [](char32_t x) { return x < 0x80; });
         QStringList codes;

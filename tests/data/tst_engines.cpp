@@ -154,9 +154,15 @@ private slots:
                  qPrintable(m_mariaDb->error()));
 
         // Serials whose case is not ASCII's.
-        const QList<ResultRecord> cases{{"SNÉ1", "ATE-01", "2024-03-02 08:00:00", "PASS", {5.0}},
-                                        {"SS", "ATE-01", "2024-03-02 08:01:00", "PASS", {5.1}}};
-        WriteResultsTable(fixture("cases.sqlite"), {"Vout"}, cases);
+        const QStringList parameters{"Vout", "Iin", "Ripple", "Eff"};
+        const QList<ResultRecord> cases{{"SNÉ1", "ATE-01", "2024-03-02 08:00:00", "PASS", {5.0, 1.0, 2.0, 3.0}},
+                                        {"SS", "ATE-01", "2024-03-02 08:01:00", "PASS", {5.1, 1.0, 2.0, 3.0}},
+                                        {"S", "ATE-01", "2024-03-02 08:02:00", "PASS", {5.2, 1.0, 2.0, 3.0}}};
+        WriteResultsTable(fixture("cases.sqlite"), parameters, cases);
+        WriteResultsCsv(fixture("cases.csv"), parameters, cases);
+        const QByteArray casesCsv = ReadFile(fixture("cases.csv"));
+        QVERIFY2(m_postgres->loadResults("Cases", casesCsv) && m_mariaDb->loadResults("Cases", casesCsv),
+                 qPrintable(m_postgres->error() + m_mariaDb->error()));
 
         // ODBC data sources of our own on Debian's SQLite driver, on psqlODBC and on MariaDB's driver.
         QVERIFY(RegisterOdbcDataSources(
@@ -170,7 +176,11 @@ private slots:
         QSqlDatabase admin = QSqlDatabase::addDatabase("QODBC", "postgres-admin");
         admin.setDatabaseName("TessalyPostgres");
         QSqlQuery create(admin);
-        QVERIFY2(admin.open() && create.exec("CREATE TABLE written (t text)") &&
+        // Texts in the "C" collation, as on a cluster made with --locale=C: its case is ASCII's.
+        QVERIFY2(admin.open() &&
+                     create.exec("ALTER TABLE \"Cases\" ALTER \"SerialNumber\" TYPE text COLLATE \"C\", "
+                                 "ALTER \"PassFail\" TYPE text COLLATE \"C\"") &&
+                     create.exec("CREATE TABLE written (t text)") &&
                      create.exec("CREATE FUNCTION w(t text) RETURNS int LANGUAGE sql AS "
                                  "'INSERT INTO written VALUES (t) RETURNING 1'"),
                  qPrintable(admin.lastError().text() + create.lastError().text()));
@@ -340,22 +350,31 @@ private slots:
         }
     }
 
-    // Through ODBC too, a serial compares without case beyond ASCII ("sné1" finds SNÉ1), and one
-    // character never matches two ("ß" is not "SS").
-    void odbcSerialsWithoutAsciiCase_data()
+    // On every engine behind ODBC, text compares without case beyond ASCII ("sné1" finds SNÉ1) but
+    // with its accents, and one character never matches two ("ß" is not "SS").
+    void odbcTextWithoutAsciiCase_data()
     {
-        AddColumns<QString, qint64>("serial", "records");
-        QTest::newRow("é for É") << "sné1" << qint64(1);
-        QTest::newRow("ß is not SS") << "ß" << qint64(0);
+        AddColumns<QString, QString, QString, QString, qint64>("dsn", "table", "serial", "passFail", "records");
+        for (const auto& [dsn, table] : {std::pair{"TessalyCases", "Results"}, std::pair{"TessalyPostgres", "Cases"},
+                                         std::pair{"TessalyMariaDb", "Cases"}}) {
+            const auto row = [&](const char* name, const char* serial, const char* passFail, qint64 records) {
+                QTest::addRow("%s: %s", dsn, name) << dsn << table << serial << passFail << records;
+            };
+            row("é for É", "sné1", "= 'PASS'", 1);
+            row("ß is neither SS nor S", "ß", "= 'PASS'", 0);
+            row("e is not É", "sne1", "= 'PASS'", 0);
+            row("<> in any case", "", "<> 'pass'", 0);
+            row("<> letters outside ASCII", "", "<> 'pasß'", 3);
+        }
     }
 
-    void odbcSerialsWithoutAsciiCase()
+    void odbcTextWithoutAsciiCase()
     {
-        const auto [serial, records] = FetchRow<QString, qint64>();
+        const auto [dsn, table, serial, passFail, records] = FetchRow<QString, QString, QString, QString, qint64>();
         Connection connection;
-        QVERIFY(connection.open("Provider=MSDASQL;UID=;PWD=;Database=;DSN=TessalyCases;"));
+        QVERIFY(connection.open("Provider=MSDASQL;UID=;PWD=;Database=;DSN=" + dsn + ";"));
         const SqlText range = GetTestedRange("Custom", "SQLITE", QDate(2024, 3, 7), QDate(2024, 3, 1), QDate(2024, 3, 7));
-        const QString sql = MakeSQL({"Results"}, "Vout", range.text, "", "[ATEID]", serial, "", "= 'PASS'", false, "");
+        const QString sql = MakeSQL({table}, "Vout", range.text, "", "[ATEID]", serial, "", passFail, false, "");
         Recordset rs;
         QVERIFY2(rs.Open(connection, SqlText(sql, range.dates)), qPrintable(rs.lastError()));
         QCOMPARE(rs.RecordCount(), records);

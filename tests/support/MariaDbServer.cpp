@@ -103,7 +103,10 @@ bool MariaDbServer::client(const QByteArray& statements)
     return run(process, QStringLiteral("mariadb"),
                {QStringLiteral("--no-defaults"),
                 QStringLiteral("--socket=") + m_dir.filePath(QStringLiteral("server.sock")),
-                QStringLiteral("--user=root"), QStringLiteral("--batch")},
+                QStringLiteral("--user=root"), QStringLiteral("--batch"),
+                // The statements are UTF-8 whatever the locale (the client's guess from a locale
+                // it cannot load is latin1, which would store "É" as "Ã‰").
+                QStringLiteral("--default-character-set=utf8mb4")},
                statements);
 }
 
