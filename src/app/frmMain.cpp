@@ -1,5 +1,6 @@
 #include "frmMain.h"
 
+#include "AbandonedListings.h"
 #include "BusyCursor.h"
 #include "ChartControl.h"
 #include "Clock.h"
@@ -31,7 +32,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPrinter>
-#include <QRandomGenerator>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -209,16 +209,10 @@ void frmMain::showSplash()
 void frmMain::PrepareTempFiles()
 {
     const QString folder = TemporaryFolder();
-    const QString today = FormatDate(m_services.clock.today(), QStringLiteral("mm/dd/yy"));
-    const QFileInfoList stale = QDir(folder).entryInfoList({QStringLiteral("~*.spc")}, QDir::Files);
-    for (const QFileInfo& file : stale) {
-        if (FormatDate(file.lastModified().date(), QStringLiteral("mm/dd/yy")) != today) {
-            QFile::remove(file.absoluteFilePath()); // a file still in use stays; that is fine
-        }
-    }
-    const double r = QRandomGenerator::global()->generateDouble();
-    m_state.gRawDataFile = QDir(folder).filePath(
-        QStringLiteral("~") + FormatNumber(r * 1e7, QStringLiteral("0000000")) + QStringLiteral(".spc"));
+    RemoveAbandonedListings(folder, m_services.clock.today());
+    HeldListing listing = HoldNewListing(folder);
+    m_state.gRawDataFile = listing.path;
+    m_listingLock = std::move(listing.lock);
 }
 
 void frmMain::deleteRawDataFile()
@@ -226,6 +220,7 @@ void frmMain::deleteRawDataFile()
     if (!m_state.gRawDataFile.isEmpty()) {
         QFile::remove(m_state.gRawDataFile);
     }
+    m_listingLock.reset();
 }
 
 void frmMain::DoShutdownProgram()

@@ -20,6 +20,7 @@ class InstanceGuard;
 class XBarChart;
 class QComboBox;
 class QLabel;
+class QLockFile;
 class QMenu;
 class QPrinter;
 
@@ -144,6 +145,7 @@ private:
     SharedState m_state;
     QList<ParameterSpec> m_parameterSpecs; // the product's parameter list as configured
     std::unique_ptr<InstanceGuard> m_instance;
+    std::unique_ptr<QLockFile> m_listingLock; // marks this run's raw-data listing as in use
     ControlChartConstants m_constants;
     std::unique_ptr<XBarChart> m_xbarChart;
     std::unique_ptr<ControlChartLoader> m_loader;

@@ -23,10 +23,14 @@ QStringList items(const QComboBox* box)
     return list;
 }
 
-void touch(const QString& path, const QDateTime& modified)
+// Sets when the file was last written, writing it first when it does not exist.
+bool touch(const QString& path, const QDateTime& modified)
 {
-    WriteFile(path, "x");
-    QFile(path).setFileTime(modified, QFileDevice::FileModificationTime);
+    if (!QFile::exists(path)) {
+        WriteFile(path, "x");
+    }
+    QFile file(path);
+    return file.open(QIODevice::ReadWrite) && file.setFileTime(modified, QFileDevice::FileModificationTime);
 }
 
 } // namespace
@@ -216,7 +220,7 @@ private slots:
             window.state().gCustomDateFrom = QDate(2024, 2, 1);
             window.state().gCustomDateTo = QDate(2024, 2, 29);
             // Closing answered Cancel changes nothing; OK removes the raw-data listing and saves.
-            touch(window.state().gRawDataFile, app.clock.now());
+            QVERIFY(touch(window.state().gRawDataFile, app.clock.now()));
             app.prompts.answers.push_back(MsgAnswer::Cancel);
             QVERIFY(!window.close());
             QCOMPARE(app.prompts.texts(), QStringList{"Would you like to exit from program?."});
@@ -271,6 +275,38 @@ private slots:
         app.writeConfigFile("../tessaly.lock", "999999\ntessaly\n" + QSysInfo::machineHostName().toUtf8() + "\n");
         app.start();
         QVERIFY(app.loaded);
+    }
+
+    // At start-up the window clears listings of earlier days, but never one that a running window
+    // holds: a second window started with another instance lock shares the temporary folder.
+    void startUpRemovesOnlyAbandonedListings_data()
+    {
+        AddColumns<int, QString, bool>("daysOld", "owner", "kept");
+        QTest::newRow("today's") << 0 << "none" << true;
+        QTest::newRow("yesterday's") << 1 << "none" << false;
+        QTest::newRow("yesterday's, its window ended") << 1 << "ended" << false;
+        QTest::newRow("yesterday's, its window open for an hour") << 1 << "running" << true;
+    }
+
+    void startUpRemovesOnlyAbandonedListings()
+    {
+        const auto [daysOld, owner, kept] = FetchRow<int, QString, bool>();
+        AppFixture app;
+        app.rememberFolder();
+        const QString listing = QDir(app.tempFolder()).filePath("~1234567.spc");
+        QVERIFY(touch(listing, app.clock.now().addDays(-daysOld)));
+        QLockFile held(listing + ".lock");
+        if (owner == "running") {
+            QVERIFY(held.tryLock(0));
+            QVERIFY(touch(held.fileName(), QDateTime::currentDateTime().addSecs(-3600)));
+        } else if (owner == "ended") {
+            WriteFile(held.fileName(), "999999\ntessaly\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+        }
+        frmMain& window = app.start();
+        QVERIFY(app.loaded);
+        QCOMPARE(QFile::exists(listing), kept);
+        QCOMPARE(QFile::exists(listing + ".lock"), owner == "running");
+        QVERIFY(QFile::exists(window.state().gRawDataFile + ".lock"));
     }
 
     // The lock lies where only its user can write: the session's runtime folder when it is
