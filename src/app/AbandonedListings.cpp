@@ -30,6 +30,14 @@ void RemoveAbandonedListings(const QString& folder, const QDate& today)
             QFile::remove(listing.absoluteFilePath()); // a file still open elsewhere stays; that is fine
         }
     }
+    // The locks of windows that ended before they listed anything: taken, and so removed.
+    const QFileInfoList locks = QDir(folder).entryInfoList({QStringLiteral("~*.spc.lock")}, QDir::Files);
+    for (const QFileInfo& lock : locks) {
+        const QString listing = lock.absoluteFilePath().chopped(5);
+        if (!QFile::exists(listing)) {
+            listingLock(listing)->tryLock(0);
+        }
+    }
 }
 
 HeldListing HoldNewListing(const QString& folder)

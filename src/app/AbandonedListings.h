@@ -12,7 +12,7 @@
 
 // Removes the listings of days other than `today` that no running window holds: those without a lock
 // beside them and those whose lock names a process that has ended. A held listing stays however
-// old it is.
+// old it is. The locks of windows that ended without a listing go as well.
 void RemoveAbandonedListings(const QString& folder, const QDate& today);
 
 // A new listing name in `folder`, with the lock that holds it for the caller's run.

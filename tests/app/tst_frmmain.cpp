@@ -281,11 +281,13 @@ private slots:
     // holds: a second window started with another instance lock shares the temporary folder.
     void startUpRemovesOnlyAbandonedListings_data()
     {
+        // daysOld -1: no listing, only its lock
         AddColumns<int, QString, bool>("daysOld", "owner", "kept");
         QTest::newRow("today's") << 0 << "none" << true;
         QTest::newRow("yesterday's") << 1 << "none" << false;
         QTest::newRow("yesterday's, its window ended") << 1 << "ended" << false;
         QTest::newRow("yesterday's, its window open for an hour") << 1 << "running" << true;
+        QTest::newRow("none, its window ended before listing") << -1 << "ended" << false;
     }
 
     void startUpRemovesOnlyAbandonedListings()
@@ -294,7 +296,7 @@ private slots:
         AppFixture app;
         app.rememberFolder();
         const QString listing = QDir(app.tempFolder()).filePath("~1234567.spc");
-        QVERIFY(touch(listing, app.clock.now().addDays(-daysOld)));
+        QVERIFY(daysOld < 0 || touch(listing, app.clock.now().addDays(-daysOld)));
         QLockFile held(listing + ".lock");
         if (owner == "running") {
             QVERIFY(held.tryLock(0));
