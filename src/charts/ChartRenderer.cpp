@@ -865,6 +865,7 @@ void ChartRenderer::paint(QPainter& painter, const ChartModel& model, const Char
 
     // Series in index order, later ones on top; lines and bars stay inside their panel.
     painter.setRenderHint(QPainter::Antialiasing, true);
+    std::vector<QPolygonF> unlabelledLines; // as drawn: the marks keep off them where they can
     for (size_t si = 0; si < model.series.size(); ++si) {
         const ChartSeries& s = model.series[si];
         if (!s.look.visible || s.points.count() == 0) {
@@ -923,6 +924,9 @@ void ChartRenderer::paint(QPainter& painter, const ChartModel& model, const Char
             for (const QPolygonF& piece : std::as_const(pieces)) {
                 painter.drawPolyline(piece);
             }
+            if (!s.look.marks.visible) {
+                unlabelledLines.insert(unlabelledLines.end(), pieces.cbegin(), pieces.cend());
+            }
             if (record) {
                 record->lines = std::move(pieces);
             }
@@ -947,6 +951,9 @@ void ChartRenderer::paint(QPainter& painter, const ChartModel& model, const Char
             QList<QPolygonF> pieces = path.size() > 1 ? ClipPolyline(path, panel) : QList<QPolygonF>{};
             for (const QPolygonF& piece : std::as_const(pieces)) {
                 painter.drawPolyline(piece);
+            }
+            if (!s.look.marks.visible) {
+                unlabelledLines.insert(unlabelledLines.end(), pieces.cbegin(), pieces.cend());
             }
             if (record) {
                 record->lines = std::move(pieces);
@@ -1082,15 +1089,16 @@ void ChartRenderer::paint(QPainter& painter, const ChartModel& model, const Char
         }
     }
 
-    // Marks beside the points, above everything drawn in the plot, moved apart where they
-    // would cover one another (see PlaceLabels).
+    // Marks beside the points, above everything drawn in the plot, on the side of their point
+    // that covers less of the data and its lines, moved apart where they would cover one
+    // another (see PlaceLabels).
     const std::vector<Mark> marks = MarksOf(model, plan);
     std::vector<LabelRequest> requests;
     requests.reserve(marks.size());
     for (const Mark& mark : marks) {
         requests.push_back({mark.anchor, mark.size, mark.lift, layout.panel(model.series[mark.series].verticalAxis)});
     }
-    const std::vector<QRectF> boxes = PlaceLabels(requests, DataPoints(model, plan));
+    const std::vector<QRectF> boxes = PlaceLabels(requests, DataPoints(model, plan), unlabelledLines);
     for (size_t m = 0; m < marks.size(); ++m) {
         const QRectF& box = boxes[m];
         if (box.isEmpty()) {

@@ -2,38 +2,87 @@
 
 #include <algorithm>
 #include <numeric>
+#include <optional>
 
 namespace {
 
-qsizetype CoveredPoints(const QRectF& box, const std::vector<QPointF>& points)
+// Whether the segment from a to b passes through the box (Liang-Barsky clipping).
+bool Crosses(const QRectF& box, const QPointF& a, const QPointF& b)
 {
-    return std::count_if(points.begin(), points.end(), [&box](const QPointF& p) { return box.contains(p); });
+    double enter = 0;
+    double leave = 1;
+    const QPointF d = b - a;
+    const double limits[][2] = {{-d.x(), a.x() - box.left()},
+                                {d.x(), box.right() - a.x()},
+                                {-d.y(), a.y() - box.top()},
+                                {d.y(), box.bottom() - a.y()}};
+    for (const auto& [p, q] : limits) {
+        if (p == 0) {
+            if (q < 0) {
+                return false; // beside the box and parallel to that side
+            }
+            continue;
+        }
+        const double t = q / p;
+        if (p < 0) {
+            enter = std::max(enter, t);
+        } else {
+            leave = std::min(leave, t);
+        }
+    }
+    return enter <= leave;
 }
 
-// The box on the side of its point where it fits and covers fewer points, above on a tie.
-QRectF PreferredBox(const LabelRequest& r, const std::vector<QPointF>& points)
+// How much of the data the box covers: the points inside it and the segments crossing it.
+qsizetype Covered(const QRectF& box, const std::vector<QPointF>& points, const std::vector<QPolygonF>& lines)
+{
+    qsizetype covered =
+        std::count_if(points.begin(), points.end(), [&box](const QPointF& p) { return box.contains(p); });
+    for (const QPolygonF& line : lines) {
+        for (qsizetype i = 1; i < line.size(); ++i) {
+            covered += Crosses(box, line[i - 1], line[i]) ? 1 : 0;
+        }
+    }
+    return covered;
+}
+
+// The box beside its point where it fits and covers least of the data: above or below, next to
+// the point or up to a box's height further away. Nearer wins a tie, then above.
+QRectF PreferredBox(const LabelRequest& r, const std::vector<QPointF>& points, const std::vector<QPolygonF>& lines)
 {
     const QRectF& area = r.area;
     const double w = r.size.width();
     const double h = r.size.height();
     const double left =
         std::clamp(r.anchor.x() - w / 2, area.left() + 1, std::max(area.left() + 1, area.right() - w - 1));
-    const QRectF above(left, r.anchor.y() - r.lift - h, w, h);
-    const QRectF below(left, r.anchor.y() + r.lift, w, h);
-    if (!area.contains(above)) {
-        return below;
+    std::optional<QRectF> best;
+    qsizetype bestCovered = 0;
+    for (const double away : {0.0, h / 2, h}) {
+        for (const QRectF& box : {QRectF(left, r.anchor.y() - r.lift - away - h, w, h),
+                                  QRectF(left, r.anchor.y() + r.lift + away, w, h)}) {
+            if (!area.contains(box)) {
+                continue;
+            }
+            const qsizetype covered = Covered(box, points, lines);
+            if (!best || covered < bestCovered) {
+                best = box;
+                bestCovered = covered;
+            }
+        }
     }
-    return area.contains(below) && CoveredPoints(below, points) < CoveredPoints(above, points) ? below : above;
+    // Where neither side fits, below, to be brought back into the area when labels move apart.
+    return best.value_or(QRectF(left, r.anchor.y() + r.lift, w, h));
 }
 
 } // namespace
 
-std::vector<QRectF> PlaceLabels(const std::vector<LabelRequest>& requests, const std::vector<QPointF>& points)
+std::vector<QRectF> PlaceLabels(const std::vector<LabelRequest>& requests, const std::vector<QPointF>& points,
+                                const std::vector<QPolygonF>& lines)
 {
     std::vector<QRectF> boxes;
     boxes.reserve(requests.size());
     for (const LabelRequest& r : requests) {
-        boxes.push_back(PreferredBox(r, points));
+        boxes.push_back(PreferredBox(r, points, lines));
     }
     // Top to bottom by their points, so that moving apart keeps their order.
     std::vector<size_t> order(requests.size());

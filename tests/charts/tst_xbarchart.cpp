@@ -9,14 +9,14 @@ class TestXBarChart : public QObject
 {
     Q_OBJECT
 
-    // A drawing of three means 10, 12, 11 with ranges 1, 2, 1.
+    // A drawing of three means 10, 12, 11 (or `means` over and over) with ranges 1, 2, 1; limits
+    // CL 11, LCL 10.231, UCL 11.769.
     static QString draw(ChartControl& control, XBarChart& chart, double lsl, double usl, bool hideSpec,
-                        Statistic cpk = 1.5, int points = 3)
+                        Statistic cpk = 1.5, int points = 3, const QList<double>& means = {10, 12, 11})
     {
         chart.ResetChart("V", false, "P Vout");
-        const double means[] = {10, 12, 11};
         for (int i = 0; i < points; ++i) {
-            control.addPoint(XBarChart::kDataSeries, means[i % 3], "03/01");
+            control.addPoint(XBarChart::kDataSeries, means[i % means.size()], "03/01");
             control.addPoint(XBarChart::kRangeSeries, i == 1 ? 2 : 1, "ATE-01");
         }
         LimitsInForce limits;
@@ -137,6 +137,46 @@ private slots:
                          qPrintable(drawn.labels[a].text + " / " + drawn.labels[b].text));
             }
         }
+    }
+
+    // The lines' labels keep off the data line where there is room beside their line: no pixel of
+    // the line and no point lies in a label's box.
+    void lineLabelsKeepOffTheDataLine_data()
+    {
+        AddColumns<QList<double>>("means");
+        QTest::newRow("close around the centre line") << QList<double>{11.1, 10.9};
+        QTest::newRow("just above the centre line") << QList<double>{11.1};
+        QTest::newRow("just under the upper limit") << QList<double>{11.7, 11.65};
+    }
+
+    void lineLabelsKeepOffTheDataLine()
+    {
+        const auto [means] = FetchRow<QList<double>>();
+        ChartControl control;
+        control.resize(1000, 700);
+        XBarChart chart(control);
+        draw(control, chart, 9.8, 12.2, false, 1.5, 2 * XBarChart::kPointsPerPage + 1, means);
+        const DrawnGeometry drawn = control.drawnGeometry();
+        const DrawnSeries& data = drawn.series[XBarChart::kDataSeries];
+        int checked = 0;
+        for (const DrawnLabel& label : drawn.labels) {
+            if (control.series(label.series).verticalAxis != AxisId::Left) {
+                continue; // the range panel's
+            }
+            ++checked;
+            for (const QPolygonF& piece : data.lines) {
+                for (qsizetype i = 1; i < piece.size(); ++i) {
+                    for (double t = 0; t <= 1; t += 1.0 / 256) {
+                        const QPointF at = piece[i - 1] + t * (piece[i] - piece[i - 1]);
+                        QVERIFY2(!label.rect.contains(at), qPrintable(label.text));
+                    }
+                }
+            }
+            for (const QPointF& point : data.pointers) {
+                QVERIFY2(!label.rect.contains(point), qPrintable(label.text));
+            }
+        }
+        QCOMPARE(checked, 10); // CL, LCL, UCL, LSL and USL at both edges
     }
 };
 
