@@ -46,8 +46,9 @@ qsizetype Covered(const QRectF& box, const std::vector<QPointF>& points, const s
     return covered;
 }
 
-// The box beside its point where it fits and covers least of the data: above or below, next to
-// the point or up to a box's height further away. Nearer wins a tie, then above.
+// The box beside its point where it fits and covers less of the data, above on a tie. Where
+// that still covers some, a box up to a box's height further away is taken when it covers at
+// most half as much: a label moves off its point only for a clearly better view.
 QRectF PreferredBox(const LabelRequest& r, const std::vector<QPointF>& points, const std::vector<QPolygonF>& lines)
 {
     const QRectF& area = r.area;
@@ -57,6 +58,7 @@ QRectF PreferredBox(const LabelRequest& r, const std::vector<QPointF>& points, c
         std::clamp(r.anchor.x() - w / 2, area.left() + 1, std::max(area.left() + 1, area.right() - w - 1));
     std::optional<QRectF> best;
     qsizetype bestCovered = 0;
+    qsizetype besideCovered = 0;
     for (const double away : {0.0, h / 2, h}) {
         for (const QRectF& box : {QRectF(left, r.anchor.y() - r.lift - away - h, w, h),
                                   QRectF(left, r.anchor.y() + r.lift + away, w, h)}) {
@@ -64,10 +66,14 @@ QRectF PreferredBox(const LabelRequest& r, const std::vector<QPointF>& points, c
                 continue;
             }
             const qsizetype covered = Covered(box, points, lines);
-            if (!best || covered < bestCovered) {
+            const bool clearlyBetter = away == 0 || (best && 2 * covered <= besideCovered);
+            if (!best || (covered < bestCovered && clearlyBetter)) {
                 best = box;
                 bestCovered = covered;
             }
+        }
+        if (away == 0) {
+            besideCovered = bestCovered;
         }
     }
     // Where neither side fits, below, to be brought back into the area when labels move apart.

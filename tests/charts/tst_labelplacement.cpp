@@ -22,6 +22,11 @@ private slots:
         row("a steep segment through the box above", {}, {{{95, 60}, {105, 99}}}, 102);
         row("lines through both sides: half a box further up", {}, {{{60, 95}, {140, 95}}, {{60, 105}, {140, 105}}},
             83);
+        QList<QPolygonF> everywhere;
+        for (const double y : {80, 85, 89, 92, 95, 104, 107, 110, 115, 118}) {
+            everywhere.append(QPolygonF{{60, y}, {140, y}});
+        }
+        row("lines everywhere, further off only a little better: beside its point", {}, everywhere, 88);
         row("a line beside the box, parallel to its side: above", {}, {{{75, 80}, {75, 120}}}, 88);
         row("a segment ending short of the box: above", {}, {{{60, 90}, {79, 90}}}, 88);
         row("a segment passing the box's corner: above", {}, {{{70, 85}, {85, 70}}}, 88);
