@@ -1,37 +1,12 @@
 #include "LabelPlacement.h"
 
+#include "PolylineClip.h"
+
 #include <algorithm>
 #include <numeric>
 #include <optional>
 
 namespace {
-
-// Whether the segment from a to b passes through the box (Liang-Barsky clipping).
-bool Crosses(const QRectF& box, const QPointF& a, const QPointF& b)
-{
-    double enter = 0;
-    double leave = 1;
-    const QPointF d = b - a;
-    const double limits[][2] = {{-d.x(), a.x() - box.left()},
-                                {d.x(), box.right() - a.x()},
-                                {-d.y(), a.y() - box.top()},
-                                {d.y(), box.bottom() - a.y()}};
-    for (const auto& [p, q] : limits) {
-        if (p == 0) {
-            if (q < 0) {
-                return false; // beside the box and parallel to that side
-            }
-            continue;
-        }
-        const double t = q / p;
-        if (p < 0) {
-            enter = std::max(enter, t);
-        } else {
-            leave = std::min(leave, t);
-        }
-    }
-    return enter <= leave;
-}
 
 // How much of the data the box covers: the points inside it and the segments crossing it.
 qsizetype Covered(const QRectF& box, const std::vector<QPointF>& points, const std::vector<QPolygonF>& lines)
@@ -40,7 +15,7 @@ qsizetype Covered(const QRectF& box, const std::vector<QPointF>& points, const s
         std::count_if(points.begin(), points.end(), [&box](const QPointF& p) { return box.contains(p); });
     for (const QPolygonF& line : lines) {
         for (qsizetype i = 1; i < line.size(); ++i) {
-            covered += Crosses(box, line[i - 1], line[i]) ? 1 : 0;
+            covered += ClipSegment(line[i - 1], line[i], box) ? 1 : 0;
         }
     }
     return covered;

@@ -1,12 +1,7 @@
 #include "PolylineClip.h"
 
 #include <algorithm>
-#include <optional>
-#include <utility>
 
-namespace {
-
-// The part of the segment from a to b inside rect (Liang-Barsky), or nothing.
 std::optional<std::pair<QPointF, QPointF>> ClipSegment(const QPointF& a, const QPointF& b, const QRectF& rect)
 {
     const double dx = b.x() - a.x();
@@ -37,8 +32,6 @@ std::optional<std::pair<QPointF, QPointF>> ClipSegment(const QPointF& a, const Q
     }
     return std::pair{QPointF(a.x() + enter * dx, a.y() + enter * dy), QPointF(a.x() + leave * dx, a.y() + leave * dy)};
 }
-
-} // namespace
 
 QList<QPolygonF> ClipPolyline(const QPolygonF& line, const QRectF& rect)
 {
