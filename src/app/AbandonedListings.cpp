@@ -8,7 +8,8 @@
 
 namespace {
 
-// A lock that only an ended process makes stale, however long its window has been open.
+// A lock that only an ended process makes stale, however long its window has been open (where the
+// file system has no flock, Qt would otherwise also judge a lock by its age).
 std::unique_ptr<QLockFile> listingLock(const QString& listing)
 {
     auto lock = std::make_unique<QLockFile>(listing + QStringLiteral(".lock"));
