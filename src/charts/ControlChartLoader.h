@@ -10,9 +10,11 @@
 #include <QDateTime>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class EventPump;
+class LiveContinuation;
 class Prompts;
 class XBarChart;
 struct SharedState;
@@ -29,6 +31,9 @@ struct PlotRequest
     // be made (the user has been told why).
     std::function<SqlText()> makeSql;
     std::function<SqlText()> makeRowsSql;
+    // The grouped and ordered statement as of another day, for a chart that follows its data: a
+    // rolling range ("Last 7 Days") moves with the day.
+    std::function<SqlText(const QDate& today)> makeSqlOn;
     bool lastDataOnly = true; // whether makeSql groups the rows
     OrderedBy orderedBy = OrderedBy::Default;
     QString sourceFilter; // the source passed to the query ("" for all): the first moving range's label
@@ -62,6 +67,8 @@ struct PlotResult
     std::optional<QDateTime> firstRecord, lastRecord; // the first and last record drawn
     qint64 msToLastRow = 0;                           // from the start of the load until the engine's last row was in
     OrderedBy orderedBy = OrderedBy::Engine;          // who grouped and ordered the rows used
+    // When drawn: what a LiveChart needs to go on from where the load ended (LiveChart.h).
+    std::shared_ptr<LiveContinuation> live;
 };
 
 // Loads X-bar/R and individual/moving-range charts: streams the selection's records from the
