@@ -22,7 +22,7 @@ int HeadlessControlChart::plot(HeadlessSession& session, const Selection& select
     state.gRawDataFile = listingPath;
     ControlChartLoader loader(
         state, xbar, prompts, pump, constants, [](bool) {}, TerminalStatus());
-    PlotRequest request = ControlChartRequest(state, selection, session.parameters.at(k), clock.today(), prompts);
+    request = ControlChartRequest(state, selection, session.parameters.at(k), clock.today(), prompts);
     request.uslText = choice.usl.value_or(LimitText(state.gUSL.at(k), kNoUSL));
     request.lslText = choice.lsl.value_or(LimitText(state.gLSL.at(k), kNoLSL));
     request.subgroupSize = choice.subgroupSize;

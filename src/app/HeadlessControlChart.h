@@ -38,6 +38,7 @@ public:
     ChartControl chart;
     XBarChart xbar;
     const ControlChartConstants constants;
+    PlotRequest request; // of the last plot, whose statement is made on the session's state and prompts
     PlotResult result;
 };
 

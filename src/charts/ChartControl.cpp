@@ -101,6 +101,21 @@ void ChartControl::setPoints(int seriesIndex, SeriesPoints points)
     pointsChanged();
 }
 
+void ChartControl::dropFirstPoints(int seriesIndex, qint64 count)
+{
+    checkSeries(seriesIndex);
+    ChartSeries& s = m_model.series[static_cast<size_t>(seriesIndex)];
+    s.points.dropFirst(count);
+    std::vector<qint64> flagged;
+    for (const qint64 point : s.flaggedPoints) {
+        if (point >= count) {
+            flagged.push_back(point - count);
+        }
+    }
+    s.flaggedPoints = std::move(flagged);
+    pointsChanged();
+}
+
 qint64 ChartControl::addPointXY(int seriesIndex, double x, double y, const QString& label)
 {
     return series(seriesIndex).points.add(x, y, label);

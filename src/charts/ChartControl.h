@@ -45,6 +45,8 @@ public:
     qint64 addPointXY(int seriesIndex, double x, double y, const QString& label = {});
     // Replaces the points of a series with points built elsewhere.
     void setPoints(int seriesIndex, SeriesPoints points);
+    // Removes a series' first points; its flagged points move down with the rest.
+    void dropFirstPoints(int seriesIndex, qint64 count);
     qint64 pointCount(int seriesIndex) const { return series(seriesIndex).points.count(); }
     double pointX(int seriesIndex, qint64 point) const;
     double pointY(int seriesIndex, qint64 point) const;

@@ -69,6 +69,39 @@ void SeriesPoints::clear()
     *this = SeriesPoints(); // releases the memory of a large series, which clear() would keep
 }
 
+void SeriesPoints::dropFirst(qint64 count)
+{
+    const auto n = static_cast<std::ptrdiff_t>(std::clamp<qint64>(count, 0, this->count()));
+    m_y.erase(m_y.begin(), m_y.begin() + n);
+    m_labels.erase(m_labels.begin(), m_labels.begin() + n);
+    if (!m_x.empty()) {
+        m_x.erase(m_x.begin(), m_x.begin() + n);
+    }
+    recomputeExtents();
+}
+
+void SeriesPoints::setY(qint64 i, double y)
+{
+    m_y[static_cast<size_t>(i)] = y;
+    recomputeExtents();
+}
+
+void SeriesPoints::recomputeExtents()
+{
+    m_xExtent = {};
+    m_yExtent = {};
+    m_xAscending = true;
+    for (qint64 i = 0; i < count(); ++i) {
+        if (i > 0 && !(x(i) >= x(i - 1))) {
+            m_xAscending = false;
+        }
+        if (!std::isnan(y(i))) {
+            m_xExtent.include(x(i));
+            m_yExtent.include(y(i));
+        }
+    }
+}
+
 void SeriesPoints::reserve(qint64 count)
 {
     const auto n = static_cast<size_t>(std::max<qint64>(count, 0));

@@ -73,6 +73,10 @@ public:
     qint64 add(double x, double y, const QString& label = {});
     void clear();
     void reserve(qint64 count);
+    // Removes the first `count` points; those after them move down to index 0 (x too, while every
+    // x is its point's index).
+    void dropFirst(qint64 count);
+    void setY(qint64 i, double y);
 
     qint64 count() const { return static_cast<qint64>(m_y.size()); }
     double x(qint64 i) const { return m_x.empty() ? static_cast<double>(i) : m_x[static_cast<size_t>(i)]; }
@@ -93,6 +97,7 @@ public:
 
 private:
     quint32 labelIndex(const QString& label);
+    void recomputeExtents();
 
     std::vector<double> m_x; // empty while every x is its point's index
     std::vector<double> m_y;

@@ -41,6 +41,22 @@ void ChartRowStore::add(const RecordColumn& serials, const RecordColumn& sources
     }
 }
 
+quint32 ChartRowStore::copyRow(const ChartRowStore& from, quint32 row)
+{
+    const quint32 copy = rows();
+    const auto found = from.m_notNumbers.constFind(row);
+    if (found != from.m_notNumbers.cend()) {
+        m_notNumbers.insert(copy, *found);
+    }
+    const QByteArrayView serial = from.serial(row);
+    m_serials.append(serial.data(), static_cast<size_t>(serial.size()));
+    m_serialEnds.push_back(static_cast<quint32>(m_serials.size()));
+    m_values.push_back(from.m_values[row]);
+    m_sources.push_back(sourceOf(from.sourceBytes(from.source(row))));
+    m_times.push_back(from.m_times[row]);
+    return copy;
+}
+
 std::optional<double> ChartRowStore::value(quint32 row) const
 {
     return UsableNumber(m_values[row]);

@@ -28,6 +28,9 @@ public:
     void add(const RecordColumn& serials, const RecordColumn& sources, const RecordColumn& dates,
              const RecordColumn& values, qint64 count);
 
+    // Adds a copy of another store's record `row`; returns its row here.
+    quint32 copyRow(const ChartRowStore& from, quint32 row);
+
     quint32 rows() const { return static_cast<quint32>(m_values.size()); }
     QByteArrayView serial(quint32 row) const
     {

@@ -2,12 +2,14 @@
 
 #include "BusyCursor.h"
 #include "ChartControl.h"
+#include "ChartLimitsDrawing.h"
 #include "ChartRowStore.h"
 #include "ControlChartPoints.h"
 #include "EventPump.h"
 #include "Formats.h"
 #include "FreedMemory.h"
 #include "ListingLines.h"
+#include "LiveContinuation.h"
 #include "Prompts.h"
 #include "QueryStream.h"
 #include "RawDataListing.h"
@@ -88,10 +90,11 @@ PlotRequest ControlChartRequest(const SharedState& state, const Selection& selec
     request.unit = state.gUnit.value(selection.parameter);
     request.column = state.gParameterField.value(selection.parameter);
     request.sourceFilter = selection.source;
-    request.makeSql = [&state, selection, today, &prompts] {
-        return SelectionSQL(state, selection, today, prompts, state.gParameterField.value(selection.parameter), {},
+    request.makeSqlOn = [&state, selection, &prompts](const QDate& day) {
+        return SelectionSQL(state, selection, day, prompts, state.gParameterField.value(selection.parameter), {},
                             state.gTestStartTimeField + QStringLiteral(", ") + state.gATEIDField);
     };
+    request.makeSql = [makeSqlOn = request.makeSqlOn, today] { return makeSqlOn(today); };
     request.makeRowsSql = [&state, selection, today, &prompts] {
         return SelectionRowsSQL(state, selection, today, prompts, state.gParameterField.value(selection.parameter));
     };
@@ -294,35 +297,20 @@ PlotResult ControlChartLoader::plot(const PlotRequest& request, bool individual)
     chart.setPoints(XBarChart::kRangeSeries, points.takeRanges());
     result.records = points.recordsUsed();
 
-    const double used = static_cast<double>(points.recordsUsed());
-    const double pointCount = static_cast<double>(chart.pointCount(XBarChart::kDataSeries));
-    const double centre = points.sumCentres / pointCount;
-    const double rBar = points.sumRanges / pointCount;
-    const double d2 = m_constants.d2[individual ? 0 : static_cast<size_t>(n - ControlChartConstants::kSmallestSize)];
-    const ProcessStatistics overall =
-        CalculateProcessStatistic(centre, rBar, usl, lsl, d2, points.sumX, points.sumX2, used);
-    if (!overall.error.isEmpty()) {
-        m_prompts.message(overall.error + QLatin1Char('!'), MsgIcon::Exclamation, MsgButtons::OK);
-    }
     result.times = points.takeTimes();
     result.firstRecord = points.firstUsed();
     result.lastRecord = points.lastUsed();
-    result.limits = ResolveLimits(request.limits, points.stageSums(), overall, centre, result.times, usl, lsl,
-                                  m_constants, !individual, n);
-    result.statistics = result.limits.current().statistics;
-    result.statistics.stdDev = overall.stdDev;
-    XBarChart::Drawing drawing;
-    drawing.lsl = lsl;
-    drawing.usl = usl;
-    drawing.limits = &result.limits;
-    drawing.total = pointCount;
-    drawing.isXBar = !individual;
-    drawing.stdDev = overall.stdDev;
-    result.panelText = m_chart.DrawControlLimits(drawing, n, request.hideSpec);
-    result.centre = centre;
-    result.rBar = rBar;
+    const QString statisticsError =
+        DrawLimitsOfPoints(m_chart, points, request, m_constants, usl, lsl, result);
+    if (!statisticsError.isEmpty()) {
+        m_prompts.message(statisticsError + QLatin1Char('!'), MsgIcon::Exclamation, MsgButtons::OK);
+    }
     result.outOfControl = JudgeControlChart(m_chart.chart(), request.ruleSet, result.limits);
     FlagSignals(m_chart.chart(), result.outOfControl);
     result.drawn = true;
+    result.live = std::make_shared<LiveContinuation>(std::move(points), *store, grouped, request.column);
+    result.live->usl = usl;
+    result.live->lsl = lsl;
+    result.live->listingPath = m_state.gRawDataFile;
     return result;
 }

@@ -52,7 +52,7 @@ bool ControlChartPoints::startStages(const ChartRowStore& store, qint64 time)
     m_pending.clear();
     m_previous.reset();
     if (m_stages.back().points > 0) {
-        m_stages.push_back(PointSums{m_data.count()});
+        m_stages.push_back(PointSums{m_pointsTaken + m_data.count()});
     }
     m_stages.back().stage = stage;
     return true;
@@ -76,6 +76,8 @@ bool ControlChartPoints::use(const ChartRowStore& store, quint32 row)
 bool ControlChartPoints::useGroup(const ChartRowStore& store)
 {
     PointSums& stage = m_stages.back();
+    double squares = 0;
+    QStringList serials;
     for (int j = 0; j < m_groupSize; ++j) {
         const quint32 row = m_pending[static_cast<size_t>(j)];
         const qint64 record = m_recordsUsed + j + 1;
@@ -88,6 +90,10 @@ bool ControlChartPoints::useGroup(const ChartRowStore& store)
         if (m_lines) {
             m_lines->write(store, row, record);
         }
+        if (m_keepSerials) {
+            serials.append(QString::fromUtf8(store.serial(row)).trimmed().toUpper());
+        }
+        squares += *value * *value;
         sumX += *value;
         sumX2 += *value * *value;
         stage.sumX += *value;
@@ -102,6 +108,16 @@ bool ControlChartPoints::useGroup(const ChartRowStore& store)
     m_times.add(dated, dated ? firstTime / ChartRowStore::kSecondsPerDay : 0,
                 dated ? static_cast<int>(firstTime % ChartRowStore::kSecondsPerDay) : 0);
     const quint32 last = m_pending[static_cast<size_t>(m_groupSize - 1)];
+    const qint64 lastTime = store.time(last);
+    const bool lastDated = lastTime != ChartRowStore::kUndated;
+    m_lastTimes.add(lastDated, lastDated ? lastTime / ChartRowStore::kSecondsPerDay : 0,
+                    lastDated ? static_cast<int>(lastTime % ChartRowStore::kSecondsPerDay) : 0);
+    if (!m_individual) {
+        m_squares.push_back(squares);
+    }
+    if (m_keepSerials) {
+        m_serials.push_back(std::move(serials));
+    }
     const QString& dayLabel = dayText(store.time(last));
     const QString& source = store.sourceText(store.source(last));
     double centre = 0;
@@ -130,6 +146,59 @@ bool ControlChartPoints::useGroup(const ChartRowStore& store)
     m_recordsUsed += m_groupSize;
     m_pending.erase(m_pending.begin(), m_pending.begin() + m_groupSize);
     return true;
+}
+
+SeriesPoints ControlChartPoints::takeData()
+{
+    m_pointsTaken += m_data.count();
+    return std::move(m_data);
+}
+
+void ControlChartPoints::moveWaiting(const ChartRowStore& from, ChartRowStore& to)
+{
+    for (quint32& row : m_pending) {
+        row = to.copyRow(from, row);
+    }
+}
+
+void ControlChartPoints::forgetFirstPoints(std::span<const double> centres, std::span<const double> ranges,
+                                           std::span<const double> squares)
+{
+    const auto count = static_cast<qint64>(centres.size());
+    size_t stage = 0;
+    for (qint64 i = 0; i < count; ++i) {
+        while (stage + 1 < m_stages.size() && m_stages[stage + 1].firstPoint <= i) {
+            ++stage;
+        }
+        const auto k = static_cast<size_t>(i);
+        const double centre = centres[k];
+        const double square = m_individual ? centre * centre : squares[k];
+        const double values = centre * m_groupSize;
+        PointSums& sums = m_stages[stage];
+        sums.sumX -= values;
+        sums.sumX2 -= square;
+        sums.sumCentres -= centre;
+        sums.sumRanges -= ranges[k];
+        --sums.points;
+        sums.records -= m_groupSize;
+        sumX -= values;
+        sumX2 -= square;
+        sumCentres -= centre;
+        sumRanges -= ranges[k];
+    }
+    for (PointSums& sums : m_stages) {
+        sums.firstPoint = std::max<qint64>(sums.firstPoint - count, 0);
+    }
+    while (m_stages.size() > 1 && m_stages.front().points <= 0) {
+        m_stages.erase(m_stages.begin());
+    }
+    m_pointsTaken -= count;
+}
+
+void ControlChartPoints::restartMovingRange(double firstRange)
+{
+    sumRanges -= firstRange;
+    m_stages.front().sumRanges -= firstRange;
 }
 
 const QString& ControlChartPoints::dayText(qint64 time)

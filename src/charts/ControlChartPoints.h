@@ -6,7 +6,9 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <optional>
+#include <span>
 #include <vector>
 
 class ChartRowStore;
@@ -39,14 +41,33 @@ public:
     // value of a subgroup it completes is not a finite number.
     bool use(const ChartRowStore& store, quint32 row);
 
+    bool individual() const { return m_individual; }
     qint64 rowsSeen() const { return m_rowsSeen; }
     qint64 recordsUsed() const { return m_recordsUsed; } // in whole subgroups
     qint64 pointCount() const { return m_data.count(); }
     QString error() const { return m_error; }
 
-    SeriesPoints takeData() { return std::move(m_data); }
+    // The points made since the last take; the points that follow go on numbering after them.
+    SeriesPoints takeData();
     SeriesPoints takeRanges() { return std::move(m_ranges); }
     PointTimes takeTimes() { return std::move(m_times); }
+    PointTimes takeLastTimes() { return std::move(m_lastTimes); } // of each point's last record
+    // Of an X-bar chart, each point's sum of its squared values (an individual point's is its value squared).
+    std::vector<double> takeSquares() { return std::move(m_squares); }
+
+    // For a chart that goes on: the records that wait for the rest of their subgroup move from
+    // the store they were read into to the store of the next records.
+    void moveWaiting(const ChartRowStore& from, ChartRowStore& to);
+    void setLines(ListingLines* lines) { m_lines = lines; }
+    // Keeps the serials of each point's records from now on, as listed (trimmed, upper case).
+    void keepSerials() { m_keepSerials = true; }
+    std::vector<QStringList> takeSerials() { return std::move(m_serials); }
+    // Takes the first points of the chart out of the sums and the stages, given their centres,
+    // ranges and (X-bar) sums of squares; the stages' first points move down by their count.
+    void forgetFirstPoints(std::span<const double> centres, std::span<const double> ranges,
+                           std::span<const double> squares);
+    // Sets the first point's moving range to 0, as a chart starting there has it (individual).
+    void restartMovingRange(double firstRange);
 
     // The sums of each stage's points, in order; the first holds the points before any start.
     const std::vector<PointSums>& stageSums() const { return m_stages; }
@@ -82,6 +103,11 @@ private:
     size_t m_nextStage = 0;
     std::vector<PointSums> m_stages{PointSums{}};
     PointTimes m_times;
+    PointTimes m_lastTimes;
+    std::vector<double> m_squares;
+    bool m_keepSerials = false;
+    std::vector<QStringList> m_serials;
+    qint64 m_pointsTaken = 0;
     qint64 m_firstUsed = -1; // seconds of the first and last record used with a time; -1 none
     qint64 m_lastUsed = -1;
 

@@ -49,7 +49,8 @@ QString ControlChartSignals::describe(int series, qint64 point) const
     return lines.join(QLatin1Char('\n'));
 }
 
-ControlChartSignals JudgeControlChart(const ChartControl& chart, RuleSet set, const LimitsInForce& limits)
+ControlChartSignals JudgeControlChart(const ChartControl& chart, RuleSet set, const LimitsInForce& limits,
+                                      qint64 from)
 {
     const std::span<const double> upper = ValuesOf(chart, XBarChart::kDataSeries);
     const std::span<const double> ranges = ValuesOf(chart, XBarChart::kRangeSeries);
@@ -57,15 +58,26 @@ ControlChartSignals JudgeControlChart(const ChartControl& chart, RuleSet set, co
     const std::vector<LimitSegment>& segments = limits.segments;
     for (size_t k = 0; k < segments.size(); ++k) {
         const ControlLimits::Exact& l = segments[k].limits.exact;
+        const size_t end = k + 1 < segments.size() ? static_cast<size_t>(segments[k + 1].firstPoint) : SIZE_MAX;
+        if (end <= static_cast<size_t>(from)) {
+            continue;
+        }
+        // The segment's points a judgement from `from` needs, and how many of them come before it.
+        const size_t segmentStart = static_cast<size_t>(segments[k].firstPoint);
+        const auto judgedFrom = static_cast<size_t>(std::max<qint64>(from, 0));
+        const size_t first =
+            std::max(segmentStart, static_cast<size_t>(std::max<qint64>(from - kLongestPattern + 1, 0)));
+        const size_t before = judgedFrom > first ? judgedFrom - first : 0;
         const auto part = [&](std::span<const double> values) {
-            const size_t first = std::min(static_cast<size_t>(segments[k].firstPoint), values.size());
-            const size_t end =
-                k + 1 < segments.size() ? static_cast<size_t>(segments[k + 1].firstPoint) : values.size();
-            return values.subspan(first, std::max(std::min(end, values.size()), first) - first);
+            const size_t begin = std::min(first, values.size());
+            return values.subspan(begin, std::max(std::min(end, values.size()), begin) - begin);
         };
-        judged.upper += set == RuleSet::None ? FindLimitSignals(part(upper), l.ucl, l.lcl)
-                                             : FindSignals(set, part(upper), {l.cl, l.ucl, l.lcl});
-        judged.range += FindLimitSignals(part(ranges), l.rangeUcl, l.rangeLcl);
+        const auto after = [before](QVector<RuleMask> marks) {
+            return marks.mid(static_cast<qsizetype>(std::min<size_t>(before, static_cast<size_t>(marks.size()))));
+        };
+        judged.upper += after(set == RuleSet::None ? FindLimitSignals(part(upper), l.ucl, l.lcl)
+                                                   : FindSignals(set, part(upper), {l.cl, l.ucl, l.lcl}));
+        judged.range += after(FindLimitSignals(part(ranges), l.rangeUcl, l.rangeLcl));
     }
     return judged;
 }

@@ -24,8 +24,11 @@ struct ControlChartSignals
 };
 
 // Judges the points of the chart's data and range series against the limits in force at each,
-// before rounding. Patterns never run across the start of a segment (a stage).
-ControlChartSignals JudgeControlChart(const ChartControl& chart, RuleSet set, const LimitsInForce& limits);
+// before rounding. Patterns never run across the start of a segment (a stage). From a point on
+// (`from`): the masks of the points from there, judged with the points before it that a pattern
+// reaches back to.
+ControlChartSignals JudgeControlChart(const ChartControl& chart, RuleSet set, const LimitsInForce& limits,
+                                      qint64 from = 0);
 
 // Flags the signalling points on the chart, so that they keep their pointers however dense the
 // chart; highlighted when a rule set is chosen.

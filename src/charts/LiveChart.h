@@ -27,7 +27,8 @@ struct LiveSignal
 struct RefreshOutcome
 {
     bool read = false; // false: the database could not be read, error says why (the provider's
-    QString error;     //   description; nothing was changed, no prompt shown)
+    QString error;     //   description; nothing was changed, no prompt shown); with read, why the
+                       //   raw-data listing could not follow
     qint64 newRecords = 0;
     qint64 newPoints = 0;
     qint64 droppedPoints = 0;           // dropped from the start by a rolling range in this refresh

@@ -16,6 +16,21 @@ void PointTimes::add(bool dated, qint64 day, int second)
         static_cast<qint32>(std::clamp<qint64>(seconds - *m_base, kUndated + 1, std::numeric_limits<qint32>::max())));
 }
 
+void PointTimes::append(const PointTimes& other)
+{
+    for (const qint32 offset : other.m_offsets) {
+        const bool dated = offset != kUndated;
+        const qint64 seconds = dated ? *other.m_base + offset : 0;
+        add(dated, seconds / 86400, static_cast<int>(seconds % 86400));
+    }
+}
+
+void PointTimes::dropFirst(qint64 count)
+{
+    m_offsets.erase(m_offsets.begin(),
+                    m_offsets.begin() + static_cast<std::ptrdiff_t>(std::clamp<qint64>(count, 0, this->count())));
+}
+
 std::optional<QDateTime> PointTimes::at(qint64 point) const
 {
     const qint32 offset = m_offsets.at(static_cast<size_t>(point));

@@ -12,6 +12,9 @@ class PointTimes
 public:
     // day and second as a record column gives them (the Julian day, the second of the day).
     void add(bool dated, qint64 day, int second);
+    // The other's points after these.
+    void append(const PointTimes& other);
+    void dropFirst(qint64 count);
     qint64 count() const { return static_cast<qint64>(m_offsets.size()); }
     // None for a point whose record has no time.
     std::optional<QDateTime> at(qint64 point) const;

@@ -12,19 +12,24 @@ namespace {
 
 // Bytes gathered before they are written.
 constexpr size_t kWriteSize = 1 << 20;
+// The few lines of a refresh.
+constexpr size_t kAppendSize = 1 << 14;
 
 } // namespace
 
-RawDataListing::RawDataListing(const QString& path)
-    : m_path(path), m_file(path + QStringLiteral(".XXXXXX")), m_buffer(kWriteSize)
+RawDataListing::RawDataListing(const QString& path, Mode mode)
+    : m_path(path), m_mode(mode), m_file(path + QStringLiteral(".XXXXXX")), m_appended(path),
+      m_buffer(mode == Mode::Append ? kAppendSize : kWriteSize)
 {
 }
 
 bool RawDataListing::open()
 {
     // Unbuffered, so that a write that fails says why where it fails (OutputFile.h).
-    QFile& file = m_file;
-    return file.open(QIODevice::ReadWrite | QIODevice::Unbuffered) || fail(m_file.errorString());
+    const QIODevice::OpenMode mode = m_mode == Mode::Append ? QIODevice::WriteOnly | QIODevice::Append
+                                                            : QIODevice::ReadWrite;
+    QFile& file = output();
+    return file.open(mode | QIODevice::Unbuffered) || fail(file.errorString());
 }
 
 bool RawDataListing::fail(const QString& reason)
@@ -37,8 +42,8 @@ bool RawDataListing::fail(const QString& reason)
 
 bool RawDataListing::flush(size_t needed)
 {
-    if (m_error.isEmpty() && !WriteEveryByte(m_file, QByteArray::fromRawData(m_buffer.data(), qsizetype(m_used)))) {
-        fail(m_file.errorString());
+    if (m_error.isEmpty() && !WriteEveryByte(output(), QByteArray::fromRawData(m_buffer.data(), qsizetype(m_used)))) {
+        fail(output().errorString());
     }
     m_used = 0;
     if (needed > m_buffer.size()) {
@@ -56,6 +61,10 @@ bool RawDataListing::commit()
 {
     if (!flush()) {
         return false;
+    }
+    if (m_mode == Mode::Append) {
+        m_appended.close();
+        return true;
     }
     if (std::rename(QFile::encodeName(m_file.fileName()).constData(), QFile::encodeName(m_path).constData()) != 0) {
         return fail(QString::fromLocal8Bit(std::strerror(errno)));

@@ -10,12 +10,20 @@
 // only, put in the listing's place when the load is kept. Renaming replaces a file or link of
 // that name that someone else put in the shared folder rather than following it. Text is
 // written as UTF-8, gathered into large writes.
+//
+// A listing opened to append (a chart that follows its data) writes to the end of the listing
+// itself instead, and commit() only writes what is gathered.
 class RawDataListing
 {
 public:
-    explicit RawDataListing(const QString& path);
+    enum class Mode
+    {
+        Replace,
+        Append
+    };
+    explicit RawDataListing(const QString& path, Mode mode = Mode::Replace);
 
-    // Creates the new file; false with errorString() when it cannot be made.
+    // Creates the new file (opens the listing); false with errorString() when it cannot be.
     bool open();
     // Lines are written a piece of a few bytes at a time, so the pieces are copied inline
     // rather than through a call to the library's copy.
@@ -62,8 +70,12 @@ private:
     // Keeps the first failure's reason; false.
     bool fail(const QString& reason);
 
+    QFile& output() { return m_mode == Mode::Append ? m_appended : m_file; }
+
     QString m_path;
+    Mode m_mode;
     QTemporaryFile m_file;
+    QFile m_appended;
     std::vector<char> m_buffer;
     size_t m_used = 0;
     QString m_error;

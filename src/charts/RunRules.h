@@ -47,6 +47,10 @@ struct RuleLimits
     double lcl = 0;
 };
 
+// The most points a pattern spans ("15 in a row within 1 sigma"): a new point can complete no
+// pattern that starts further back.
+inline constexpr qint64 kLongestPattern = 15;
+
 // Bit (rule - 1) is set when the point completes that rule.
 using RuleMask = quint16;
 

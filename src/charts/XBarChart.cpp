@@ -94,13 +94,10 @@ void XBarChart::SetupRangeSeries()
 void XBarChart::ResetChart(const QString& unit, bool individual, const QString& chartTitle)
 {
     m_chart.undoZoom();
-    for (int i = m_chart.seriesCount() - 1; i >= kFirstControlLine; --i) {
-        m_chart.removeSeries(i);
-    }
+    ClearControlLimits();
     for (int i = 0; i < kFirstControlLine; ++i) {
         m_chart.clearSeries(i);
     }
-    m_chart.dividers().clear();
     for (int i = kLimitsSeries; i <= kUslSeries; ++i) {
         m_chart.series(i).look.pointerStyle = PointerStyle::Diamond;
     }
@@ -111,6 +108,16 @@ void XBarChart::ResetChart(const QString& unit, bool individual, const QString& 
         (individual ? QStringLiteral("Individual ") : QStringLiteral("X-Bar ")) + shownUnit;
     m_chart.axis(AxisId::Custom0).title = individual ? QStringLiteral("Moving Range") : QStringLiteral("Range");
     m_chart.update();
+}
+
+void XBarChart::ClearControlLimits()
+{
+    for (int i = m_chart.seriesCount() - 1; i >= kFirstControlLine; --i) {
+        m_chart.removeSeries(i);
+    }
+    m_chart.clearSeries(kLslSeries);
+    m_chart.clearSeries(kUslSeries);
+    m_chart.dividers().clear();
 }
 
 int XBarChart::AddControlLineSeries(const QString& kind)

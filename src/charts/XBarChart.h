@@ -39,6 +39,10 @@ public:
     // and the unit.
     void ResetChart(const QString& unit, bool individual, const QString& chartTitle);
 
+    // Takes the drawing's limit lines away (the specification lines, the control lines and the
+    // dividers), for DrawControlLimits to draw them again over the points as they are now.
+    void ClearControlLimits();
+
     // A new line series on the upper chart ("X-Bar") or the range chart (any other kind).
     int AddControlLineSeries(const QString& kind);
 

@@ -108,6 +108,35 @@ SqlText GetTestedRange(const QString& strRange, const QString& databaseType, con
     return SqlText(start.text + QStringLiteral(" AND ") + end.text, {start, end});
 }
 
+SqlText RaiseRangeStart(const SqlText& sql, const QDateTime& from, const QLocale& locale)
+{
+    // Compared by their wall-clock fields, as the literals carry them.
+    const QTime time = from.time();
+    const QDateTime wallClock(from.date(), QTime(time.hour(), time.minute(), time.second()), Qt::UTC);
+    if (sql.dates.isEmpty() || sql.dates.front().dateTime >= wallClock) {
+        return sql;
+    }
+    const DateLiteral& start = sql.dates.front();
+    const QString between = QStringLiteral("BETWEEN ");
+    const qsizetype at = sql.text.indexOf(between + start.text);
+    if (at < 0) {
+        return sql;
+    }
+    const int hour = time.hour() % 12 == 0 ? 12 : time.hour() % 12;
+    const QChar delimiter = start.text.front();
+    const QString text = delimiter + rangeDate(from.date(), locale) +
+                         QStringLiteral(" %1:%2:%3 %4")
+                             .arg(hour, 2, 10, QLatin1Char('0'))
+                             .arg(time.minute(), 2, 10, QLatin1Char('0'))
+                             .arg(time.second(), 2, 10, QLatin1Char('0'))
+                             .arg(time.hour() < 12 ? QLatin1String("am") : QLatin1String("pm")) +
+                         delimiter;
+    SqlText raised = sql;
+    raised.text.replace(at + between.size(), start.text.size(), text);
+    raised.dates.front() = DateLiteral{text, wallClock};
+    return raised;
+}
+
 QString MakeSQL(const QueryContext& context, const QString& strParameter, const QString& strRange,
                 const QString& strATE, const QString& strSortBy, const QString& strSerialNumber,
                 const QString& strTestID, const QString& strPassFail, bool blnOnlyLastData, const QString& strChartType,

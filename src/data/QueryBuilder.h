@@ -30,6 +30,11 @@ SqlText GetTestedRange(const QString& strRange, const QString& databaseType, con
                        const QDate& customFrom, const QDate& customTo, QString* error = nullptr,
                        const QLocale& locale = QLocale());
 
+// The statement with the lower bound of its range (the first date literal it carries) raised to
+// `from`, to the second and inclusive, written as the range writes its literals; unchanged when
+// the bound is already at or after `from`.
+SqlText RaiseRangeStart(const SqlText& sql, const QDateTime& from, const QLocale& locale = QLocale());
+
 // What the statement text needs besides the arguments: the product's table and columns
 // (bracketed, ready for SQL) and whether zero values are accepted.
 struct QueryContext

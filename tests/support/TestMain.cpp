@@ -49,10 +49,16 @@ int TestRegistry::runAll(int argc, char** argv)
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     ModalWindowGuard guard;
     app.installEventFilter(&guard);
+    // TESSALY_TEST_ONLY=<class> runs that class alone, with the arguments (test functions, options).
+    const QByteArray only = qgetenv("TESSALY_TEST_ONLY");
+    const QStringList arguments = only.isEmpty() ? QStringList{QString::fromLocal8Bit(argv[0])} : app.arguments();
     int failures = 0;
     for (const auto& [name, factory] : registry()) {
+        if (!only.isEmpty() && only != name) {
+            continue;
+        }
         const std::unique_ptr<QObject> test = factory();
-        failures += QTest::qExec(test.get(), QStringList{QString::fromLatin1(argv[0])});
+        failures += QTest::qExec(test.get(), arguments);
     }
     return failures == 0 ? 0 : 1;
 }

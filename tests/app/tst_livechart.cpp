@@ -1,0 +1,203 @@
+#include "AppFixture.h"
+#include "Clock.h"
+#include "ConsolePrompts.h"
+#include "DataRow.h"
+#include "HeadlessControlChart.h"
+#include "HeadlessSession.h"
+#include "LiveChart.h"
+#include "TestFiles.h"
+#include "TestMain.h"
+
+#include <QProcess>
+#include <QTest>
+
+using Record = AppFixture::Record;
+using Batches = QList<QList<Record>>;
+Q_DECLARE_METATYPE(Record)
+
+namespace {
+
+constexpr QSize kChartSize(800, 600);
+
+Record at(const QString& serial, const QString& time, double value, const QString& source = "ATE-01")
+{
+    return {serial, source, "2024-03-" + time, "PASS", value};
+}
+
+// Records every ten minutes of a day ("09 08:00:00"), values in turn.
+QList<Record> day(const QString& date, int count, const QList<double>& values, const QString& prefix)
+{
+    QList<Record> list;
+    for (int i = 0; i < count; ++i) {
+        const QTime time = QTime(8, 0).addSecs(600 * i);
+        list.append(at(prefix + QString::number(i), date + time.toString(" HH:mm:ss"), values[i % values.size()],
+                       i % 2 ? "ATE-02" : "ATE-01"));
+    }
+    return list;
+}
+
+// The INSERT statements of records, as a test station writes them.
+QString insertsOf(const QList<Record>& records)
+{
+    QString sql;
+    for (const Record& r : records) {
+        sql += QStringLiteral("INSERT INTO Results VALUES ('%1', '%2', '%3', '%4', 'T1', %5);")
+                   .arg(r.serial, r.source, r.time, r.verdict)
+                   .arg(r.value, 0, 'g', 17);
+    }
+    return sql;
+}
+
+// Another process appends the records in one transaction, through the sqlite3 shell.
+void appendRecords(const QString& database, const QList<Record>& records)
+{
+    QProcess writer;
+    writer.start("sqlite3", {"-cmd", ".timeout 5000", database, "BEGIN;" + insertsOf(records) + "COMMIT;"});
+    QVERIFY(writer.waitForFinished());
+    QCOMPARE(writer.readAllStandardError(), QByteArray());
+    QCOMPARE(writer.exitCode(), 0);
+}
+
+QList<double> yValues(const ChartControl& chart, int series)
+{
+    QList<double> ys;
+    for (qint64 i = 0; i < chart.pointCount(series); ++i) {
+        ys.append(chart.pointY(series, i));
+    }
+    return ys;
+}
+
+// The listing's lines; of an individual chart without the record numbers, which count from the
+// full drawing.
+QStringList listingLines(const QString& path, bool individual)
+{
+    QStringList lines = QString::fromUtf8(ReadFile(path)).split("\r\n", Qt::SkipEmptyParts);
+    for (QString& line : lines.sliced(individual ? 1 : lines.size())) {
+        line.truncate(line.lastIndexOf('\t'));
+    }
+    return individual ? QStringList(lines.sliced(1)) : lines;
+}
+
+// Everything a live chart works on, opened as `tessaly watch` opens it.
+struct LiveRun
+{
+    HeadlessSession& session;
+    Selection selection;
+    ConsolePrompts& prompts;
+    const EventPump& pump;
+    FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(18, 0))};
+    ControlChartChoice choice;
+    QTemporaryDir scratch;
+    HeadlessControlChart drawn{kChartSize};
+
+    int plot() { return drawn.plot(session, selection, choice, prompts, clock, pump, scratch.filePath("live.spc")); }
+
+    // The live chart matches a chart drawn in full from the same records: points, panel, listing,
+    // and the judgement of the points from firstJudged on.
+    void matchesFullPlot(qint64 firstJudged)
+    {
+        HeadlessControlChart full(kChartSize);
+        QCOMPARE(full.plot(session, selection, choice, prompts, clock, pump, scratch.filePath("full.spc")), 0);
+        QCOMPARE(yValues(drawn.chart, 0), yValues(full.chart, 0));
+        QCOMPARE(yValues(drawn.chart, 4), yValues(full.chart, 4));
+        QCOMPARE(drawn.result.panelText, full.result.panelText);
+        QCOMPARE(listingLines(scratch.filePath("live.spc"), choice.individual),
+                 listingLines(scratch.filePath("full.spc"), choice.individual));
+        QCOMPARE(drawn.result.outOfControl.upper.mid(firstJudged), full.result.outOfControl.upper.mid(firstJudged));
+        QCOMPARE(drawn.result.outOfControl.range.mid(firstJudged), full.result.outOfControl.range.mid(firstJudged));
+    }
+};
+
+// Runs `check` on the fixture's product opened headless, range "Last 30 Days" unless given.
+void runLive(AppFixture& app, const std::function<void(LiveRun&)>& check, const QString& range = "Last 30 Days",
+             bool allRecords = false)
+{
+    SelectionOptions options;
+    options.config = app.configFolder();
+    options.product = "Line";
+    options.range = range;
+    options.allRecords = allRecords;
+    RunHeadless("watch", options, {},
+                [&](HeadlessSession& session, const Selection& selection, ConsolePrompts& prompts, const Clock&,
+                    const EventPump& pump) {
+                    LiveRun run{session, selection, prompts, pump};
+                    run.selection.parameter = 0;
+                    run.choice.rules = RuleSet::WesternElectric;
+                    check(run);
+                    return 0;
+                });
+}
+
+} // namespace
+
+class TestLiveChart : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void followsAppendedRecords_data()
+    {
+        AddColumns<bool, int, bool, QList<Record>, Batches, QList<int>, QList<int>>(
+            "individual", "size", "allRecords", "initial", "batches", "newRecords", "newPoints");
+        // The last three drawn records share 09:30; two more at 09:30 come after the first refresh,
+        // from the source the engine orders last at that time (a full load orders them so too).
+        QList<Record> sharedStamp = day("09", 9, {5.0, 5.1, 4.9}, "A");
+        sharedStamp += {at("A9", "09 09:30:00", 4.95), at("A10", "09 09:30:00", 5.2),
+                        at("A11", "09 09:30:00", 5.05, "ATE-02")};
+        const QList<Record> sameStampLater{at("B1", "09 09:30:00", 5.3, "ATE-02"), at("B2", "09 09:30:00", 4.8, "ATE-02"),
+                                           at("B3", "09 10:00:00", 5.1)};
+        QTest::newRow("x-bar: equal stamps across the boundary, tail completes later")
+            << false << 5 << false << sharedStamp << Batches{sameStampLater, {}, day("10", 5, {5.0, 5.4}, "C")}
+            << QList<int>{3, 0, 5} << QList<int>{1, 0, 1};
+        QTest::newRow("individual: equal stamps across the boundary")
+            << true << 5 << false << sharedStamp << Batches{sameStampLater, {}}
+            << QList<int>{3, 0} << QList<int>{3, 0};
+        // Identical records (one unit tested twice in the same second) are two records when every
+        // record is read: one drawn, its twin arriving later.
+        QList<Record> twin = day("09", 6, {5.0, 5.2}, "D");
+        twin.append(at("D9", "09 09:00:00", 5.1));
+        QTest::newRow("all records: identical twin after the boundary")
+            << true << 5 << true << twin << Batches{{at("D9", "09 09:00:00", 5.1), at("D10", "09 09:10:00", 5.0)}}
+            << QList<int>{2} << QList<int>{2};
+        // With the last record of each unit only, a retest later is a record of its own.
+        QTest::newRow("last data only: retest of a drawn serial")
+            << true << 5 << false << day("09", 6, {5.0, 5.2}, "E")
+            << Batches{{at("E2", "09 10:00:00", 5.6, "ATE-01")}} << QList<int>{1} << QList<int>{1};
+        QTest::newRow("x-bar of 3: several points at once")
+            << false << 3 << false << day("08", 7, {5.0, 5.1}, "F") << Batches{day("09", 8, {4.9, 5.3, 5.0}, "G")}
+            << QList<int>{8} << QList<int>{3};
+    }
+
+    // Records a writer process appends between refreshes reach the chart exactly once: after each
+    // refresh the chart is the one a full load of the same records draws.
+    void followsAppendedRecords()
+    {
+        const auto [individual, size, allRecords, initial, batches, newRecords, newPoints] =
+            FetchRow<bool, int, bool, QList<Record>, Batches, QList<int>, QList<int>>();
+        AppFixture app;
+        app.writeResults(initial);
+        runLive(
+            app,
+            [&](LiveRun& run) {
+                run.choice.individual = individual;
+                run.choice.subgroupSize = size;
+                QCOMPARE(run.plot(), 0);
+                LiveChart live(run.session.state, run.drawn.xbar, run.drawn.constants, run.drawn.request,
+                               run.drawn.result);
+                for (qsizetype i = 0; i < batches.size(); ++i) {
+                    appendRecords(app.configFile("line.sqlite"), batches[i]);
+                    const qint64 before = run.drawn.chart.pointCount(0);
+                    const RefreshOutcome outcome = live.refresh(run.clock.today());
+                    QVERIFY2(outcome.read, qPrintable(outcome.error));
+                    QCOMPARE(outcome.newRecords, newRecords[i]);
+                    QCOMPARE(outcome.newPoints, newPoints[i]);
+                    QCOMPARE(outcome.panelText, run.drawn.result.panelText);
+                    run.matchesFullPlot(before);
+                }
+            },
+            "Last 30 Days", allRecords);
+    }
+};
+
+TESSALY_TEST(TestLiveChart)
+#include "tst_livechart.moc"
