@@ -4,7 +4,11 @@
 #include "ConsolePrompts.h"
 #include "ControlChartMath.h"
 #include "EventPump.h"
+#include "FrozenLimits.h"
+#include "LimitFile.h"
 #include "TerminalStatus.h"
+
+#include <QTextStream>
 
 HeadlessControlChart::HeadlessControlChart(const QSize& size) : xbar(chart), constants(InitControlChartConstants())
 {
@@ -41,6 +45,23 @@ int HeadlessControlChart::plot(HeadlessSession& session, const Selection& select
         return m.contains(QLatin1String("data collection for this selected range")) || m.startsWith(kDivisionByZero);
     });
     return noData ? HeadlessStatus::kNoData : HeadlessStatus::kConfiguration;
+}
+
+int HeadlessChartLimits(const QString& command, std::optional<bool> frozen, bool stages, const SharedState& state,
+                        const LimitKey& key, LimitsRequest& limits)
+{
+    const LimitFileRead file = ReadLimitFile(state.gINIFolder);
+    if (!file.problem.isEmpty()) {
+        if (frozen.value_or(false)) {
+            return HeadlessFail(command, HeadlessStatus::kConfiguration, file.problem);
+        }
+        QTextStream(stderr) << "tessaly " << command << ": " << file.problem << "; the chart uses computed limits"
+                            << Qt::endl;
+    } else if (frozen.value_or(false) && !file.store.find(key)) {
+        return HeadlessFail(command, HeadlessStatus::kConfiguration, QStringLiteral("no frozen limits for ") + key.text());
+    }
+    limits = LimitsFromFile(file, key, frozen.value_or(true), stages);
+    return HeadlessStatus::kOk;
 }
 
 int FindParameter(const HeadlessSession& session, const QString& wanted)

@@ -42,5 +42,11 @@ public:
     PlotResult result;
 };
 
+// The limits a headless control chart is drawn with, from the configuration's limit file: the
+// frozen set (one must exist), computed limits, or (unset) the frozen set where one exists; stage
+// starts applied unless `stages` is off. kOk, or the status of a failure said on standard error.
+int HeadlessChartLimits(const QString& command, std::optional<bool> frozen, bool stages, const SharedState& state,
+                        const LimitKey& key, LimitsRequest& limits);
+
 // The parameter of the session by its list text, display name or column; -1 when there is none.
 int FindParameter(const HeadlessSession& session, const QString& wanted);

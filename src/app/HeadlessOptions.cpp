@@ -91,3 +91,39 @@ QString OutputFileOption(const QCommandLineParser& parser, const QString& name, 
     }
     return QDir::cleanPath(QDir::current().absoluteFilePath(path));
 }
+
+RuleSet ReadRulesOption(const QCommandLineParser& parser)
+{
+    if (!parser.isSet(QStringLiteral("rules"))) {
+        return RuleSet::None;
+    }
+    const std::optional<RuleSet> rules = RuleSetFromName(parser.value(QStringLiteral("rules")));
+    if (!rules) {
+        throw UsageError{QStringLiteral("--rules is we, nelson or none")};
+    }
+    return *rules;
+}
+
+std::optional<bool> ReadLimitsOption(const QCommandLineParser& parser)
+{
+    if (!parser.isSet(QStringLiteral("limits"))) {
+        return std::nullopt;
+    }
+    const QString limits = parser.value(QStringLiteral("limits")).trimmed().toLower();
+    if (limits != QLatin1String("frozen") && limits != QLatin1String("computed")) {
+        throw UsageError{QStringLiteral("--limits is frozen or computed")};
+    }
+    return limits == QLatin1String("frozen");
+}
+
+bool ReadStagesOption(const QCommandLineParser& parser)
+{
+    if (!parser.isSet(QStringLiteral("stages"))) {
+        return true;
+    }
+    const QString stages = parser.value(QStringLiteral("stages")).trimmed().toLower();
+    if (stages != QLatin1String("on") && stages != QLatin1String("off")) {
+        throw UsageError{QStringLiteral("--stages is on or off")};
+    }
+    return stages == QLatin1String("on");
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RunRules.h"
+
 #include <QDate>
 #include <QString>
 #include <optional>
@@ -39,6 +41,12 @@ void AddSelectionOptions(QCommandLineParser& parser);
 // Reads those options of a parsed command line; throws UsageError. --config and --product are
 // required; the range is "Last 30 Days" unless given, "Custom" with --from and --to.
 void ReadSelectionOptions(const QCommandLineParser& parser, SelectionOptions& options);
+
+// --rules (we, nelson or none; none when not given), --limits (frozen or computed; unset when not
+// given) and --stages (on or off; on when not given) of a control chart; throw UsageError.
+RuleSet ReadRulesOption(const QCommandLineParser& parser);
+std::optional<bool> ReadLimitsOption(const QCommandLineParser& parser);
+bool ReadStagesOption(const QCommandLineParser& parser);
 
 // The file an output option names, from the folder the command was started in (the commands
 // change their current folder later); "-" stays standard output where that is allowed.

@@ -154,23 +154,6 @@ int readParameter(const ReportOptions& o, const HeadlessSession& session, Select
     return ReportCommand::kOk;
 }
 
-// The limits the report's chart is drawn with, from the configuration's limit file; kOk, or the
-// status of a failure it has reported.
-int limitsOfReport(const ReportOptions& o, const SharedState& state, const LimitKey& key, LimitsRequest& limits)
-{
-    const LimitFileRead file = ReadLimitFile(state.gINIFolder);
-    if (!file.problem.isEmpty()) {
-        if (o.frozenLimits.value_or(false)) {
-            return fail(ReportCommand::kConfiguration, file.problem);
-        }
-        QTextStream(stderr) << "tessaly report: " << file.problem << "; the chart uses computed limits" << Qt::endl;
-    } else if (o.frozenLimits.value_or(false) && !file.store.find(key)) {
-        return fail(ReportCommand::kConfiguration, QStringLiteral("no frozen limits for ") + key.text());
-    }
-    limits = LimitsFromFile(file, key, o.frozenLimits.value_or(true), o.stages);
-    return ReportCommand::kOk;
-}
-
 int controlChartReport(const ReportOptions& o, HeadlessSession& session, const Selection& selection,
                        ConsolePrompts& prompts, const Clock& clock, const EventPump& pump, QTemporaryDir& scratch)
 {
@@ -185,7 +168,8 @@ int controlChartReport(const ReportOptions& o, HeadlessSession& session, const S
     choice.hideSpec = o.hideSpec;
     choice.rules = o.rules;
     const LimitKey key = ControlChartKey(state, selection, individual, o.size);
-    if (const int status = limitsOfReport(o, state, key, choice.limits); status != ReportCommand::kOk) {
+    if (const int status = HeadlessChartLimits(kReportCommand, o.frozenLimits, o.stages, state, key, choice.limits);
+        status != ReportCommand::kOk) {
         return status;
     }
     if (!scratch.isValid()) {

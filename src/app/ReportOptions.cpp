@@ -148,31 +148,13 @@ ReportOptions ReadReportOptions(const QStringList& arguments)
         o.grouping = *grouping;
     }
     o.final = given("final");
-    if (given("rules")) {
-        const std::optional<RuleSet> rules = RuleSetFromName(text("rules"));
-        if (!rules) {
-            throw UsageError{QStringLiteral("--rules is we, nelson or none")};
-        }
-        o.rules = *rules;
-    }
+    o.rules = ReadRulesOption(p);
     o.failOnSignal = given("fail-on-signal");
     if (o.failOnSignal && !o.isControlChart() && !o.isYieldChart()) {
         throw UsageError{QStringLiteral("--fail-on-signal needs a chart with run rules: xbar, individual, p or np")};
     }
-    if (given("limits")) {
-        const QString limits = text("limits").trimmed().toLower();
-        if (limits != QLatin1String("frozen") && limits != QLatin1String("computed")) {
-            throw UsageError{QStringLiteral("--limits is frozen or computed")};
-        }
-        o.frozenLimits = limits == QLatin1String("frozen");
-    }
-    if (given("stages")) {
-        const QString stages = text("stages").trimmed().toLower();
-        if (stages != QLatin1String("on") && stages != QLatin1String("off")) {
-            throw UsageError{QStringLiteral("--stages is on or off")};
-        }
-        o.stages = stages == QLatin1String("on");
-    }
+    o.frozenLimits = ReadLimitsOption(p);
+    o.stages = ReadStagesOption(p);
     // JSON may go to standard output, "-".
     o.png = OutputFileOption(p, QStringLiteral("png"), false);
     o.svg = OutputFileOption(p, QStringLiteral("svg"), false);

@@ -8,6 +8,7 @@
 #include "ScreenCommand.h"
 #include "SettingsStore.h"
 #include "VersionText.h"
+#include "WatchCommand.h"
 #include "WidgetPrompts.h"
 #include "frmMain.h"
 #include "ui_frmMain.h"
@@ -52,7 +53,8 @@ void describeCommandLine(QCommandLineParser& parser)
         QStringLiteral("Statistical process control of production test results.\n"
                        "tessaly report --help describes the control-chart reports made without a window;\n"
                        "tessaly screen --help the screening of every parameter of a product;\n"
-                       "tessaly limits --help the frozen control limits and stages of a configuration."));
+                       "tessaly limits --help the frozen control limits and stages of a configuration;\n"
+                       "tessaly watch --help the control chart that follows new records and announces signals."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOption(kConfigOption);
@@ -102,8 +104,9 @@ int main(int argc, char* argv[])
     const bool report = argc > 1 && qstrcmp(argv[1], "report") == 0;
     const bool screen = argc > 1 && qstrcmp(argv[1], "screen") == 0;
     const bool limits = argc > 1 && qstrcmp(argv[1], "limits") == 0;
+    const bool watch = argc > 1 && qstrcmp(argv[1], "watch") == 0;
     keepQtNoticesOffStandardError();
-    if (report || screen || limits) {
+    if (report || screen || limits || watch) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
             qputenv("QT_QPA_PLATFORM", "offscreen"); // a report never needs a display
         }
@@ -118,16 +121,21 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     nameApplication();
 
-    if (report || screen || limits) {
+    if (report || screen || limits || watch) {
         const QStringList arguments = QApplication::arguments().mid(2);
-        if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
+        // Options after watch's --exec belong to the program it runs.
+        const qsizetype exec = watch ? arguments.indexOf(QStringLiteral("--exec")) : -1;
+        const QStringList own = exec < 0 ? arguments : arguments.first(exec);
+        if (own.contains(QStringLiteral("--help")) || own.contains(QStringLiteral("-h"))) {
             QTextStream(stdout) << (report   ? ReportCommand::HelpText()
                                     : screen ? ScreenCommand::HelpText()
+                                    : watch  ? WatchCommand::HelpText()
                                              : LimitsCommand::HelpText());
             return 0;
         }
         return report   ? ReportCommand::Run(arguments)
                : screen ? ScreenCommand::Run(arguments)
+               : watch  ? WatchCommand::Run(arguments)
                         : LimitsCommand::Run(arguments);
     }
 

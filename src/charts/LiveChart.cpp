@@ -267,6 +267,12 @@ qint64 LiveChart::droppedPoints() const
     return m_live->dropped;
 }
 
+QDateTime LiveChart::pointTime(qint64 index) const
+{
+    const PointTimes* times = m_live->go ? &m_live->go->lastTimes : nullptr;
+    return times && index >= 0 && index < times->count() ? times->at(index).value_or(QDateTime()) : QDateTime();
+}
+
 std::vector<LiveSignal> LiveChart::drawnSignals() const
 {
     std::vector<LiveSignal> found;

@@ -61,6 +61,8 @@ public:
 
     // Points dropped from the start since the chart was drawn in full.
     qint64 droppedPoints() const;
+    // The time of the last record of the point at `index` of the series now; null without one.
+    QDateTime pointTime(qint64 index) const;
     // The signals on the chart now, oldest first (already announced or drawn by the full load).
     std::vector<LiveSignal> drawnSignals() const;
 
