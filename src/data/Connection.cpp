@@ -412,6 +412,14 @@ bool Connection::prepare(const SqlText& sql, QString& engineSql)
     if (imported() && !prepareImport(sql.text)) {
         return false;
     }
+    if (m_engine == Engine::SQLiteFile && (m_sqliteLost || SqliteFileStamp::of(m_sourceFile).inode != m_stampBefore.inode)) {
+        // The file was moved away or written anew since it was opened: the open handle would go on
+        // reading the old one, so the name is opened again (and again next time, until it opens).
+        m_sqliteLost = !openSQLite(m_sourceFile);
+        if (m_sqliteLost) {
+            return false;
+        }
+    }
     if (m_engine == Engine::SQLiteFile && m_snapshot) {
         // A writer that started since keeps its log beside the file: the newest records are there.
         if (WalFilesExist(m_sourceFile) && !openSQLiteDatabase(false) && !(m_snapshot && openSQLiteDatabase(true))) {

@@ -111,7 +111,8 @@ private:
     QString m_table;      // the table or worksheet of the last statement
     Engine m_engine = Engine::None;
     bool m_snapshot = false;       // a SQLite file read as an immutable snapshot
-    SqliteFileStamp m_stampBefore; // the snapshot's file at the last prepare()
+    SqliteFileStamp m_stampBefore; // the file when opened, or the snapshot's at the last prepare()
+    bool m_sqliteLost = false;     // the SQLite file could not be opened again after it was replaced
     QStringList m_notes;
     // How the program's SQL is rewritten for the engine.
     enum class Dialect

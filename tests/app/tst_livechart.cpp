@@ -58,6 +58,20 @@ void appendRecords(const QString& database, const QList<Record>& records)
     QCOMPARE(writer.exitCode(), 0);
 }
 
+// A test station's writer: inserts `count` records one transaction each, waiting for a lock at most
+// its usual five seconds; it fails on the first error ("database is locked").
+const char* const kStationWriter = R"py(
+import sqlite3, sys
+path, mode, count = sys.argv[1], sys.argv[2], int(sys.argv[3])
+db = sqlite3.connect(path, timeout=5, isolation_level=None)
+db.execute("PRAGMA journal_mode=" + mode)
+for i in range(count):
+    db.execute("BEGIN IMMEDIATE")
+    db.execute("INSERT INTO Results VALUES (?, 'ATE-01', ?, 'PASS', 'T1', ?)",
+               ("W%d" % i, "2024-03-09 12:%02d:%02d" % (i // 60, i % 60), 5.0 + (i % 7) * 0.01))
+    db.execute("COMMIT")
+)py";
+
 QList<double> yValues(const ChartControl& chart, int series)
 {
     QList<double> ys;
@@ -72,10 +86,10 @@ QList<double> yValues(const ChartControl& chart, int series)
 QStringList listingLines(const QString& path, bool individual)
 {
     QStringList lines = QString::fromUtf8(ReadFile(path)).split("\r\n", Qt::SkipEmptyParts);
-    for (QString& line : lines.sliced(individual ? 1 : lines.size())) {
-        line.truncate(line.lastIndexOf('\t'));
+    for (qsizetype i = 1; individual && i < lines.size(); ++i) {
+        lines[i].truncate(lines[i].lastIndexOf('\t'));
     }
-    return individual ? QStringList(lines.sliced(1)) : lines;
+    return lines;
 }
 
 // Everything a live chart works on, opened as `tessaly watch` opens it.
@@ -196,6 +210,163 @@ private slots:
                 }
             },
             "Last 30 Days", allRecords);
+    }
+
+    void rollingRangeDropsOldPoints_data()
+    {
+        AddColumns<bool, int, QList<int>, Batches, QList<int>>("individual", "size", "daysLater", "batches", "dropped");
+        QTest::newRow("individual: a day leaves, a day comes")
+            << true << 5 << QList<int>{1, 1, 2} << Batches{day("10", 4, {5.0, 5.3}, "D"), {}, {}}
+            << QList<int>{6, 0, 6};
+        QTest::newRow("x-bar: a day's subgroups leave")
+            << false << 3 << QList<int>{1} << Batches{day("10", 3, {5.0, 5.3, 4.8}, "D")} << QList<int>{2};
+    }
+
+    // "Last 3 Days" on the 9th holds the 7th to the 9th; a refresh on a later day drops from the
+    // start the points of the days that left the range, as a full load of that day would draw.
+    void rollingRangeDropsOldPoints()
+    {
+        const auto [individual, size, daysLater, batches, dropped] =
+            FetchRow<bool, int, QList<int>, Batches, QList<int>>();
+        AppFixture app;
+        app.writeResults(day("07", 6, {5.0, 5.2, 4.9}, "A") + day("08", 6, {5.1, 4.8}, "B") +
+                         day("09", 6, {5.0, 5.1, 5.2}, "C"));
+        runLive(
+            app,
+            [&](LiveRun& run) {
+                run.clock.set(QDateTime(QDate(2024, 3, 9), QTime(18, 0)));
+                run.choice.individual = individual;
+                run.choice.subgroupSize = size;
+                QCOMPARE(run.plot(), 0);
+                LiveChart live(run.session.state, run.drawn.xbar, run.drawn.constants, run.drawn.request,
+                               run.drawn.result);
+                qint64 droppedSoFar = 0;
+                for (qsizetype i = 0; i < batches.size(); ++i) {
+                    appendRecords(app.configFile("line.sqlite"), batches[i]);
+                    run.clock.set(QDateTime(QDate(2024, 3, 9 + daysLater[i]), QTime(18, 0)));
+                    const qint64 kept = run.drawn.chart.pointCount(0) - dropped[i];
+                    const RefreshOutcome outcome = live.refresh(run.clock.today());
+                    QVERIFY2(outcome.read, qPrintable(outcome.error));
+                    QCOMPARE(outcome.droppedPoints, dropped[i]);
+                    droppedSoFar += dropped[i];
+                    QCOMPARE(live.droppedPoints(), droppedSoFar);
+                    run.matchesFullPlot(kept);
+                }
+            },
+            "Last 3 Days");
+    }
+
+    // A shift is announced once, at the point the refresh drew, with the records behind it and the
+    // limits in force; it stays among the chart's signals and is not announced again.
+    void signalAnnouncedOnce()
+    {
+        AppFixture app;
+        app.writeResults(day("09", 30, {5.0, 5.02, 4.98, 5.01}, "A"));
+        runLive(app, [&](LiveRun& run) {
+            run.choice.individual = true;
+            QCOMPARE(run.plot(), 0);
+            LiveChart live(run.session.state, run.drawn.xbar, run.drawn.constants, run.drawn.request, run.drawn.result);
+            QCOMPARE(live.drawnSignals().size(), size_t(0));
+            appendRecords(app.configFile("line.sqlite"), {at("Shift1", "09 20:00:00", 6.0, "ATE-02")});
+            const RefreshOutcome outcome = live.refresh(run.clock.today());
+            QCOMPARE(outcome.newSignals.size(), size_t(2)); // the value and its moving range
+            const LiveSignal& value = outcome.newSignals.front();
+            QCOMPARE(value.series, 0);
+            QCOMPARE(value.sequence, 30);
+            QCOMPARE(value.value, 6.0);
+            QCOMPARE(value.serials, QStringList{"SHIFT1"});
+            QCOMPARE(value.time, QDateTime(QDate(2024, 3, 9), QTime(20, 0)));
+            QCOMPARE(value.rules, QStringList{"Rule 1: 1 point beyond a control limit"});
+            const ControlLimits::Exact& limits = run.drawn.result.limits.current().limits.exact;
+            QCOMPARE((QList<double>{value.lcl, value.centre, value.ucl}), (QList<double>{limits.lcl, limits.cl, limits.ucl}));
+            QCOMPARE(outcome.newSignals.back().series, 4);
+            QCOMPARE(outcome.newSignals.back().centre, run.drawn.result.limits.current().rBar);
+
+            appendRecords(app.configFile("line.sqlite"), {at("Next", "09 20:10:00", 5.0)});
+            QCOMPARE(live.refresh(run.clock.today()).newSignals.size(), size_t(1)); // the moving range back
+            const std::vector<LiveSignal> onChart = live.drawnSignals();
+            QVERIFY(onChart.size() >= 2);
+            QCOMPARE(onChart.front().sequence, 30);
+            QCOMPARE(onChart.front().serials, QStringList{"SHIFT1"});
+            QCOMPARE(live.refresh(run.clock.today()).newSignals.size(), size_t(0));
+        });
+    }
+
+    void unreadableDatabase_data()
+    {
+        AddColumns<QByteArray>("replacement");
+        QTest::newRow("file gone") << QByteArray();
+        QTest::newRow("file replaced by text") << QByteArray("not a database\n");
+    }
+
+    // A database that cannot be read is said, and nothing of the drawing changes; once it can be
+    // read again, the refresh goes on from where it was.
+    void unreadableDatabase()
+    {
+        const auto [replacement] = FetchRow<QByteArray>();
+        AppFixture app;
+        app.writeResults(day("09", 12, {5.0, 5.1}, "A"));
+        runLive(app, [&](LiveRun& run) {
+            run.choice.individual = true;
+            QCOMPARE(run.plot(), 0);
+            LiveChart live(run.session.state, run.drawn.xbar, run.drawn.constants, run.drawn.request, run.drawn.result);
+            const QString database = app.configFile("line.sqlite");
+            QVERIFY(QFile::rename(database, database + ".away"));
+            if (!replacement.isNull()) {
+                WriteFile(database, replacement);
+            }
+            const QString panel = run.drawn.result.panelText;
+            const RefreshOutcome outcome = live.refresh(run.clock.today());
+            QVERIFY(!outcome.read);
+            QVERIFY(!outcome.error.isEmpty());
+            QCOMPARE(run.drawn.chart.pointCount(0), 12);
+            QCOMPARE(run.drawn.result.panelText, panel);
+            QFile::remove(database);
+            QVERIFY(QFile::rename(database + ".away", database));
+            appendRecords(database, {at("B1", "09 20:00:00", 5.05)});
+            const RefreshOutcome again = live.refresh(run.clock.today());
+            QVERIFY2(again.read, qPrintable(again.error));
+            QCOMPARE(again.newRecords, 1);
+            run.matchesFullPlot(12);
+        });
+    }
+
+    void writerNeverLocked_data()
+    {
+        AddColumns<QString>("journal");
+        QTest::newRow("write-ahead log") << "WAL";
+        QTest::newRow("rollback journal") << "DELETE";
+    }
+
+    // A station writing while refreshes run is never refused beyond its busy wait, and every record
+    // it wrote reaches the chart once.
+    void writerNeverLocked()
+    {
+        const auto [journal] = FetchRow<QString>();
+        AppFixture app;
+        app.writeResults(day("09", 10, {5.0, 5.1}, "A"));
+        runLive(app, [&](LiveRun& run) {
+            run.choice.individual = true;
+            QCOMPARE(run.plot(), 0);
+            LiveChart live(run.session.state, run.drawn.xbar, run.drawn.constants, run.drawn.request, run.drawn.result);
+            QProcess writer;
+            writer.start("python3", {"-c", kStationWriter, app.configFile("line.sqlite"), journal, "400"});
+            QVERIFY(writer.waitForStarted());
+            int refreshes = 0;
+            while (!writer.waitForFinished(0)) {
+                live.refresh(run.clock.today());
+                ++refreshes;
+            }
+            QCOMPARE(writer.readAllStandardError(), QByteArray());
+            QCOMPARE(writer.exitCode(), 0);
+            const qint64 before = run.drawn.chart.pointCount(0);
+            const RefreshOutcome last = live.refresh(run.clock.today());
+            QVERIFY2(last.read, qPrintable(last.error));
+            QCOMPARE(run.drawn.chart.pointCount(0), 410);
+            QVERIFY(refreshes > 1);
+            // Points judged by earlier refreshes keep the judgement of the limits of their time.
+            run.matchesFullPlot(before);
+        });
     }
 };
 
