@@ -49,12 +49,14 @@ int TestRegistry::runAll(int argc, char** argv)
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     ModalWindowGuard guard;
     app.installEventFilter(&guard);
-    // TESSALY_TEST_ONLY=<class> runs that class alone, with the arguments (test functions, options).
-    const QByteArray only = qgetenv("TESSALY_TEST_ONLY");
-    const QStringList arguments = only.isEmpty() ? QStringList{QString::fromLocal8Bit(argv[0])} : app.arguments();
+    // TESSALY_TEST_ONLY=<class>[,<class>...] runs those classes alone, with the arguments (test
+    // functions, options).
+    const QList<QByteArray> only = qgetenv("TESSALY_TEST_ONLY").split(',');
+    const bool chosen = !only.constFirst().isEmpty();
+    const QStringList arguments = chosen ? app.arguments() : QStringList{QString::fromLocal8Bit(argv[0])};
     int failures = 0;
     for (const auto& [name, factory] : registry()) {
-        if (!only.isEmpty() && only != name) {
+        if (chosen && !only.contains(QByteArray(name))) {
             continue;
         }
         const std::unique_ptr<QObject> test = factory();
