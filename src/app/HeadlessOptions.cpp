@@ -127,3 +127,17 @@ bool ReadStagesOption(const QCommandLineParser& parser)
     }
     return stages == QLatin1String("on");
 }
+
+int WholeNumberOption(const QString& text, const char* option, int lowest, int highest)
+{
+    bool ok = false;
+    const int v = text.toInt(&ok);
+    if (!ok || v < lowest || v > highest) {
+        throw UsageError{QStringLiteral("--%1 needs a whole number from %2 to %3, not \"%4\"")
+                             .arg(QLatin1String(option))
+                             .arg(lowest)
+                             .arg(highest)
+                             .arg(text)};
+    }
+    return v;
+}

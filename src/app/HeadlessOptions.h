@@ -42,6 +42,10 @@ void AddSelectionOptions(QCommandLineParser& parser);
 // required; the range is "Last 30 Days" unless given, "Custom" with --from and --to.
 void ReadSelectionOptions(const QCommandLineParser& parser, SelectionOptions& options);
 
+// The value of a numeric option, a whole number from lowest to highest; throws UsageError naming
+// the option ("--size needs a whole number from 2 to 25, not \"x\"").
+int WholeNumberOption(const QString& text, const char* option, int lowest, int highest);
+
 // --rules (we, nelson or none; none when not given), --limits (frozen or computed; unset when not
 // given) and --stages (on or off; on when not given) of a control chart; throw UsageError.
 RuleSet ReadRulesOption(const QCommandLineParser& parser);

@@ -63,20 +63,6 @@ void addReportOptions(QCommandLineParser& p)
     value("height", "Picture height in pixels, at most 20000 (default 900).", "px");
 }
 
-int wholeNumber(const QString& text, const char* option, int lowest, int highest)
-{
-    bool ok = false;
-    const int v = text.toInt(&ok);
-    if (!ok || v < lowest || v > highest) {
-        throw UsageError{QStringLiteral("--%1 needs a whole number from %2 to %3, not \"%4\"")
-                             .arg(QLatin1String(option))
-                             .arg(lowest)
-                             .arg(highest)
-                             .arg(text)};
-    }
-    return v;
-}
-
 } // namespace
 
 bool ReportOptions::isControlChart() const
@@ -127,11 +113,11 @@ ReportOptions ReadReportOptions(const QStringList& arguments)
         throw UsageError{QStringLiteral("--x-source and --y-source go together")};
     }
     if (given("size")) {
-        o.size = wholeNumber(text("size"), "size", ControlChartConstants::kSmallestSize,
+        o.size = WholeNumberOption(text("size"), "size", ControlChartConstants::kSmallestSize,
                              ControlChartConstants::kLargestSize);
     }
     if (given("cells")) {
-        o.cells = wholeNumber(text("cells"), "cells", 10, 100);
+        o.cells = WholeNumberOption(text("cells"), "cells", 10, 100);
     }
     for (auto [name, limit] : {std::pair{"lsl", &o.lsl}, std::pair{"usl", &o.usl}}) {
         *limit = optional(name);
@@ -166,10 +152,10 @@ ReportOptions ReadReportOptions(const QStringList& arguments)
     }
     o.allPages = pages == QLatin1String("all");
     if (given("width")) {
-        o.imageSize.setWidth(wholeNumber(text("width"), "width", 1, kLargestSide));
+        o.imageSize.setWidth(WholeNumberOption(text("width"), "width", 1, kLargestSide));
     }
     if (given("height")) {
-        o.imageSize.setHeight(wholeNumber(text("height"), "height", 1, kLargestSide));
+        o.imageSize.setHeight(WholeNumberOption(text("height"), "height", 1, kLargestSide));
     }
     if (o.png.isEmpty() && o.svg.isEmpty() && o.pdf.isEmpty() && o.json.isEmpty()) {
         throw UsageError{QStringLiteral("nothing to write: give --png, --svg, --pdf or --json")};

@@ -1,5 +1,6 @@
 #include "WatchCommand.h"
 
+#include "ChartOutput.h"
 #include "Clock.h"
 #include "ConsolePrompts.h"
 #include "FrozenLimits.h"
@@ -49,12 +50,12 @@ int checkOnce(const WatchOptions& o, const LiveChart& live, qint64 points, Signa
     if (!ReadWatchState(o.stateFile, last, &error)) {
         return fail(HeadlessStatus::kConfiguration, error);
     }
-    std::vector<LiveSignal> fresh;
-    for (const LiveSignal& signal : live.drawnSignals()) {
-        if (!last || last->isNew(live, signal.sequence)) {
-            fresh.push_back(signal);
-        }
+    // The points the last check had not drawn are the last ones.
+    qint64 firstNew = points;
+    while (firstNew > 0 && (!last || last->isNew(live, firstNew - 1))) {
+        --firstNew;
     }
+    const std::vector<LiveSignal> fresh = live.drawnSignals(firstNew);
     announceAll(announcer, fresh);
     if (!WriteWatchState(o.stateFile, WatchState::Of(live, points), &error)) {
         return fail(HeadlessStatus::kCannotWrite, error);
@@ -62,10 +63,21 @@ int checkOnce(const WatchOptions& o, const LiveChart& live, qint64 points, Signa
     return fresh.empty() ? WatchCommand::kOk : WatchCommand::kNewSignals;
 }
 
+// The chart as it stands, when asked for; a failure is said and watching goes on.
+void writePicture(const WatchOptions& o, const ChartControl& chart)
+{
+    QString error;
+    if (!o.png.isEmpty() && !WriteChartFile(chart, o.png, ChartFileFormat::Png, &error)) {
+        say(error);
+    }
+}
+
 // Refreshes every interval until SIGINT or SIGTERM, which end the run once a refresh in progress
 // is done. A database that cannot be read is said once and tried again at the next interval.
-int follow(const WatchOptions& o, LiveChart& live, SignalAnnouncer& announcer, const Clock& clock)
+int follow(const WatchOptions& o, LiveChart& live, const ChartControl& chart, SignalAnnouncer& announcer,
+           const Clock& clock)
 {
+    writePicture(o, chart);
     const StopRequest stop;
     QEventLoop loop;
     QTimer timer;
@@ -78,6 +90,9 @@ int follow(const WatchOptions& o, LiveChart& live, SignalAnnouncer& announcer, c
             lastError = outcome.error;
         }
         announceAll(announcer, outcome.newSignals);
+        if (outcome.newPoints > 0 || outcome.droppedPoints > 0) {
+            writePicture(o, chart);
+        }
     });
     QObject::connect(&stop, &StopRequest::requested, &loop, &QEventLoop::quit);
     timer.start();
@@ -130,9 +145,9 @@ int watch(const WatchOptions& o, HeadlessSession& session, const Selection& chos
     }
     say(QStringLiteral("%1 points drawn, %2 signals; refreshing every %3 s")
             .arg(drawn.chart.pointCount(XBarChart::kDataSeries))
-            .arg(live.drawnSignals().size())
+            .arg(drawn.result.outOfControl.summary().points)
             .arg(o.intervalSeconds));
-    return follow(o, live, announcer, clock);
+    return follow(o, live, drawn.chart, announcer, clock);
 }
 
 } // namespace
@@ -150,7 +165,7 @@ int WatchCommand::Run(const QStringList& arguments)
     } catch (const UsageError& e) {
         return fail(kUsage, e.message);
     }
-    return RunHeadless(kWatchCommand, o, {o.jsonLines, o.stateFile},
+    return RunHeadless(kWatchCommand, o, {o.jsonLines, o.stateFile, o.png},
                        [&o](HeadlessSession& session, const Selection& chosen, ConsolePrompts& prompts,
                             const Clock& clock, const EventPump& pump) {
                            return watch(o, session, chosen, prompts, clock, pump);

@@ -30,23 +30,10 @@ void addWatchOptions(QCommandLineParser& p)
     AddValueOption(p, "interval", "Seconds between refreshes, 1 to 86400 (default 60).", "seconds");
     AddValueOption(p, "json-lines", "Write one JSON object per new signal, a line each (- for standard output).",
                    "file");
+    AddValueOption(p, "png", "Write the chart as PNG once drawn and after each refresh that changed it.", "file");
     AddFlagOption(p, "once", "Check once against --state and end: status 5 when signals appeared since its last "
                              "check, 0 otherwise.");
     AddValueOption(p, "state", "With --once: the file that remembers the last check (written atomically).", "file");
-}
-
-int wholeNumber(const QString& text, const char* option, int lowest, int highest)
-{
-    bool ok = false;
-    const int v = text.toInt(&ok);
-    if (!ok || v < lowest || v > highest) {
-        throw UsageError{QStringLiteral("--%1 needs a whole number from %2 to %3, not \"%4\"")
-                             .arg(QLatin1String(option))
-                             .arg(lowest)
-                             .arg(highest)
-                             .arg(text)};
-    }
-    return v;
 }
 
 } // namespace
@@ -76,7 +63,7 @@ WatchOptions ReadWatchOptions(const QStringList& arguments)
         throw UsageError{QStringLiteral("--chart is xbar or individual")};
     }
     if (given("size")) {
-        o.size = wholeNumber(text("size"), "size", ControlChartConstants::kSmallestSize,
+        o.size = WholeNumberOption(text("size"), "size", ControlChartConstants::kSmallestSize,
                              ControlChartConstants::kLargestSize);
     }
     for (auto [name, limit] : {std::pair{"lsl", &o.lsl}, std::pair{"usl", &o.usl}}) {
@@ -92,9 +79,10 @@ WatchOptions ReadWatchOptions(const QStringList& arguments)
     o.frozenLimits = ReadLimitsOption(p);
     o.stages = ReadStagesOption(p);
     if (given("interval")) {
-        o.intervalSeconds = wholeNumber(text("interval"), "interval", kShortestInterval, kLongestInterval);
+        o.intervalSeconds = WholeNumberOption(text("interval"), "interval", kShortestInterval, kLongestInterval);
     }
     o.jsonLines = OutputFileOption(p, QStringLiteral("json-lines"), true);
+    o.png = OutputFileOption(p, QStringLiteral("png"), false);
     o.once = given("once");
     o.stateFile = OutputFileOption(p, QStringLiteral("state"), false);
     if (o.once != !o.stateFile.isEmpty()) {

@@ -18,6 +18,7 @@ struct WatchOptions : SelectionOptions
     bool stages = true;
     int intervalSeconds = 60;
     QString jsonLines;  // a file, "-" for standard output, "" for none
+    QString png;        // the chart as it stands, written after each drawing that changed it; "" for none
     QStringList exec;   // the program and its arguments run for each new signal; empty for none
     bool once = false;  // one check against the state file, then the end
     QString stateFile;  // with once

@@ -273,7 +273,7 @@ QDateTime LiveChart::pointTime(qint64 index) const
     return times && index >= 0 && index < times->count() ? times->at(index).value_or(QDateTime()) : QDateTime();
 }
 
-std::vector<LiveSignal> LiveChart::drawnSignals() const
+std::vector<LiveSignal> LiveChart::drawnSignals(qint64 from) const
 {
     std::vector<LiveSignal> found;
     if (!m_live->go) {
@@ -281,7 +281,7 @@ std::vector<LiveSignal> LiveChart::drawnSignals() const
     }
     const ControlChartSignals& marks = m_live->drawn.outOfControl;
     const qint64 perPoint = m_live->recordsPerPoint();
-    for (qint64 i = 0; i < m_live->xbar.chart().pointCount(XBarChart::kDataSeries); ++i) {
+    for (qint64 i = std::max<qint64>(from, 0); i < m_live->xbar.chart().pointCount(XBarChart::kDataSeries); ++i) {
         const bool upper = i < marks.upper.size() && marks.upper[i] != 0;
         const bool range = i < marks.range.size() && marks.range[i] != 0;
         if (!upper && !range) {

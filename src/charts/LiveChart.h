@@ -63,8 +63,9 @@ public:
     qint64 droppedPoints() const;
     // The time of the last record of the point at `index` of the series now; null without one.
     QDateTime pointTime(qint64 index) const;
-    // The signals on the chart now, oldest first (already announced or drawn by the full load).
-    std::vector<LiveSignal> drawnSignals() const;
+    // The signals on the chart now, oldest first (already announced or drawn by the full load),
+    // at the points of the series from index `from` on.
+    std::vector<LiveSignal> drawnSignals(qint64 from = 0) const;
 
 private:
     std::unique_ptr<LiveChartState> m_live;

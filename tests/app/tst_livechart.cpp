@@ -5,10 +5,14 @@
 #include "HeadlessControlChart.h"
 #include "HeadlessSession.h"
 #include "LiveChart.h"
+#include "PostgresServer.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 
 #include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTest>
 
 using Record = AppFixture::Record;
@@ -54,8 +58,7 @@ void appendRecords(const QString& database, const QList<Record>& records)
     QProcess writer;
     writer.start("sqlite3", {"-cmd", ".timeout 5000", database, "BEGIN;" + insertsOf(records) + "COMMIT;"});
     QVERIFY(writer.waitForFinished());
-    QCOMPARE(writer.readAllStandardError(), QByteArray());
-    QCOMPARE(writer.exitCode(), 0);
+    QVERIFY2(writer.exitCode() == 0, writer.readAllStandardError().constData());
 }
 
 // A test station's writer: inserts `count` records one transaction each, waiting for a lock at most
@@ -95,6 +98,11 @@ QStringList listingLines(const QString& path, bool individual)
 // Everything a live chart works on, opened as `tessaly watch` opens it.
 struct LiveRun
 {
+    LiveRun(HeadlessSession& session, const Selection& selection, ConsolePrompts& prompts, const EventPump& pump)
+        : session(session), selection(selection), prompts(prompts), pump(pump)
+    {
+    }
+
     HeadlessSession& session;
     Selection selection;
     ConsolePrompts& prompts;
@@ -105,6 +113,11 @@ struct LiveRun
     HeadlessControlChart drawn{kChartSize};
 
     int plot() { return drawn.plot(session, selection, choice, prompts, clock, pump, scratch.filePath("live.spc")); }
+    // The drawn chart, followed from now on.
+    std::unique_ptr<LiveChart> follow()
+    {
+        return std::make_unique<LiveChart>(session.state, drawn.xbar, drawn.constants, drawn.request, drawn.result);
+    }
 
     // The live chart matches a chart drawn in full from the same records: points, panel, listing,
     // and the judgement of the points from firstJudged on.
@@ -122,19 +135,21 @@ struct LiveRun
     }
 };
 
-// Runs `check` on the fixture's product opened headless, range "Last 30 Days" unless given.
+// Runs `check` on the fixture's product opened headless, range "Last 30 Days" unless given, every
+// test ID.
 void runLive(AppFixture& app, const std::function<void(LiveRun&)>& check, const QString& range = "Last 30 Days",
-             bool allRecords = false)
+             bool allRecords = false, const QString& product = "Line")
 {
     SelectionOptions options;
     options.config = app.configFolder();
-    options.product = "Line";
+    options.product = product;
     options.range = range;
     options.allRecords = allRecords;
+    options.testId = kAll;
     RunHeadless("watch", options, {},
                 [&](HeadlessSession& session, const Selection& selection, ConsolePrompts& prompts, const Clock&,
                     const EventPump& pump) {
-                    LiveRun run{session, selection, prompts, pump};
+                    LiveRun run(session, selection, prompts, pump);
                     run.selection.parameter = 0;
                     run.choice.rules = RuleSet::WesternElectric;
                     check(run);
@@ -196,12 +211,11 @@ private slots:
                 run.choice.individual = individual;
                 run.choice.subgroupSize = size;
                 QCOMPARE(run.plot(), 0);
-                LiveChart live(run.session.state, run.drawn.xbar, run.drawn.constants, run.drawn.request,
-                               run.drawn.result);
+                const auto live = run.follow();
                 for (qsizetype i = 0; i < batches.size(); ++i) {
                     appendRecords(app.configFile("line.sqlite"), batches[i]);
                     const qint64 before = run.drawn.chart.pointCount(0);
-                    const RefreshOutcome outcome = live.refresh(run.clock.today());
+                    const RefreshOutcome outcome = live->refresh(run.clock.today());
                     QVERIFY2(outcome.read, qPrintable(outcome.error));
                     QCOMPARE(outcome.newRecords, newRecords[i]);
                     QCOMPARE(outcome.newPoints, newPoints[i]);
@@ -238,18 +252,17 @@ private slots:
                 run.choice.individual = individual;
                 run.choice.subgroupSize = size;
                 QCOMPARE(run.plot(), 0);
-                LiveChart live(run.session.state, run.drawn.xbar, run.drawn.constants, run.drawn.request,
-                               run.drawn.result);
+                const auto live = run.follow();
                 qint64 droppedSoFar = 0;
                 for (qsizetype i = 0; i < batches.size(); ++i) {
                     appendRecords(app.configFile("line.sqlite"), batches[i]);
                     run.clock.set(QDateTime(QDate(2024, 3, 9 + daysLater[i]), QTime(18, 0)));
                     const qint64 kept = run.drawn.chart.pointCount(0) - dropped[i];
-                    const RefreshOutcome outcome = live.refresh(run.clock.today());
+                    const RefreshOutcome outcome = live->refresh(run.clock.today());
                     QVERIFY2(outcome.read, qPrintable(outcome.error));
                     QCOMPARE(outcome.droppedPoints, dropped[i]);
                     droppedSoFar += dropped[i];
-                    QCOMPARE(live.droppedPoints(), droppedSoFar);
+                    QCOMPARE(live->droppedPoints(), droppedSoFar);
                     run.matchesFullPlot(kept);
                 }
             },
@@ -265,10 +278,10 @@ private slots:
         runLive(app, [&](LiveRun& run) {
             run.choice.individual = true;
             QCOMPARE(run.plot(), 0);
-            LiveChart live(run.session.state, run.drawn.xbar, run.drawn.constants, run.drawn.request, run.drawn.result);
-            QCOMPARE(live.drawnSignals().size(), size_t(0));
+            const auto live = run.follow();
+            QCOMPARE(live->drawnSignals().size(), size_t(0));
             appendRecords(app.configFile("line.sqlite"), {at("Shift1", "09 20:00:00", 6.0, "ATE-02")});
-            const RefreshOutcome outcome = live.refresh(run.clock.today());
+            const RefreshOutcome outcome = live->refresh(run.clock.today());
             QCOMPARE(outcome.newSignals.size(), size_t(2)); // the value and its moving range
             const LiveSignal& value = outcome.newSignals.front();
             QCOMPARE(value.series, 0);
@@ -283,12 +296,37 @@ private slots:
             QCOMPARE(outcome.newSignals.back().centre, run.drawn.result.limits.current().rBar);
 
             appendRecords(app.configFile("line.sqlite"), {at("Next", "09 20:10:00", 5.0)});
-            QCOMPARE(live.refresh(run.clock.today()).newSignals.size(), size_t(1)); // the moving range back
-            const std::vector<LiveSignal> onChart = live.drawnSignals();
+            QCOMPARE(live->refresh(run.clock.today()).newSignals.size(), size_t(1)); // the moving range back
+            const std::vector<LiveSignal> onChart = live->drawnSignals();
             QVERIFY(onChart.size() >= 2);
             QCOMPARE(onChart.front().sequence, 30);
             QCOMPARE(onChart.front().serials, QStringList{"SHIFT1"});
-            QCOMPARE(live.refresh(run.clock.today()).newSignals.size(), size_t(0));
+            QCOMPARE(live->refresh(run.clock.today()).newSignals.size(), size_t(0));
+        });
+    }
+
+    void followsTheLastPage_data()
+    {
+        AddColumns<int, int>("shownPage", "pageAfter");
+        QTest::newRow("on the last page: follows the new points") << 2 << 3;
+        QTest::newRow("on an earlier page: stays") << 1 << 1;
+    }
+
+    void followsTheLastPage()
+    {
+        const auto [shownPage, pageAfter] = FetchRow<int, int>();
+        AppFixture app;
+        app.writeResults(day("08", 85, {5.0, 5.1}, "A"));
+        runLive(app, [&](LiveRun& run) {
+            run.choice.individual = true;
+            QCOMPARE(run.plot(), 0);
+            const auto live = run.follow();
+            run.drawn.chart.setCurrentPage(shownPage);
+            appendRecords(app.configFile("line.sqlite"), day("09", 80, {5.0, 5.2}, "B"));
+            QCOMPARE(live->refresh(run.clock.today()).newPoints, 80);
+            QCOMPARE(run.drawn.chart.pageCount(), 3);
+            QCOMPARE(run.drawn.chart.currentPage(), pageAfter);
+            QVERIFY(run.drawn.chart.subFoot().lines.value(0).endsWith(QString("Chart Page: %1 of 3").arg(pageAfter)));
         });
     }
 
@@ -309,14 +347,14 @@ private slots:
         runLive(app, [&](LiveRun& run) {
             run.choice.individual = true;
             QCOMPARE(run.plot(), 0);
-            LiveChart live(run.session.state, run.drawn.xbar, run.drawn.constants, run.drawn.request, run.drawn.result);
+            const auto live = run.follow();
             const QString database = app.configFile("line.sqlite");
             QVERIFY(QFile::rename(database, database + ".away"));
             if (!replacement.isNull()) {
                 WriteFile(database, replacement);
             }
             const QString panel = run.drawn.result.panelText;
-            const RefreshOutcome outcome = live.refresh(run.clock.today());
+            const RefreshOutcome outcome = live->refresh(run.clock.today());
             QVERIFY(!outcome.read);
             QVERIFY(!outcome.error.isEmpty());
             QCOMPARE(run.drawn.chart.pointCount(0), 12);
@@ -324,11 +362,52 @@ private slots:
             QFile::remove(database);
             QVERIFY(QFile::rename(database + ".away", database));
             appendRecords(database, {at("B1", "09 20:00:00", 5.05)});
-            const RefreshOutcome again = live.refresh(run.clock.today());
+            const RefreshOutcome again = live->refresh(run.clock.today());
             QVERIFY2(again.read, qPrintable(again.error));
             QCOMPARE(again.newRecords, 1);
             run.matchesFullPlot(12);
         });
+    }
+
+    // A PostgreSQL server reached through its ODBC data source: a writer's records on another
+    // session reach the chart once.
+    void postgresServer()
+    {
+        PostgresServer server;
+        QVERIFY2(server.isReady(), qPrintable(server.error()));
+        QVERIFY2(server.loadResults("Results", ReadFile(FixturePath("results_small.csv"))), qPrintable(server.error()));
+        AppFixture app;
+        QVERIFY(RegisterOdbcDataSources(app.tempFolder(), server.odbcDriverEntry(),
+                                        server.odbcDataSourceEntry("LivePostgres")));
+        app.writeConfigFile("ate.ini", "[ATE Configuration]\r\nTestProduct=Small\r\n[Database]\r\n"
+                                       "DataSourceName=LivePostgres\r\n");
+        runLive(
+            app,
+            [&](LiveRun& run) {
+                run.clock.set(QDateTime(QDate(2024, 3, 10), QTime(12, 0)));
+                run.choice.individual = true;
+                QCOMPARE(run.plot(), 0);
+                const auto live = run.follow();
+                const qint64 before = run.drawn.chart.pointCount(0);
+                {
+                    QSqlDatabase writer = QSqlDatabase::addDatabase("QODBC", "live-writer");
+                    writer.setDatabaseName("LivePostgres");
+                    QVERIFY(writer.open());
+                    QSqlQuery insert(writer);
+                    QVERIFY2(insert.exec("INSERT INTO \"Results\" (\"SerialNumber\", \"ATEID\", \"TestStartTime\", "
+                                         "\"PassFail\", \"TestID\", \"Vout\") VALUES "
+                                         "('PG1', 'ATE-02', '2024-03-07 23:59:59', 'PASS', 'T1', 5.01), "
+                                         "('PG2', 'ATE-02', '2024-03-08 09:00:00', 'PASS', 'T1', 4.97)"),
+                             qPrintable(insert.lastError().text()));
+                }
+                QSqlDatabase::removeDatabase("live-writer");
+                const RefreshOutcome outcome = live->refresh(run.clock.today());
+                QVERIFY2(outcome.read, qPrintable(outcome.error));
+                QCOMPARE(outcome.newRecords, 2);
+                run.matchesFullPlot(before);
+                QCOMPARE(live->refresh(run.clock.today()).newRecords, 0);
+            },
+            "Last 30 Days", false, "Small");
     }
 
     void writerNeverLocked_data()
@@ -348,19 +427,19 @@ private slots:
         runLive(app, [&](LiveRun& run) {
             run.choice.individual = true;
             QCOMPARE(run.plot(), 0);
-            LiveChart live(run.session.state, run.drawn.xbar, run.drawn.constants, run.drawn.request, run.drawn.result);
+            const auto live = run.follow();
             QProcess writer;
             writer.start("python3", {"-c", kStationWriter, app.configFile("line.sqlite"), journal, "400"});
             QVERIFY(writer.waitForStarted());
             int refreshes = 0;
             while (!writer.waitForFinished(0)) {
-                live.refresh(run.clock.today());
+                live->refresh(run.clock.today());
                 ++refreshes;
             }
-            QCOMPARE(writer.readAllStandardError(), QByteArray());
-            QCOMPARE(writer.exitCode(), 0);
+            const QByteArray said = writer.readAllStandardError();
+            QVERIFY2(!said.contains("locked") && writer.exitCode() == 0, said.constData());
             const qint64 before = run.drawn.chart.pointCount(0);
-            const RefreshOutcome last = live.refresh(run.clock.today());
+            const RefreshOutcome last = live->refresh(run.clock.today());
             QVERIFY2(last.read, qPrintable(last.error));
             QCOMPARE(run.drawn.chart.pointCount(0), 410);
             QVERIFY(refreshes > 1);

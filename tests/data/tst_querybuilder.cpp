@@ -71,6 +71,34 @@ private slots:
         QCOMPARE(message, error.isEmpty() ? QStringLiteral("untouched") : error);
     }
 
+    void raiseRangeStart_data()
+    {
+        AddColumns<QString, QDateTime, QString, QDateTime>("databaseType", "from", "expected", "start");
+        const auto at = [](int hour, int minute, int second) { return QDateTime(QDate(2024, 3, 5), QTime(hour, minute, second)); };
+        QTest::newRow("afternoon, Jet") << "ACCESS" << at(14, 5, 9) << "#03/05/24 02:05:09 pm# AND #03/07/24 11:59:59 pm#"
+                                        << QDateTime(QDate(2024, 3, 5), QTime(14, 5, 9), Qt::UTC);
+        QTest::newRow("the hour after midnight") << "SQLITE" << at(0, 30, 0)
+                                                 << "'03/05/24 12:30:00 am' AND '03/07/24 11:59:59 pm'"
+                                                 << QDateTime(QDate(2024, 3, 5), QTime(0, 30), Qt::UTC);
+        QTest::newRow("noon") << "SQLITE" << at(12, 0, 0) << "'03/05/24 12:00:00 pm' AND '03/07/24 11:59:59 pm'"
+                              << QDateTime(QDate(2024, 3, 5), QTime(12, 0), Qt::UTC);
+        QTest::newRow("before the range: unchanged")
+            << "ACCESS" << QDateTime(QDate(2024, 2, 20), QTime(9, 0)) << kJetWeek
+            << QDateTime(QDate(2024, 3, 1), QTime(0, 0, 1), Qt::UTC);
+    }
+
+    // A refresh reads from the last time seen on: the range's lower bound is raised, the upper stays.
+    void raiseRangeStart()
+    {
+        const auto [databaseType, from, expected, start] = FetchRow<QString, QDateTime, QString, QDateTime>();
+        const SqlText range = GetTestedRange("Last 7 Days", databaseType, kToday, {}, {}, nullptr, QLocale("en_US"));
+        const SqlText sql("SELECT 1 FROM T WHERE [d] BETWEEN " + range.text + ";", range.dates);
+        const SqlText raised = RaiseRangeStart(sql, from, QLocale("en_US"));
+        QCOMPARE(raised.text, "SELECT 1 FROM T WHERE [d] BETWEEN " + expected + ";");
+        QCOMPARE(raised.dates.front().dateTime, start);
+        QCOMPARE(raised.dates.back().text, range.dates.back().text);
+    }
+
     // "call": kind, parameter, source, xSource, ySource, serial, testID, passFail.
     void makeSql_data()
     {
