@@ -133,6 +133,9 @@ int watch(const WatchOptions& o, HeadlessSession& session, const Selection& chos
         status != HeadlessStatus::kOk) {
         return status;
     }
+    // Nobody pages a chart that is watched: it shows the newest points, and follows them.
+    drawn.chart.setCurrentPage(drawn.chart.pageCount());
+    drawn.xbar.WritePageLine(session.state.gChartTitle);
     LiveChart live(session.state, drawn.xbar, drawn.constants, drawn.request, drawn.result);
     SignalAnnouncer announcer(session.product, session.parameters.value(selection.parameter).trimmed(), o.jsonLines,
                               o.exec);

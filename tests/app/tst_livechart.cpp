@@ -113,10 +113,14 @@ struct LiveRun
     HeadlessControlChart drawn{kChartSize};
 
     int plot() { return drawn.plot(session, selection, choice, prompts, clock, pump, scratch.filePath("live.spc")); }
-    // The drawn chart, followed from now on.
-    std::unique_ptr<LiveChart> follow()
+    // The chart drawn, followed from now on; none when it could not be drawn.
+    std::unique_ptr<LiveChart> follow(bool individual, int size = 5)
     {
-        return std::make_unique<LiveChart>(session.state, drawn.xbar, drawn.constants, drawn.request, drawn.result);
+        choice.individual = individual;
+        choice.subgroupSize = size;
+        return plot() == 0 ? std::make_unique<LiveChart>(session.state, drawn.xbar, drawn.constants, drawn.request,
+                                                         drawn.result)
+                           : nullptr;
     }
 
     // The live chart matches a chart drawn in full from the same records: points, panel, listing,
@@ -208,10 +212,8 @@ private slots:
         runLive(
             app,
             [&](LiveRun& run) {
-                run.choice.individual = individual;
-                run.choice.subgroupSize = size;
-                QCOMPARE(run.plot(), 0);
-                const auto live = run.follow();
+                const auto live = run.follow(individual, size);
+                QVERIFY(live);
                 for (qsizetype i = 0; i < batches.size(); ++i) {
                     appendRecords(app.configFile("line.sqlite"), batches[i]);
                     const qint64 before = run.drawn.chart.pointCount(0);
@@ -249,10 +251,8 @@ private slots:
             app,
             [&](LiveRun& run) {
                 run.clock.set(QDateTime(QDate(2024, 3, 9), QTime(18, 0)));
-                run.choice.individual = individual;
-                run.choice.subgroupSize = size;
-                QCOMPARE(run.plot(), 0);
-                const auto live = run.follow();
+                const auto live = run.follow(individual, size);
+                QVERIFY(live);
                 qint64 droppedSoFar = 0;
                 for (qsizetype i = 0; i < batches.size(); ++i) {
                     appendRecords(app.configFile("line.sqlite"), batches[i]);
@@ -276,9 +276,8 @@ private slots:
         AppFixture app;
         app.writeResults(day("09", 30, {5.0, 5.02, 4.98, 5.01}, "A"));
         runLive(app, [&](LiveRun& run) {
-            run.choice.individual = true;
-            QCOMPARE(run.plot(), 0);
-            const auto live = run.follow();
+            const auto live = run.follow(true);
+            QVERIFY(live);
             QCOMPARE(live->drawnSignals().size(), size_t(0));
             appendRecords(app.configFile("line.sqlite"), {at("Shift1", "09 20:00:00", 6.0, "ATE-02")});
             const RefreshOutcome outcome = live->refresh(run.clock.today());
@@ -318,9 +317,8 @@ private slots:
         AppFixture app;
         app.writeResults(day("08", 85, {5.0, 5.1}, "A"));
         runLive(app, [&](LiveRun& run) {
-            run.choice.individual = true;
-            QCOMPARE(run.plot(), 0);
-            const auto live = run.follow();
+            const auto live = run.follow(true);
+            QVERIFY(live);
             run.drawn.chart.setCurrentPage(shownPage);
             appendRecords(app.configFile("line.sqlite"), day("09", 80, {5.0, 5.2}, "B"));
             QCOMPARE(live->refresh(run.clock.today()).newPoints, 80);
@@ -345,9 +343,8 @@ private slots:
         AppFixture app;
         app.writeResults(day("09", 12, {5.0, 5.1}, "A"));
         runLive(app, [&](LiveRun& run) {
-            run.choice.individual = true;
-            QCOMPARE(run.plot(), 0);
-            const auto live = run.follow();
+            const auto live = run.follow(true);
+            QVERIFY(live);
             const QString database = app.configFile("line.sqlite");
             QVERIFY(QFile::rename(database, database + ".away"));
             if (!replacement.isNull()) {
@@ -385,9 +382,8 @@ private slots:
             app,
             [&](LiveRun& run) {
                 run.clock.set(QDateTime(QDate(2024, 3, 10), QTime(12, 0)));
-                run.choice.individual = true;
-                QCOMPARE(run.plot(), 0);
-                const auto live = run.follow();
+                const auto live = run.follow(true);
+                QVERIFY(live);
                 const qint64 before = run.drawn.chart.pointCount(0);
                 {
                     QSqlDatabase writer = QSqlDatabase::addDatabase("QODBC", "live-writer");
@@ -425,9 +421,8 @@ private slots:
         AppFixture app;
         app.writeResults(day("09", 10, {5.0, 5.1}, "A"));
         runLive(app, [&](LiveRun& run) {
-            run.choice.individual = true;
-            QCOMPARE(run.plot(), 0);
-            const auto live = run.follow();
+            const auto live = run.follow(true);
+            QVERIFY(live);
             QProcess writer;
             writer.start("python3", {"-c", kStationWriter, app.configFile("line.sqlite"), journal, "400"});
             QVERIFY(writer.waitForStarted());
