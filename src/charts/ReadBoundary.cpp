@@ -1,10 +1,18 @@
 #include "ReadBoundary.h"
 
+#include <algorithm>
 
 void ReadBoundary::noteAll(const ChartRowStore& store)
 {
+    // Only the records at the last time are keyed: a load's records may be a million.
+    qint64 last = m_last;
     for (quint32 row = 0; row < store.rows(); ++row) {
-        note(store, row);
+        last = std::max(last, store.time(row));
+    }
+    for (quint32 row = 0; row < store.rows(); ++row) {
+        if (store.time(row) == last) {
+            note(store, row);
+        }
     }
 }
 
