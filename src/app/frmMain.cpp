@@ -1,6 +1,7 @@
 #include "frmMain.h"
 
 #include "AbandonedListings.h"
+#include "AutoRefresh.h"
 #include "BusyCursor.h"
 #include "ChartControl.h"
 #include "Clock.h"
@@ -122,6 +123,7 @@ frmMain::frmMain(AppServices services, QWidget* parent)
     connect(ui->cmdExit, &QPushButton::clicked, this, &QWidget::close);
     connectRunRules();
     connectLimits();
+    connectLiveRefresh();
 
     ui->txtSerialNumberFilter->installEventFilter(this);
     for (QWidget* watched : {static_cast<QWidget*>(ui->lblOpenATE_INI), static_cast<QWidget*>(ui->lblOpenProducts_INI),
@@ -505,6 +507,13 @@ void frmMain::LoadSettings()
     restoreCheck(ui->chkLastDataOnly, ReadRegistry(registryName("LastDataOnly")));
     restoreCheck(ui->chkHideSpec, ReadRegistry(registryName("HideUSL/LSL")));
     restoreRunRules(ReadRegistry(registryName("RunRules")), ReadRegistry(registryName("RuleSet")));
+    if (const std::optional<double> seconds = NumericValue(ReadRegistry(registryName("RefreshInterval")))) {
+        // The box keeps the interval within 10 s and 1 h.
+        QSpinBox* interval = ui->spnRefreshInterval;
+        interval->setValue(static_cast<int>(std::clamp<double>(*seconds, interval->minimum(), interval->maximum())));
+    }
+    restoreCheck(ui->chkAutoRefresh, ReadRegistry(registryName("AutoRefresh")));
+    restoreCheck(ui->chkSignalSound, ReadRegistry(registryName("SignalSound")));
 }
 
 void frmMain::SaveSettings()
@@ -523,6 +532,9 @@ void frmMain::SaveSettings()
         {"HideUSL/LSL", checkText(ui->chkHideSpec)},
         {"RunRules", ui->chkRunRules->isChecked() ? QStringLiteral("1") : QStringLiteral("0")},
         {"RuleSet", savedRuleSet()},
+        {"AutoRefresh", checkText(ui->chkAutoRefresh)},
+        {"RefreshInterval", QString::number(ui->spnRefreshInterval->value())},
+        {"SignalSound", checkText(ui->chkSignalSound)},
         {"CustomStart", dateText(m_state.gCustomDateFrom)},
         {"CustomEnd", dateText(m_state.gCustomDateTo)},
     };

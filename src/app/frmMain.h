@@ -14,6 +14,7 @@
 #include <QMainWindow>
 #include <memory>
 
+class AutoRefresh;
 class ControlChartLoader;
 struct PlotResult;
 class InstanceGuard;
@@ -49,6 +50,7 @@ public:
     XBarChart& xbarChart() { return *m_xbarChart; }
     // What the last Start Plot read and drew.
     const PlotResult& lastPlot() const { return *m_lastPlot; }
+    AutoRefresh& autoRefresh() { return *m_autoRefresh; }
 
     void EnableControls(bool blnEnable);
     // The status line: what a load is doing; "" when it is done.
@@ -117,6 +119,9 @@ private:
     void runRulesChanged();
     void showSignals();
 
+    // Auto Refresh (frmMainLive.cpp): the chart of the last Start Plot follows the new records.
+    void connectLiveRefresh();
+
     // Frozen limits and stages (frmMainLimits.cpp). The limit file is read once per drawing, when
     // a product is chosen and after each change.
     void connectLimits();
@@ -150,6 +155,8 @@ private:
     std::unique_ptr<XBarChart> m_xbarChart;
     std::unique_ptr<ControlChartLoader> m_loader;
     std::unique_ptr<PlotResult> m_lastPlot;
+    std::unique_ptr<AutoRefresh> m_autoRefresh;
+    QLabel* m_refreshStatus = nullptr; // in the status bar, beside a load's messages
     // What the last Start Plot drew: the selection, the chart's limit key and kind.
     struct DrawnChart
     {
