@@ -65,6 +65,7 @@ void ChartControl::pointsChanged()
 {
     m_model.paging.clamp(m_model.pagedPointCount());
     m_hovered.reset();
+    m_marked.reset();
     modelChanged();
 }
 
@@ -273,6 +274,7 @@ void ChartControl::paintChart(QPainter& painter, const QRectF& target, bool outp
     RenderOptions options;
     options.outputOnly = outputOnly;
     options.hovered = m_hovered;
+    options.marked = m_marked;
     if (m_dragging) {
         options.rubberBand = QRectF(m_dragStart, m_dragEnd).normalized();
     }
@@ -405,6 +407,12 @@ void ChartControl::changeEvent(QEvent* event)
         modelChanged();
     }
     QWidget::changeEvent(event);
+}
+
+void ChartControl::markPoint(const std::optional<PointRef>& point)
+{
+    m_marked = point;
+    update();
 }
 
 void ChartControl::setHovered(const std::optional<PointRef>& hovered)

@@ -99,6 +99,10 @@ public:
     QRectF axisPanel(AxisId vertical) const;
     std::optional<PointRef> pointAt(const QPointF& pos) const;
 
+    // A point ringed on screen (a point someone went to), until the points change.
+    void markPoint(const std::optional<PointRef>& point);
+    std::optional<PointRef> markedPoint() const { return m_marked; }
+
     // Output. paintChart paints into any painter (SVG generator, printer, image); outputOnly
     // leaves out the hover decoration. An empty size is the widget's.
     void paintChart(QPainter& painter, const QRectF& target, bool outputOnly = true) const;
@@ -149,5 +153,6 @@ private:
     std::optional<PointRef> m_pressed; // the point under the last press
     QPoint m_pressedAt;
     std::optional<PointRef> m_hovered;
+    std::optional<PointRef> m_marked;
     std::function<QString(const PointRef&)> m_toolTips;
 };

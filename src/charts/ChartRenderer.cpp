@@ -1135,19 +1135,23 @@ void ChartRenderer::paint(QPainter& painter, const ChartModel& model, const Char
     }
 
     if (!options.outputOnly) {
-        if (options.hovered && options.hovered->series >= 0 &&
-            options.hovered->series < static_cast<int>(model.series.size())) {
-            const ChartSeries& s = model.series[static_cast<size_t>(options.hovered->series)];
-            const qint64 i = options.hovered->point;
+        const auto ring = [&](const std::optional<PointRef>& point, const QPen& pen, double gap) {
+            if (!point || point->series < 0 || point->series >= static_cast<int>(model.series.size())) {
+                return;
+            }
+            const ChartSeries& s = model.series[static_cast<size_t>(point->series)];
+            const qint64 i = point->point;
             if (i >= 0 && i < s.points.count()) {
                 const QPointF at(layout.axis(s.horizontalAxis).mapping.toPixel(s.points.x(i)),
                                  layout.axis(s.verticalAxis).mapping.toPixel(s.points.y(i)));
-                const double r = (HasPointer(s) ? s.look.pointerSize : 2) + 3;
-                painter.setPen(QPen(QColor(0x20, 0x20, 0x20), 1.5));
+                const double r = (HasPointer(s) ? s.look.pointerSize : 2) + gap;
+                painter.setPen(pen);
                 painter.setBrush(Qt::NoBrush);
                 painter.drawEllipse(at, r, r);
             }
-        }
+        };
+        ring(options.marked, QPen(QColor(0x00, 0x60, 0xE0), 2.5), 7);
+        ring(options.hovered, QPen(QColor(0x20, 0x20, 0x20), 1.5), 3);
         if (!options.rubberBand.isEmpty()) {
             painter.setPen(QPen(QColor(0x30, 0x30, 0x30), 1, Qt::DashLine));
             painter.setBrush(QColor(0x33, 0x66, 0xCC, 0x30));

@@ -26,9 +26,10 @@ struct PointRef
 
 struct RenderOptions
 {
-    // Export, printing and SVG: the hover decoration below is left out.
+    // Export, printing and SVG: the hover and mark decorations below are left out.
     bool outputOnly = false;
     std::optional<PointRef> hovered; // ringed
+    std::optional<PointRef> marked;  // ringed wider, in blue
     QRectF rubberBand;               // the zoom rectangle being dragged; empty when none
     DrawnGeometry* drawn = nullptr;  // when given, receives what the paint drew
 };
