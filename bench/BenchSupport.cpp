@@ -115,7 +115,7 @@ BenchWindow::BenchWindow(int parameterCount, qint64 records)
 
 BenchWindow::BenchWindow(const ConfigurationWriter& writeConfiguration)
     : settings(dir.filePath(QStringLiteral("settings.ini"))), clock(QDateTime(QDate(2024, 4, 30), QTime(12, 0))),
-      window(AppServices{prompts, settings, clock, pump, dir.filePath(QStringLiteral("lock")), 0, QString()})
+      window(AppServices{prompts, settings, clock, pump, dir.filePath(QStringLiteral("lock")), 0, QString(), {}})
 {
     writeConfiguration(dir.path());
     settings.write(kSaveConfigKey + QStringLiteral("INIPath"), dir.path());

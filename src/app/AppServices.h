@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 class Clock;
 class EventPump;
@@ -18,4 +19,5 @@ struct AppServices
     QString instanceLockPath;   // the single-instance lock file
     int splashMilliseconds = 0; // how long the splash window stays
     QString configFolder;       // --config: used instead of the remembered folder; "" for none
+    std::function<void()> beep; // the sound of new signals; empty: the desktop's beep
 };

@@ -11,12 +11,14 @@
 #include "FileNames.h"
 #include "Formats.h"
 #include "InstanceGuard.h"
+#include "LiveChart.h"
 #include "ProductConfig.h"
 #include "ProductSetup.h"
 #include "ProfileReader.h"
 #include "Prompts.h"
 #include "QueryBuilder.h"
 #include "SettingsStore.h"
+#include "SignalNotifier.h"
 #include "VersionText.h"
 #include "XBarChart.h"
 #include "frmAbout.h"
@@ -228,6 +230,7 @@ void frmMain::deleteRawDataFile()
 void frmMain::DoShutdownProgram()
 {
     m_shutDown = true;
+    stopFollowing();
     deleteRawDataFile();
     if (m_state.gConnection) {
         m_state.gConnection->close();
@@ -250,6 +253,7 @@ void frmMain::closeEvent(QCloseEvent* event)
         return;
     }
     m_closeConfirmed = true;
+    stopFollowing();
     deleteRawDataFile();
     if (m_state.gConnection) {
         m_state.gConnection->close();
@@ -396,6 +400,7 @@ void frmMain::PlotChart(bool individual)
     if (selection.parameter < 0 || selection.parameter >= m_state.gParameterField.size()) {
         return;
     }
+    stopFollowing(); // the drawing is replaced
     PlotRequest request = ControlChartRequest(m_state, selection, ui->cboDataParameters->currentText(),
                                               m_services.clock.today(), m_services.prompts);
     request.uslText = ui->txtUSL->text();
@@ -415,6 +420,7 @@ void frmMain::PlotChart(bool individual)
         showSignals();
     }
     showLimitControls();
+    followDrawnChart(request);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -634,6 +640,8 @@ void frmMain::cboProductName_Click()
             return;
         }
         if (name != kOpenINI) {
+            // The chart drawn is of the product before: its records are no longer where it looks.
+            stopFollowing();
             m_shownProduct = ui->cboProductName->currentIndex();
             fillTestIDList(true);
             LoadParameterList(name);

@@ -16,6 +16,11 @@
 
 class AutoRefresh;
 class ControlChartLoader;
+class LiveChart;
+class QDockWidget;
+class SignalNotifier;
+class SignalsList;
+struct PlotRequest;
 struct PlotResult;
 class InstanceGuard;
 class XBarChart;
@@ -51,6 +56,11 @@ public:
     // What the last Start Plot read and drew.
     const PlotResult& lastPlot() const { return *m_lastPlot; }
     AutoRefresh& autoRefresh() { return *m_autoRefresh; }
+    SignalsList& signalsList() { return *m_signalsList; }
+
+    // Reads the records new since the last refresh into the chart of the last Start Plot and
+    // announces its new signals; Auto Refresh calls it at every interval.
+    void refreshLiveChart();
 
     void EnableControls(bool blnEnable);
     // The status line: what a load is doing; "" when it is done.
@@ -121,6 +131,10 @@ private:
 
     // Auto Refresh (frmMainLive.cpp): the chart of the last Start Plot follows the new records.
     void connectLiveRefresh();
+    void stopFollowing();
+    void followDrawnChart(const PlotRequest& request);
+    // The page holding a listed signal's point, with the point marked.
+    void goToSignal(int series, qint64 sequence);
 
     // Frozen limits and stages (frmMainLimits.cpp). The limit file is read once per drawing, when
     // a product is chosen and after each change.
@@ -156,7 +170,12 @@ private:
     std::unique_ptr<ControlChartLoader> m_loader;
     std::unique_ptr<PlotResult> m_lastPlot;
     std::unique_ptr<AutoRefresh> m_autoRefresh;
+    std::unique_ptr<LiveChart> m_liveChart; // follows the chart of the last Start Plot
+    bool m_refreshing = false;
     QLabel* m_refreshStatus = nullptr; // in the status bar, beside a load's messages
+    SignalsList* m_signalsList = nullptr;
+    QDockWidget* m_signalsDock = nullptr;
+    std::unique_ptr<SignalNotifier> m_notifier;
     // What the last Start Plot drew: the selection, the chart's limit key and kind.
     struct DrawnChart
     {

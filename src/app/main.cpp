@@ -162,7 +162,7 @@ int main(int argc, char* argv[])
     const SystemClock clock;
     const EventPump pump;
     frmMain window(AppServices{prompts, settings, clock, pump, InstanceGuard::defaultLockPath(),
-                               snapshot.isEmpty() ? 400 : 0, configFolder});
+                               snapshot.isEmpty() ? 400 : 0, configFolder, {}});
     windowPrompts.setParentWindow(&window);
 
     if (!window.Load()) {

@@ -86,7 +86,8 @@ void AppFixture::rememberFolder(const QString& range, const QString& customStart
 
 frmMain& AppFixture::start()
 {
-    window = std::make_unique<frmMain>(AppServices{prompts, settings, clock, pump, lockPath(), 0, QString()});
+    window = std::make_unique<frmMain>(
+        AppServices{prompts, settings, clock, pump, lockPath(), 0, QString(), [this] { ++beeps; }});
     loaded = window->Load();
     return *window;
 }

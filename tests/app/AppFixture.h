@@ -68,6 +68,7 @@ public:
     SettingsStore settings;
     std::unique_ptr<frmMain> window;
     bool loaded = false;
+    int beeps = 0; // the window's sounds of new signals
 
 private:
     QString m_previousDirectory;
