@@ -19,6 +19,8 @@ namespace {
 
 // How long a passing note stays in the status line.
 constexpr int kNoteMilliseconds = 8000;
+// The height the Signals dock opens with, in lines of text.
+constexpr int kSignalsDockRows = 8;
 
 } // namespace
 
@@ -103,7 +105,11 @@ void frmMain::refreshLiveChart()
         }
     }
     if (!announced.empty()) {
-        m_signalsDock->show();
+        if (m_signalsDock->isHidden()) {
+            // A few rows under the chart, which keeps most of the height.
+            m_signalsDock->show();
+            resizeDocks({m_signalsDock}, {kSignalsDockRows * m_signalsList->fontMetrics().height()}, Qt::Vertical);
+        }
         m_notifier->announce(announced, m_state.gChartTitle);
     }
     m_autoRefresh->refreshed(outcome.newRecords);

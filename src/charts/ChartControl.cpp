@@ -50,6 +50,10 @@ void ChartControl::removeSeries(int index)
 {
     checkSeries(index);
     m_model.series.erase(m_model.series.begin() + index);
+    forgetMark(index);
+    if (m_marked && m_marked->series > index) {
+        --m_marked->series;
+    }
     pointsChanged();
 }
 
@@ -58,6 +62,7 @@ void ChartControl::clearSeries(int index)
     checkSeries(index);
     m_model.series[static_cast<size_t>(index)].points.clear();
     m_model.series[static_cast<size_t>(index)].flaggedPoints.clear();
+    forgetMark(index);
     pointsChanged();
 }
 
@@ -65,7 +70,6 @@ void ChartControl::pointsChanged()
 {
     m_model.paging.clamp(m_model.pagedPointCount());
     m_hovered.reset();
-    m_marked.reset();
     modelChanged();
 }
 
@@ -99,6 +103,7 @@ void ChartControl::setPoints(int seriesIndex, SeriesPoints points)
     ChartSeries& s = m_model.series[static_cast<size_t>(seriesIndex)];
     s.points = std::move(points);
     s.flaggedPoints.clear();
+    forgetMark(seriesIndex);
     pointsChanged();
 }
 
@@ -114,6 +119,12 @@ void ChartControl::dropFirstPoints(int seriesIndex, qint64 count)
         }
     }
     s.flaggedPoints = std::move(flagged);
+    if (m_marked && m_marked->series == seriesIndex) {
+        m_marked->point -= count;
+        if (m_marked->point < 0) {
+            m_marked.reset();
+        }
+    }
     pointsChanged();
 }
 
@@ -407,6 +418,13 @@ void ChartControl::changeEvent(QEvent* event)
         modelChanged();
     }
     QWidget::changeEvent(event);
+}
+
+void ChartControl::forgetMark(int seriesIndex)
+{
+    if (m_marked && m_marked->series == seriesIndex) {
+        m_marked.reset();
+    }
 }
 
 void ChartControl::markPoint(const std::optional<PointRef>& point)

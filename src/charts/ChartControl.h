@@ -99,7 +99,8 @@ public:
     QRectF axisPanel(AxisId vertical) const;
     std::optional<PointRef> pointAt(const QPointF& pos) const;
 
-    // A point ringed on screen (a point someone went to), until the points change.
+    // A point ringed on screen (a point someone went to); it moves with the points dropped before
+    // it and goes when its series is cleared or replaced.
     void markPoint(const std::optional<PointRef>& point);
     std::optional<PointRef> markedPoint() const { return m_marked; }
 
@@ -141,6 +142,7 @@ private:
     void modelChanged();
     void checkSeries(int index) const;
     void setHovered(const std::optional<PointRef>& hovered);
+    void forgetMark(int seriesIndex);
     void pointsChanged();
 
     ChartModel m_model;
