@@ -179,27 +179,6 @@ private slots:
         QCOMPARE(ui.ocxXBarChart->pointCount(0) > 0, message.isEmpty());
     }
 
-    void restoresSavedSizes_data()
-    {
-        AddColumns<QString, QString>("saved", "shown");
-        QTest::newRow("too small") << QString("1") << QString("5");
-        QTest::newRow("too large") << QString("26") << QString("5");
-        QTest::newRow("not a number") << QString("x") << QString("5");
-        QTest::newRow("in range") << QString("12") << QString("12");
-        QTest::newRow("leading zero") << QString("07") << QString("7");
-    }
-
-    void restoresSavedSizes()
-    {
-        const auto [saved, shown] = FetchRow<QString, QString>();
-        AppFixture app;
-        app.rememberFolder();
-        app.saveChoice("XBarSize", saved);
-        frmMain& window = app.start();
-        QCOMPARE(window.form().cboXBarSize->currentText(), shown);
-        QCOMPARE(window.state().gXBarSize, shown.toInt());
-    }
-
     void choicesSurviveARestart()
     {
         AppFixture app;
