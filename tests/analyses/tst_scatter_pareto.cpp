@@ -160,34 +160,6 @@ class TestPareto : public QObject
     Q_OBJECT
 
 private slots:
-    void bars_data()
-    {
-        // sums: of A, B, C, ...
-        AddColumns<QList<double>, QStringList>("sums", "labels");
-        QTest::newRow("equal sums keep the list order")
-            << QList<double>{5, 10, 5, 10, 7} << QStringList{"B\r(10)", "D\r(10)", "E\r(7)", "A\r(5)", "C\r(5)"};
-        QTest::newRow("label texts") << QList<double>{12, 12.5, 1234, 0.0004}
-                                     << QStringList{"C\r(1,234)", "B\r(12.5)", "A\r(12)", "D\r(0)"};
-    }
-
-    void bars()
-    {
-        const auto [sums, labels] = FetchRow<QList<double>, QStringList>();
-        const QStringList names = QString("A B C D E").split(' ');
-        double total = 0;
-        for (const double sum : sums) {
-            total += sum;
-        }
-        const std::vector<ParetoBar> bars = ParetoBars(names, sums, total);
-        QStringList shown;
-        for (const ParetoBar& bar : bars) {
-            shown.append(bar.label());
-            QCOMPARE(bar.percent, bar.sum / total * 100);
-        }
-        QCOMPARE(shown, labels);
-        QCOMPARE(bars.back().cumulativePercent, 100.0);
-    }
-
     void plot_data()
     {
         // values: columns A to D

@@ -77,23 +77,6 @@ private slots:
                  qPrintable(QString::number(RegularizedIncompleteBeta(a, b, x), 'g', 17)));
     }
 
-    void pValues_data()
-    {
-        AddColumns<bool, double, double, double, double>("f", "statistic", "df1", "df2", "p");
-        QTest::newRow("t, 10 df, 5 %") << false << 2.228138851986 << 10.0 << 0.0 << 0.0500000000000232904;
-        QTest::newRow("t, a million df") << false << 3.0 << 1e6 << 0.0 << 0.00269986254142179706;
-        QTest::newRow("F, 3 and 16 df, 5 %") << true << 3.238871517 << 3.0 << 16.0 << 0.0500000000195031331;
-        QTest::newRow("F, a million df within") << true << 5.0 << 3.0 << 999997.0 << 0.00181673869787122936;
-        QTest::newRow("F of 0") << true << 0.0 << 3.0 << 16.0 << 1.0;
-    }
-
-    void pValues()
-    {
-        const auto [f, statistic, df1, df2, p] = FetchRow<bool, double, double, double, double>();
-        const double found = f ? FUpperTailP(statistic, df1, df2) : StudentTwoSidedP(statistic, df1);
-        QVERIFY2(near(found, p, 1e-9), qPrintable(QString::number(found, 'g', 17)));
-    }
-
     // NIST/SEMATECH e-Handbook of Statistical Methods, 1.3.5.3 (two-sample t-test, AUTO83B): US
     // cars n 249, mean 20.14458, SD 6.41470; Japanese cars n 79, mean 30.48101, SD 6.10771. With
     // unequal variances T = -12.94627 on 136.8750 degrees of freedom.
