@@ -1,12 +1,18 @@
 #include "AnalysisFixture.h"
 #include "AnalysisQuery.h"
+#include "ChartControl.h"
+#include "ControlChartLoader.h"
 #include "DataRow.h"
+#include "HistogramChart.h"
+#include "PlotHistogram.h"
 #include "Screening.h"
 #include "TestMain.h"
+#include "XBarChart.h"
 
 #include <QJsonDocument>
 #include <QTest>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -22,6 +28,11 @@ QString summary(const ScreeningRow& row)
         .arg(row.outOfSpec)
         .arg(ScreeningText(row, ScreeningColumn::LSL), ScreeningText(row, ScreeningColumn::USL), row.note)
         .trimmed();
+}
+
+bool nearlyEqual(double a, double b)
+{
+    return std::abs(a - b) <= 1e-9 * std::max(std::abs(a), std::abs(b));
 }
 
 QStringList summaries(const QList<ScreeningRow>& rows)
@@ -58,6 +69,76 @@ class TestScreening : public QObject
     Q_OBJECT
 
 private slots:
+    // For every parameter of the product, the screening's numbers are those of its histogram and
+    // of its individual chart drawn for the same selection.
+    void equalsTheParameterCharts_data()
+    {
+        AddColumns<QString, bool, bool, bool, bool>("fixture", "lastDataOnly", "passOnly", "acceptZero", "swapLimits");
+        QTest::newRow("SQLite, every record, limits the wrong way round") << "" << false << true << true << true;
+        QTest::newRow("SQLite, last data only") << "" << true << true << true << false;
+        QTest::newRow("SQLite, last data, all results, no zero") << "" << true << false << false << false;
+        QTest::newRow("Jet, every record, no zero") << "results_small_v2000.mdb" << false << true << false << false;
+        QTest::newRow("Jet, last data only") << "results_small_v2000.mdb" << true << false << true << false;
+        QTest::newRow("Excel, last data only") << "results_small.xls" << true << true << true << false;
+    }
+
+    void equalsTheParameterCharts()
+    {
+        const auto [fixture, lastDataOnly, passOnly, acceptZero, swapLimits] =
+            FetchRow<QString, bool, bool, bool, bool>();
+        AnalysisFixture f;
+        if (!fixture.isEmpty()) {
+            f.useFixture(fixture);
+        }
+        QVERIFY(f.opened);
+        f.selection.lastDataOnly = lastDataOnly;
+        f.selection.passOnly = passOnly;
+        f.selection.acceptZero = acceptZero;
+        f.state.gRawDataFile = f.dir.filePath("listing.spc");
+        if (swapLimits) { // the histogram takes them as they are, the chart the right way round
+            std::swap(f.state.gUSL, f.state.gLSL);
+        }
+        const ScreeningResult screened = ScreenParameters(f.context());
+        QCOMPARE(screened.outcome, AnalysisOutcome::Drawn);
+        QCOMPARE(screened.rows.size(), f.state.gParameterField.size());
+
+        const ControlChartConstants constants = InitControlChartConstants();
+        qint64 signalsSeen = 0;
+        for (const ScreeningRow& row : screened.rows) {
+            const int k = row.parameter;
+            f.selection.parameter = k;
+            ChartControl histogramControl;
+            HistogramChart histogram(histogramControl);
+            const HistogramStatistics h = PlotHistogram(f.context(), histogram, 20).statistics;
+            QCOMPARE(row.n, h.n);
+            // The histogram's statement leaves the order of its rows to the engine: sums may differ in
+            // their last bits, which the SD's difference of sums magnifies.
+            QVERIFY(nearlyEqual(*row.mean, h.mean));
+            QVERIFY(nearlyEqual(*row.sd, h.sd));
+            QCOMPARE(row.ppk, h.ppk);
+            QCOMPARE(row.pp, h.pp);
+
+            ChartControl control;
+            XBarChart chart(control);
+            chart.SetupRangeSeries();
+            ControlChartLoader loader(f.state, chart, f.prompts, f.pump, constants, [](bool) {});
+            PlotRequest request =
+                ControlChartRequest(f.state, f.selection, f.state.gParameterName[k], f.clock.today(), f.prompts);
+            request.uslText = LimitText(f.state.gUSL[k], kNoUSL);
+            request.lslText = LimitText(f.state.gLSL[k], kNoLSL);
+            request.ruleSet = RuleSet::WesternElectric;
+            const PlotResult plot = loader.PlotIndividualChart(request);
+            QVERIFY(plot.drawn);
+            QCOMPARE(row.cpk, plot.limits.current().limits.cpk);
+            const QVector<RuleMask>& marks = plot.outOfControl.upper;
+            QCOMPARE(row.beyondLimits, std::count_if(marks.begin(), marks.end(), [](RuleMask m) { return m & 1; }));
+            QCOMPARE(row.weSignals, marks.size() - marks.count(0));
+            signalsSeen += row.weSignals;
+        }
+        QVERIFY(signalsSeen > 0); // the comparison judged points, not only empty lists
+        QCOMPARE(f.prompts.texts(), QStringList(swapLimits ? screened.rows.size() : 0, "USL value greater then LSL!"));
+    }
+
     // Each column keeps its values by its own rules, whatever the other columns of the record
     // hold; parameters without Ppk follow the others in product order.
     void screensEachColumnByItsOwnRules_data()

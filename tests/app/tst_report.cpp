@@ -1,4 +1,6 @@
 #include "AppFixture.h"
+#include "ChartControl.h"
+#include "ControlChartLoader.h"
 #include "DataRow.h"
 #include "ReportCommand.h"
 #include "ResultsFixtures.h"
@@ -65,6 +67,51 @@ class TestReport : public QObject
     Q_OBJECT
 
 private slots:
+    void reportRepeatsTheWindow_data()
+    {
+        AddColumns<bool, QStringList>("individual", "extra");
+        QTest::newRow("x-bar, size 4, pass only") << false << QStringList{"--size", "4"};
+        QTest::newRow("individual, all results, one source")
+            << true << QStringList{"--chart", "individual", "--all-results", "--source", "ATE-02"};
+    }
+
+    void reportRepeatsTheWindow()
+    {
+        const auto [individual, extra] = FetchRow<bool, QStringList>();
+        AppFixture app;
+        frmMain& window = app.prepare(records(), individual, 4); // the records of 1 and 2 March
+        Ui::frmMain& ui = window.form();
+        if (individual) {
+            ui.chkOnlyPass->setChecked(false);
+            ui.cboATEList->setCurrentIndex(ui.cboATEList->findText("ATE-02"));
+        }
+        QTest::mouseClick(ui.cmdPlotChart, Qt::LeftButton);
+        QVERIFY(window.lastPlot().drawn);
+
+        const QString json = app.tempFolder() + "/report.json", png = app.tempFolder() + "/report.png";
+        QCOMPARE(runReport(app, "--product line --parameter Vout --from 2024-03-01 --to 2024-03-02 --test-id <All>",
+                           QStringList{"--json", json, "--png", png} + extra),
+                 ReportCommand::kOk);
+
+        const QJsonObject report = readJson(json);
+        const QStringList panel = ui.lblSPCParameter1->text().split("\r\n");
+        const QJsonArray lines = report["statistics"].toArray();
+        QCOMPARE(lines.size(), 19);
+        for (int i = 0; i < 19; ++i) {
+            QCOMPARE(lines[i].toArray()[1].toString(), panel[i]);
+        }
+        const QJsonArray values = report["series"].toObject()["values"].toArray();
+        const ChartControl& chart = *ui.ocxXBarChart;
+        QCOMPARE(values.size(), int(chart.pointCount(0)));
+        for (int i = 0; i < values.size(); ++i) {
+            QCOMPARE(values[i].toObject()["y"].toDouble(), chart.pointY(0, i));
+            QCOMPARE(values[i].toObject()["label"].toString(), chart.pointLabel(0, i));
+        }
+        QCOMPARE(report["numbers"].toObject()["centre"].toDouble(), window.lastPlot().centre);
+        QCOMPARE(report["records"].toInteger(), window.lastPlot().records);
+        QVERIFY(QImage(png).width() == 1600);
+    }
+
     // Each analysis opened from the chooser in the window, and the report of the same selection:
     // the same panel, value for value.
     void analysesRepeatTheirWindows_data()
