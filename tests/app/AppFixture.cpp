@@ -142,3 +142,12 @@ QString AppFixture::Output(const QString& program, const QStringList& arguments)
     process.waitForFinished();
     return QString::fromUtf8(process.readAllStandardOutput());
 }
+
+QList<double> yValues(const ChartControl& chart, int series)
+{
+    QList<double> ys;
+    for (qint64 i = 0; i < chart.pointCount(series); ++i) {
+        ys.append(chart.pointY(series, i));
+    }
+    return ys;
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ChartControl.h"
 #include "Clock.h"
 #include "EventPump.h"
 #include "FakePrompts.h"
@@ -74,3 +75,6 @@ private:
     QString m_previousDirectory;
     QByteArray m_previousTemp;
 };
+
+// The y values of a series's points, in order.
+QList<double> yValues(const ChartControl& chart, int series);

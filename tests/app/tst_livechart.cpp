@@ -75,15 +75,6 @@ for i in range(count):
     db.execute("COMMIT")
 )py";
 
-QList<double> yValues(const ChartControl& chart, int series)
-{
-    QList<double> ys;
-    for (qint64 i = 0; i < chart.pointCount(series); ++i) {
-        ys.append(chart.pointY(series, i));
-    }
-    return ys;
-}
-
 // The listing's lines; of an individual chart without the record numbers, which count from the
 // full drawing.
 QStringList listingLines(const QString& path, bool individual)

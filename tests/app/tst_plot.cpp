@@ -15,15 +15,6 @@
 
 namespace {
 
-QList<double> yValues(const ChartControl& chart, int series)
-{
-    QList<double> ys;
-    for (qint64 i = 0; i < chart.pointCount(series); ++i) {
-        ys.append(chart.pointY(series, i));
-    }
-    return ys;
-}
-
 QStringList listingLines(const frmMain& window)
 {
     return QString::fromUtf8(ReadFile(const_cast<frmMain&>(window).state().gRawDataFile))
