@@ -2,10 +2,12 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFileInfo>
 #include <QLocale>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
+#include <cstdio>
 #include <vector>
 
 namespace {
@@ -49,6 +51,12 @@ int TestRegistry::runAll(int argc, char** argv)
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     ModalWindowGuard guard;
     app.installEventFilter(&guard);
+    // Without the fixtures every test that copies one would fail, some only at the watchdog.
+    const QString fixtures = qEnvironmentVariable("TESSALY_FIXTURES");
+    if (!fixtures.isEmpty() && !QFileInfo(fixtures).isDir()) {
+        std::fprintf(stderr, "The test fixtures folder %s does not exist (TESSALY_FIXTURES)\n", qPrintable(fixtures));
+        return 1;
+    }
     // TESSALY_TEST_ONLY=<class>[,<class>...] runs those classes alone, with the arguments (test
     // functions, options).
     const QList<QByteArray> only = qgetenv("TESSALY_TEST_ONLY").split(',');
