@@ -879,6 +879,18 @@ void ChartRenderer::paint(QPainter& painter, const ChartModel& model, const Char
         const SeriesPoints& points = s.points;
         DrawnSeries* record = options.drawn ? &options.drawn->series[si] : nullptr;
         painter.setClipping(false); // the pointers of the series before may have set one
+        // Draws the series' clipped line; a line without labels of its own is one the marks avoid.
+        const auto drawLine = [&](QList<QPolygonF> pieces) {
+            for (const QPolygonF& piece : std::as_const(pieces)) {
+                painter.drawPolyline(piece);
+            }
+            if (!s.look.marks.visible) {
+                unlabelledLines.insert(unlabelledLines.end(), pieces.cbegin(), pieces.cend());
+            }
+            if (record) {
+                record->lines = std::move(pieces);
+            }
+        };
 
         if (s.kind == SeriesKind::Bar) {
             const double half = BarHalfWidth(s, xMap);
@@ -921,15 +933,7 @@ void ChartRenderer::paint(QPainter& painter, const ChartModel& model, const Char
             }
             pieces.append(ClipPolyline(e.tops, panel));
             pieces.append(ClipPolyline(e.bottoms, panel));
-            for (const QPolygonF& piece : std::as_const(pieces)) {
-                painter.drawPolyline(piece);
-            }
-            if (!s.look.marks.visible) {
-                unlabelledLines.insert(unlabelledLines.end(), pieces.cbegin(), pieces.cend());
-            }
-            if (record) {
-                record->lines = std::move(pieces);
-            }
+            drawLine(std::move(pieces));
             painter.setRenderHint(QPainter::Antialiasing, true);
         } else if (HasLine(s)) {
             QPolygonF path;
@@ -949,15 +953,7 @@ void ChartRenderer::paint(QPainter& painter, const ChartModel& model, const Char
             painter.setPen(pen);
             painter.setBrush(Qt::NoBrush);
             QList<QPolygonF> pieces = path.size() > 1 ? ClipPolyline(path, panel) : QList<QPolygonF>{};
-            for (const QPolygonF& piece : std::as_const(pieces)) {
-                painter.drawPolyline(piece);
-            }
-            if (!s.look.marks.visible) {
-                unlabelledLines.insert(unlabelledLines.end(), pieces.cbegin(), pieces.cend());
-            }
-            if (record) {
-                record->lines = std::move(pieces);
-            }
+            drawLine(std::move(pieces));
         }
 
         if (HasPointer(s)) {
