@@ -128,7 +128,8 @@ bool PostgresServer::loadResults(const QString& table, const QByteArray& csv)
                                 "\"PassFail\" text, \"TestID\" text, \"Vout\" double precision, \"Iin\" double "
                                 "precision, \"Ripple\" double precision, \"Eff\" double precision)")
                      .arg(name),
-                 QStringLiteral("COPY %1 FROM STDIN WITH (FORMAT csv, HEADER true)").arg(name)},
+                 QStringLiteral("COPY %1 FROM STDIN WITH (FORMAT csv, HEADER true)").arg(name),
+                 QStringLiteral("ANALYZE %1").arg(name)},
                 csv);
 }
 

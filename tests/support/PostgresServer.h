@@ -34,7 +34,9 @@ public:
 
     // Creates `table` with the columns of the fixtures' results table ("SerialNumber" ...
     // "TestStartTime" timestamp ... "Eff" double precision) and copies the CSV into it (a header
-    // line, an empty field is Null).
+    // line, an empty field is Null), then gathers its statistics as the server's autovacuum would
+    // within a minute: without them the planner guesses two rows, and its plans change when the
+    // statistics arrive in the middle of a run.
     bool loadResults(const QString& table, const QByteArray& csv);
 
     // The odbcinst.ini entry of psqlODBC's Unicode driver, and an odbc.ini entry `dsn` on it that
