@@ -14,53 +14,12 @@
 #include <QPushButton>
 #include <QSet>
 #include <QTableView>
-#include <QTest>
 
 class TestDialogs : public QObject
 {
     Q_OBJECT
 
 private slots:
-    // pickFrom..pickTo entered, then OK (or Cancel).
-    void customRange_data()
-    {
-        AddColumns<QDate, QDate, QDate, QDate, QString, QString, QDate, QDate>(
-            "savedFrom", "savedTo", "pickFrom", "pickTo", "button", "message", "storedFrom", "storedTo");
-        const QDate none, jan5(2024, 1, 5), jan9(2024, 1, 9), mar1(2024, 3, 1), feb1(2024, 2, 1), feb7(2024, 2, 7);
-        const QString ok = "cmdDateEnterOK";
-        QTest::newRow("first showing, equal dates accepted")
-            << none << none << mar1 << mar1 << ok << "" << mar1 << mar1;
-        QTest::newRow("saved range shown, new one accepted")
-            << jan5 << jan9 << feb1 << feb7 << ok << "" << feb1 << feb7;
-        QTest::newRow("reversed range refused and cleared")
-            << jan5 << jan9 << QDate(2024, 3, 2) << mar1 << ok << "From-Date must be earlier or same as To-Date!"
-            << none << none;
-        QTest::newRow("cancel keeps the range") << jan5 << jan9 << mar1 << mar1 << "cmdDateCancelOK"
-                                                << "" << jan5 << jan9;
-    }
-
-    void customRange()
-    {
-        const auto [savedFrom, savedTo, pickFrom, pickTo, button, message] =
-            FetchRow<QDate, QDate, QDate, QDate, QString, QString>();
-        SharedState state;
-        state.gCustomDateFrom = savedFrom;
-        state.gCustomDateTo = savedTo;
-        FakePrompts prompts;
-        frmRangePlot dialog(state, prompts);
-        // Never entered: both calendars show 1 July 2002.
-        QCOMPARE(dialog.fromDate(), savedFrom.isValid() ? savedFrom : QDate(2002, 7, 1));
-        QCOMPARE(dialog.toDate(), savedTo.isValid() ? savedTo : QDate(2002, 7, 1));
-
-        dialog.setDates(pickFrom, pickTo);
-        QTest::mouseClick(dialog.findChild<QPushButton*>(button), Qt::LeftButton);
-
-        QCOMPARE(dialog.result() == QDialog::Accepted, button == "cmdDateEnterOK" && message.isEmpty());
-        QCOMPARE(prompts.texts(), message.isEmpty() ? QStringList() : QStringList{message});
-        QTEST(state.gCustomDateFrom, "storedFrom");
-        QTEST(state.gCustomDateTo, "storedTo");
-    }
-
     // The screening window shows its result worst first and filters it by name; a double-click
     // closes it and the chooser and draws that parameter's individual chart.
     void screeningChartsTheChosenParameter()

@@ -233,29 +233,6 @@ private slots:
         QVERIFY(!chosen.passOnly && !chosen.acceptZero && chosen.lastDataOnly && chosen.parameter == 0);
     }
 
-    void secondInstanceEndsWithoutSaving()
-    {
-        AppFixture app;
-        app.rememberFolder();
-        QLockFile running(app.lockPath());
-        QVERIFY(running.tryLock(0));
-
-        app.start();
-        QVERIFY(!app.loaded);
-        QVERIFY(app.window->isShutDown());
-        QCOMPARE(app.prompts.texts(), QStringList{"An instance Tessaly software is running!"});
-        QCOMPARE(app.prompts.messages.constFirst().icon, MsgIcon::Information);
-        QCOMPARE(app.window->form().cboProductName->count(), 0);
-        QVERIFY(app.window->close());
-        QCOMPARE(app.savedChoice("XBar"), QString()); // nothing saved
-
-        // The lock of a run that crashed is taken over.
-        running.unlock();
-        app.writeConfigFile("../tessaly.lock", "999999\ntessaly\n" + QSysInfo::machineHostName().toUtf8() + "\n");
-        app.start();
-        QVERIFY(app.loaded);
-    }
-
     // At start-up the window clears listings of earlier days, but never one that a running window
     // holds: a second window started with another instance lock shares the temporary folder.
     void startUpRemovesOnlyAbandonedListings_data()
@@ -312,50 +289,6 @@ private slots:
         qputenv("XDG_CACHE_HOME", saved[1]);
         QCOMPARE(folder, used ? runtime.path() : cache.path() + "/tessaly");
         QCOMPARE(QFileInfo(folder).permissions() & 0x77, 0);
-    }
-
-    void failedDatabaseOffersAnotherFolder_data()
-    {
-        // messages: "" stands for the database driver's own description.
-        AddColumns<QByteArray, MsgAnswer, QStringList>("database", "answer", "messages");
-        const QString question = "Would you like to re-select the other INI? or click Cancel for exit from program.";
-        const auto row = [&question](const char* name, const char* database, MsgAnswer answer, const char* message) {
-            QTest::newRow(name) << QByteArray(database) << answer << QStringList{message, question};
-        };
-        row("no database keys, Cancel", "", MsgAnswer::Cancel,
-            "Not found value in section Database, key DatabaseName or DataSourceName (ATE.INI)!");
-        row("missing file, Retry and dialog cancelled", "DatabaseName=gone.sqlite", MsgAnswer::Retry,
-            "Not found Database gone.sqlite!");
-        row("refused login, Retry and dialog cancelled",
-            "DatabaseName=Results\r\nUserName=sa\r\nServerName=127.0.0.1,1", MsgAnswer::Retry, "");
-    }
-
-    void failedDatabaseOffersAnotherFolder()
-    {
-        const auto [database, answer, messages] = FetchRow<QByteArray, MsgAnswer, QStringList>();
-        const bool shutDown = answer == MsgAnswer::Cancel;
-        AppFixture app;
-        app.writeConfigFile("ate.ini",
-                            "[ATE Configuration]\r\nTestProduct=Small\r\n[Database]\r\n" + database + "\r\n");
-        app.rememberFolder();
-        app.prompts.answers = {MsgAnswer::OK, answer};
-        app.start();
-
-        QStringList texts = app.prompts.texts();
-        QVERIFY(texts.value(0).endsWith("!"));
-        if (messages.constFirst().isEmpty()) {
-            texts.first().clear();
-        }
-        QCOMPARE(texts, messages);
-        QCOMPARE(app.prompts.messages.at(0).icon, MsgIcon::Exclamation);
-        QCOMPARE(app.prompts.messages.at(1).icon, MsgIcon::Question);
-        QCOMPARE(app.prompts.messages.at(1).buttons, MsgButtons::RetryCancel);
-        QCOMPARE(app.window->isShutDown(), shutDown);
-        QCOMPARE(app.loaded, !shutDown);
-        QCOMPARE(app.prompts.fileDialogCaptions.size(), shutDown ? 0 : 1);
-        QCOMPARE(app.window->state().gDatabaseType, "");
-        QCOMPARE(app.window->form().cboATEList->count(), 0);
-        QVERIFY(app.savedChoice("XBar").isEmpty()); // nothing was saved
     }
 
     // A day of logs that cannot join the others is named when the product opens; the others are read.

@@ -253,28 +253,6 @@ private slots:
         QCOMPARE(QDir(app.configFolder()).entryList({"LIMITS*"}, QDir::Files), QStringList{kLimitFileName});
     }
 
-    // A damaged file is named with its line and charts go on with computed limits.
-    void damagedFile()
-    {
-        AppFixture app;
-        app.writeResults(pistonRings(25));
-        app.writeConfigFile("limits.txt", "; ours\n[Limits]\nProduct=Line\nCentre=74\n[Stage]\n");
-        int status = -1;
-        const QJsonObject drawn = report(app, "2024-03-01", "2024-03-01", {}, &status);
-        QCOMPARE(status, ReportCommand::kOk);
-        QCOMPARE(drawn["limits"]["source"], "computed");
-        const QString problem =
-            QDir::toNativeSeparators(app.configFile("limits.txt")) + ", line 2: [Limits] has no Parameter";
-        QCOMPARE(drawn["limits"]["summary"].toString(), "Limits: computed (limit file not used: " + problem + ")");
-        report(app, "2024-03-01", "2024-03-01", {"--limits", "frozen"}, &status);
-        QCOMPARE(status, ReportCommand::kConfiguration);
-
-        frmMain& window = app.plot(pistonRings(25), false);
-        QVERIFY(window.lastPlot().drawn);
-        QVERIFY(app.prompts.texts().join('|').contains(problem));
-        QVERIFY(window.form().lblLimits->text().startsWith("Limits: computed (limit file not used: "));
-    }
-
     // Freezing the drawing, drawing new points against it, a stage set at a point, and clearing.
     void windowFreezesStagesAndClears()
     {

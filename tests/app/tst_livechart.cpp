@@ -10,9 +10,6 @@
 #include "TestMain.h"
 
 #include <QProcess>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTest>
 
 using Record = AppFixture::Record;
@@ -60,20 +57,6 @@ void appendRecords(const QString& database, const QList<Record>& records)
     QVERIFY(writer.waitForFinished());
     QVERIFY2(writer.exitCode() == 0, writer.readAllStandardError().constData());
 }
-
-// A test station's writer: inserts `count` records one transaction each, waiting for a lock at most
-// its usual five seconds; it fails on the first error ("database is locked").
-const char* const kStationWriter = R"py(
-import sqlite3, sys
-path, mode, count = sys.argv[1], sys.argv[2], int(sys.argv[3])
-db = sqlite3.connect(path, timeout=5, isolation_level=None)
-db.execute("PRAGMA journal_mode=" + mode)
-for i in range(count):
-    db.execute("BEGIN IMMEDIATE")
-    db.execute("INSERT INTO Results VALUES (?, 'ATE-01', ?, 'PASS', 'T1', ?)",
-               ("W%d" % i, "2024-03-09 12:%02d:%02d" % (i // 60, i % 60), 5.0 + (i % 7) * 0.01))
-    db.execute("COMMIT")
-)py";
 
 // The listing's lines; of an individual chart without the record numbers, which count from the
 // full drawing.
@@ -357,82 +340,6 @@ private slots:
         });
     }
 
-    // A PostgreSQL server reached through its ODBC data source: a writer's records on another
-    // session reach the chart once.
-    void postgresServer()
-    {
-        PostgresServer server;
-        QVERIFY2(server.isReady(), qPrintable(server.error()));
-        QVERIFY2(server.loadResults("Results", ReadFile(FixturePath("results_small.csv"))), qPrintable(server.error()));
-        AppFixture app;
-        QVERIFY(RegisterOdbcDataSources(app.tempFolder(), server.odbcDriverEntry(),
-                                        server.odbcDataSourceEntry("LivePostgres")));
-        app.writeConfigFile("ate.ini", "[ATE Configuration]\r\nTestProduct=Small\r\n[Database]\r\n"
-                                       "DataSourceName=LivePostgres\r\n");
-        runLive(
-            app,
-            [&](LiveRun& run) {
-                run.clock.set(QDateTime(QDate(2024, 3, 10), QTime(12, 0)));
-                const auto live = run.follow(true);
-                QVERIFY(live);
-                const qint64 before = run.drawn.chart.pointCount(0);
-                {
-                    QSqlDatabase writer = QSqlDatabase::addDatabase("QODBC", "live-writer");
-                    writer.setDatabaseName("LivePostgres");
-                    QVERIFY(writer.open());
-                    QSqlQuery insert(writer);
-                    QVERIFY2(insert.exec("INSERT INTO \"Results\" (\"SerialNumber\", \"ATEID\", \"TestStartTime\", "
-                                         "\"PassFail\", \"TestID\", \"Vout\") VALUES "
-                                         "('PG1', 'ATE-02', '2024-03-07 23:59:59', 'PASS', 'T1', 5.01), "
-                                         "('PG2', 'ATE-02', '2024-03-08 09:00:00', 'PASS', 'T1', 4.97)"),
-                             qPrintable(insert.lastError().text()));
-                }
-                QSqlDatabase::removeDatabase("live-writer");
-                const RefreshOutcome outcome = live->refresh(run.clock.today());
-                QVERIFY2(outcome.read, qPrintable(outcome.error));
-                QCOMPARE(outcome.newRecords, 2);
-                run.matchesFullPlot(before);
-                QCOMPARE(live->refresh(run.clock.today()).newRecords, 0);
-            },
-            "Last 30 Days", false, "Small");
-    }
-
-    void writerNeverLocked_data()
-    {
-        AddColumns<QString>("journal");
-        QTest::newRow("write-ahead log") << "WAL";
-        QTest::newRow("rollback journal") << "DELETE";
-    }
-
-    // A station writing while refreshes run is never refused beyond its busy wait, and every record
-    // it wrote reaches the chart once.
-    void writerNeverLocked()
-    {
-        const auto [journal] = FetchRow<QString>();
-        AppFixture app;
-        app.writeResults(day("09", 10, {5.0, 5.1}, "A"));
-        runLive(app, [&](LiveRun& run) {
-            const auto live = run.follow(true);
-            QVERIFY(live);
-            QProcess writer;
-            writer.start("python3", {"-c", kStationWriter, app.configFile("line.sqlite"), journal, "400"});
-            QVERIFY(writer.waitForStarted());
-            int refreshes = 0;
-            while (!writer.waitForFinished(0)) {
-                live->refresh(run.clock.today());
-                ++refreshes;
-            }
-            const QByteArray said = writer.readAllStandardError();
-            QVERIFY2(!said.contains("locked") && writer.exitCode() == 0, said.constData());
-            const qint64 before = run.drawn.chart.pointCount(0);
-            const RefreshOutcome last = live->refresh(run.clock.today());
-            QVERIFY2(last.read, qPrintable(last.error));
-            QCOMPARE(run.drawn.chart.pointCount(0), 410);
-            QVERIFY(refreshes > 1);
-            // Points judged by earlier refreshes keep the judgement of the limits of their time.
-            run.matchesFullPlot(before);
-        });
-    }
 };
 
 TESSALY_TEST(TestLiveChart)

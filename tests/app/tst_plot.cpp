@@ -79,53 +79,6 @@ private slots:
         QCOMPARE(window.form().ocxXBarChart->axis(AxisId::Left).title, "Individual (V)");
     }
 
-    void tooFewRecords_data()
-    {
-        AddColumns<int, bool, QString>("count", "individual", "message");
-        QTest::newRow("x-bar, 4 of 5") << 4 << false
-                                       << "There is no data collection for this selected range of filter condition!";
-        QTest::newRow("individual, 1") << 1 << true
-                                       << "No data collection for this selected range of filter condition!";
-    }
-
-    // Too few records today, after a drawing of the last 30 days: the message, and the drawing
-    // and its statistics stay as they were.
-    void tooFewRecords()
-    {
-        const auto [count, individual] = FetchRow<int, bool>();
-        AppFixture app;
-        QList<AppFixture::Record> records = AppFixture::Series(10, {5, 6});
-        for (AppFixture::Record today : AppFixture::Series(count, {5})) {
-            today.serial.prepend('T');
-            today.time.replace("2024-03-01", "2024-03-10");
-            records.append(today);
-        }
-        frmMain& window = app.plot(records, individual);
-        const ChartControl& chart = *window.form().ocxXBarChart;
-        const QList<double> drawn = yValues(chart, 0);
-        const QString panel = window.form().lblSPCParameter1->text();
-        QVERIFY(!drawn.isEmpty() && !panel.isEmpty());
-
-        frmMain::ChooseText(window.form().cboTestedRange, "Today");
-        QTest::mouseClick(window.form().cmdPlotChart, Qt::LeftButton);
-        QTEST(app.prompts.texts().value(0), "message");
-        QCOMPARE(app.prompts.messages.value(0).icon, MsgIcon::Information);
-        QCOMPARE(yValues(chart, 0), drawn);
-        QCOMPARE(window.form().lblSPCParameter1->text(), panel);
-    }
-
-    void reversedLimitsAreSwapped()
-    {
-        AppFixture app;
-        frmMain& window = app.prepare(AppFixture::Series(10, {5, 6}), false);
-        window.form().txtUSL->setText("5");
-        window.form().txtLSL->setText("10");
-        QTest::mouseClick(window.form().cmdPlotChart, Qt::LeftButton);
-        QCOMPARE(app.prompts.texts(), QStringList{"USL value greater then LSL!"});
-        const QStringList panel = window.form().lblSPCParameter1->text().split("\r\n");
-        QCOMPARE((QStringList{panel[8], panel[9]}), (QStringList{"10.0", "5.0"}));
-    }
-
     // Run rules judge the drawing on the chart again when the choice changes: flags, their
     // colour, the tooltip of a point and the line under the panel.
     void runRulesMarkTheDrawing()

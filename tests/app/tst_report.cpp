@@ -16,8 +16,6 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QPushButton>
-#include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
 #include <limits>
@@ -150,31 +148,6 @@ private slots:
         }
         QVERIFY(values.size() > 0);
         QCOMPARE(values, panel.split("\r\n").mid(0, values.size()));
-    }
-
-    void pdfPages_data()
-    {
-        AddColumns<QString, int, QStringList>("pages", "count", "texts");
-        QTest::newRow("compressed") << "compressed" << 1 << QStringList{"Chart Page: 1 of 1"};
-        QTest::newRow("all") << "all" << 3
-                             << QStringList{" of 3", "Test ID: <All>; S/N Filter: none; Source Filter: none",
-                                            "Printed on: "};
-    }
-
-    void pdfPages()
-    {
-        const auto [pages, count, texts] = FetchRow<QString, int, QStringList>();
-        AppFixture app;
-        app.writeResults(records()); // 191 passed units
-        const QString pdf = app.tempFolder() + "/report.pdf";
-        QCOMPARE(runReport(app, "--product Line --parameter Vout --from 2024-03-01 --to 2024-03-02 --chart individual",
-                           {"--test-id", "<All>", "--pdf", pdf, "--pages", pages}),
-                 ReportCommand::kOk);
-        QVERIFY(AppFixture::Output("pdfinfo", {pdf}).contains(QRegularExpression("Pages: +" + QString::number(count))));
-        const QString text = AppFixture::Output("pdftotext", {"-layout", pdf, "-"});
-        for (const QString& expected : texts) {
-            QCOMPARE(text.count(expected), count);
-        }
     }
 
     // The JSON lists the signals of the rules chosen for the picture, Western Electric when none;
@@ -327,39 +300,6 @@ private slots:
         QTEST(screen ? ScreenCommand::Run(options) : ReportCommand::Run(options), "status");
     }
 
-    // A workbook or log that cannot be read whole ends the report with status 4, and no picture.
-    void damagedSourcesEndTheReport_data()
-    {
-        AddColumns<QString, QByteArray>("file", "content");
-        QByteArray log = FixtureBytes("results_small.csv");
-        const QByteArray book = FixtureBytes("results_small.xlsx");
-        const auto patched = [&log](const char* at, const char* text) {
-            return QByteArray(log).replace(log.indexOf(at), qstrlen(text), text);
-        };
-        QTest::newRow("CSV log, a quote not closed") << "log.csv" << patched("SN100005", "\"");
-        QTest::newRow("CSV log, a record short of a field") << "log.csv" << patched(",ATE-02,2024-02-17 07:54", ";");
-        QTest::newRow("CSV log, a header without ATEID") << "log.csv" << patched("ATEID", "ATE-D");
-        QTest::newRow(".xlsx workbook cut") << "book.xlsx" << book.left(book.size() / 2);
-        QTemporaryDir dir;
-        const QString other = dir.filePath("other.xlsx");
-        QVERIFY(WriteXlsx(other, {{"Other", {{"s:SerialNumber", "s:ATEID"}, {"s:SN1", "s:ATE-01"}}}}));
-        QTest::newRow(".xlsx workbook without the worksheet") << "book.xlsx" << ReadFile(other);
-        QVERIFY(WriteXlsx(other, {{"Results", {{"s:SerialNumber", "s:Station"}, {"s:SN1", "s:ATE-01"}}}}));
-        QTest::newRow(".xlsx worksheet without ATEID") << "book.xlsx" << ReadFile(other);
-    }
-
-    void damagedSourcesEndTheReport()
-    {
-        const auto [file, content] = FetchRow<QString, QByteArray>();
-        AppFixture app;
-        app.writeConfigFile("ate.ini", "[ATE Configuration]\r\nTestProduct=Small\r\n[Database]\r\nDatabaseName=" +
-                                           file.toUtf8() + "\r\n");
-        app.writeConfigFile(file, content);
-        const QString png = app.tempFolder() + "/chart.png";
-        QCOMPARE(runReport(app, "--product Small --parameter Vout --from 2024-02-01 --to 2024-03-31", {"--png", png}),
-                 ReportCommand::kConfiguration);
-        QVERIFY(!QFile::exists(png));
-    }
 };
 
 TESSALY_TEST(TestReport)

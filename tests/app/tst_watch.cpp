@@ -104,16 +104,6 @@ private slots:
         QCOMPARE(WatchCommand::Run(once), WatchCommand::kOk);
     }
 
-    void damagedStateFile()
-    {
-        AppFixture app;
-        app.writeResults(steady());
-        const QString state = app.configFile("watch-state.json");
-        WriteFile(state, "{\"lastTime\": \"yesterday\"}");
-        QCOMPARE(WatchCommand::Run(watchArguments(app) + QStringList{"--once", "--state", state}),
-                 HeadlessStatus::kConfiguration);
-    }
-
     // The program runs watch until SIGTERM: a shift planted while it runs is written as a JSON line
     // and handed to the --exec program in its environment; SIGTERM ends it with status 0.
     void followsUntilTerminated()
