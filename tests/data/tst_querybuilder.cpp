@@ -193,22 +193,6 @@ private slots:
         }
     }
 
-    void columnNamesComeFromTheContext()
-    {
-        const QueryContext context{"[Other Results]", "[SN]", "[Tester]", "[Started]", "[Verdict]", "[Step]", false};
-        QCOMPARE(MakeSQL(context, "V", "R", "A", "S", "", "T", "= 'PASS'", true, ""),
-                 "SELECT [SN] AS SNX, [Tester] AS ATEX, MAX ([Started]) AS DateX, MAX([V]) AS ValueX FROM [Other "
-                 "Results] WHERE [Verdict] = 'PASS' AND [Tester] = 'A' AND [SN] LIKE '%%' AND [Started] BETWEEN R AND "
-                 "[Step] = 'T' AND [V] IS NOT NULL AND [V] <> 999 AND [V] <> -999 AND [V] <> 0 GROUP BY [SN], "
-                 "[Tester], [Started] ORDER BY S;");
-    }
-
-    void scatterPairNeedsSeparator()
-    {
-        QVERIFY_THROWS_EXCEPTION(std::invalid_argument, MakeSQL(QueryContext{"Results"}, "Vout::Iin", kJetWeek, "", "",
-                                                                "", "", "LIKE '%'", false, "Scatter"));
-    }
-
     // "{R}" in sql stands for the BETWEEN operands of a custom range from..to in the date syntax of
     // type; the statement carries that range's date literals. Rows named "PostgreSQL: ..." are
     // written for a table whose catalog spells the names of kCatalog.
@@ -285,15 +269,6 @@ private slots:
               "expected");
     }
 
-    // Texts that would make a backtracking scan quadratic come back unchanged (a backtracking
-    // scan would not end within the test's time limit).
-    void sqliteDialectStaysLinear()
-    {
-        for (const QString& sql : {QString("'[").repeated(100000), "'" + QString("#03/01/24 ").repeated(20000),
-                                   QString("#03/01/24 1").repeated(20000)}) {
-            QCOMPARE(ToSQLiteDialect(sql), sql);
-        }
-    }
 };
 
 TESSALY_TEST(TestQueryBuilder)

@@ -46,59 +46,6 @@ class TestStatements : public QObject
     Q_OBJECT
 
 private slots:
-    void filtersAndRangesOnSqlite_data()
-    {
-        // databaseType: the date syntax the statement is written in.
-        AddColumns<QString, QString, QString, QString, QDate, QDate, QStringList>("databaseType", "serial", "source",
-                                                                                  "testId", "from", "to", "serials");
-        const auto row = [](const char* name, const char* serial, const char* source, const char* testId,
-                            const QStringList& serials, const char* type = "SQLITE", QDate from = QDate(2024, 3, 1),
-                            QDate to = QDate(2024, 3, 7)) {
-            QTest::newRow(name) << type << serial << source << testId << from << to << serials;
-        };
-        row("serial with an apostrophe", "sn'quote", "", "<All>", {"SN'QUOTE"});
-        row("source with an apostrophe", "", "ATE'Q", "<All>", {"SN100329"});
-        row("serial that would compare true", "x' OR '1'='1", "", "<All>", {});
-        row("serial that would read another table",
-            "x' UNION SELECT name, sql, '2024-03-05 08:00:00', 5 FROM sqlite_master --", "", "<All>", {});
-        row("source that would compare true", "", "ATE-01' OR 'a'='a", "<All>", {});
-        row("test ID that would compare true", "", "", "T1' OR 'a'='a", {}, "ACCESS");
-        const QStringList in2031{"SN100330", "SN100331"};
-        row("range in 2031, quoted literals", "", "", "<All>", in2031, "SQLITE", QDate(2031, 1, 1), QDate(2031, 3, 1));
-        row("range in 2031, Jet literals", "", "", "<All>", in2031, "ACCESS", QDate(2031, 1, 1), QDate(2031, 3, 1));
-    }
-
-    void filtersAndRangesOnSqlite()
-    {
-        const auto [databaseType, serial, source, testId, from, to] =
-            FetchRow<QString, QString, QString, QString, QDate, QDate>();
-        QTemporaryDir dir;
-        SharedState state;
-        state.gConnection = std::make_unique<Connection>();
-        QVERIFY(state.gConnection->open("Provider=SQLite;Data Source=" + alteredFixture(dir) + ";"));
-        state.gTableName = "Results";
-        state.gDatabaseType = databaseType;
-        state.gCustomDateFrom = from;
-        state.gCustomDateTo = to;
-        Selection selection;
-        selection.range = "Custom";
-        selection.serialFilter = serial;
-        selection.source = source;
-        selection.testId = testId;
-        selection.lastDataOnly = false;
-        FakePrompts prompts;
-
-        Recordset records;
-        const SqlText sql =
-            SelectionSQL(state, selection, QDate(2024, 3, 10), prompts, "Vout", "", "[TestStartTime], [ATEID]");
-        QVERIFY2(records.Open(*state.gConnection, sql), qPrintable(records.lastError()));
-        QStringList serials;
-        for (; !records.isEOF(); records.MoveNext()) {
-            serials.append(records.text(records.fieldIndex("SNX")));
-        }
-        QTEST(serials, "serials");
-    }
-
     // Names from PRODUCTS.INI are pasted into every statement: one that could end a statement or
     // leave its brackets is refused when the product is opened, with a message that says where it
     // is written.
@@ -143,37 +90,6 @@ private slots:
         }
     }
 
-    // Why a configuration folder offers no products names the file and the section or key.
-    void productListProblems_data()
-    {
-        // problem: "{INI}" stands for the path of ATE.INI, "{DIR}" for its folder.
-        AddColumns<QByteArray, bool, QString>("ateIni", "withProductsIni", "problem");
-        const auto row = [](const char* name, const QByteArray& ateIni, const char* problem, bool withProducts = true) {
-            QTest::newRow(name) << ateIni << withProducts << QString(problem);
-        };
-        row("usable", "[ATE Configuration]\r\nTestProduct=A,B\r\n", "");
-        row("empty", " \r\n", "{INI} is empty");
-        row("no section at all", QByteArray("\x01\xff\xfe garbage\x00\x02", 13),
-            "{INI} holds no section (no line \"[name]\"): it is not an INI file");
-        row("section missing", "[Database]\r\nTestProduct=A\r\n", "{INI} has no section [ATE Configuration]");
-        row("key missing", "[ATE Configuration]\r\nTestID=T1\r\n",
-            "{INI} has no key TestProduct in section [ATE Configuration]");
-        row("PRODUCTS.INI missing", "[ATE Configuration]\r\nTestProduct=A\r\n", "there is no PRODUCTS.INI in {DIR}",
-            false);
-    }
-
-    void productListProblems()
-    {
-        auto [ateIni, withProductsIni, problem] = FetchRow<QByteArray, bool, QString>();
-        QTemporaryDir dir;
-        WriteFile(dir.filePath("ate.ini"), ateIni);
-        if (withProductsIni) {
-            WriteFile(dir.filePath("Products.ini"), "[A]\r\nTableName=Results\r\n");
-        }
-        problem.replace("{INI}", QDir::toNativeSeparators(dir.filePath("ate.ini")))
-            .replace("{DIR}", QDir::toNativeSeparators(dir.path()));
-        QCOMPARE(ProductListProblem(dir.path()), problem);
-    }
 };
 
 TESSALY_TEST(TestStatements)
