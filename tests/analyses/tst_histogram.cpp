@@ -9,7 +9,6 @@
 
 #include <QComboBox>
 #include <QJsonArray>
-#include <QLabel>
 #include <QPrinter>
 #include <QRandomGenerator>
 #include <QTest>
@@ -219,57 +218,6 @@ private slots:
                                 return a.y() < b.y();
                             })->y();
         QVERIFY2(std::abs(peak - meanBar.top()) <= 2, qPrintable(QString("%1 %2").arg(peak).arg(meanBar.top())));
-    }
-
-    // A later drawing on the window: what it shows, and what an early stop leaves as it was.
-    void redrawOnTheWindow_data()
-    {
-        AddColumns<QList<double>, QString, int, bool, bool>("values", "message", "icon", "newBars", "newPanel");
-        const auto row = [](const char* name, const QList<double>& values, const char* message, MsgIcon icon,
-                            bool newBars, bool newPanel) {
-            QTest::newRow(name) << values << QString(message) << int(icon) << newBars << newPanel;
-        };
-        row("drawn", {10, 20, 20, 20, 30}, "", MsgIcon::None, true, true);
-        row("mean in an empty cell", {1, 2, 3, 4},
-            "Not found the collection value at the strip mean, Please reduce the cell number then try again!",
-            MsgIcon::Information, true, false);
-        row("mean exactly 0", {-1, 1, -1, 1}, "", MsgIcon::None, false, false);
-        row("three values", {1, 2, 4}, "Division by zero!", MsgIcon::Exclamation, false, false);
-        row("equal values, rounding below no spread", {0.7, 0.7, 0.7, 0.7, 0.7}, "Invalid procedure call or argument!",
-            MsgIcon::Exclamation, false, false);
-        row("no rows", {}, "No data collection for this selected range of filter condition!", MsgIcon::Exclamation,
-            false, false);
-    }
-
-    void redrawOnTheWindow()
-    {
-        const auto [values, message, icon, newBars, newPanel] = FetchRow<QList<double>, QString, int, bool, bool>();
-        AnalysisFixture f;
-        f.useResults({"V"}, records({1, 2, 2, 3}));
-        QPrinter printer;
-        frmHistogram window(f.context(), printer);
-        auto* panel = window.findChild<QLabel*>("lblSPCParameter1");
-        auto* chart = window.findChild<ChartControl*>("ocxHistogram");
-        const auto bars = [chart] {
-            QList<double> heights;
-            for (qint64 i = 0; i < chart->pointCount(HistogramChart::kDataSeries); ++i) {
-                heights << chart->pointY(HistogramChart::kDataSeries, i);
-            }
-            return heights;
-        };
-        const QList<double> firstBars = bars();
-        const QString firstPanel = panel->text();
-        QVERIFY(firstPanel.startsWith("Normal\r\n4\r\n") && f.prompts.messages.isEmpty());
-
-        f.useResults({"V"}, records(values));
-        auto* cells = window.findChild<QComboBox*>("cboInterval");
-        emit cells->activated(cells->currentIndex());
-        QCOMPARE(f.prompts.texts(), message.isEmpty() ? QStringList() : QStringList{message});
-        if (!message.isEmpty()) {
-            QCOMPARE(int(f.prompts.messages.first().icon), icon);
-        }
-        QCOMPARE(bars() != firstBars, newBars);
-        QCOMPARE(panel->text() != firstPanel, newPanel);
     }
 
     // The range line names the range the drawing used, as of the fixture's 10 March 2024.

@@ -43,35 +43,6 @@ class TestScatter : public QObject
     Q_OBJECT
 
 private slots:
-    void statistics_data()
-    {
-        // expected: Sx, Sy, r, slope, intercept
-        AddColumns<QList<QPointF>, QList<double>, QString>("pairs", "expected", "error");
-        QTest::newRow("rising") << QList<QPointF>{{1, 2}, {2, 4}, {3, 6}} << QList<double>{1, 2, 1, 2, 0} << "";
-        QTest::newRow("falling") << QList<QPointF>{{1, 3}, {2, 2}, {3, 1}} << QList<double>{1, 1, -1, -1, 4} << "";
-        QTest::newRow("all x equal, not exact in binary")
-            << QList<QPointF>{{5.1, 1}, {5.1, 2}, {5.1, 4}} << QList<double>{} << "Division by zero";
-    }
-
-    void statistics()
-    {
-        const auto [pairs, expected, error] = FetchRow<QList<QPointF>, QList<double>, QString>();
-        ScatterSums sums;
-        for (const QPointF& p : pairs) {
-            sums.add(p.x(), p.y());
-        }
-        for (const QPointF& p : pairs) {
-            sums.addDeviation(p.x(), p.y());
-        }
-        const ScatterStatistics s = sums.statistics();
-        QCOMPARE(s.error, error);
-        QCOMPARE(std::isnan(s.slope), !error.isEmpty());
-        for (qsizetype i = 0; i < expected.size(); ++i) {
-            const double got[] = {s.sdX, s.sdY, s.r, s.slope, s.intercept};
-            QVERIFY2(std::abs(got[i] - expected[i]) < 1e-12, qPrintable(QString::number(i)));
-        }
-    }
-
     // Extremes are rounded half to even before display, means and the rest only by the format.
     void panelText()
     {
@@ -214,19 +185,6 @@ private slots:
         }
     }
 
-    void window()
-    {
-        AnalysisFixture fixture;
-        QPrinter printer;
-        frmPareto window(fixture.context(), printer);
-        QCOMPARE(window.result().outcome, AnalysisOutcome::Drawn);
-        QCOMPARE(window.findChild<QLabel*>("lblSPCParameter1")->text(), "179");
-        const ChartControl& chart = *window.findChild<ChartControl*>("ocxPareto");
-        QCOMPARE(chart.pointCount(ParetoChart::kDataSeries), qint64(4));
-        // Narrow, every bar keeps its label: long names break at blanks.
-        const ChartLayout narrow = ChartRenderer().layout(chart.model(), QRectF(0, 0, 440, 300));
-        QCOMPARE(narrow.axis(AxisId::Bottom).labels.size(), size_t(4));
-    }
 };
 TESSALY_TEST(TestPareto)
 

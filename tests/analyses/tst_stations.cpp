@@ -291,15 +291,6 @@ private slots:
         QCOMPARE(found, rows);
     }
 
-    void noValuesNoChart()
-    {
-        AnalysisFixture f;
-        f.useResults({"V"}, {{"U1", "A", "2024-03-02 08:00:00", "PASS", {999}}});
-        ChartControl control;
-        StationChart chart(control);
-        QCOMPARE(PlotStations(f.context(), chart).outcome, AnalysisOutcome::NoChart);
-        QCOMPARE(f.prompts.texts(), QStringList{"No data collection for this selected range of filter condition!"});
-    }
 };
 
 TESSALY_TEST(TestStations)

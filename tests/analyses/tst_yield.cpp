@@ -214,26 +214,6 @@ private slots:
         QCOMPARE(found.join(QStringLiteral(", ")), subgroups);
     }
 
-    void groupingTexts_data()
-    {
-        AddColumns<QString, QString>("text", "read");
-        const auto row = [](const char* text, const char* read) {
-            QTest::newRow(text) << QString(text) << QString(read);
-        };
-        row(" Day ", "day");
-        row("WEEK", "week");
-        row("25", "25");
-        row("1", ""); // a run of one
-        row("month", "");
-    }
-
-    void groupingTexts()
-    {
-        const auto [text, read] = FetchRow<QString, QString>();
-        const std::optional<UnitGrouping> grouping = UnitGrouping::fromText(text);
-        QCOMPARE(grouping ? grouping->text() : QString(), read);
-    }
-
     // Serials keep their unit however many there are; texts compare as the engine compares them.
     void serialNumbers_data()
     {
