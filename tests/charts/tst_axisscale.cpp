@@ -105,26 +105,6 @@ private slots:
                  qPrintable(QStringLiteral("%1..%2").arg(range.min).arg(range.max)));
     }
 
-    // The control chart stacks the left axis over 0..74 % of the plot and the range axis over
-    // 74..100 %; a plot from y = 40 to 540 splits at 410.
-    void verticalMapping_data()
-    {
-        AddColumns<double, double, AxisRange, double, double>("startPercent", "endPercent", "range", "value", "pixel");
-        QTest::newRow("upper top") << 0.0 << 74.0 << AxisRange{0, 10} << 10.0 << 40.0;
-        QTest::newRow("upper bottom at the split") << 0.0 << 74.0 << AxisRange{0, 10} << 0.0 << 410.0;
-        QTest::newRow("upper, below its panel") << 0.0 << 74.0 << AxisRange{0, 10} << -3.5135135135135136 << 540.0;
-        QTest::newRow("lower top at the split") << 74.0 << 100.0 << AxisRange{0, 2} << 2.0 << 410.0;
-        QTest::newRow("lower, negative range") << 74.0 << 100.0 << AxisRange{-1, 1} << 0.0 << 475.0;
-    }
-
-    void verticalMapping()
-    {
-        const auto [startPercent, endPercent, range, value, pixel] =
-            FetchRow<double, double, AxisRange, double, double>();
-        const AxisMapping mapping = VerticalMapping(range, VerticalAxisSpan(40, 500, startPercent, endPercent));
-        QVERIFY(std::abs(mapping.toPixel(value) - pixel) < 1e-9);
-        QVERIFY(std::abs(mapping.toValue(pixel) - value) < 1e-9);
-    }
 };
 
 TESSALY_TEST(AxisScaleTest)

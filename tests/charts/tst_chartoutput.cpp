@@ -106,43 +106,6 @@ private slots:
         QVERIFY(window.cmdExport.isEnabled() && window.cmdPrintChart.isEnabled());
     }
 
-    // A file that cannot be written is named with the reason; nothing is left under its name
-    // or beside it, and the buttons work again.
-    void failuresLeaveNothingBehind_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::newRow("png") << "chart.png";
-        QTest::newRow("pdf") << "chart.pdf";
-    }
-
-    void failuresLeaveNothingBehind()
-    {
-        QFETCH(QString, name);
-        QTemporaryDir dir;
-        ChartWindow window({});
-        const QString path = dir.filePath("missing/" + name);
-        window.prompts.fileNames.push_back(path);
-        window.output.Export();
-        QCOMPARE(window.prompts.messages.size(), 1);
-        const FakePrompts::Message said = window.prompts.messages.at(0);
-        QVERIFY2(said.text.startsWith("Cannot write " + QDir::toNativeSeparators(path) + ": ") &&
-                     said.text.endsWith("!"),
-                 qPrintable(said.text));
-        QCOMPARE(said.icon, MsgIcon::Exclamation);
-        QVERIFY(window.cmdExport.isEnabled());
-
-        // A print job given up half-way leaves neither the file nor its temporary.
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFileName(dir.filePath(name + ".pdf"));
-        {
-            ChartPrintJob job(printer, kPrintMargins);
-            QVERIFY(job.begin());
-            QVERIFY(job.printPage(window.chart));
-        }
-        QCOMPARE(FilesIn(dir.path()), QStringList());
-        QCOMPARE(printer.outputFileName(), dir.filePath(name + ".pdf"));
-    }
-
     // A middle page of a long line and of a limit line across every page: the SVG draws both
     // inside the plot, as the screen does, and the same pieces the renderer reports.
     void svgLinesStayInsideThePlot_data()

@@ -64,31 +64,6 @@ private slots:
         }
     }
 
-    void standardDeviation_data()
-    {
-        AddColumns<QList<double>, double, QString>("values", "stdDev", "error");
-        QTest::newRow("10 12 11") << QList<double>{10, 12, 11} << 1.0 << "";
-        QTest::newRow("all equal") << QList<double>{5, 5, 5, 5} << 0.0 << "";
-        QTest::newRow("rounded to 3 decimals") << QList<double>{1, 2, 4} << 1.528 << "";
-        QTest::newRow("equal values that do not add up exactly") << QList<double>{0.1, 0.1, 0.1} << 0.0 << "";
-        QTest::newRow("one value") << QList<double>{5} << 0.0 << "Division by zero";
-    }
-
-    void standardDeviation()
-    {
-        QFETCH(QList<double>, values);
-        double sum = 0;
-        double squares = 0;
-        for (double v : values) {
-            sum += v;
-            squares += v * v;
-        }
-        const ProcessStatistics s = CalculateProcessStatistic(0, 1, 999, -999, 1.128, sum, squares, values.size());
-        QTEST(s.error, "error");
-        QCOMPARE(s.estSigma.has_value(), s.error.isEmpty());
-        QTEST(s.stdDev, "stdDev");
-    }
-
     void limits_data()
     {
         // expected: UCL, LCL, range UCL, range LCL, sigma, CL, RBar; exactUcl: before rounding
@@ -121,15 +96,6 @@ private slots:
         QVERIFY(!l.cp);
     }
 
-    void panelLines()
-    {
-        const ControlLimits l = ComputeControlLimits(InitControlChartConstants(), true, 5, 10, 2, Statistic(0.86),
-                                                     Statistic(1.5), Statistic(), Statistic(), Statistic(1.25));
-        const QStringList lines = StatisticsPanelLines(l, true, 5, 1234, 0.9, "13.0", "N/A");
-        QCOMPARE(lines, (QStringList{"Normal", "1,234", "0.9", "0.86", "5", "11.154", "10.0", "8.846", "13.0", "N/A",
-                                     "N/A", "1.5", "1.25", "N/A", "Est.", "", "4.23", "2.0", "0.0"}));
-        QCOMPARE(StatisticsPanelLines(l, false, 5, 3, 1, "", "")[4], "1");
-    }
 };
 
 TESSALY_TEST(TestControlChartMath)

@@ -163,35 +163,6 @@ private slots:
         QCOMPARE(SummariseSignals(marks).text(), QStringLiteral("Signals: 5 points (rules 1, 2, 3)"));
     }
 
-    void summaryLine_data()
-    {
-        AddColumns<QVector<RuleMask>, QString>("marks", "expected");
-        QTest::newRow("none") << QVector<RuleMask>{0, 0} << "Signals: none";
-        QTest::newRow("one point") << QVector<RuleMask>{0, 0b1, 0} << "Signals: 1 point (rule 1)";
-        QTest::newRow("rules merged and sorted")
-            << QVector<RuleMask>{0b10000, 0, 0b11, 0b10} << "Signals: 3 points (rules 1, 2, 5)";
-    }
-
-    void summaryLine()
-    {
-        const auto [marks, expected] = FetchRow<QVector<RuleMask>, QString>();
-        QCOMPARE(SummariseSignals(marks).text(), expected);
-    }
-
-    // Names read back as their set; each set describes exactly its own rules.
-    void ruleSetNames()
-    {
-        for (const auto& [name, set, rules] :
-             {std::tuple{"none", RuleSet::None, 0}, std::tuple{" WE ", RuleSet::WesternElectric, 4},
-              std::tuple{"Nelson", RuleSet::Nelson, 8}}) {
-            QCOMPARE(RuleSetFromName(name), std::optional(set));
-            QCOMPARE(RuleSetFromName(RuleSetName(set)), std::optional(set));
-            for (int rule = 0; rule <= rules + 1; ++rule) {
-                QCOMPARE(RuleDescription(set, rule).isEmpty(), rule < 1 || rule > rules);
-            }
-        }
-        QCOMPARE(RuleSetFromName("weco"), std::nullopt);
-    }
 };
 
 TESSALY_TEST(RunRulesTest)

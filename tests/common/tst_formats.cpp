@@ -83,24 +83,6 @@ private slots:
         QCOMPARE(FormatDate(value, pattern, locale), expected);
     }
 
-    void shortDateRoundTrip_data()
-    {
-        AddColumns<QLocale, QDate>("locale", "date");
-
-        for (const char* name : {"en_US", "de_DE", "bg_BG", "ar_EG", "ja_JP", "fa_IR"}) {
-            for (const QDate& date : {QDate(1925, 12, 31), QDate(2000, 2, 29), QDate(2031, 1, 1)}) {
-                QTest::addRow("%s %s", name, qPrintable(date.toString(Qt::ISODate)))
-                    << QLocale(QString::fromLatin1(name)) << date;
-            }
-        }
-    }
-
-    void shortDateRoundTrip()
-    {
-        const auto [locale, date] = FetchRow<QLocale, QDate>();
-        QCOMPARE(ParseShortDate(ShortDateText(date, locale), locale), date);
-    }
-
     void parseShortDate_data()
     {
         AddColumns<QString, QLocale, QDate>("text", "locale", "expected");
@@ -192,26 +174,6 @@ private slots:
         }
     }
 
-    void numberText_data()
-    {
-        AddColumns<double, QLocale, QString>("value", "locale", "expected");
-
-        QTest::newRow("negative decimals") << -4.75 << en << "-4.75";
-        QTest::newRow("no grouping") << 1234567.0 << en << "1234567";
-        QTest::newRow("small plain") << 0.000001 << en << "0.000001";
-        QTest::newRow("binary noise kept") << 0.1 + 0.2 << en << "0.30000000000000004";
-        QTest::newRow("tiny") << 1.5e-7 << en << "1.5E-07";
-        QTest::newRow("huge") << 1e20 << en << "1E+20";
-        QTest::newRow("de decimals") << 4.75 << de << "4,75";
-    }
-
-    // The text reads back as the same value in the same locale.
-    void numberText()
-    {
-        const auto [value, locale, expected] = FetchRow<double, QLocale, QString>();
-        QCOMPARE(NumberText(value, locale), expected);
-        QCOMPARE(NumericValue(expected, locale), std::optional<double>(value));
-    }
 };
 
 TESSALY_TEST(FormatsTest)

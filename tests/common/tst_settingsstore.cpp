@@ -3,9 +3,6 @@
 #include "TestFiles.h"
 #include "TestMain.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -57,23 +54,6 @@ private slots:
         if (name.compare(neighbour, Qt::CaseInsensitive) != 0) {
             QCOMPARE(SettingsStore(m_file).read(neighbour), QStringLiteral("neighbour"));
         }
-    }
-
-    void unwritableLocation_data()
-    {
-        QTest::addColumn<QString>("relativePath");
-        QTest::newRow("folder is a file") << QStringLiteral("plain.txt/Tessaly.ini");
-        QTest::newRow("file is a folder") << QStringLiteral("folder");
-    }
-
-    void unwritableLocation()
-    {
-        QFETCH(QString, relativePath);
-        QVERIFY(WriteFile(m_dir.filePath(QStringLiteral("plain.txt")), "text"));
-        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("folder")));
-        SettingsStore store(m_dir.filePath(relativePath));
-        QVERIFY(!store.write(kSaveConfigKey + QStringLiteral("INIPath"), QStringLiteral("x")));
-        QCOMPARE(ReadFile(m_dir.filePath(QStringLiteral("plain.txt"))), QByteArray("text"));
     }
 
 private:

@@ -151,20 +151,6 @@ private slots:
         QCOMPARE(read.store.history[1].retiredHow, "cleared");
     }
 
-    void stagesByProductAndSecond()
-    {
-        LimitStore store;
-        store.addStage({"P", "X", at("2026-11-20 08:00:00"), "b", {}, {}});
-        store.addStage({"P", "X", at("2026-11-10 08:00:00"), "a", {}, {}});
-        store.addStage({"P", "Y", at("2026-11-01 08:00:00"), "other parameter", {}, {}});
-        store.addStage({"p", "x", at("2026-11-20 08:00:00"), "renamed", {}, {}});
-        const QList<StageStart> stages = store.stagesOf("P", "X");
-        QCOMPARE(stages.size(), 2);
-        QCOMPARE(stages[0].name + stages[1].name, "arenamed");
-        QVERIFY(store.removeStage("P", "X", at("2026-11-10 08:00:00")));
-        QVERIFY(!store.removeStage("P", "X", at("2026-11-10 08:00:01")));
-        QCOMPARE(store.stagesOf("P", "X").size(), 1);
-    }
 };
 
 TESSALY_TEST(TestLimitFile)

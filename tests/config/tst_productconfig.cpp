@@ -3,7 +3,6 @@
 #include "TestFiles.h"
 #include "TestMain.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -21,39 +20,6 @@ class TestProductConfig : public QObject
     Q_OBJECT
 
 private slots:
-    void columnMapping_data()
-    {
-        // expected: TestID, StartTime, Serial, PassFail, ATEID, pass marker
-        AddColumns<QByteArray, QStringList>("section", "expected");
-
-        // expected: the defaults where a row gives no text of its own.
-        const auto row = [](const char* name, const char* section, const QStringList& expected) {
-            QStringList all{"[TestID]", "[TestStartTime]", "[SerialNumber]", "[PassFail]", "[ATEID]", "'PASS'"};
-            for (qsizetype i = 0; i < expected.size(); ++i) {
-                all[i] = expected[i].isEmpty() ? all[i] : expected[i];
-            }
-            QTest::newRow(name) << QByteArray(section) << all;
-        };
-        row("no section: defaults", "", {});
-        row("bracketed name used as written", "[P]\nTestID=[Test Id]\n", {"[Test Id]"});
-        row("plain names get brackets",
-            "[P]\nTestID=TID\nSerialNumber=SN\nATEID=Station\nTestStartTime=Stamp\nPassFail=Verdict\n",
-            {"[TID]", "[Stamp]", "[SN]", "[Verdict]", "[Station]"});
-        row("numeric pass marker as written", "[P]\nPassIdentical=1\n", {"", "", "", "", "", "1"});
-        row("text pass marker quoted", "[P]\nPassIdentical=OK\n", {"", "", "", "", "", "'OK'"});
-        row("empty values keep defaults", "[P]\nTestID=\nPassIdentical=\n", {});
-    }
-
-    void columnMapping()
-    {
-        const auto [section, expected] = FetchRow<QByteArray, QStringList>();
-        QTemporaryDir dir;
-        const ColumnMapping m = ReadColumnMapping(writeProducts(dir, section), QStringLiteral("P"));
-        QCOMPARE((QStringList{m.testIDField, m.testStartTimeField, m.serialNumberField, m.passFailField, m.ateIDField,
-                              m.passIdentical}),
-                 expected);
-    }
-
     void specificationList_data()
     {
         AddColumns<QByteArray, QStringList, int, QString>("lines", "listTexts", "outcome", "message");

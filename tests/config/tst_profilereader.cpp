@@ -3,7 +3,6 @@
 #include "TestFiles.h"
 #include "TestMain.h"
 
-#include <QFile>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
@@ -55,30 +54,6 @@ private slots:
         QCOMPARE(ReadINI(section, key, path), expected);
     }
 
-    // A missing file reads as empty; an edited one is read again.
-    void editedFileIsReadAgain()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("x.ini"));
-        QCOMPARE(ReadINI("A", "k", path), QString());
-        for (const char* value : {"first", "second value"}) {
-            QVERIFY(WriteFile(path, QByteArray("[A]\nk=") + value + "\n"));
-            QCOMPARE(ReadINI("A", "k", path), QString::fromLatin1(value));
-        }
-    }
-
-    void splitsListsAsWritten_data()
-    {
-        AddColumns<QString, QStringList>("text", "items");
-        QTest::newRow("blanks stay") << "A, B" << QStringList{"A", " B"};
-        QTest::newRow("trailing comma") << "A," << QStringList{"A", ""};
-    }
-
-    void splitsListsAsWritten()
-    {
-        const auto [text, items] = FetchRow<QString, QStringList>();
-        QCOMPARE(SplitList(text), items);
-    }
 };
 
 TESSALY_TEST(TestProfileReader)
