@@ -5,6 +5,7 @@
 #include "DataRow.h"
 #include "Recordset.h"
 #include "ResultsFixtures.h"
+#include "ScratchDatabase.h"
 #include "TableDump.h"
 #include "TestFiles.h"
 #include "TestMain.h"
@@ -51,6 +52,13 @@ void disguise(const QDir& folder, const QStringList& names)
         QVERIFY(file.write(QByteArray(file.size(), 'Z')) == file.size());
         QVERIFY(file.setFileTime(modified, QFileDevice::FileModificationTime));
     }
+}
+
+// The copy ImportCsvLogs makes of `source`, as DumpTable writes it, or the import's error.
+QString importedCopy(const QString& source, QSqlDatabase& db)
+{
+    const QString error = ImportCsvLogs(source, db, kCopy);
+    return error.isEmpty() ? DumpTable(db, kCopy) : error;
 }
 
 } // namespace
@@ -184,16 +192,8 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("log.csv");
         QVERIFY(WriteFile(path, content));
-        QString dump;
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "csvlogs");
-            db.setDatabaseName(":memory:");
-            QVERIFY(db.open());
-            const QString error = ImportCsvLogs(path, db, kCopy);
-            dump = error.isEmpty() ? DumpTable(db, kCopy) : error;
-        }
-        QSqlDatabase::removeDatabase("csvlogs");
-        QCOMPARE(dump, QString(expected).replace("%1", path));
+        ScratchDatabase scratch;
+        QCOMPARE(importedCopy(path, scratch.db), QString(expected).replace("%1", path));
     }
 
     void bringsCopyUpToDate_data()
@@ -239,35 +239,25 @@ private slots:
         const QDir folder(dir.filePath("logs"));
         QVERIFY(folder.mkpath("."));
         applyChanges(folder, files);
-        QString dump;
-        QStringList noted;
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "csvlogs");
-            db.setDatabaseName(":memory:");
-            QVERIFY(db.open());
-            QCOMPARE(ImportCsvLogs(folder.path(), db, kCopy), QString());
-            applyChanges(folder, changes);
-            if (!readsAll) {
-                QStringList stay;
-                for (const QString& file : files) {
-                    const QString name = file.section('=', 0, 0);
-                    if (!changes.join('\n').contains(name) && folder.exists(name)) {
-                        stay.append(name);
-                    }
+        ScratchDatabase scratch;
+        QCOMPARE(ImportCsvLogs(folder.path(), scratch.db, kCopy), QString());
+        applyChanges(folder, changes);
+        if (!readsAll) {
+            QStringList stay;
+            for (const QString& file : files) {
+                const QString name = file.section('=', 0, 0);
+                if (!changes.join('\n').contains(name) && folder.exists(name)) {
+                    stay.append(name);
                 }
-                disguise(folder, stay);
             }
-            const QString error = ImportCsvLogs(folder.path(), db, kCopy);
-            dump = error.isEmpty() ? DumpTable(db, kCopy) : error;
-            noted = CsvImportNotes(db);
+            disguise(folder, stay);
         }
-        QSqlDatabase::removeDatabase("csvlogs");
-        QCOMPARE(dump, expected);
+        QCOMPARE(importedCopy(folder.path(), scratch.db), expected);
         QStringList expectedNotes;
         for (const QString& note : notes) {
             expectedNotes.append(QString(note).replace("%1", folder.path()));
         }
-        QCOMPARE(noted, expectedNotes);
+        QCOMPARE(CsvImportNotes(scratch.db), expectedNotes);
     }
 
     // Through the program's connection: the skipped day is named, a new day is read by the next

@@ -4,9 +4,9 @@
 #include "QueryStream.h"
 #include "RecordColumn.h"
 #include "Recordset.h"
+#include "ScratchDatabase.h"
 #include "TestMain.h"
 
-#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
@@ -114,12 +114,10 @@ private slots:
             FetchRow<QString, QString, EngineOrder::Order, bool, Records, bool>();
         const QString file = m_dir.filePath(QString("t%1.sqlite").arg(++m_tables));
         {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "make");
-            db.setDatabaseName(file);
-            QVERIFY(db.open());
-            QSqlQuery q(db);
+            ScratchDatabase scratch(file);
+            QSqlQuery q(scratch.db);
             QVERIFY(q.exec(QString("CREATE TABLE R (SN %1, ATE %2, T TEXT, V REAL)").arg(serialType, sourceType)));
-            db.transaction();
+            scratch.db.transaction();
             QVERIFY(q.prepare("INSERT INTO R VALUES (?, ?, ?, ?)"));
             for (const QString& record : records.split(';')) {
                 for (const QString& field : record.split(',')) {
@@ -127,9 +125,8 @@ private slots:
                 }
                 QVERIFY(q.exec());
             }
-            db.commit();
+            scratch.db.commit();
         }
-        QSqlDatabase::removeDatabase("make");
         Connection connection;
         QVERIFY(connection.open("Provider=SQLite;Data Source=" + file + ";"));
 

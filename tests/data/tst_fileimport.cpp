@@ -1,11 +1,11 @@
 #include "DataRow.h"
 #include "FileImport.h"
 #include "ResultsFixtures.h"
+#include "ScratchDatabase.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 
 #include <QFile>
-#include <QSqlDatabase>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -44,20 +44,11 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(file);
         QVERIFY(WriteFile(path, FixtureBytes(file)));
-        QString error;
-        QStringList tables;
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fileimport"));
-            db.setDatabaseName(QStringLiteral(":memory:"));
-            QVERIFY(db.open());
-            // Named with a blank and a '$' as the import cache names sheet copies.
-            const QString target = QStringLiteral("Copy of Results$");
-            error = ImportTable(format, path, table, db, target);
-            tables = db.tables();
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("fileimport"));
+        ScratchDatabase scratch;
+        // Named with a blank and a '$' as the import cache names sheet copies.
+        const QString error = ImportTable(format, path, table, scratch.db, QStringLiteral("Copy of Results$"));
         QCOMPARE(error, message.contains(QLatin1String("%1")) ? message.arg(path) : message);
-        QCOMPARE(tables, QStringList());
+        QCOMPARE(scratch.db.tables(), QStringList());
     }
 };
 

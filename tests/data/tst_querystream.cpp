@@ -1,9 +1,9 @@
 #include "Connection.h"
 #include "DataRow.h"
 #include "Recordset.h"
+#include "ScratchDatabase.h"
 #include "TestMain.h"
 
-#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
@@ -23,16 +23,13 @@ private slots:
         // 10,000 rows: three batches. The text column holds one value that reads as a date-time,
         // on the first row of the second batch.
         {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "make");
-            db.setDatabaseName(m_dir.filePath("rows.sqlite"));
-            QVERIFY(db.open());
-            QSqlQuery q(db);
+            ScratchDatabase scratch(m_dir.filePath("rows.sqlite"));
+            QSqlQuery q(scratch.db);
             QVERIFY(q.exec("CREATE TABLE T (i INTEGER, label TEXT)"));
             QVERIFY(q.exec("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 9999) "
                            "INSERT INTO T SELECT i, CASE i WHEN 4096 THEN '2024-03-01 10:00:00' "
                            "ELSE 'L' || i END FROM n"));
         }
-        QSqlDatabase::removeDatabase("make");
         QVERIFY2(m_connection.open("Provider=SQLite;Data Source=" + m_dir.filePath("rows.sqlite") + ";"),
                  qPrintable(m_connection.lastError()));
     }

@@ -3,6 +3,7 @@
 #include "FakePrompts.h"
 #include "ProductSetup.h"
 #include "Recordset.h"
+#include "ScratchDatabase.h"
 #include "Selection.h"
 #include "SharedState.h"
 #include "TestFiles.h"
@@ -10,7 +11,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
@@ -24,16 +24,11 @@ QString alteredFixture(const QTemporaryDir& dir)
     const QString path = dir.filePath("results.sqlite");
     QFile::copy(FixturePath("results_small.sqlite"), path);
     QFile(path).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "alter");
-        db.setDatabaseName(path);
-        db.open();
-        QSqlQuery q(db);
-        q.exec("UPDATE Results SET ATEID = 'ATE''Q' WHERE SerialNumber = 'SN100329'");
-        q.exec("UPDATE Results SET TestStartTime = '2031' || substr(TestStartTime, 5) "
-               "WHERE SerialNumber IN ('SN100330', 'SN100331')");
-    }
-    QSqlDatabase::removeDatabase("alter");
+    const ScratchDatabase scratch(path);
+    QSqlQuery q(scratch.db);
+    q.exec("UPDATE Results SET ATEID = 'ATE''Q' WHERE SerialNumber = 'SN100329'");
+    q.exec("UPDATE Results SET TestStartTime = '2031' || substr(TestStartTime, 5) "
+           "WHERE SerialNumber IN ('SN100330', 'SN100331')");
     return path;
 }
 

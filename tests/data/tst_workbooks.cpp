@@ -1,11 +1,11 @@
 #include "DataRow.h"
+#include "ScratchDatabase.h"
 #include "TableDump.h"
 #include "TestMain.h"
 #include "XlsxFile.h"
 #include "XlsxImport.h"
 #include "XlsxWorkbook.h"
 
-#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
@@ -67,17 +67,10 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("book.xlsx");
         QVERIFY(WriteXlsx(path, {{"Other", {{"s:X"}}}, {"Results", rows}}, {date1904, references}));
-        QString dump;
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "workbooks");
-            db.setDatabaseName(":memory:");
-            QVERIFY(db.open());
-            const QString error = ImportXlsxSheet(path, "results", db, "Copy$");
-            dump = error.isEmpty() ? DumpTable(db, "Copy$") : error;
-            QVERIFY2(error.isEmpty() || db.tables().isEmpty(), "a failed import leaves no table");
-        }
-        QSqlDatabase::removeDatabase("workbooks");
-        QCOMPARE(dump, QString(expected).replace("%1", path));
+        ScratchDatabase scratch;
+        const QString error = ImportXlsxSheet(path, "results", scratch.db, "Copy$");
+        QVERIFY2(error.isEmpty() || scratch.db.tables().isEmpty(), "a failed import leaves no table");
+        QCOMPARE(error.isEmpty() ? DumpTable(scratch.db, "Copy$") : error, QString(expected).replace("%1", path));
     }
 
     // Sheets read in pieces by several threads: every row once, in the sheet's order, and a cell that
@@ -103,21 +96,15 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("long.xlsx");
         QVERIFY(WriteXlsx(path, {{"Results", cells}}, {false, references, references}));
-        QString outcome;
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "workbooks");
-            db.setDatabaseName(":memory:");
-            QVERIFY(db.open());
-            outcome = ImportXlsxSheet(path, "Results", db, "Copy");
-            QSqlQuery misplaced(db);
-            if (outcome.isEmpty() &&
-                misplaced.exec("SELECT count(*), sum(rowid <> V OR SN <> 'SN' || CAST(V AS INTEGER)) FROM Copy") &&
-                misplaced.next()) {
-                QCOMPARE(misplaced.value(0).toInt(), rows - 1);
-                QCOMPARE(misplaced.value(1).toInt(), 0);
-            }
+        ScratchDatabase scratch;
+        const QString outcome = ImportXlsxSheet(path, "Results", scratch.db, "Copy");
+        QSqlQuery misplaced(scratch.db);
+        if (outcome.isEmpty() &&
+            misplaced.exec("SELECT count(*), sum(rowid <> V OR SN <> 'SN' || CAST(V AS INTEGER)) FROM Copy") &&
+            misplaced.next()) {
+            QCOMPARE(misplaced.value(0).toInt(), rows - 1);
+            QCOMPARE(misplaced.value(1).toInt(), 0);
         }
-        QSqlDatabase::removeDatabase("workbooks");
         QCOMPARE(outcome, QString(expected).replace("%1", path));
     }
 

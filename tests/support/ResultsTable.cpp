@@ -1,33 +1,27 @@
 #include "ResultsTable.h"
 
+#include "ScratchDatabase.h"
 #include "TestFiles.h"
 
-#include <QSqlDatabase>
 #include <QSqlQuery>
 
 void WriteResultsTable(const QString& path, const QStringList& parameterColumns, const QList<ResultRecord>& records)
 {
-    const QString name = QStringLiteral("results-table-writer");
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
-        db.open();
-        QSqlQuery q(db);
-        q.exec(QStringLiteral("CREATE TABLE Results (SerialNumber TEXT, ATEID TEXT, TestStartTime TEXT, "
-                              "PassFail TEXT, TestID TEXT, %1 REAL)")
-                   .arg(parameterColumns.join(QStringLiteral(" REAL, "))));
-        db.transaction();
-        q.prepare(QStringLiteral("INSERT INTO Results VALUES (?, ?, ?, ?, 'T1'%1)")
-                      .arg(QStringLiteral(", ?").repeated(parameterColumns.size())));
-        for (const ResultRecord& r : records) {
-            for (const QVariant& v : QList<QVariant>{r.serial, r.source, r.time, r.verdict} + r.values) {
-                q.addBindValue(v);
-            }
-            q.exec();
+    ScratchDatabase scratch(path);
+    QSqlQuery q(scratch.db);
+    q.exec(QStringLiteral("CREATE TABLE Results (SerialNumber TEXT, ATEID TEXT, TestStartTime TEXT, "
+                          "PassFail TEXT, TestID TEXT, %1 REAL)")
+               .arg(parameterColumns.join(QStringLiteral(" REAL, "))));
+    scratch.db.transaction();
+    q.prepare(QStringLiteral("INSERT INTO Results VALUES (?, ?, ?, ?, 'T1'%1)")
+                  .arg(QStringLiteral(", ?").repeated(parameterColumns.size())));
+    for (const ResultRecord& r : records) {
+        for (const QVariant& v : QList<QVariant>{r.serial, r.source, r.time, r.verdict} + r.values) {
+            q.addBindValue(v);
         }
-        db.commit();
+        q.exec();
     }
-    QSqlDatabase::removeDatabase(name);
+    scratch.db.commit();
 }
 
 void WriteResultsCsv(const QString& path, const QStringList& parameterColumns, const QList<ResultRecord>& records)
