@@ -33,24 +33,6 @@ MariaDbServer::~MariaDbServer()
     }
 }
 
-bool MariaDbServer::run(QProcess& process, const QString& program, const QStringList& arguments,
-                        const QByteArray& input)
-{
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, arguments);
-    process.write(input);
-    process.closeWriteChannel();
-    const bool finished = process.waitForFinished(kStartMs);
-    if (finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0) {
-        return true;
-    }
-    m_error = QStringLiteral("%1 %2 failed (%3):\n%4")
-                  .arg(program, arguments.join(QLatin1Char(' ')),
-                       finished ? QStringLiteral("exit code %1").arg(process.exitCode()) : process.errorString(),
-                       QString::fromLocal8Bit(process.readAll()));
-    return false;
-}
-
 bool MariaDbServer::start()
 {
     if (!m_dir.isValid()) {
@@ -60,11 +42,12 @@ bool MariaDbServer::start()
     const QStringList asUser = ::geteuid() == 0 ? QStringList{QStringLiteral("--user=root")} : QStringList();
     const QString data = m_dir.filePath(QStringLiteral("data"));
     QProcess install;
-    if (!run(install, QStringLiteral("mariadb-install-db"),
-             QStringList{QStringLiteral("--no-defaults"), QStringLiteral("--datadir=") + data,
-                         QStringLiteral("--auth-root-authentication-method=normal"), QStringLiteral("--skip-test-db")} +
-                 asUser,
-             {})) {
+    if (!RunToEnd(install, QStringLiteral("mariadb-install-db"),
+                  QStringList{QStringLiteral("--no-defaults"), QStringLiteral("--datadir=") + data,
+                              QStringLiteral("--auth-root-authentication-method=normal"),
+                              QStringLiteral("--skip-test-db")} +
+                      asUser,
+                  {}, m_error)) {
         return false;
     }
     m_port = FreeLoopbackPort();
@@ -100,14 +83,14 @@ bool MariaDbServer::start()
 bool MariaDbServer::client(const QByteArray& statements)
 {
     QProcess process;
-    return run(process, QStringLiteral("mariadb"),
-               {QStringLiteral("--no-defaults"),
-                QStringLiteral("--socket=") + m_dir.filePath(QStringLiteral("server.sock")),
-                QStringLiteral("--user=root"), QStringLiteral("--batch"),
-                // The statements are UTF-8 whatever the locale (the client's guess from a locale
-                // it cannot load is latin1, which would store "É" as "Ã‰").
-                QStringLiteral("--default-character-set=utf8mb4")},
-               statements);
+    return RunToEnd(process, QStringLiteral("mariadb"),
+                    {QStringLiteral("--no-defaults"),
+                     QStringLiteral("--socket=") + m_dir.filePath(QStringLiteral("server.sock")),
+                     QStringLiteral("--user=root"), QStringLiteral("--batch"),
+                     // The statements are UTF-8 whatever the locale (the client's guess from a locale
+                     // it cannot load is latin1, which would store "É" as "Ã‰").
+                     QStringLiteral("--default-character-set=utf8mb4")},
+                    statements, m_error);
 }
 
 bool MariaDbServer::loadResults(const QString& table, const QByteArray& csv)

@@ -41,7 +41,6 @@ private:
     bool start();
     // Runs the client as the server's administrator with the statements on its standard input.
     bool client(const QByteArray& statements);
-    bool run(QProcess& process, const QString& program, const QStringList& arguments, const QByteArray& input);
 
     QTemporaryDir m_dir;
     QProcess m_server;

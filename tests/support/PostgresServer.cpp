@@ -76,28 +76,15 @@ bool PostgresServer::run(const QString& program, const QStringList& arguments, c
 {
     QProcess process;
     process.setWorkingDirectory(m_dir.path()); // one the server's user can enter
-    process.setProcessChannelMode(QProcess::MergedChannels);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
     process.setProcessEnvironment(environment);
     const QString path = QDir(m_bin).filePath(program);
-    if (::geteuid() == 0) {
-        process.start(QStringLiteral("runuser"),
-                      QStringList{QStringLiteral("-u"), kServerUser, QStringLiteral("--"), path} + arguments);
-    } else {
-        process.start(path, arguments);
-    }
-    process.write(input);
-    process.closeWriteChannel();
-    const bool finished = process.waitForFinished(120000);
-    if (finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0) {
-        return true;
-    }
-    m_error = QStringLiteral("%1 %2 failed (%3):\n%4")
-                  .arg(path, arguments.join(QLatin1Char(' ')),
-                       finished ? QStringLiteral("exit code %1").arg(process.exitCode()) : process.errorString(),
-                       QString::fromLocal8Bit(process.readAll()));
-    return false;
+    return ::geteuid() == 0
+               ? RunToEnd(process, QStringLiteral("runuser"),
+                          QStringList{QStringLiteral("-u"), kServerUser, QStringLiteral("--"), path} + arguments, input,
+                          m_error)
+               : RunToEnd(process, path, arguments, input, m_error);
 }
 
 qint64 PostgresServer::serverProcess() const

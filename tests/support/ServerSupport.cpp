@@ -38,3 +38,21 @@ bool RegisterOdbcDataSources(const QString& folder, const QByteArray& drivers, c
     qputenv("ODBCINI", QFile::encodeName(dir.filePath(QStringLiteral("odbc.ini"))));
     return true;
 }
+
+bool RunToEnd(QProcess& process, const QString& program, const QStringList& arguments, const QByteArray& input,
+              QString& error)
+{
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    process.write(input);
+    process.closeWriteChannel();
+    const bool finished = process.waitForFinished(120000);
+    if (finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0) {
+        return true;
+    }
+    error = QStringLiteral("%1 %2 failed (%3):\n%4")
+                .arg(program, arguments.join(QLatin1Char(' ')),
+                     finished ? QStringLiteral("exit code %1").arg(process.exitCode()) : process.errorString(),
+                     QString::fromLocal8Bit(process.readAll()));
+    return false;
+}
