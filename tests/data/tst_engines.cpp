@@ -44,6 +44,7 @@ QList<CsvRow> readCsv(const QString& path)
 }
 
 const QStringList kParameters{"Vout", "Iin", "Ripple", "Eff"};
+const QString kDataSource = "Provider=MSDASQL;UID=;PWD=;Database=;DSN=";
 
 using Query = CrossEngineSelection;
 
@@ -138,31 +139,25 @@ private slots:
         QVERIFY(WriteResultsLog(source, fixture("dots.csv"), LogStyle::DayFirstDots, 0, 514));
         QVERIFY(WriteResultsLog(source, fixture("am-pm.csv"), LogStyle::MonthFirstAmPm, 0, 514));
 
-        // The same records on a PostgreSQL server of our own, under mixed-case names.
-        m_postgres = std::make_unique<PostgresServer>();
-        QVERIFY2(m_postgres->isReady(), qPrintable(m_postgres->error()));
-        const QByteArray csv = ReadFile(fixture("results_small.csv"));
-        QVERIFY2(m_postgres->loadResults("Results", csv) &&
-                     m_postgres->loadResults("Other Results", csv.split('\n').mid(0, 51).join('\n')),
-                 qPrintable(m_postgres->error()));
-
-        // And on a MariaDB server, in tables whose text compares with case.
-        m_mariaDb = std::make_unique<MariaDbServer>();
-        QVERIFY2(m_mariaDb->isReady(), qPrintable(m_mariaDb->error()));
-        QVERIFY2(m_mariaDb->loadResults("Results", csv) &&
-                     m_mariaDb->loadResults("Other Results", csv.split('\n').mid(0, 51).join('\n')),
-                 qPrintable(m_mariaDb->error()));
-
         // Serials whose case is not ASCII's.
-        const QStringList parameters{"Vout", "Iin", "Ripple", "Eff"};
         const QList<ResultRecord> cases{{"SNÉ1", "ATE-01", "2024-03-02 08:00:00", "PASS", {5.0, 1.0, 2.0, 3.0}},
                                         {"SS", "ATE-01", "2024-03-02 08:01:00", "PASS", {5.1, 1.0, 2.0, 3.0}},
                                         {"S", "ATE-01", "2024-03-02 08:02:00", "PASS", {5.2, 1.0, 2.0, 3.0}}};
-        WriteResultsTable(fixture("cases.sqlite"), parameters, cases);
-        WriteResultsCsv(fixture("cases.csv"), parameters, cases);
-        const QByteArray casesCsv = ReadFile(fixture("cases.csv"));
-        QVERIFY2(m_postgres->loadResults("Cases", casesCsv) && m_mariaDb->loadResults("Cases", casesCsv),
-                 qPrintable(m_postgres->error() + m_mariaDb->error()));
+        WriteResultsTable(fixture("cases.sqlite"), kParameters, cases);
+        WriteResultsCsv(fixture("cases.csv"), kParameters, cases);
+
+        // The same records on a PostgreSQL server of our own, under mixed-case names, and on a
+        // MariaDB server, in tables whose text compares with case.
+        m_postgres = std::make_unique<PostgresServer>();
+        m_mariaDb = std::make_unique<MariaDbServer>();
+        const QByteArray csv = ReadFile(fixture("results_small.csv"));
+        const auto load = [&csv, this](auto& server) {
+            return server.isReady() && server.loadResults("Results", csv) &&
+                   server.loadResults("Other Results", csv.split('\n').mid(0, 51).join('\n')) &&
+                   server.loadResults("Cases", ReadFile(fixture("cases.csv")));
+        };
+        QVERIFY2(load(*m_postgres), qPrintable(m_postgres->error()));
+        QVERIFY2(load(*m_mariaDb), qPrintable(m_mariaDb->error()));
 
         // ODBC data sources of our own on Debian's SQLite driver, on psqlODBC and on MariaDB's driver.
         QVERIFY(RegisterOdbcDataSources(
@@ -215,12 +210,12 @@ private slots:
         row("CSV file, month first with AM and PM", ace + fixture("am-pm.csv") + text, "[CSV]", "ACCESS", 514);
         row("SQLite file", "Provider=SQLite;Data Source=" + fixture("results_small.sqlite") + ";", "Results", "SQLITE",
             514);
-        row("ODBC data source", "Provider=MSDASQL;UID=;PWD=;Database=;DSN=TessalySmall;", "Results", "ODBC", 514);
-        const QString postgres = "Provider=MSDASQL;UID=;PWD=;Database=;DSN=TessalyPostgres;";
+        row("ODBC data source", kDataSource + "TessalySmall;", "Results", "ODBC", 514);
+        const QString postgres = kDataSource + "TessalyPostgres;";
         row("PostgreSQL", postgres, "Results", "ODBC", 514,
             {"SELECT set_config('default_transaction_read_only', 'off', false)", "SELECT w('x')"});
         row("PostgreSQL, table with a blank named in other case", postgres, "[other results]", "ODBC", 50);
-        const QString mariaDb = "Provider=MSDASQL;UID=;PWD=;Database=;DSN=TessalyMariaDb;";
+        const QString mariaDb = kDataSource + "TessalyMariaDb;";
         row("MariaDB", mariaDb, "Results", "ODBC", 514);
         row("MariaDB, table with a blank named in other case", mariaDb, "[other results]", "ODBC", 50);
     }
@@ -332,8 +327,7 @@ private slots:
     {
         const auto [dsn, sql, letter] = FetchRow<QString, QString, QChar>();
         Connection connection;
-        QVERIFY2(connection.open("Provider=MSDASQL;UID=;PWD=;Database=;DSN=" + dsn + ";"),
-                 qPrintable(connection.lastError()));
+        QVERIFY2(connection.open(kDataSource + dsn + ";"), qPrintable(connection.lastError()));
         Recordset rs;
         QVERIFY2(rs.Open(connection, sql), qPrintable(rs.lastError()));
         QCOMPARE(rs.RecordCount(), 5000);
@@ -372,7 +366,7 @@ private slots:
     {
         const auto [dsn, table, serial, passFail, records] = FetchRow<QString, QString, QString, QString, qint64>();
         Connection connection;
-        QVERIFY(connection.open("Provider=MSDASQL;UID=;PWD=;Database=;DSN=" + dsn + ";"));
+        QVERIFY(connection.open(kDataSource + dsn + ";"));
         const SqlText range = GetTestedRange("Custom", "SQLITE", QDate(2024, 3, 7), QDate(2024, 3, 1), QDate(2024, 3, 7));
         const QString sql = MakeSQL({table}, "Vout", range.text, "", "[ATEID]", serial, "", passFail, false, "");
         Recordset rs;
