@@ -67,39 +67,27 @@ private:
     QStringList m_texts;
 };
 
+// The attributes that follow a cell's reference, by kind; the rest have none.
+const QHash<QByteArray, QByteArray> kCellAttributes{
+    {"s", " t=\"s\""}, {"is", " t=\"inlineStr\""}, {"d", " s=\"1\""},    {"d14", " s=\"2\""}, {"p", " s=\"3\""},
+    {"b", " t=\"b\""}, {"e", " t=\"e\""},          {"fs", " t=\"str\""}, {"iso", " t=\"d\""}};
+
 QByteArray cellXml(const QString& spec, const QByteArray& reference, SharedStrings& strings)
 {
     const qsizetype colon = spec.indexOf(QLatin1Char(':'));
     const QString kind = spec.left(colon);
     const QString value = spec.mid(colon + 1);
-    const QByteArray r = reference.isEmpty() ? QByteArray() : " r=\"" + reference + "\"";
-    const QByteArray v = "<v>" + escaped(value) + "</v>";
-    if (kind == QLatin1String("s")) {
-        return "<c" + r + " t=\"s\"><v>" + QByteArray::number(strings.indexOf(value)) + "</v></c>";
-    }
-    if (kind == QLatin1String("is")) {
-        return "<c" + r + " t=\"inlineStr\"><is><t>" + escaped(value) + "</t></is></c>";
-    }
-    if (kind == QLatin1String("d") || kind == QLatin1String("d14") || kind == QLatin1String("p")) {
-        const char* style = kind == QLatin1String("d") ? "1" : kind == QLatin1String("d14") ? "2" : "3";
-        return "<c" + r + " s=\"" + style + "\">" + v + "</c>";
-    }
-    if (kind == QLatin1String("b") || kind == QLatin1String("e")) {
-        return "<c" + r + " t=\"" + kind.toLatin1() + "\">" + v + "</c>";
-    }
-    if (kind == QLatin1String("fn")) {
-        return "<c" + r + "><f>1+1</f>" + v + "</c>";
-    }
-    if (kind == QLatin1String("fs")) {
-        return "<c" + r + " t=\"str\"><f>A1&amp;\"\"</f>" + v + "</c>";
-    }
     if (kind == QLatin1String("x")) {
         return value.toUtf8();
     }
-    if (kind == QLatin1String("iso")) {
-        return "<c" + r + " t=\"d\">" + v + "</c>";
-    }
-    return "<c" + r + ">" + v + "</c>";
+    const QByteArray v = "<v>" + escaped(value) + "</v>";
+    const QByteArray content = kind == QLatin1String("s") ? "<v>" + QByteArray::number(strings.indexOf(value)) + "</v>"
+                               : kind == QLatin1String("is") ? "<is><t>" + escaped(value) + "</t></is>"
+                               : kind == QLatin1String("fn") ? "<f>1+1</f>" + v
+                               : kind == QLatin1String("fs") ? "<f>A1&amp;\"\"</f>" + v
+                                                             : v;
+    const QByteArray r = reference.isEmpty() ? QByteArray() : " r=\"" + reference + "\"";
+    return "<c" + r + kCellAttributes.value(kind.toLatin1()) + ">" + content + "</c>";
 }
 
 QByteArray sheetXml(const XlsxSheet& sheet, const XlsxOptions& options, SharedStrings& strings)
