@@ -74,12 +74,15 @@ private slots:
     void raiseRangeStart_data()
     {
         AddColumns<QString, QDateTime, QString, QDateTime>("databaseType", "from", "expected", "start");
-        const auto at = [](int hour, int minute, int second) { return QDateTime(QDate(2024, 3, 5), QTime(hour, minute, second)); };
-        QTest::newRow("afternoon, Jet") << "ACCESS" << at(14, 5, 9) << "#03/05/24 02:05:09 pm# AND #03/07/24 11:59:59 pm#"
+        const auto at = [](int hour, int minute, int second) {
+            return QDateTime(QDate(2024, 3, 5), QTime(hour, minute, second));
+        };
+        QTest::newRow("afternoon, Jet") << "ACCESS" << at(14, 5, 9)
+                                        << "#03/05/24 02:05:09 pm# AND #03/07/24 11:59:59 pm#"
                                         << QDateTime(QDate(2024, 3, 5), QTime(14, 5, 9), Qt::UTC);
-        QTest::newRow("the hour after midnight") << "SQLITE" << at(0, 30, 0)
-                                                 << "'03/05/24 12:30:00 am' AND '03/07/24 11:59:59 pm'"
-                                                 << QDateTime(QDate(2024, 3, 5), QTime(0, 30), Qt::UTC);
+        QTest::newRow("the hour after midnight")
+            << "SQLITE" << at(0, 30, 0) << "'03/05/24 12:30:00 am' AND '03/07/24 11:59:59 pm'"
+            << QDateTime(QDate(2024, 3, 5), QTime(0, 30), Qt::UTC);
         QTest::newRow("noon") << "SQLITE" << at(12, 0, 0) << "'03/05/24 12:00:00 pm' AND '03/07/24 11:59:59 pm'"
                               << QDateTime(QDate(2024, 3, 5), QTime(12, 0), Qt::UTC);
         QTest::newRow("before the range: unchanged")
@@ -111,70 +114,52 @@ private slots:
         const QString pass = QStringLiteral("= 'PASS'");
         const QString any = QStringLiteral("LIKE '%'");
         const QString head = QStringLiteral("SELECT [SerialNumber] AS SNX, [ATEID] AS ATEX, ");
+        const QString select = head + "[TestStartTime] AS DateX, ";
+        const QString vout = select + "[Vout] AS ValueX FROM Results WHERE [PassFail] ";
         const QString week = " AND [SerialNumber] LIKE '%%' AND [TestStartTime] BETWEEN " + kJetWeek;
         const auto valid = [](const char* column) {
             return QString(" AND [%1] IS NOT NULL AND [%1] <> 999 AND [%1] <> -999").arg(column);
         };
         const QString grouped = " GROUP BY [SerialNumber], [ATEID], [TestStartTime]";
+        const QString ordered = " ORDER BY [TestStartTime], [ATEID];";
+        const QString yield = select + "CASE WHEN [PassFail] = 'PASS' THEN 1 ELSE 0 END AS PassX";
         row("control chart", {"", "Vout", "ATE-02", "", "", "", "<All>", pass}, false, false,
-            head +
-                "[TestStartTime] AS DateX, [Vout] AS ValueX FROM Results WHERE [PassFail] = 'PASS' AND [ATEID] = "
-                "'ATE-02'" +
-                week + valid("Vout") + " AND [Vout] <> 0 ORDER BY [TestStartTime], [ATEID];");
+            vout + "= 'PASS' AND [ATEID] = 'ATE-02'" + week + valid("Vout") + " AND [Vout] <> 0" + ordered);
         row("control chart, grouped, serial", {"", "Vout", "<All>", "", "", "SN123", "<All>", any}, true, true,
-            head +
-                "MAX ([TestStartTime]) AS DateX, MAX([Vout]) AS ValueX FROM Results WHERE [PassFail] LIKE '%' AND "
-                "[SerialNumber] = 'SN123' AND [TestStartTime] BETWEEN " +
-                kJetWeek + valid("Vout") + grouped + " ORDER BY [TestStartTime], [ATEID];");
+            head + "MAX ([TestStartTime]) AS DateX, MAX([Vout]) AS ValueX FROM Results WHERE [PassFail] LIKE '%' AND " +
+                "[SerialNumber] = 'SN123' AND [TestStartTime] BETWEEN " + kJetWeek + valid("Vout") + grouped + ordered);
         row("histogram", {"Histogram", "Vout", "", "", "", "", "<All>", any}, false, false,
-            head + "[TestStartTime] AS DateX, [Vout] AS ValueX FROM Results WHERE [PassFail] LIKE '%'" + week +
-                " AND [Vout] <> 0" + valid("Vout") + ";");
+            vout + "LIKE '%'" + week + " AND [Vout] <> 0" + valid("Vout") + ";");
         row("pareto, grouped", {"Pareto", "Vout", "<All>", "", "", "", "<All>", any}, true, true,
             head + "MAX([TestStartTime]) AS TimeX, MAX([Vout]) AS ValueX FROM Results WHERE [PassFail] LIKE '%'" +
                 week + valid("Vout") + grouped + ";");
         row("scatter, one source", {"Scatter", "Vout", "<All>", "ATE-01", "", "", "<All>", any}, false, true,
-            head +
-                "[TestStartTime] AS DateX, [Vout] AS ValueX FROM Results WHERE [PassFail] LIKE '%' AND [ATEID] = "
-                "'ATE-01'" +
-                week + valid("Vout") + " ORDER BY [SerialNumber], [TestStartTime];");
+            vout + "LIKE '%' AND [ATEID] = 'ATE-01'" + week + valid("Vout") +
+                " ORDER BY [SerialNumber], [TestStartTime];");
         row("scatter pair", {"Scatter", "Vout:::Iin", "", "", "", "", "<All>", any}, false, false,
-            head +
-                "[TestStartTime] AS DateX, [Vout] AS ValueX, [Iin] AS ValueY FROM Results WHERE [PassFail] LIKE "
-                "'%'" +
-                week + valid("Vout") + valid("Iin") +
-                " AND [Vout] <> 0 AND [Iin] <> 0 ORDER BY [TestStartTime],[ATEID];");
+            select + "[Vout] AS ValueX, [Iin] AS ValueY FROM Results WHERE [PassFail] LIKE '%'" + week + valid("Vout") +
+                valid("Iin") + " AND [Vout] <> 0 AND [Iin] <> 0 ORDER BY [TestStartTime],[ATEID];");
         row("test ID", {"", "Vout", "", "", "", "", "T7", any}, false, true,
-            head + "[TestStartTime] AS DateX, [Vout] AS ValueX FROM Results WHERE [PassFail] LIKE '%'" + week +
-                " AND [TestID] = 'T7'" + valid("Vout") + " ORDER BY [TestStartTime], [ATEID];");
+            vout + "LIKE '%'" + week + " AND [TestID] = 'T7'" + valid("Vout") + ordered);
         row("scatter, Y source replaces the source filter, grouped",
             {"Scatter", "Vout", "ATE-09", "", "ATE-03", "", "", any}, true, false,
-            head +
-                "MAX([TestStartTime]) AS DateX, MAX([Vout]) AS ValueX FROM Results WHERE [PassFail] LIKE '%' AND "
-                "[ATEID] = 'ATE-03'" +
-                week + valid("Vout") + " AND [Vout] <> 0" + grouped +
+            head + "MAX([TestStartTime]) AS DateX, MAX([Vout]) AS ValueX FROM Results WHERE [PassFail] LIKE '%' AND " +
+                "[ATEID] = 'ATE-03'" + week + valid("Vout") + " AND [Vout] <> 0" + grouped +
                 " ORDER BY [SerialNumber], MAX([TestStartTime]);");
         row("scatter pair, grouped", {"Scatter", "Eff:::Iin:::X", "", "", "", "", "", any}, true, true,
-            head +
-                "MAX([TestStartTime]) AS DateX, MAX([Eff]) AS ValueX, MAX([Iin:::X]) AS ValueY FROM Results WHERE "
-                "[PassFail] LIKE '%'" +
-                week + valid("Eff") + valid("Iin:::X") + grouped + " ORDER BY MAX([TestStartTime]), MAX([ATEID]);");
+            head + "MAX([TestStartTime]) AS DateX, MAX([Eff]) AS ValueX, MAX([Iin:::X]) AS ValueY FROM Results WHERE " +
+                "[PassFail] LIKE '%'" + week + valid("Eff") + valid("Iin:::X") + grouped +
+                " ORDER BY MAX([TestStartTime]), MAX([ATEID]);");
         row("screening: every column, unfiltered, ungrouped, unordered",
             {"Screening", "Vout:::Iin", "ATE-02", "", "", "", "T7", pass}, true, false,
-            head +
-                "[TestStartTime] AS DateX, [Vout] AS Value0, [Iin] AS Value1 FROM Results WHERE [PassFail] = 'PASS' "
-                "AND [ATEID] = 'ATE-02'" +
+            select + "[Vout] AS Value0, [Iin] AS Value1 FROM Results WHERE [PassFail] = 'PASS' AND [ATEID] = 'ATE-02'" +
                 week + " AND [TestID] = 'T7';");
         row("yield: every verdict marked, the columns, time, source and serial order",
             {"Yield", "Vout:::Iin", "ATE-02", "", "", "", "T7", pass}, true, false,
-            head +
-                "[TestStartTime] AS DateX, CASE WHEN [PassFail] = 'PASS' THEN 1 ELSE 0 END AS PassX, [Vout] AS Value0, "
-                "[Iin] AS Value1 FROM Results WHERE [ATEID] = 'ATE-02'" +
-                week + " AND [TestID] = 'T7' ORDER BY [TestStartTime], [ATEID], [SerialNumber];");
+            yield + ", [Vout] AS Value0, [Iin] AS Value1 FROM Results WHERE [ATEID] = 'ATE-02'" + week +
+                " AND [TestID] = 'T7' ORDER BY [TestStartTime], [ATEID], [SerialNumber];");
         row("yield without columns or source", {"Yield", "", "", "", "", "", "<All>", pass}, false, true,
-            head +
-                "[TestStartTime] AS DateX, CASE WHEN [PassFail] = 'PASS' THEN 1 ELSE 0 END AS PassX FROM Results "
-                "WHERE" +
-                week.mid(4) + " ORDER BY [TestStartTime], [ATEID], [SerialNumber];");
+            yield + " FROM Results WHERE" + week.mid(4) + " ORDER BY [TestStartTime], [ATEID], [SerialNumber];");
         row("unknown kind", {"Trend", "Vout", "", "", "", "", "", any}, false, true, "");
     }
 
@@ -268,7 +253,6 @@ private slots:
                                              : ToSQLiteDialect(statement, !tag.startsWith("SQLite behind ODBC: ")),
               "expected");
     }
-
 };
 
 TESSALY_TEST(TestQueryBuilder)

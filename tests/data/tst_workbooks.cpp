@@ -25,33 +25,31 @@ private slots:
                             bool date1904 = false, bool references = true) {
             QTest::newRow(name) << rows << date1904 << references << expected;
         };
-        const QString real = " REAL", text = " TEXT";
         row("shared strings and numbers", {{"s:SN", "s:Vout"}, {"s:SN1", "n:5.07"}, {"s:SN2", "n:-1E-3"}},
-            "SN" + text + ", Vout" + real + "; 'SN1'|5.07; 'SN2'|-0.001");
+            "SN TEXT, Vout REAL; 'SN1'|5.07; 'SN2'|-0.001");
         row("inline strings; empty strings and missing cells are Null",
             {{"s:A", "s:B", "s:C"}, {"is:x", "", "is:"}, {"s:", "is:y", "s:z"}},
-            "A" + text + ", B" + text + ", C" + text + "; 'x'|NULL|NULL; NULL|'y'|'z'");
+            "A TEXT, B TEXT, C TEXT; 'x'|NULL|NULL; NULL|'y'|'z'");
         row("booleans, error values and formulas",
             {{"s:Ok", "s:Err", "s:F", "s:G"}, {"b:1", "e:#N/A", "fn:3.5", "fs:a"}, {"b:0", "n:2", "fn:4", "fs:b"}},
-            "Ok" + real + ", Err" + real + ", F" + real + ", G" + text + "; 1|NULL|3.5|'a'; 0|2|4|'b'");
+            "Ok REAL, Err REAL, F REAL, G TEXT; 1|NULL|3.5|'a'; 0|2|4|'b'");
         row("date formats, a percentage and an ISO date cell",
             {{"s:T", "s:D", "s:P", "s:I"}, {"d:45352.5", "d14:45352", "p:0.25", "iso:2024-03-01T10:20:30"}},
-            "T" + text + ", D" + text + ", P" + real + ", I" + text +
-                "; '2024-03-01 12:00:00'|'2024-03-01 00:00:00'|0.25|'2024-03-01 10:20:30'");
-        row("1904 date system", {{"s:T"}, {"d:43890.25"}}, "T" + text + "; '2024-03-01 06:00:00'", true);
+            "T TEXT, D TEXT, P REAL, I TEXT; '2024-03-01 12:00:00'|'2024-03-01 00:00:00'|0.25|'2024-03-01 10:20:30'");
+        row("1904 date system", {{"s:T"}, {"d:43890.25"}}, "T TEXT; '2024-03-01 06:00:00'", true);
         row("a time that rounds to the next midnight", {{"s:T"}, {"d:45352.999999999"}},
-            "T" + text + "; '2024-03-02 00:00:00'");
+            "T TEXT; '2024-03-02 00:00:00'");
         row("a number among texts in its shortest form", {{"s:SN"}, {"s:SN1"}, {"n:12345"}, {"n:0.10000000000000001"}},
-            "SN" + text + "; 'SN1'; '12345'; '0.1'");
+            "SN TEXT; 'SN1'; '12345'; '0.1'");
         row("a text after numbers makes the column text", {{"s:V", "s:W"}, {"n:5.07", "n:1"}, {"s:x", "n:2"}},
-            "V" + text + ", W" + real + "; '5.07'|1; 'x'|2");
+            "V TEXT, W REAL; '5.07'|1; 'x'|2");
         row("names: blank and repeated; rows above the header and without values are left out",
             {{}, {"s:SN", "", "s:sn", "s:V"}, {"", "", "", ""}, {"s:A", "n:1", "n:2", "n:3"}},
-            "SN" + text + ", F2" + real + ", F3" + real + ", V" + real + "; 'A'|1|2|3");
-        row("cells without references", {{"s:A", "s:B", "s:C"}, {"n:1", "", "n:3"}},
-            "A" + real + ", B" + real + ", C" + real + "; 1|NULL|3", false, false);
-        row("cells after the last name are left out", {{"s:A"}, {"n:1", "n:2"}}, "A" + real + "; 1");
-        row("a header without records", {{"s:A", "s:B"}}, "A" + text + ", B" + text);
+            "SN TEXT, F2 REAL, F3 REAL, V REAL; 'A'|1|2|3");
+        row("cells without references", {{"s:A", "s:B", "s:C"}, {"n:1", "", "n:3"}}, "A REAL, B REAL, C REAL; 1|NULL|3",
+            false, false);
+        row("cells after the last name are left out", {{"s:A"}, {"n:1", "n:2"}}, "A REAL; 1");
+        row("a header without records", {{"s:A", "s:B"}}, "A TEXT, B TEXT");
         row("a shared string the workbook lacks", {{"s:A"}, {"x:<c r=\"A2\" t=\"s\"><v>7</v></c>"}},
             "File '%1' is damaged: cell A2 of worksheet 'Results' names a shared string the workbook lacks");
         row("a number that is none", {{"s:A", "s:B"}, {"n:1", "x:<c r=\"B2\"><v>1,5</v></c>"}},
