@@ -50,20 +50,14 @@ bool WriteResultsWorkbook(const QString& csvPath, const QString& xlsxPath)
     const QList<QStringList> rows = fixtureRows(csvPath);
     QList<QStringList> cells;
     for (qsizetype r = 0; r < rows.size(); ++r) {
-        QStringList row;
+        QStringList& row = cells.emplace_back();
         for (qsizetype c = 0; c < rows[r].size(); ++c) {
             const QString& value = rows[r][c];
-            if (value.isEmpty()) {
-                row.append(QString());
-            } else if (r > 0 && c == kTimeColumn) {
-                row.append(QStringLiteral("d:") + QString::number(ExcelSerial(value), 'g', 17));
-            } else if (r > 0 && c > 4) {
-                row.append(QStringLiteral("n:") + value);
-            } else {
-                row.append(QStringLiteral("s:") + value);
-            }
+            row.append(value.isEmpty()             ? QString()
+                       : r > 0 && c == kTimeColumn ? QStringLiteral("d:") + QString::number(ExcelSerial(value), 'g', 17)
+                       : r > 0 && c > 4            ? QStringLiteral("n:") + value
+                                                   : QStringLiteral("s:") + value);
         }
-        cells.append(row);
     }
     return WriteXlsx(xlsxPath, {{QStringLiteral("Results"), cells}, {QStringLiteral("Sheet1"), cells.mid(0, 51)}});
 }
