@@ -1,38 +1,14 @@
 #include "DataRow.h"
 #include "EventPump.h"
-#include "FakePrompts.h"
 #include "ProductSetup.h"
-#include "Recordset.h"
-#include "ScratchDatabase.h"
-#include "Selection.h"
 #include "SharedState.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
-
-namespace {
-
-// A copy of the small SQLite fixture in which SN100329 was tested on the station "ATE'Q" and
-// SN100330 and SN100331 on 1 March 2031.
-QString alteredFixture(const QTemporaryDir& dir)
-{
-    const QString path = dir.filePath("results.sqlite");
-    QFile::copy(FixturePath("results_small.sqlite"), path);
-    QFile(path).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    const ScratchDatabase scratch(path);
-    QSqlQuery q(scratch.db);
-    q.exec("UPDATE Results SET ATEID = 'ATE''Q' WHERE SerialNumber = 'SN100329'");
-    q.exec("UPDATE Results SET TestStartTime = '2031' || substr(TestStartTime, 5) "
-           "WHERE SerialNumber IN ('SN100330', 'SN100331')");
-    return path;
-}
-
-} // namespace
 
 // What users, databases and configuration files put into a statement changes what it compares
 // with, never what it does.
@@ -69,8 +45,11 @@ private slots:
         QTemporaryDir dir;
         const QString ateIni = dir.filePath("ATE.INI");
         const QString productsIni = dir.filePath("PRODUCTS.INI");
-        WriteFile(ateIni, "[ATE Configuration]\r\nTestProduct=Line\r\n[Database]\r\nDatabaseName=" +
-                              alteredFixture(dir).toUtf8() + "\r\n");
+        const QString results = dir.filePath("results.sqlite");
+        QVERIFY(QFile::copy(FixturePath("results_small.sqlite"), results));
+        QFile(results).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        WriteFile(ateIni,
+                  "[ATE Configuration]\r\nTestProduct=Line\r\n[Database]\r\nDatabaseName=" + results.toUtf8() + "\r\n");
         WriteFile(productsIni, "[Line]\r\n" + section + "\r\n[Line Spec]\r\n1=" + specLine + "\r\n2=<EOT>\r\n");
         SharedState state;
         state.gConnection = std::make_unique<Connection>();
@@ -84,7 +63,6 @@ private slots:
                 qPrintable(database.message));
         }
     }
-
 };
 
 TESSALY_TEST(TestStatements)
