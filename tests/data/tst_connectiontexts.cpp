@@ -6,7 +6,6 @@
 #include "TestMain.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 

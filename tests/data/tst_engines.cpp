@@ -10,7 +10,6 @@
 #include "TestFiles.h"
 #include "TestMain.h"
 
-#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QSqlError>

@@ -5,7 +5,6 @@
 #include "TestFiles.h"
 #include "TestMain.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 

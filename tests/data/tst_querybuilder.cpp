@@ -5,7 +5,6 @@
 #include "TestMain.h"
 
 #include <QTest>
-#include <stdexcept>
 
 namespace {
 

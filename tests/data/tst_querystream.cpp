@@ -1,5 +1,4 @@
 #include "Connection.h"
-#include "DataRow.h"
 #include "Recordset.h"
 #include "ScratchDatabase.h"
 #include "TestMain.h"
