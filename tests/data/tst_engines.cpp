@@ -299,27 +299,23 @@ private slots:
     void odbcBlocksReadEveryValue_data()
     {
         AddColumns<QString, QString, QChar>("dsn", "sql", "letter");
-        QTest::newRow("PostgreSQL")
-            << "TessalyPostgres"
-            << "SELECT i, repeat('é', CASE WHEN i % 1000 = 7 THEN 5000 ELSE i % 50 END) AS t, "
-               "CASE WHEN i % 3 = 0 THEN NULL ELSE i / 4.0 END AS v, "
-               "TIMESTAMP '2024-01-01 00:00:00' + i * INTERVAL '1 second' AS d FROM generate_series(0, 4999) AS s(i) "
-               "ORDER BY i;"
-            << QChar(u'é');
-        QTest::newRow("MariaDB")
-            << "TessalyMariaDb"
-            << "SELECT seq AS i, REPEAT('é', CASE WHEN seq % 1000 = 7 THEN 5000 ELSE seq % 50 END) AS t, "
-               "CASE WHEN seq % 3 = 0 THEN NULL ELSE seq / 4.0 END AS v, "
-               "TIMESTAMP '2024-01-01 00:00:00' + INTERVAL seq SECOND AS d FROM seq_0_to_4999 "
-               "ORDER BY seq;"
-            << QChar(u'é');
-        QTest::newRow("SQLite") << "TessalySmall"
-                                << "WITH RECURSIVE s(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM s WHERE i < 4999) "
-                                   "SELECT i, substr(printf('%.5000c', 'x'), 1, "
-                                   "CASE WHEN i % 1000 = 7 THEN 5000 ELSE i % 50 END) AS t, "
-                                   "CASE WHEN i % 3 = 0 THEN NULL ELSE i / 4.0 END AS v, "
-                                   "datetime('2024-01-01', '+' || i || ' seconds') AS d FROM s ORDER BY i;"
-                                << QChar(u'x');
+        // text: a text of `length` letters; time: i seconds into 2024; numbers: a table of i from 0 to 4999.
+        const auto row = [](const char* name, const char* dsn, const QString& text, const char* time,
+                            const char* numbers, QChar letter) {
+            QTest::newRow(name) << dsn
+                                << QString("SELECT i, %1 AS t, CASE WHEN i % 3 = 0 THEN NULL ELSE i / 4.0 END AS v, "
+                                           "%2 AS d FROM %3 ORDER BY i;")
+                                       .arg(text, time, numbers)
+                                << letter;
+        };
+        const QString length = "CASE WHEN i % 1000 = 7 THEN 5000 ELSE i % 50 END";
+        row("PostgreSQL", "TessalyPostgres", "repeat('é', " + length + ")",
+            "TIMESTAMP '2024-01-01 00:00:00' + i * INTERVAL '1 second'", "generate_series(0, 4999) AS s(i)", u'é');
+        row("MariaDB", "TessalyMariaDb", "REPEAT('é', " + length + ")",
+            "TIMESTAMP '2024-01-01 00:00:00' + INTERVAL i SECOND", "(SELECT seq AS i FROM seq_0_to_4999) AS s", u'é');
+        row("SQLite", "TessalySmall", "substr(printf('%.5000c', 'x'), 1, " + length + ")",
+            "datetime('2024-01-01', '+' || i || ' seconds')",
+            "(WITH RECURSIVE s(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM s WHERE i < 4999) SELECT i FROM s)", u'x');
     }
 
     void odbcBlocksReadEveryValue()
@@ -366,7 +362,8 @@ private slots:
         const auto [dsn, table, serial, passFail, records] = FetchRow<QString, QString, QString, QString, qint64>();
         Connection connection;
         QVERIFY(connection.open(kDataSource + dsn + ";"));
-        const SqlText range = GetTestedRange("Custom", "SQLITE", QDate(2024, 3, 7), QDate(2024, 3, 1), QDate(2024, 3, 7));
+        const SqlText range =
+            GetTestedRange("Custom", "SQLITE", QDate(2024, 3, 7), QDate(2024, 3, 1), QDate(2024, 3, 7));
         const QString sql = MakeSQL({table}, "Vout", range.text, "", "[ATEID]", serial, "", passFail, false, "");
         Recordset rs;
         QVERIFY2(rs.Open(connection, SqlText(sql, range.dates)), qPrintable(rs.lastError()));
