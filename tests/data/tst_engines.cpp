@@ -259,11 +259,10 @@ private slots:
                               range.dates);
             Recordset rs;
             QVERIFY2(rs.Open(connection, sql), qPrintable(name + (": " + rs.lastError())));
-            const bool pair = s.parameter.contains(":::");
             const auto current = [&] {
                 const QVariant date = rs.value(s.lastOnly && s.chartType == "Pareto" ? "TimeX" : "DateX");
                 QList<double> values{rs.value("ValueX").toDouble()};
-                if (pair) {
+                if (s.parameter.contains(":::")) {
                     values.append(rs.value("ValueY").toDouble());
                 }
                 return date.typeId() != QMetaType::QDateTime
