@@ -12,10 +12,8 @@ template <typename T> T takeFront(std::deque<T>& queue)
 MsgAnswer FakePrompts::message(const QString& text, MsgIcon icon, MsgButtons buttons, const QString& caption)
 {
     messages.append({text, icon, buttons, caption});
-    if (!answers.empty()) {
-        return takeFront(answers);
-    }
-    return buttons == MsgButtons::YesNo         ? MsgAnswer::Yes
+    return !answers.empty()                     ? takeFront(answers)
+           : buttons == MsgButtons::YesNo       ? MsgAnswer::Yes
            : buttons == MsgButtons::RetryCancel ? MsgAnswer::Retry
                                                 : MsgAnswer::OK;
 }

@@ -36,12 +36,10 @@ bool PostgresServer::start()
         return false;
     }
     QProcess config;
-    config.start(QStringLiteral("pg_config"), {QStringLiteral("--bindir")});
-    if (!config.waitForFinished() || config.exitCode() != 0) {
-        m_error = QStringLiteral("pg_config --bindir failed: ") + config.errorString();
+    if (!RunToEnd(config, QStringLiteral("pg_config"), {QStringLiteral("--bindir")}, {}, m_error)) {
         return false;
     }
-    m_bin = QString::fromLocal8Bit(config.readAllStandardOutput()).trimmed();
+    m_bin = QString::fromLocal8Bit(config.readAll()).trimmed();
     if (::geteuid() == 0) {
         const passwd* user = ::getpwnam(kServerUser);
         if (!user || ::chown(QFile::encodeName(m_dir.path()).constData(), user->pw_uid, user->pw_gid) != 0) {
