@@ -42,13 +42,11 @@ class SharedStrings
 public:
     int indexOf(const QString& text)
     {
-        const auto found = m_index.constFind(text);
-        if (found != m_index.cend()) {
-            return *found;
+        if (!m_index.contains(text)) {
+            m_index.insert(text, int(m_texts.size()));
+            m_texts.append(text);
         }
-        m_index.insert(text, int(m_texts.size()));
-        m_texts.append(text);
-        return int(m_texts.size()) - 1;
+        return m_index.value(text);
     }
     QByteArray part() const
     {
@@ -123,13 +121,21 @@ bool WriteXlsx(const QString& path, const QList<XlsxSheet>& sheets, const XlsxOp
     const QByteArray head = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
     const QByteArray relationships = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
     const QByteArray packageRelationships = "http://schemas.openxmlformats.org/package/2006/relationships";
+    const auto relationship = [&relationships](const QByteArray& id, const char* type, const QByteArray& target) {
+        return "<Relationship Id=\"rId" + id + "\" Type=\"" + relationships + "/" + type + "\" Target=\"" + target +
+               "\"/>";
+    };
+    const auto override = [](const QByteArray& part, const char* type) {
+        return "<Override PartName=\"/xl/" + part +
+               "\" ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml." + type + "+xml\"/>";
+    };
     QList<std::pair<QByteArray, QByteArray>> parts;
-    QByteArray types = head + "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-                              "<Default Extension=\"rels\" ContentType=\"application/"
-                              "vnd.openxmlformats-package.relationships+xml\"/>"
-                              "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
-                              "<Override PartName=\"/xl/workbook.xml\" ContentType=\"application/"
-                              "vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>";
+    QByteArray types = head +
+                       "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+                       "<Default Extension=\"rels\" ContentType=\"application/"
+                       "vnd.openxmlformats-package.relationships+xml\"/>"
+                       "<Default Extension=\"xml\" ContentType=\"application/xml\"/>" +
+                       override("workbook.xml", "sheet.main");
     QByteArray workbook = head +
                           "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
                           "xmlns:r=\"" +
@@ -140,25 +146,17 @@ bool WriteXlsx(const QString& path, const QList<XlsxSheet>& sheets, const XlsxOp
     for (qsizetype i = 0; i < sheets.size(); ++i) {
         const QByteArray n = QByteArray::number(i + 1);
         parts.append({"xl/worksheets/sheet" + n + ".xml", sheetXml(sheets[i], options, strings)});
-        types += "<Override PartName=\"/xl/worksheets/sheet" + n +
-                 ".xml\" ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/>";
+        types += override("worksheets/sheet" + n + ".xml", "worksheet");
         workbook += "<sheet name=\"" + escaped(sheets[i].name) + "\" sheetId=\"" + n + "\" r:id=\"rId" + n + "\"/>";
-        workbookRelationships += "<Relationship Id=\"rId" + n + "\" Type=\"" + relationships +
-                                 "/worksheet\" Target=\"worksheets/sheet" + n + ".xml\"/>";
+        workbookRelationships += relationship(n, "worksheet", "worksheets/sheet" + n + ".xml");
     }
-    const QByteArray next = QByteArray::number(sheets.size() + 1);
-    const QByteArray after = QByteArray::number(sheets.size() + 2);
-    workbookRelationships += "<Relationship Id=\"rId" + next + "\" Type=\"" + relationships +
-                             "/styles\" Target=\"styles.xml\"/><Relationship Id=\"rId" + after + "\" Type=\"" +
-                             relationships + "/sharedStrings\" Target=\"sharedStrings.xml\"/></Relationships>";
-    types += "<Override PartName=\"/xl/styles.xml\" ContentType=\"application/"
-             "vnd.openxmlformats-officedocument.spreadsheetml.styles+xml\"/>"
-             "<Override PartName=\"/xl/sharedStrings.xml\" ContentType=\"application/"
-             "vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml\"/></Types>";
+    workbookRelationships += relationship(QByteArray::number(sheets.size() + 1), "styles", "styles.xml") +
+                             relationship(QByteArray::number(sheets.size() + 2), "sharedStrings", "sharedStrings.xml") +
+                             "</Relationships>";
+    types += override("styles.xml", "styles") + override("sharedStrings.xml", "sharedStrings") + "</Types>";
     parts.prepend({"[Content_Types].xml", types});
-    parts.append({"_rels/.rels", head + "<Relationships xmlns=\"" + packageRelationships +
-                                     "\"><Relationship Id=\"rId1\" Type=\"" + relationships +
-                                     "/officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>"});
+    parts.append({"_rels/.rels", head + "<Relationships xmlns=\"" + packageRelationships + "\">" +
+                                     relationship("1", "officeDocument", "xl/workbook.xml") + "</Relationships>"});
     parts.append({"xl/workbook.xml", workbook + "</sheets></workbook>"});
     parts.append({"xl/_rels/workbook.xml.rels", workbookRelationships});
     parts.append({"xl/styles.xml", kStyles});
