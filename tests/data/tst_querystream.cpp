@@ -13,30 +13,25 @@ class TestQueryStream : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    Connection m_connection;
-
 private slots:
-    void initTestCase()
+    void readsEveryRowAlikeAcrossBatches()
     {
         // 10,000 rows: three batches. The text column holds one value that reads as a date-time,
         // on the first row of the second batch.
+        QTemporaryDir dir;
         {
-            ScratchDatabase scratch(m_dir.filePath("rows.sqlite"));
+            ScratchDatabase scratch(dir.filePath("rows.sqlite"));
             QSqlQuery q(scratch.db);
             QVERIFY(q.exec("CREATE TABLE T (i INTEGER, label TEXT)"));
             QVERIFY(q.exec("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 9999) "
                            "INSERT INTO T SELECT i, CASE i WHEN 4096 THEN '2024-03-01 10:00:00' "
                            "ELSE 'L' || i END FROM n"));
         }
-        QVERIFY2(m_connection.open("Provider=SQLite;Data Source=" + m_dir.filePath("rows.sqlite") + ";"),
-                 qPrintable(m_connection.lastError()));
-    }
-
-    void readsEveryRowAlikeAcrossBatches()
-    {
+        Connection connection;
+        QVERIFY2(connection.open("Provider=SQLite;Data Source=" + dir.filePath("rows.sqlite") + ";"),
+                 qPrintable(connection.lastError()));
         Recordset rs;
-        QVERIFY2(rs.Open(m_connection, QString("SELECT i, label FROM T ORDER BY i;")), qPrintable(rs.lastError()));
+        QVERIFY2(rs.Open(connection, QString("SELECT i, label FROM T ORDER BY i;")), qPrintable(rs.lastError()));
         QCOMPARE(rs.RecordCount(), 10000);
         qint64 sum = 0;
         for (qint64 row = 0; !rs.isEOF(); rs.MoveNext(), ++row) {
@@ -52,7 +47,6 @@ private slots:
         QCOMPARE(rs.value("label").typeId(), QMetaType::QString);
         QCOMPARE(rs.text(1), "2024-03-01 10:00:00");
     }
-
 };
 
 TESSALY_TEST(TestQueryStream)
