@@ -45,8 +45,6 @@ QList<CsvRow> readCsv(const QString& path)
 const QStringList kParameters{"Vout", "Iin", "Ripple", "Eff"};
 const QString kDataSource = "Provider=MSDASQL;UID=;PWD=;Database=;DSN=";
 
-using Query = CrossEngineSelection;
-
 // A row as "serial|source|time|value[|value]", for comparing result sets of any order.
 using Rows = QStringList;
 
@@ -63,7 +61,7 @@ QString rowText(const QString& key, const QList<double>& values)
 // clauses: Nulls never match, text compares without case, ranges run from 00:00:01 of the first
 // day to 23:59:59 of the last, missing-measurement markers and (optionally) zeros are dropped,
 // and the grouped forms keep the largest value of each serial/source/time.
-Rows expectedRows(const QList<CsvRow>& csv, const Query& s)
+Rows expectedRows(const QList<CsvRow>& csv, const CrossEngineSelection& s)
 {
     const QStringList params = s.parameter.split(QStringLiteral(":::"));
     const QString low = s.from.toString("yyyy-MM-dd") + " 00:00:01";
