@@ -93,6 +93,7 @@ private slots:
             "10,1,2024-01-01 10:00:00,1;9,2,2024-01-01 10:00:00,2;100,1,2024-01-01 10:00:00,3;"
             "9,2,2024-01-01 10:00:00,5;9.5,10,2024-01-01 10:00:00,4");
         row("dates written the same way", "TEXT", "TEXT", O::Time, false, "a,A,2024-01-02,1;b,A,2024-01-01,2");
+        row("leap days, the fourth century's too", "TEXT", "TEXT", O::Time, false, "a,A,2000-02-29,1;b,A,1996-02-29,2");
         row("dates written two ways", "TEXT", "TEXT", O::Time, false, "a,A,2024-01-01 00:00:00,1;b,A,2024-01-01,2",
             false);
         row("a time that is no date-time", "TEXT", "TEXT", O::Time, false, "a,A,2024-01-01 00:00:00,1;b,A,soon,2",
