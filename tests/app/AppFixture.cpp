@@ -117,6 +117,25 @@ QList<AppFixture::Record> AppFixture::Series(int n, const QList<double>& values,
     return list;
 }
 
+void AppFixture::appendResults(const QList<Record>& records) const
+{
+    QString sql = QStringLiteral("BEGIN;");
+    for (const Record& r : records) {
+        sql += QStringLiteral("INSERT INTO Results VALUES ('%1', '%2', '%3', '%4', 'T1', %5);")
+                   .arg(r.serial, r.source, r.time, r.verdict)
+                   .arg(r.value, 0, 'g', 17);
+    }
+    runSql(sql + "COMMIT;");
+}
+
+void AppFixture::runSql(const QString& statements) const
+{
+    QProcess writer;
+    writer.start("sqlite3", {"-cmd", ".timeout 5000", configFile(QStringLiteral("line.sqlite")), statements});
+    QVERIFY(writer.waitForFinished());
+    QVERIFY2(writer.exitCode() == 0, writer.readAllStandardError().constData());
+}
+
 frmMain& AppFixture::prepare(const QList<Record>& records, bool individual, int size)
 {
     writeResults(records);

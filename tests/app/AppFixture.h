@@ -48,6 +48,10 @@ public:
     // n passed records secondsApart from 1 March 2024 08:00: "SN1", "SN2", ... from ATE-01 and
     // ATE-02 in turn, values from the list in turn.
     static QList<Record> Series(int n, const QList<double>& values, int secondsApart = 60);
+    // Another process, as a test station does, appends records to those of writeResults in one
+    // transaction, or runs other statements on them.
+    void appendResults(const QList<Record>& records) const;
+    void runSql(const QString& statements) const;
     // Writes the records and starts the window with the chart kind and subgroup size chosen,
     // range "Last 30 Days" and every test ID; plot() then presses Start Plot.
     frmMain& prepare(const QList<Record>& records, bool individual, int size = 5);
