@@ -119,8 +119,12 @@ class TestLiveChart : public QObject
 private slots:
     void followsAppendedRecords_data()
     {
-        AddColumns<bool, int, bool, QList<Record>, Batches, QList<int>, QList<int>>(
-            "individual", "size", "allRecords", "initial", "batches", "newRecords", "newPoints");
+        // days: of the drawing, then of each refresh (none: the 10th); dropped: points per refresh
+        // (none: 0)
+        AddColumns<bool, int, bool, QString, QList<int>, QList<Record>, Batches, QList<int>, QList<int>, QList<int>>(
+            "individual", "size", "allRecords", "range", "days", "initial", "batches", "newRecords", "newPoints",
+            "dropped");
+        const QString month = "Last 30 Days";
         // The last three drawn records share 09:30; two more at 09:30 come after the first refresh,
         // from the source the engine orders last at that time (a full load orders them so too).
         QList<Record> sharedStamp = day("09", 9, {5.0, 5.1, 4.9}, "A");
@@ -129,86 +133,69 @@ private slots:
         const QList<Record> sameStampLater{at("B1", "09 09:30:00", 5.3, "ATE-02"),
                                            at("B2", "09 09:30:00", 4.8, "ATE-02"), at("B3", "09 10:00:00", 5.1)};
         QTest::newRow("x-bar: equal stamps across the boundary, tail completes later")
-            << false << 5 << false << sharedStamp << Batches{sameStampLater, {}, day("10", 5, {5.0, 5.4}, "C")}
-            << QList<int>{3, 0, 5} << QList<int>{1, 0, 1};
+            << false << 5 << false << month << QList<int>{} << sharedStamp
+            << Batches{sameStampLater, {}, day("10", 5, {5.0, 5.4}, "C")} << QList<int>{3, 0, 5} << QList<int>{1, 0, 1}
+            << QList<int>{};
         QTest::newRow("individual: equal stamps across the boundary")
-            << true << 5 << false << sharedStamp << Batches{sameStampLater, {}} << QList<int>{3, 0} << QList<int>{3, 0};
+            << true << 5 << false << month << QList<int>{} << sharedStamp << Batches{sameStampLater, {}}
+            << QList<int>{3, 0} << QList<int>{3, 0} << QList<int>{};
         // Identical records (one unit tested twice in the same second) are two records when every
         // record is read: one drawn, its twin arriving later.
         QList<Record> twin = day("09", 6, {5.0, 5.2}, "D");
         twin.append(at("D9", "09 09:00:00", 5.1));
         QTest::newRow("all records: identical twin after the boundary")
-            << true << 5 << true << twin << Batches{{at("D9", "09 09:00:00", 5.1), at("D10", "09 09:10:00", 5.0)}}
-            << QList<int>{2} << QList<int>{2};
+            << true << 5 << true << month << QList<int>{} << twin
+            << Batches{{at("D9", "09 09:00:00", 5.1), at("D10", "09 09:10:00", 5.0)}} << QList<int>{2} << QList<int>{2}
+            << QList<int>{};
         // With the last record of each unit only, a retest later is a record of its own.
         QTest::newRow("last data only: retest of a drawn serial")
-            << true << 5 << false << day("09", 6, {5.0, 5.2}, "E") << Batches{{at("E2", "09 10:00:00", 5.6, "ATE-01")}}
-            << QList<int>{1} << QList<int>{1};
+            << true << 5 << false << month << QList<int>{} << day("09", 6, {5.0, 5.2}, "E")
+            << Batches{{at("E2", "09 10:00:00", 5.6, "ATE-01")}} << QList<int>{1} << QList<int>{1} << QList<int>{};
         QTest::newRow("x-bar of 3: several points at once")
-            << false << 3 << false << day("08", 7, {5.0, 5.1}, "F") << Batches{day("09", 8, {4.9, 5.3, 5.0}, "G")}
-            << QList<int>{8} << QList<int>{3};
+            << false << 3 << false << month << QList<int>{} << day("08", 7, {5.0, 5.1}, "F")
+            << Batches{day("09", 8, {4.9, 5.3, 5.0}, "G")} << QList<int>{8} << QList<int>{3} << QList<int>{};
+        // "Last 3 Days" on the 9th holds the 7th to the 9th; a refresh on a later day drops from the
+        // start the points of the days that left the range.
+        const QList<Record> threeDays =
+            day("07", 6, {5.0, 5.2, 4.9}, "A") + day("08", 6, {5.1, 4.8}, "B") + day("09", 6, {5.0, 5.1, 5.2}, "C");
+        QTest::newRow("individual: a day leaves, a day comes")
+            << true << 5 << false << "Last 3 Days" << QList<int>{9, 10, 10, 11} << threeDays
+            << Batches{day("10", 4, {5.0, 5.3}, "D"), {}, {}} << QList<int>{4, 0, 0} << QList<int>{4, 0, 0}
+            << QList<int>{6, 0, 6};
+        QTest::newRow("x-bar: a day's subgroups leave")
+            << false << 3 << false << "Last 3 Days" << QList<int>{9, 10} << threeDays
+            << Batches{day("10", 3, {5.0, 5.3, 4.8}, "D")} << QList<int>{3} << QList<int>{1} << QList<int>{2};
     }
 
-    // Records a writer process appends between refreshes reach the chart exactly once: after each
-    // refresh the chart is the one a full load of the same records draws.
+    // Records a writer process appends between refreshes reach the chart exactly once, and points
+    // of days that left a rolling range leave it: after each refresh the chart is the one a full
+    // load of the same records on that day draws.
     void followsAppendedRecords()
     {
-        const auto [individual, size, allRecords, initial, batches, newRecords, newPoints] =
-            FetchRow<bool, int, bool, QList<Record>, Batches, QList<int>, QList<int>>();
+        const auto [individual, size, allRecords, range, days, initial, batches, newRecords, newPoints, dropped] =
+            FetchRow<bool, int, bool, QString, QList<int>, QList<Record>, Batches, QList<int>, QList<int>,
+                     QList<int>>();
         AppFixture app;
         followLive(
             app, initial, individual, size,
             [&](LiveRun& run, LiveChart& live) {
+                qint64 droppedSoFar = 0;
                 for (qsizetype i = 0; i < batches.size(); ++i) {
                     app.appendResults(batches[i]);
-                    const qint64 before = run.drawn.chart.pointCount(0);
+                    run.clock.set(QDateTime(QDate(2024, 3, days.value(i + 1, 10)), QTime(18, 0)));
+                    const qint64 kept = run.drawn.chart.pointCount(0) - dropped.value(i);
                     const RefreshOutcome outcome = live.refresh(run.clock.today());
                     QVERIFY2(outcome.read, qPrintable(outcome.error));
                     QCOMPARE(outcome.newRecords, newRecords[i]);
                     QCOMPARE(outcome.newPoints, newPoints[i]);
-                    QCOMPARE(outcome.panelText, run.drawn.result.panelText);
-                    run.matchesFullPlot(before);
-                }
-            },
-            "Last 30 Days", allRecords);
-    }
-
-    void rollingRangeDropsOldPoints_data()
-    {
-        AddColumns<bool, int, QList<int>, Batches, QList<int>>("individual", "size", "daysLater", "batches", "dropped");
-        QTest::newRow("individual: a day leaves, a day comes")
-            << true << 5 << QList<int>{1, 1, 2} << Batches{day("10", 4, {5.0, 5.3}, "D"), {}, {}}
-            << QList<int>{6, 0, 6};
-        QTest::newRow("x-bar: a day's subgroups leave")
-            << false << 3 << QList<int>{1} << Batches{day("10", 3, {5.0, 5.3, 4.8}, "D")} << QList<int>{2};
-    }
-
-    // "Last 3 Days" on the 9th holds the 7th to the 9th; a refresh on a later day drops from the
-    // start the points of the days that left the range, as a full load of that day would draw.
-    void rollingRangeDropsOldPoints()
-    {
-        const auto [individual, size, daysLater, batches, dropped] =
-            FetchRow<bool, int, QList<int>, Batches, QList<int>>();
-        AppFixture app;
-        followLive(
-            app,
-            day("07", 6, {5.0, 5.2, 4.9}, "A") + day("08", 6, {5.1, 4.8}, "B") + day("09", 6, {5.0, 5.1, 5.2}, "C"),
-            individual, size,
-            [&](LiveRun& run, LiveChart& live) {
-                qint64 droppedSoFar = 0;
-                for (qsizetype i = 0; i < batches.size(); ++i) {
-                    app.appendResults(batches[i]);
-                    run.clock.set(QDateTime(QDate(2024, 3, 9 + daysLater[i]), QTime(18, 0)));
-                    const qint64 kept = run.drawn.chart.pointCount(0) - dropped[i];
-                    const RefreshOutcome outcome = live.refresh(run.clock.today());
-                    QVERIFY2(outcome.read, qPrintable(outcome.error));
-                    QCOMPARE(outcome.droppedPoints, dropped[i]);
-                    droppedSoFar += dropped[i];
+                    QCOMPARE(outcome.droppedPoints, dropped.value(i));
+                    droppedSoFar += dropped.value(i);
                     QCOMPARE(live.droppedPoints(), droppedSoFar);
+                    QCOMPARE(outcome.panelText, run.drawn.result.panelText);
                     run.matchesFullPlot(kept);
                 }
             },
-            "Last 3 Days", false, 9);
+            range, allRecords, days.value(0, 10));
     }
 
     // A shift is announced once, at the point the refresh drew, with the records behind it and the
