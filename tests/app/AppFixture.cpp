@@ -154,14 +154,6 @@ frmMain& AppFixture::plot(const QList<Record>& records, bool individual, int siz
     return main;
 }
 
-QString AppFixture::Output(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished();
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
 QList<double> yValues(const ChartControl& chart, int series)
 {
     QList<double> ys;

@@ -57,9 +57,6 @@ public:
     frmMain& prepare(const QList<Record>& records, bool individual, int size = 5);
     frmMain& plot(const QList<Record>& records, bool individual, int size = 5);
 
-    // What a program (pdfinfo, pdftotext) writes to its standard output.
-    static QString Output(const QString& program, const QStringList& arguments);
-
     // Builds the main window and runs its start-up.
     frmMain& start();
 
