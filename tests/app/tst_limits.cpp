@@ -274,13 +274,9 @@ private slots:
         QTest::mouseClick(ui.cmdPlotChart, Qt::LeftButton);
         QCOMPARE(ui.lblLimits->text(), "Limits: frozen 2024-03-10 from 2024-03-01 to 2024-03-01, 25 subgroups");
         const QVector<RuleMask>& upper = window.lastPlot().outOfControl.upper;
-        QList<int> beyond;
-        for (qsizetype i = 0; i < upper.size(); ++i) {
-            if (upper[i] != 0) {
-                beyond.append(int(i));
-            }
-        }
-        QCOMPARE(beyond, (QList<int>{36, 37, 38}));
+        // Beyond the frozen limits: samples 37, 38 and 39 only.
+        QCOMPARE(upper.size() - upper.count(0), 3);
+        QVERIFY(upper[36] != 0 && upper[37] != 0 && upper[38] != 0);
         ChartControl& chart = *ui.ocxXBarChart;
         QCOMPARE(chart.dividers().size(), size_t(1));
         QCOMPARE(chart.dividers()[0].x, 24.0);
