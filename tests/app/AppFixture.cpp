@@ -42,7 +42,10 @@ AppFixture::AppFixture()
     // Lower-case names on disk: the program finds them without regard to case.
     writeConfigFile(QStringLiteral("ate.ini"), kAteIni);
     writeConfigFile(QStringLiteral("Products.INI"), kProductsIni);
-    copyFixture(QStringLiteral("results_small.sqlite"));
+    // A copy of the database, writable like any file of a user.
+    const QString database = configFile(QStringLiteral("results_small.sqlite"));
+    QFile::copy(FixturePath(QStringLiteral("results_small.sqlite")), database);
+    QFile(database).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     qputenv("TEMP", tempFolder().toLocal8Bit());
 }
 
@@ -51,12 +54,6 @@ AppFixture::~AppFixture()
     window.reset();
     QDir::setCurrent(m_previousDirectory);
     qputenv("TEMP", m_previousTemp);
-}
-
-void AppFixture::copyFixture(const QString& name) const
-{
-    QFile::copy(FixturePath(name), configFile(name));
-    QFile(configFile(name)).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
 void AppFixture::writeConfigFile(const QString& name, const QByteArray& content) const

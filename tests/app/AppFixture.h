@@ -24,8 +24,6 @@ public:
     QString tempFolder() const { return m_root.filePath(QStringLiteral("temp")); }
     QString lockPath() const { return m_root.filePath(QStringLiteral("tessaly.lock")); }
 
-    // A copy of a fixture file in the configuration folder, writable like any file of a user.
-    void copyFixture(const QString& name) const;
     void writeConfigFile(const QString& name, const QByteArray& content) const;
     void saveChoice(const QString& valueName, const QString& value);
     QString savedChoice(const QString& valueName) const;
