@@ -70,17 +70,6 @@ QList<int> beyondLimits(const QJsonObject& report, const QString& chart)
     return points;
 }
 
-QProcess* startProgram(QObject* parent, const QStringList& arguments)
-{
-    auto* process = new QProcess(parent);
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove("DISPLAY");
-    process->setProcessEnvironment(env);
-    process->setReadChannel(QProcess::StandardError);
-    process->start(TESSALY_BINARY, arguments);
-    return process;
-}
-
 } // namespace
 
 class TestLimits : public QObject
@@ -179,11 +168,16 @@ private slots:
         app.writeResults(pistonRings(25));
         QLockFile held(LimitFilePath(app.configFolder()) + ".lock");
         QVERIFY(held.tryLock(0));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("DISPLAY");
         QList<QProcess*> writers;
         for (const char* comment : {"A", "B"}) {
-            writers.append(startProgram(this, {"limits", "freeze", "--config", app.configFolder(), "--product", "Line",
-                                               "--parameter", "Vout", "--from", "2024-03-01", "--to", "2024-03-01",
-                                               "--comment", comment}));
+            QProcess* writer = writers.emplace_back(new QProcess(this));
+            writer->setProcessEnvironment(env);
+            writer->setReadChannel(QProcess::StandardError);
+            writer->start(TESSALY_BINARY,
+                          {"limits", "freeze", "--config", app.configFolder(), "--product", "Line", "--parameter",
+                           "Vout", "--from", "2024-03-01", "--to", "2024-03-01", "--comment", comment});
         }
         for (QProcess* writer : writers) {
             QByteArray said;
