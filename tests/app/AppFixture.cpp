@@ -42,7 +42,10 @@ AppFixture::AppFixture()
     // Lower-case names on disk: the program finds them without regard to case.
     writeConfigFile(QStringLiteral("ate.ini"), kAteIni);
     writeConfigFile(QStringLiteral("Products.INI"), kProductsIni);
-    copyFixture(QStringLiteral("results_small.sqlite"));
+    // A copy of the database, writable like any file of a user.
+    const QString database = configFile(QStringLiteral("results_small.sqlite"));
+    QFile::copy(FixturePath(QStringLiteral("results_small.sqlite")), database);
+    QFile(database).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     qputenv("TEMP", tempFolder().toLocal8Bit());
 }
 
@@ -51,12 +54,6 @@ AppFixture::~AppFixture()
     window.reset();
     QDir::setCurrent(m_previousDirectory);
     qputenv("TEMP", m_previousTemp);
-}
-
-void AppFixture::copyFixture(const QString& name) const
-{
-    QFile::copy(FixturePath(name), configFile(name));
-    QFile(configFile(name)).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
 void AppFixture::writeConfigFile(const QString& name, const QByteArray& content) const
@@ -117,6 +114,25 @@ QList<AppFixture::Record> AppFixture::Series(int n, const QList<double>& values,
     return list;
 }
 
+void AppFixture::appendResults(const QList<Record>& records) const
+{
+    QString sql = QStringLiteral("BEGIN;");
+    for (const Record& r : records) {
+        sql += QStringLiteral("INSERT INTO Results VALUES ('%1', '%2', '%3', '%4', 'T1', %5);")
+                   .arg(r.serial, r.source, r.time, r.verdict)
+                   .arg(r.value, 0, 'g', 17);
+    }
+    runSql(sql + "COMMIT;");
+}
+
+void AppFixture::runSql(const QString& statements) const
+{
+    QProcess writer;
+    writer.start("sqlite3", {"-cmd", ".timeout 5000", configFile(QStringLiteral("line.sqlite")), statements});
+    QVERIFY(writer.waitForFinished());
+    QVERIFY2(writer.exitCode() == 0, writer.readAllStandardError().constData());
+}
+
 frmMain& AppFixture::prepare(const QList<Record>& records, bool individual, int size)
 {
     writeResults(records);
@@ -133,14 +149,6 @@ frmMain& AppFixture::plot(const QList<Record>& records, bool individual, int siz
     frmMain& main = prepare(records, individual, size);
     QTest::mouseClick(main.form().cmdPlotChart, Qt::LeftButton);
     return main;
-}
-
-QString AppFixture::Output(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished();
-    return QString::fromUtf8(process.readAllStandardOutput());
 }
 
 QList<double> yValues(const ChartControl& chart, int series)

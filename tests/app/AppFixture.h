@@ -24,8 +24,6 @@ public:
     QString tempFolder() const { return m_root.filePath(QStringLiteral("temp")); }
     QString lockPath() const { return m_root.filePath(QStringLiteral("tessaly.lock")); }
 
-    // A copy of a fixture file in the configuration folder, writable like any file of a user.
-    void copyFixture(const QString& name) const;
     void writeConfigFile(const QString& name, const QByteArray& content) const;
     void saveChoice(const QString& valueName, const QString& value);
     QString savedChoice(const QString& valueName) const;
@@ -48,13 +46,14 @@ public:
     // n passed records secondsApart from 1 March 2024 08:00: "SN1", "SN2", ... from ATE-01 and
     // ATE-02 in turn, values from the list in turn.
     static QList<Record> Series(int n, const QList<double>& values, int secondsApart = 60);
+    // Another process, as a test station does, appends records to those of writeResults in one
+    // transaction, or runs other statements on them.
+    void appendResults(const QList<Record>& records) const;
+    void runSql(const QString& statements) const;
     // Writes the records and starts the window with the chart kind and subgroup size chosen,
     // range "Last 30 Days" and every test ID; plot() then presses Start Plot.
     frmMain& prepare(const QList<Record>& records, bool individual, int size = 5);
     frmMain& plot(const QList<Record>& records, bool individual, int size = 5);
-
-    // What a program (pdfinfo, pdftotext) writes to its standard output.
-    static QString Output(const QString& program, const QStringList& arguments);
 
     // Builds the main window and runs its start-up.
     frmMain& start();

@@ -44,16 +44,13 @@ private slots:
         const QString title = "Line Output: [Output Voltage]  Chart Page: ";
         QCOMPARE(pageLine(chart), title + "1 of 3");
 
-        const auto press = [](QPushButton* button, int times) {
-            for (int i = 0; i < times; ++i) {
-                button->click();
-            }
-        };
         chart.zoomToPixels(100, 300);
-        press(ui.cmdNextPage, 3); // the last page stays
+        for (int i = 0; i < 3; ++i) { // the last page stays
+            ui.cmdNextPage->click();
+        }
         QVERIFY(!chart.isZoomed());
         QCOMPARE(pageLine(chart), title + "3 of 3");
-        press(ui.cmdPreviousPage, 1);
+        ui.cmdPreviousPage->click();
         QCOMPARE(pageLine(chart), title + "2 of 3");
         // The page keys and the page box; the box follows every page line.
         app.window->show();
@@ -66,7 +63,7 @@ private slots:
         QCOMPARE(pages, (QList<int>{3, 2, 1, 2}));
         ui.spnPage->setValue(3);
         QCOMPARE(pageLine(chart), title + "3 of 3");
-        press(ui.cmdPreviousPage, 1);
+        ui.cmdPreviousPage->click();
         QCOMPARE(ui.spnPage->text(), "Page 2 of 3");
 
         // Each zoom keeps the page holding the middle point of the page shown.
@@ -89,7 +86,8 @@ private slots:
 
         ui.cmdPlotChart->click();
         QCOMPARE(chart.maxPointsPerPage(), 80);
-        press(ui.cmdZoomXOut, 2);
+        ui.cmdZoomXOut->click();
+        ui.cmdZoomXOut->click();
         QCOMPARE(chart.maxPointsPerPage(), 100);
         QCOMPARE(pageLine(chart), title + "1 of 2");
     }
@@ -125,7 +123,6 @@ private slots:
         QCOMPARE(selected, rows);
         QCOMPARE(app.prompts.texts(), QStringList());
     }
-
 };
 
 TESSALY_TEST(TestChartInteraction)

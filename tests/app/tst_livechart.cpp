@@ -9,7 +9,6 @@
 #include "TestFiles.h"
 #include "TestMain.h"
 
-#include <QProcess>
 #include <QTest>
 
 using Record = AppFixture::Record;
@@ -37,27 +36,6 @@ QList<Record> day(const QString& date, int count, const QList<double>& values, c
     return list;
 }
 
-// The INSERT statements of records, as a test station writes them.
-QString insertsOf(const QList<Record>& records)
-{
-    QString sql;
-    for (const Record& r : records) {
-        sql += QStringLiteral("INSERT INTO Results VALUES ('%1', '%2', '%3', '%4', 'T1', %5);")
-                   .arg(r.serial, r.source, r.time, r.verdict)
-                   .arg(r.value, 0, 'g', 17);
-    }
-    return sql;
-}
-
-// Another process appends the records in one transaction, through the sqlite3 shell.
-void appendRecords(const QString& database, const QList<Record>& records)
-{
-    QProcess writer;
-    writer.start("sqlite3", {"-cmd", ".timeout 5000", database, "BEGIN;" + insertsOf(records) + "COMMIT;"});
-    QVERIFY(writer.waitForFinished());
-    QVERIFY2(writer.exitCode() == 0, writer.readAllStandardError().constData());
-}
-
 // The listing's lines; of an individual chart without the record numbers, which count from the
 // full drawing.
 QStringList listingLines(const QString& path, bool individual)
@@ -72,30 +50,14 @@ QStringList listingLines(const QString& path, bool individual)
 // Everything a live chart works on, opened as `tessaly watch` opens it.
 struct LiveRun
 {
-    LiveRun(HeadlessSession& session, const Selection& selection, ConsolePrompts& prompts, const EventPump& pump)
-        : session(session), selection(selection), prompts(prompts), pump(pump)
-    {
-    }
-
     HeadlessSession& session;
     Selection selection;
     ConsolePrompts& prompts;
     const EventPump& pump;
-    FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(18, 0))};
+    FixedClock clock;
     ControlChartChoice choice;
     QTemporaryDir scratch;
     HeadlessControlChart drawn{kChartSize};
-
-    int plot() { return drawn.plot(session, selection, choice, prompts, clock, pump, scratch.filePath("live.spc")); }
-    // The chart drawn, followed from now on; none when it could not be drawn.
-    std::unique_ptr<LiveChart> follow(bool individual, int size = 5)
-    {
-        choice.individual = individual;
-        choice.subgroupSize = size;
-        return plot() == 0 ? std::make_unique<LiveChart>(session.state, drawn.xbar, drawn.constants, drawn.request,
-                                                         drawn.result)
-                           : nullptr;
-    }
 
     // The live chart matches a chart drawn in full from the same records: points, panel, listing,
     // and the judgement of the points from firstJudged on.
@@ -113,26 +75,39 @@ struct LiveRun
     }
 };
 
-// Runs `check` on the fixture's product opened headless, range "Last 30 Days" unless given, every
-// test ID.
-void runLive(AppFixture& app, const std::function<void(LiveRun&)>& check, const QString& range = "Last 30 Days",
-             bool allRecords = false, const QString& product = "Line")
+// Writes the records, opens them headless (every test ID, range "Last 30 Days" unless given, at 18:00
+// of `today`), draws the chart chosen with the Western Electric rules and runs `check` on the chart
+// followed from then on.
+void followLive(AppFixture& app, const QList<Record>& records, bool individual, int size,
+                const std::function<void(LiveRun&, LiveChart&)>& check, const QString& range = "Last 30 Days",
+                bool allRecords = false, int today = 10)
 {
+    app.writeResults(records);
     SelectionOptions options;
     options.config = app.configFolder();
-    options.product = product;
+    options.product = "Line";
     options.range = range;
     options.allRecords = allRecords;
     options.testId = kAll;
-    RunHeadless("watch", options, {},
-                [&](HeadlessSession& session, const Selection& selection, ConsolePrompts& prompts, const Clock&,
-                    const EventPump& pump) {
-                    LiveRun run(session, selection, prompts, pump);
-                    run.selection.parameter = 0;
-                    run.choice.rules = RuleSet::WesternElectric;
-                    check(run);
-                    return 0;
-                });
+    RunHeadless(
+        "watch", options, {},
+        [&](HeadlessSession& session, const Selection& selection, ConsolePrompts& prompts, const Clock&,
+            const EventPump& pump) {
+            LiveRun run{session, selection, prompts, pump, FixedClock(QDateTime(QDate(2024, 3, today), QTime(18, 0))),
+                        {},      {}};
+            run.selection.parameter = 0;
+            run.choice.individual = individual;
+            run.choice.subgroupSize = size;
+            run.choice.rules = RuleSet::WesternElectric;
+            [&] {
+                QCOMPARE(run.drawn.plot(session, run.selection, run.choice, prompts, run.clock, pump,
+                                        run.scratch.filePath("live.spc")),
+                         0);
+                LiveChart live(session.state, run.drawn.xbar, run.drawn.constants, run.drawn.request, run.drawn.result);
+                check(run, live);
+            }();
+            return 0;
+        });
 }
 
 } // namespace
@@ -144,103 +119,83 @@ class TestLiveChart : public QObject
 private slots:
     void followsAppendedRecords_data()
     {
-        AddColumns<bool, int, bool, QList<Record>, Batches, QList<int>, QList<int>>(
-            "individual", "size", "allRecords", "initial", "batches", "newRecords", "newPoints");
+        // days: of the drawing, then of each refresh (none: the 10th); dropped: points per refresh
+        // (none: 0)
+        AddColumns<bool, int, bool, QString, QList<int>, QList<Record>, Batches, QList<int>, QList<int>, QList<int>>(
+            "individual", "size", "allRecords", "range", "days", "initial", "batches", "newRecords", "newPoints",
+            "dropped");
+        const QString month = "Last 30 Days";
         // The last three drawn records share 09:30; two more at 09:30 come after the first refresh,
         // from the source the engine orders last at that time (a full load orders them so too).
         QList<Record> sharedStamp = day("09", 9, {5.0, 5.1, 4.9}, "A");
-        sharedStamp += {at("A9", "09 09:30:00", 4.95), at("A10", "09 09:30:00", 5.2),
-                        at("A11", "09 09:30:00", 5.05, "ATE-02")};
-        const QList<Record> sameStampLater{at("B1", "09 09:30:00", 5.3, "ATE-02"), at("B2", "09 09:30:00", 4.8, "ATE-02"),
-                                           at("B3", "09 10:00:00", 5.1)};
+        sharedStamp +=
+            {at("A9", "09 09:30:00", 4.95), at("A10", "09 09:30:00", 5.2), at("A11", "09 09:30:00", 5.05, "ATE-02")};
+        const QList<Record> sameStampLater{at("B1", "09 09:30:00", 5.3, "ATE-02"),
+                                           at("B2", "09 09:30:00", 4.8, "ATE-02"), at("B3", "09 10:00:00", 5.1)};
         QTest::newRow("x-bar: equal stamps across the boundary, tail completes later")
-            << false << 5 << false << sharedStamp << Batches{sameStampLater, {}, day("10", 5, {5.0, 5.4}, "C")}
-            << QList<int>{3, 0, 5} << QList<int>{1, 0, 1};
+            << false << 5 << false << month << QList<int>{} << sharedStamp
+            << Batches{sameStampLater, {}, day("10", 5, {5.0, 5.4}, "C")} << QList<int>{3, 0, 5} << QList<int>{1, 0, 1}
+            << QList<int>{};
         QTest::newRow("individual: equal stamps across the boundary")
-            << true << 5 << false << sharedStamp << Batches{sameStampLater, {}}
-            << QList<int>{3, 0} << QList<int>{3, 0};
+            << true << 5 << false << month << QList<int>{} << sharedStamp << Batches{sameStampLater, {}}
+            << QList<int>{3, 0} << QList<int>{3, 0} << QList<int>{};
         // Identical records (one unit tested twice in the same second) are two records when every
         // record is read: one drawn, its twin arriving later.
         QList<Record> twin = day("09", 6, {5.0, 5.2}, "D");
         twin.append(at("D9", "09 09:00:00", 5.1));
         QTest::newRow("all records: identical twin after the boundary")
-            << true << 5 << true << twin << Batches{{at("D9", "09 09:00:00", 5.1), at("D10", "09 09:10:00", 5.0)}}
-            << QList<int>{2} << QList<int>{2};
+            << true << 5 << true << month << QList<int>{} << twin
+            << Batches{{at("D9", "09 09:00:00", 5.1), at("D10", "09 09:10:00", 5.0)}} << QList<int>{2} << QList<int>{2}
+            << QList<int>{};
         // With the last record of each unit only, a retest later is a record of its own.
         QTest::newRow("last data only: retest of a drawn serial")
-            << true << 5 << false << day("09", 6, {5.0, 5.2}, "E")
-            << Batches{{at("E2", "09 10:00:00", 5.6, "ATE-01")}} << QList<int>{1} << QList<int>{1};
+            << true << 5 << false << month << QList<int>{} << day("09", 6, {5.0, 5.2}, "E")
+            << Batches{{at("E2", "09 10:00:00", 5.6, "ATE-01")}} << QList<int>{1} << QList<int>{1} << QList<int>{};
         QTest::newRow("x-bar of 3: several points at once")
-            << false << 3 << false << day("08", 7, {5.0, 5.1}, "F") << Batches{day("09", 8, {4.9, 5.3, 5.0}, "G")}
-            << QList<int>{8} << QList<int>{3};
+            << false << 3 << false << month << QList<int>{} << day("08", 7, {5.0, 5.1}, "F")
+            << Batches{day("09", 8, {4.9, 5.3, 5.0}, "G")} << QList<int>{8} << QList<int>{3} << QList<int>{};
+        // "Last 3 Days" on the 9th holds the 7th to the 9th; a refresh on a later day drops from the
+        // start the points of the days that left the range.
+        const QList<Record> threeDays =
+            day("07", 6, {5.0, 5.2, 4.9}, "A") + day("08", 6, {5.1, 4.8}, "B") + day("09", 6, {5.0, 5.1, 5.2}, "C");
+        QTest::newRow("individual: a day leaves, a day comes")
+            << true << 5 << false << "Last 3 Days" << QList<int>{9, 10, 10, 11} << threeDays
+            << Batches{day("10", 4, {5.0, 5.3}, "D"), {}, {}} << QList<int>{4, 0, 0} << QList<int>{4, 0, 0}
+            << QList<int>{6, 0, 6};
+        QTest::newRow("x-bar: a day's subgroups leave")
+            << false << 3 << false << "Last 3 Days" << QList<int>{9, 10} << threeDays
+            << Batches{day("10", 3, {5.0, 5.3, 4.8}, "D")} << QList<int>{3} << QList<int>{1} << QList<int>{2};
     }
 
-    // Records a writer process appends between refreshes reach the chart exactly once: after each
-    // refresh the chart is the one a full load of the same records draws.
+    // Records a writer process appends between refreshes reach the chart exactly once, and points
+    // of days that left a rolling range leave it: after each refresh the chart is the one a full
+    // load of the same records on that day draws.
     void followsAppendedRecords()
     {
-        const auto [individual, size, allRecords, initial, batches, newRecords, newPoints] =
-            FetchRow<bool, int, bool, QList<Record>, Batches, QList<int>, QList<int>>();
+        const auto [individual, size, allRecords, range, days, initial, batches, newRecords, newPoints, dropped] =
+            FetchRow<bool, int, bool, QString, QList<int>, QList<Record>, Batches, QList<int>, QList<int>,
+                     QList<int>>();
         AppFixture app;
-        app.writeResults(initial);
-        runLive(
-            app,
-            [&](LiveRun& run) {
-                const auto live = run.follow(individual, size);
-                QVERIFY(live);
+        followLive(
+            app, initial, individual, size,
+            [&](LiveRun& run, LiveChart& live) {
+                qint64 droppedSoFar = 0;
                 for (qsizetype i = 0; i < batches.size(); ++i) {
-                    appendRecords(app.configFile("line.sqlite"), batches[i]);
-                    const qint64 before = run.drawn.chart.pointCount(0);
-                    const RefreshOutcome outcome = live->refresh(run.clock.today());
+                    app.appendResults(batches[i]);
+                    run.clock.set(QDateTime(QDate(2024, 3, days.value(i + 1, 10)), QTime(18, 0)));
+                    const qint64 kept = run.drawn.chart.pointCount(0) - dropped.value(i);
+                    const RefreshOutcome outcome = live.refresh(run.clock.today());
                     QVERIFY2(outcome.read, qPrintable(outcome.error));
                     QCOMPARE(outcome.newRecords, newRecords[i]);
                     QCOMPARE(outcome.newPoints, newPoints[i]);
+                    QCOMPARE(outcome.droppedPoints, dropped.value(i));
+                    droppedSoFar += dropped.value(i);
+                    QCOMPARE(live.droppedPoints(), droppedSoFar);
                     QCOMPARE(outcome.panelText, run.drawn.result.panelText);
-                    run.matchesFullPlot(before);
-                }
-            },
-            "Last 30 Days", allRecords);
-    }
-
-    void rollingRangeDropsOldPoints_data()
-    {
-        AddColumns<bool, int, QList<int>, Batches, QList<int>>("individual", "size", "daysLater", "batches", "dropped");
-        QTest::newRow("individual: a day leaves, a day comes")
-            << true << 5 << QList<int>{1, 1, 2} << Batches{day("10", 4, {5.0, 5.3}, "D"), {}, {}}
-            << QList<int>{6, 0, 6};
-        QTest::newRow("x-bar: a day's subgroups leave")
-            << false << 3 << QList<int>{1} << Batches{day("10", 3, {5.0, 5.3, 4.8}, "D")} << QList<int>{2};
-    }
-
-    // "Last 3 Days" on the 9th holds the 7th to the 9th; a refresh on a later day drops from the
-    // start the points of the days that left the range, as a full load of that day would draw.
-    void rollingRangeDropsOldPoints()
-    {
-        const auto [individual, size, daysLater, batches, dropped] =
-            FetchRow<bool, int, QList<int>, Batches, QList<int>>();
-        AppFixture app;
-        app.writeResults(day("07", 6, {5.0, 5.2, 4.9}, "A") + day("08", 6, {5.1, 4.8}, "B") +
-                         day("09", 6, {5.0, 5.1, 5.2}, "C"));
-        runLive(
-            app,
-            [&](LiveRun& run) {
-                run.clock.set(QDateTime(QDate(2024, 3, 9), QTime(18, 0)));
-                const auto live = run.follow(individual, size);
-                QVERIFY(live);
-                qint64 droppedSoFar = 0;
-                for (qsizetype i = 0; i < batches.size(); ++i) {
-                    appendRecords(app.configFile("line.sqlite"), batches[i]);
-                    run.clock.set(QDateTime(QDate(2024, 3, 9 + daysLater[i]), QTime(18, 0)));
-                    const qint64 kept = run.drawn.chart.pointCount(0) - dropped[i];
-                    const RefreshOutcome outcome = live->refresh(run.clock.today());
-                    QVERIFY2(outcome.read, qPrintable(outcome.error));
-                    QCOMPARE(outcome.droppedPoints, dropped[i]);
-                    droppedSoFar += dropped[i];
-                    QCOMPARE(live->droppedPoints(), droppedSoFar);
                     run.matchesFullPlot(kept);
                 }
             },
-            "Last 3 Days");
+            range, allRecords, days.value(0, 10));
     }
 
     // A shift is announced once, at the point the refresh drew, with the records behind it and the
@@ -248,13 +203,10 @@ private slots:
     void signalAnnouncedOnce()
     {
         AppFixture app;
-        app.writeResults(day("09", 30, {5.0, 5.02, 4.98, 5.01}, "A"));
-        runLive(app, [&](LiveRun& run) {
-            const auto live = run.follow(true);
-            QVERIFY(live);
-            QCOMPARE(live->drawnSignals().size(), size_t(0));
-            appendRecords(app.configFile("line.sqlite"), {at("Shift1", "09 20:00:00", 6.0, "ATE-02")});
-            const RefreshOutcome outcome = live->refresh(run.clock.today());
+        followLive(app, day("09", 30, {5.0, 5.02, 4.98, 5.01}, "A"), true, 5, [&](LiveRun& run, LiveChart& live) {
+            QCOMPARE(live.drawnSignals().size(), size_t(0));
+            app.appendResults({at("Shift1", "09 20:00:00", 6.0, "ATE-02")});
+            const RefreshOutcome outcome = live.refresh(run.clock.today());
             QCOMPARE(outcome.newSignals.size(), size_t(2)); // the value and its moving range
             const LiveSignal& value = outcome.newSignals.front();
             QCOMPARE(value.series, 0);
@@ -264,17 +216,18 @@ private slots:
             QCOMPARE(value.time, QDateTime(QDate(2024, 3, 9), QTime(20, 0)));
             QCOMPARE(value.rules, QStringList{"Rule 1: 1 point beyond a control limit"});
             const ControlLimits::Exact& limits = run.drawn.result.limits.current().limits.exact;
-            QCOMPARE((QList<double>{value.lcl, value.centre, value.ucl}), (QList<double>{limits.lcl, limits.cl, limits.ucl}));
+            QCOMPARE((QList<double>{value.lcl, value.centre, value.ucl}),
+                     (QList<double>{limits.lcl, limits.cl, limits.ucl}));
             QCOMPARE(outcome.newSignals.back().series, 4);
             QCOMPARE(outcome.newSignals.back().centre, run.drawn.result.limits.current().rBar);
 
-            appendRecords(app.configFile("line.sqlite"), {at("Next", "09 20:10:00", 5.0)});
-            QCOMPARE(live->refresh(run.clock.today()).newSignals.size(), size_t(1)); // the moving range back
-            const std::vector<LiveSignal> onChart = live->drawnSignals();
+            app.appendResults({at("Next", "09 20:10:00", 5.0)});
+            QCOMPARE(live.refresh(run.clock.today()).newSignals.size(), size_t(1)); // the moving range back
+            const std::vector<LiveSignal> onChart = live.drawnSignals();
             QVERIFY(onChart.size() >= 2);
             QCOMPARE(onChart.front().sequence, 30);
             QCOMPARE(onChart.front().serials, QStringList{"SHIFT1"});
-            QCOMPARE(live->refresh(run.clock.today()).newSignals.size(), size_t(0));
+            QCOMPARE(live.refresh(run.clock.today()).newSignals.size(), size_t(0));
         });
     }
 
@@ -289,13 +242,10 @@ private slots:
     {
         const auto [shownPage, pageAfter] = FetchRow<int, int>();
         AppFixture app;
-        app.writeResults(day("08", 85, {5.0, 5.1}, "A"));
-        runLive(app, [&](LiveRun& run) {
-            const auto live = run.follow(true);
-            QVERIFY(live);
+        followLive(app, day("08", 85, {5.0, 5.1}, "A"), true, 5, [&](LiveRun& run, LiveChart& live) {
             run.drawn.chart.setCurrentPage(shownPage);
-            appendRecords(app.configFile("line.sqlite"), day("09", 80, {5.0, 5.2}, "B"));
-            QCOMPARE(live->refresh(run.clock.today()).newPoints, 80);
+            app.appendResults(day("09", 80, {5.0, 5.2}, "B"));
+            QCOMPARE(live.refresh(run.clock.today()).newPoints, 80);
             QCOMPARE(run.drawn.chart.pageCount(), 3);
             QCOMPARE(run.drawn.chart.currentPage(), pageAfter);
             QVERIFY(run.drawn.chart.subFoot().lines.value(0).endsWith(QString("Chart Page: %1 of 3").arg(pageAfter)));
@@ -315,31 +265,27 @@ private slots:
     {
         const auto [replacement] = FetchRow<QByteArray>();
         AppFixture app;
-        app.writeResults(day("09", 12, {5.0, 5.1}, "A"));
-        runLive(app, [&](LiveRun& run) {
-            const auto live = run.follow(true);
-            QVERIFY(live);
+        followLive(app, day("09", 12, {5.0, 5.1}, "A"), true, 5, [&](LiveRun& run, LiveChart& live) {
             const QString database = app.configFile("line.sqlite");
             QVERIFY(QFile::rename(database, database + ".away"));
             if (!replacement.isNull()) {
                 WriteFile(database, replacement);
             }
             const QString panel = run.drawn.result.panelText;
-            const RefreshOutcome outcome = live->refresh(run.clock.today());
+            const RefreshOutcome outcome = live.refresh(run.clock.today());
             QVERIFY(!outcome.read);
             QVERIFY(!outcome.error.isEmpty());
             QCOMPARE(run.drawn.chart.pointCount(0), 12);
             QCOMPARE(run.drawn.result.panelText, panel);
             QFile::remove(database);
             QVERIFY(QFile::rename(database + ".away", database));
-            appendRecords(database, {at("B1", "09 20:00:00", 5.05)});
-            const RefreshOutcome again = live->refresh(run.clock.today());
+            app.appendResults({at("B1", "09 20:00:00", 5.05)});
+            const RefreshOutcome again = live.refresh(run.clock.today());
             QVERIFY2(again.read, qPrintable(again.error));
             QCOMPARE(again.newRecords, 1);
             run.matchesFullPlot(12);
         });
     }
-
 };
 
 TESSALY_TEST(TestLiveChart)

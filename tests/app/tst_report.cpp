@@ -35,15 +35,16 @@ QList<AppFixture::Record> records()
     return list;
 }
 
-QJsonObject readJson(const QString& path)
+// The report run on the fixture's configuration, options written as one text, then more, with its
+// JSON written to report.json in the temporary folder; it must end with `status`.
+QJsonObject reportJson(const AppFixture& app, const QString& options, const QStringList& more,
+                       int status = ReportCommand::kOk)
 {
-    return QJsonDocument::fromJson(ReadFile(path)).object();
-}
-
-// The report run on the fixture's configuration: options written as one text, then more.
-int runReport(const AppFixture& app, const QString& options, const QStringList& more)
-{
-    return ReportCommand::Run(QStringList{"--config", app.configFolder()} + options.split(' ') + more);
+    const QString json = app.tempFolder() + "/report.json";
+    const QStringList arguments = QStringList{"--config", app.configFolder(), "--json", json} + options.split(' ');
+    const int ended = ReportCommand::Run(arguments + more);
+    [&] { QCOMPARE(ended, status); }();
+    return QJsonDocument::fromJson(ReadFile(json)).object();
 }
 
 // The report's signals as "<chart> <point> [<label>] <rules>".
@@ -86,12 +87,10 @@ private slots:
         QTest::mouseClick(ui.cmdPlotChart, Qt::LeftButton);
         QVERIFY(window.lastPlot().drawn);
 
-        const QString json = app.tempFolder() + "/report.json", png = app.tempFolder() + "/report.png";
-        QCOMPARE(runReport(app, "--product line --parameter Vout --from 2024-03-01 --to 2024-03-02 --test-id <All>",
-                           QStringList{"--json", json, "--png", png} + extra),
-                 ReportCommand::kOk);
-
-        const QJsonObject report = readJson(json);
+        const QString png = app.tempFolder() + "/report.png";
+        const QJsonObject report =
+            reportJson(app, "--product line --parameter Vout --from 2024-03-01 --to 2024-03-02 --test-id <All>",
+                       QStringList{"--png", png} + extra);
         const QStringList panel = ui.lblSPCParameter1->text().split("\r\n");
         const QJsonArray lines = report["statistics"].toArray();
         QCOMPARE(lines.size(), 19);
@@ -138,12 +137,11 @@ private slots:
         window.form().cmdMoreCharts->click();
         QCOMPARE(app.prompts.texts(), QStringList());
 
-        const QString json = app.tempFolder() + "/report.json";
-        QCOMPARE(runReport(app, "--product Small --from 2024-03-01 --to 2024-03-07 --test-id <All>",
-                           QStringList{"--json", json} + arguments),
-                 ReportCommand::kOk);
         QStringList values;
-        for (const QJsonValue line : readJson(json)["statistics"].toArray()) {
+        for (const QJsonValue line :
+             reportJson(app, "--product Small --from 2024-03-01 --to 2024-03-07 --test-id <All>",
+                        arguments)["statistics"]
+                 .toArray()) {
             values.append(line.toArray()[1].toString());
         }
         QVERIFY(values.size() > 0);
@@ -170,12 +168,11 @@ private slots:
         QList<AppFixture::Record> records = AppFixture::Series(30, {4.9, 5, 5.1});
         records[20].value = 6;
         app.writeResults(records);
-        const QString json = app.tempFolder() + "/report.json";
-        QCOMPARE(runReport(app, "--product Line --parameter Vout --from 2024-03-01 --to 2024-03-01 --chart individual",
-                           QStringList{"--json", json} + arguments),
-                 status);
-        QCOMPARE(signalTexts(readJson(json), false), signalList);
-        QCOMPARE(readJson(json)["signalRules"].toString(), status == 2 ? "" : "we");
+        const QJsonObject report =
+            reportJson(app, "--product Line --parameter Vout --from 2024-03-01 --to 2024-03-01 --chart individual",
+                       arguments, status);
+        QCOMPARE(signalTexts(report, false), signalList);
+        QCOMPARE(report["signalRules"].toString(), status == 2 ? "" : "we");
     }
 
     // The yield charts: the subgroups' points with their limits, the signals as for control
@@ -219,15 +216,12 @@ private slots:
             }
         }
         app.writeResults(records);
-        const QString json = app.tempFolder() + "/yield.json";
-        QCOMPARE(runReport(app, "--product Line --from 2024-03-01 --to 2024-03-10 --test-id <All>",
-                           QStringList{"--json", json} + arguments),
-                 status);
+        const QJsonObject report =
+            reportJson(app, "--product Line --from 2024-03-01 --to 2024-03-10 --test-id <All>", arguments, status);
         if (status == 2) {
-            QVERIFY(!QFile::exists(json));
+            QVERIFY(!QFile::exists(app.tempFolder() + "/report.json"));
             return;
         }
-        const QJsonObject report = readJson(json);
         const QJsonObject p = report["points"].toArray().first().toObject();
         QCOMPARE(QStringLiteral("%1 n=%2 failed=%3 value=%4 ucl=%5")
                      .arg(p["label"].toString())
@@ -299,7 +293,6 @@ private slots:
         const QStringList options = QStringList{"--config", app.configFolder()} + arguments.mid(screen ? 1 : 0);
         QTEST(screen ? ScreenCommand::Run(options) : ReportCommand::Run(options), "status");
     }
-
 };
 
 TESSALY_TEST(TestReport)

@@ -24,28 +24,15 @@ QList<Record> steady()
 // A record well above the steady ones, `minutes` after the first.
 Record shifted(const QString& serial, int minutes, double value = 6.0)
 {
-    return {serial, "ATE-01", QDateTime(QDate(2024, 3, 1), QTime(8, 0)).addSecs(60 * minutes).toString(Qt::ISODate).replace('T', ' '),
+    return {serial, "ATE-01",
+            QDateTime(QDate(2024, 3, 1), QTime(8, 0)).addSecs(60 * minutes).toString(Qt::ISODate).replace('T', ' '),
             "PASS", value};
-}
-
-void append(const AppFixture& app, const QList<Record>& records)
-{
-    QString sql = "BEGIN;";
-    for (const Record& r : records) {
-        sql += QString("INSERT INTO Results VALUES ('%1', '%2', '%3', 'PASS', 'T1', %4);")
-                   .arg(r.serial, r.source, r.time)
-                   .arg(r.value);
-    }
-    QProcess writer;
-    writer.start("sqlite3", {"-cmd", ".timeout 5000", app.configFile("line.sqlite"), sql + "COMMIT;"});
-    QVERIFY(writer.waitForFinished());
-    QCOMPARE(writer.exitCode(), 0);
 }
 
 QStringList watchArguments(const AppFixture& app)
 {
-    return {"--config", app.configFolder(), "--product", "Line", "--parameter", "Vout", "--from", "2024-03-01",
-            "--to", "2024-03-31", "--chart", "individual"};
+    return {"--config", app.configFolder(), "--product", "Line",       "--parameter", "Vout",
+            "--from",   "2024-03-01",       "--to",      "2024-03-31", "--chart",     "individual"};
 }
 
 } // namespace
@@ -80,8 +67,7 @@ private slots:
         QTest::newRow("first check, a signal on the chart") << withSignal << false << QList<Record>{} << 5;
         QTest::newRow("first check, no signal") << steady() << false << QList<Record>{} << 0;
         QTest::newRow("nothing new since the last check") << withSignal << true << QList<Record>{} << 0;
-        QTest::newRow("a new point without a signal")
-            << steady() << true << QList<Record>{shifted("S2", 41, 5.0)} << 0;
+        QTest::newRow("a new point without a signal") << steady() << true << QList<Record>{shifted("S2", 41, 5.0)} << 0;
         QTest::newRow("a new signal since the last check")
             << steady() << true << QList<Record>{shifted("S2", 41, 5.0), shifted("S3", 42)} << 5;
     }
@@ -98,7 +84,7 @@ private slots:
             QVERIFY(WatchCommand::Run(once) != WatchCommand::kUsage);
             QVERIFY(QFile::exists(state));
         }
-        append(app, appended);
+        app.appendResults(appended);
         QCOMPARE(WatchCommand::Run(once), status);
         // The state moved on: the same records again are nothing new.
         QCOMPARE(WatchCommand::Run(once), WatchCommand::kOk);
@@ -113,11 +99,12 @@ private slots:
         const QString lines = app.configFile("signals.jsonl");
         QProcess watch;
         watch.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
-        watch.start(TESSALY_BINARY, QStringList{"watch"} + watchArguments(app) +
-                                        QStringList{"--interval", "1", "--json-lines", lines, "--exec", "/usr/bin/env"});
+        watch.start(TESSALY_BINARY,
+                    QStringList{"watch"} + watchArguments(app) +
+                        QStringList{"--interval", "1", "--json-lines", lines, "--exec", "/usr/bin/env"});
         QVERIFY(watch.waitForStarted());
         QVERIFY(QTest::qWaitFor([&] { return watch.readAllStandardError().contains("points drawn"); }, 20000));
-        append(app, {shifted("S1", 40)});
+        app.appendResults({shifted("S1", 40)});
         QVERIFY(QTest::qWaitFor([&] { return QFile(lines).size() > 0; }, 20000));
         watch.terminate();
         QVERIFY(watch.waitForFinished());
