@@ -89,7 +89,7 @@ void followLive(AppFixture& app, const QList<Record>& records, bool individual, 
     options.range = range;
     options.allRecords = allRecords;
     options.testId = kAll;
-    RunHeadless(
+    const int status = RunHeadless(
         "watch", options, {},
         [&](HeadlessSession& session, const Selection& selection, ConsolePrompts& prompts, const Clock&,
             const EventPump& pump) {
@@ -108,6 +108,7 @@ void followLive(AppFixture& app, const QList<Record>& records, bool individual, 
             }();
             return 0;
         });
+    QCOMPARE(status, 0);
 }
 
 } // namespace
