@@ -3,6 +3,7 @@
 #include "Connection.h"
 #include "ProductSetup.h"
 #include "TestFiles.h"
+#include "XBarChart.h"
 
 #include <QDir>
 #include <QFile>
@@ -93,4 +94,19 @@ void AnalysisFixture::useDatabase(const QString& name)
 AnalysisContext AnalysisFixture::context()
 {
     return AnalysisContext{selection, state, prompts, clock, pump, [] {}};
+}
+
+PlotRequest AnalysisFixture::controlChartRequest(const QString& parameterText)
+{
+    return ControlChartRequest(state, selection, parameterText, clock.today(), prompts);
+}
+
+PlotResult AnalysisFixture::plotControlChart(ChartControl& control, const PlotRequest& request, bool individual)
+{
+    XBarChart chart(control);
+    chart.SetupRangeSeries();
+    state.gRawDataFile = dir.filePath("listing.spc");
+    const ControlChartConstants constants = InitControlChartConstants();
+    ControlChartLoader loader(state, chart, prompts, pump, constants, [](bool) {});
+    return individual ? loader.PlotIndividualChart(request) : loader.PlotXBarChart(request);
 }

@@ -1,13 +1,11 @@
 #include "AnalysisFixture.h"
 #include "AnalysisQuery.h"
 #include "ChartControl.h"
-#include "ControlChartLoader.h"
 #include "DataRow.h"
 #include "HistogramChart.h"
 #include "PlotHistogram.h"
 #include "Screening.h"
 #include "TestMain.h"
-#include "XBarChart.h"
 
 #include <QJsonDocument>
 #include <QTest>
@@ -102,7 +100,6 @@ private slots:
         QCOMPARE(screened.outcome, AnalysisOutcome::Drawn);
         QCOMPARE(screened.rows.size(), f.state.gParameterField.size());
 
-        const ControlChartConstants constants = InitControlChartConstants();
         qint64 signalsSeen = 0;
         for (const ScreeningRow& row : screened.rows) {
             const int k = row.parameter;
@@ -118,16 +115,12 @@ private slots:
             QCOMPARE(row.ppk, h.ppk);
             QCOMPARE(row.pp, h.pp);
 
-            ChartControl control;
-            XBarChart chart(control);
-            chart.SetupRangeSeries();
-            ControlChartLoader loader(f.state, chart, f.prompts, f.pump, constants, [](bool) {});
-            PlotRequest request =
-                ControlChartRequest(f.state, f.selection, f.state.gParameterName[k], f.clock.today(), f.prompts);
+            PlotRequest request = f.controlChartRequest(f.state.gParameterName[k]);
             request.uslText = LimitText(f.state.gUSL[k], kNoUSL);
             request.lslText = LimitText(f.state.gLSL[k], kNoLSL);
             request.ruleSet = RuleSet::WesternElectric;
-            const PlotResult plot = loader.PlotIndividualChart(request);
+            ChartControl control;
+            const PlotResult plot = f.plotControlChart(control, request);
             QVERIFY(plot.drawn);
             QCOMPARE(row.cpk, plot.limits.current().limits.cpk);
             const QVector<RuleMask>& marks = plot.outOfControl.upper;
@@ -222,7 +215,8 @@ private slots:
                              << QStringList{"Parameter,Unit,N,Mean,SD,LSL,USL,Pp,Ppk,Cpk,Out of spec,Out of spec %,"
                                             "Beyond limits,WE signals,Limits\r\n",
                                             "\r\n\"Vout, 12V\",V,4,2.5,N/A,-0.5,10,N/A,0.9,N/A,1,25,0,2,frozen\r\n",
-                                            "\r\n<b>,'=1+2,0,N/A,N/A,N/A,N/A,N/A,1,N/A,0,N/A,0,0,computed\r\n", ",'-2+cmd|x,"};
+                                            "\r\n<b>,'=1+2,0,N/A,N/A,N/A,N/A,N/A,1,N/A,0,N/A,0,0,computed\r\n",
+                                            ",'-2+cmd|x,"};
         QTest::newRow("json") << "json" << QStringList{"\"records\":7",
                                                        "\"ppk\":0.9",
                                                        "\"sd\":null",
@@ -252,7 +246,8 @@ private slots:
             std::tuple(1, 25.0, 2, "Division by zero");
         first.frozenLimits = true;
         std::tie(result.rows[1].name, result.rows[1].unit, result.rows[1].ppk) = std::tuple("<b>", "=1+2", 1.0);
-        std::tie(result.rows[2].name, result.rows[2].unit, result.rows[2].ppk) = std::tuple("o\x01k\x1b", "-2+cmd|x", 1.33);
+        std::tie(result.rows[2].name, result.rows[2].unit, result.rows[2].ppk) =
+            std::tuple("o\x01k\x1b", "-2+cmd|x", 1.33);
         const QByteArray bytes = format == "csv" ? ScreeningCsv(result)
                                  : format == "json"
                                      ? QJsonDocument(ScreeningJson(result)).toJson(QJsonDocument::Compact)

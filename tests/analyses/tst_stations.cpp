@@ -1,13 +1,11 @@
 #include "AnalysisFixture.h"
 #include "ChartControl.h"
-#include "ControlChartLoader.h"
 #include "DataRow.h"
 #include "Formats.h"
 #include "StationChart.h"
 #include "StationPlot.h"
 #include "StatisticalTests.h"
 #include "TestMain.h"
-#include "XBarChart.h"
 
 #include <QTest>
 #include <cmath>
@@ -215,18 +213,13 @@ private slots:
         QCOMPARE(found, rows);
 
         // Each Cpk is the one the individual chart of that source shows.
-        f.state.gRawDataFile = f.dir.filePath("listing.spc");
-        const ControlChartConstants constants = InitControlChartConstants();
         for (const StationRow& row : result.rows) {
             f.selection.source = row.source;
-            ChartControl control;
-            XBarChart xbar(control);
-            xbar.SetupRangeSeries();
-            ControlChartLoader loader(f.state, xbar, f.prompts, f.pump, constants, [](bool) {});
-            PlotRequest request = ControlChartRequest(f.state, f.selection, "V", f.clock.today(), f.prompts);
+            PlotRequest request = f.controlChartRequest("V");
             request.uslText = "8";
             request.lslText = "3";
-            const PlotResult plot = loader.PlotIndividualChart(request);
+            ChartControl control;
+            const PlotResult plot = f.plotControlChart(control, request);
             QCOMPARE(plot.drawn, row.values.n >= 2);
             QCOMPARE(plot.records, row.values.n);
             if (row.cpk) {
@@ -290,7 +283,6 @@ private slots:
         }
         QCOMPARE(found, rows);
     }
-
 };
 
 TESSALY_TEST(TestStations)

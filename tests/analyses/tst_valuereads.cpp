@@ -1,7 +1,6 @@
 #include "AnalysisFixture.h"
 #include "AnalysisQuery.h"
 #include "ChartControl.h"
-#include "ControlChartLoader.h"
 #include "DataRow.h"
 #include "HistogramChart.h"
 #include "ParetoChart.h"
@@ -10,7 +9,6 @@
 #include "ScatterChart.h"
 #include "ScatterPlot.h"
 #include "TestMain.h"
-#include "XBarChart.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -41,15 +39,8 @@ std::pair<bool, QString> draw(const QString& kind, AnalysisFixture& fixture)
         const ParetoResult result = PlotPareto(context, pareto);
         return {result.outcome == AnalysisOutcome::Drawn, result.rowCountText};
     }
-    XBarChart xbar(chart);
-    xbar.SetupRangeSeries();
-    const ControlChartConstants constants = InitControlChartConstants();
-    fixture.state.gRawDataFile = fixture.dir.filePath("listing.spc");
-    ControlChartLoader loader(fixture.state, xbar, fixture.prompts, fixture.pump, constants, [](bool) {});
-    PlotRequest request =
-        ControlChartRequest(fixture.state, fixture.selection, "Output Voltage", fixture.clock.today(), fixture.prompts);
     const PlotResult result =
-        kind == "individual" ? loader.PlotIndividualChart(request) : loader.PlotXBarChart(request);
+        fixture.plotControlChart(chart, fixture.controlChartRequest("Output Voltage"), kind == "individual");
     return {result.drawn, result.panelText};
 }
 
@@ -82,8 +73,7 @@ private slots:
                         continue;
                     }
                     QTest::addRow("%s, %s%s", kind, name, grouped ? ", grouped" : "")
-                        << kind << value << grouped
-                        << QStringLiteral("Value %1!").arg(shown);
+                        << kind << value << grouped << QStringLiteral("Value %1!").arg(shown);
                 }
             }
         }
