@@ -172,36 +172,52 @@ private slots:
 
     // Per source, the values its individual chart draws: pass-only, the largest of records that
     // share serial, source and time, no 999 or zero; its Cpk is that chart's. The first-pass yield
-    // counts every unit by its first record, whatever its verdict or values.
+    // counts every unit by its first record, whatever its verdict or values. Sources and serials are
+    // told apart as the engine compares texts: the copy of a CSV log ignores case, a SQLite file does not.
     void valuesOfTheIndividualChart_data()
     {
-        AddColumns<bool, bool, bool, QStringList>("passOnly", "lastDataOnly", "acceptZero", "rows");
+        // chartPerSource: the individual chart of a source draws the values of its row (its filter compares texts
+        // without case on every engine)
+        AddColumns<QList<ResultRecord>, bool, bool, bool, bool, QStringList, bool>(
+            "records", "csvLog", "passOnly", "lastDataOnly", "acceptZero", "rows", "chartPerSource");
+        const QList<ResultRecord> retests{
+            {"U1", "A", "2024-03-02 08:00:00", "PASS", {4}},
+            {"U1", "A", "2024-03-02 08:00:00", "PASS", {5}}, // one group with the record before
+            {"U2", "A", "2024-03-02 08:05:00", "FAIL", {6}},
+            {"U2", "A", "2024-03-02 09:00:00", "PASS", {6}}, // its retest
+            {"U3", "B", "2024-03-02 08:10:00", "PASS", {7}},
+            {"U4", "B", "2024-03-02 08:20:00", "FAIL", {6}},
+            {"U5", "A", "2024-03-02 08:30:00", "PASS", {999}},
+            {"U6", "A", "2024-03-02 08:40:00", "PASS", {0}},
+            {"U7", "A", "2024-03-02 08:50:00", "PASS", {QVariant()}},
+            {"U3", "B", "2024-03-02 09:10:00", "PASS", {6}},
+            {"U8", "A", "2024-03-02 09:20:00", "PASS", {7}},
+        };
+        const QList<ResultRecord> cases{{"U1", "A", "2024-03-02 08:00:00", "FAIL", {5}},
+                                        {"U2", "A", "2024-03-02 08:30:00", "PASS", {7}},
+                                        {"u1", "a", "2024-03-02 09:00:00", "PASS", {6}},
+                                        {"U3", "a", "2024-03-02 10:00:00", "PASS", {5}},
+                                        {"U1", "A", "2024-03-02 11:00:00", "PASS", {5}}};
         QTest::newRow("as the window starts")
-            << true << true << true << QStringList{"A|4|4.5|3.109|0.188|83.333 %", "B|2|6.5|0.707|1.128|50.0 %"};
+            << retests << false << true << true << true
+            << QStringList{"A|4|4.5|3.109|0.188|83.333 %", "B|2|6.5|0.707|1.128|50.0 %"} << true;
         QTest::newRow("every record, every verdict, no zero")
-            << false << false << false << QStringList{"A|5|5.6|1.14|1.504|83.333 %", "B|3|6.333|0.577|1.88|50.0 %"};
+            << retests << false << false << false << false
+            << QStringList{"A|5|5.6|1.14|1.504|83.333 %", "B|3|6.333|0.577|1.88|50.0 %"} << true;
+        QTest::newRow("sources and serials in other case, SQLite file")
+            << cases << false << true << false << true
+            << QStringList{"A|2|6.0|1.414|0.752|50.0 %", "a|2|5.5|0.707|1.88|100.0 %"} << false;
+        QTest::newRow("sources and serials in other case, CSV log")
+            << cases << true << true << false << true << QStringList{"A|4|5.75|0.957|1.692|66.667 %"} << true;
     }
 
     void valuesOfTheIndividualChart()
     {
-        const auto [passOnly, lastDataOnly, acceptZero, rows] = FetchRow<bool, bool, bool, QStringList>();
+        const auto [records, csvLog, passOnly, lastDataOnly, acceptZero, rows, chartPerSource] =
+            FetchRow<QList<ResultRecord>, bool, bool, bool, bool, QStringList, bool>();
         AnalysisFixture f;
-        const QVariant null;
-        f.useResults({"V"},
-                     {
-                         {"U1", "A", "2024-03-02 08:00:00", "PASS", {4}},
-                         {"U1", "A", "2024-03-02 08:00:00", "PASS", {5}}, // one group with the record before
-                         {"U2", "A", "2024-03-02 08:05:00", "FAIL", {6}},
-                         {"U2", "A", "2024-03-02 09:00:00", "PASS", {6}}, // its retest
-                         {"U3", "B", "2024-03-02 08:10:00", "PASS", {7}},
-                         {"U4", "B", "2024-03-02 08:20:00", "FAIL", {6}},
-                         {"U5", "A", "2024-03-02 08:30:00", "PASS", {999}},
-                         {"U6", "A", "2024-03-02 08:40:00", "PASS", {0}},
-                         {"U7", "A", "2024-03-02 08:50:00", "PASS", {null}},
-                         {"U3", "B", "2024-03-02 09:10:00", "PASS", {6}},
-                         {"U8", "A", "2024-03-02 09:20:00", "PASS", {7}},
-                     },
-                     {"3,8,0,"});
+        f.useResults({"V"}, records, {"3,8,0,"}, {},
+                     csvLog ? AnalysisFixture::ResultsFile::CsvLog : AnalysisFixture::ResultsFile::SQLite);
         f.selection.passOnly = passOnly;
         f.selection.lastDataOnly = lastDataOnly;
         f.selection.acceptZero = acceptZero;
@@ -213,7 +229,7 @@ private slots:
         QCOMPARE(found, rows);
 
         // Each Cpk is the one the individual chart of that source shows.
-        for (const StationRow& row : result.rows) {
+        for (const StationRow& row : chartPerSource ? result.rows : std::vector<StationRow>()) {
             f.selection.source = row.source;
             PlotRequest request = f.controlChartRequest("V");
             request.uslText = "8";
@@ -253,35 +269,6 @@ private slots:
         QCOMPARE(result.rows.size(), size_t(2));
         QCOMPARE(result.rows[1].differs, differs);
         QVERIFY(result.rows[1].welch->p < 0.01);
-    }
-
-    // Sources and serials are told apart as the engine compares texts: the copy of a CSV log
-    // ignores case, a SQLite file does not.
-    void sourcesAndUnitsAsTheEngineComparesThem_data()
-    {
-        AddColumns<bool, QStringList>("csvLog", "rows");
-        QTest::newRow("SQLite file") << false << QStringList{"A|2|6.0|1.414|50.0 %", "a|2|5.5|0.707|100.0 %"};
-        QTest::newRow("CSV log") << true << QStringList{"A|4|5.75|0.957|66.667 %"};
-    }
-
-    void sourcesAndUnitsAsTheEngineComparesThem()
-    {
-        const auto [csvLog, rows] = FetchRow<bool, QStringList>();
-        AnalysisFixture f;
-        f.useResults({"V"},
-                     {{"U1", "A", "2024-03-02 08:00:00", "FAIL", {5}},
-                      {"U2", "A", "2024-03-02 08:30:00", "PASS", {7}},
-                      {"u1", "a", "2024-03-02 09:00:00", "PASS", {6}},
-                      {"U3", "a", "2024-03-02 10:00:00", "PASS", {5}},
-                      {"U1", "A", "2024-03-02 11:00:00", "PASS", {5}}},
-                     {}, {}, csvLog ? AnalysisFixture::ResultsFile::CsvLog : AnalysisFixture::ResultsFile::SQLite);
-        f.selection.lastDataOnly = false;
-        const StationResult result = CompareStations(f.context());
-        QStringList found;
-        for (const StationRow& row : result.rows) {
-            found.append((StationCells(row).mid(0, 4) + StationCells(row).mid(5, 1)).join(QLatin1Char('|')));
-        }
-        QCOMPARE(found, rows);
     }
 };
 
