@@ -14,30 +14,28 @@
 
 namespace {
 
-// A row as the tests compare it: name, N, SD, Ppk, Cpk, values outside the specification, the
+// The rows as the tests compare them: name, N, SD, Ppk, Cpk, values outside the specification, the
 // limits as shown and the note.
-QString summary(const ScreeningRow& row)
+QStringList summaries(const QList<ScreeningRow>& rows)
 {
-    return QStringLiteral("%1 n=%2 sd=%3 ppk=%4 cpk=%5 out=%6 lsl=%7 usl=%8 %9")
-        .arg(row.name)
-        .arg(row.n)
-        .arg(ScreeningText(row, ScreeningColumn::SD), ScreeningText(row, ScreeningColumn::Ppk),
-             ScreeningText(row, ScreeningColumn::Cpk))
-        .arg(row.outOfSpec)
-        .arg(ScreeningText(row, ScreeningColumn::LSL), ScreeningText(row, ScreeningColumn::USL), row.note)
-        .trimmed();
+    QStringList out;
+    for (const ScreeningRow& row : rows) {
+        out.append(
+            QStringLiteral("%1 n=%2 sd=%3 ppk=%4 cpk=%5 out=%6 lsl=%7 usl=%8 %9")
+                .arg(row.name)
+                .arg(row.n)
+                .arg(ScreeningText(row, ScreeningColumn::SD), ScreeningText(row, ScreeningColumn::Ppk),
+                     ScreeningText(row, ScreeningColumn::Cpk))
+                .arg(row.outOfSpec)
+                .arg(ScreeningText(row, ScreeningColumn::LSL), ScreeningText(row, ScreeningColumn::USL), row.note)
+                .trimmed());
+    }
+    return out;
 }
 
 bool nearlyEqual(double a, double b)
 {
     return std::abs(a - b) <= 1e-9 * std::max(std::abs(a), std::abs(b));
-}
-
-QStringList summaries(const QList<ScreeningRow>& rows)
-{
-    QStringList out;
-    std::transform(rows.begin(), rows.end(), std::back_inserter(out), summary);
-    return out;
 }
 
 // A record at an hour of 2 March; a repeated serial, source and hour makes a group of the
@@ -192,11 +190,9 @@ private slots:
     void worstFirst()
     {
         const auto [ppk, order] = FetchRow<QList<Statistic>, QList<int>>();
-        QList<ScreeningRow> rows;
-        for (const Statistic& value : ppk) {
-            rows.append(ScreeningRow());
-            rows.last().parameter = int(rows.size() - 1);
-            rows.last().ppk = value;
+        QList<ScreeningRow> rows(ppk.size());
+        for (qsizetype i = 0; i < ppk.size(); ++i) {
+            std::tie(rows[i].parameter, rows[i].ppk) = std::tuple(int(i), ppk[i]);
         }
         SortWorstFirst(rows);
         QList<int> sorted;
