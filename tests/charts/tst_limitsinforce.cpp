@@ -157,9 +157,7 @@ private slots:
         }
         LimitsInForce limits;
         limits.segments = {segment(0, 0), segment(6, 10, "Fixture B")};
-        XBarChart::Drawing d;
-        d.limits = &limits;
-        chart.DrawControlLimits(d, 5, true);
+        chart.DrawControlLimits({.limits = &limits}, 5, true);
         QCOMPARE(control.seriesCount(), XBarChart::kFirstControlLine + 12);
         const int secondCentre = XBarChart::kFirstControlLine + 6;
         QCOMPARE(control.pointX(XBarChart::kFirstControlLine, 1), 6.0); // the first stage's lines reach the step
@@ -209,9 +207,7 @@ private slots:
         limits.source = LimitSource::Frozen;
         limits.segments = {segment(0, 0)};
         limits.baselinePoints = baselinePoints;
-        XBarChart::Drawing d;
-        d.limits = &limits;
-        chart.DrawControlLimits(d, 5, true);
+        chart.DrawControlLimits({.limits = &limits}, 5, true);
         QList<double> at;
         for (const ChartDivider& divider : control.dividers()) {
             at.append(divider.x);
