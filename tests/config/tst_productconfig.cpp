@@ -96,10 +96,7 @@ private slots:
         const SpecificationList list = ReadSpecificationList(path, QStringLiteral("P"));
         QCOMPARE(list.parameters.size(), 1);
         const ParameterSpec& spec = list.parameters.constFirst();
-        QCOMPARE(spec.lsl, lsl);
-        QCOMPARE(spec.usl, usl);
-        QCOMPARE(spec.unit, unit);
-        QCOMPARE(spec.field, field);
+        QCOMPARE(std::tuple(spec.lsl, spec.usl, spec.unit, spec.field), std::tuple(lsl, usl, unit, field));
         QCOMPARE(UnreadLimitWarnings(list, path, "P").join('\n'), warning.replace("{INI}", path));
     }
 };
