@@ -56,15 +56,6 @@ QList<ResultRecord> orangeJuice()
     return unitRecords(tests);
 }
 
-QString subgroupsText(const AttributeChart& chart)
-{
-    QStringList out;
-    for (const AttributePoint& p : chart.points) {
-        out.append(QStringLiteral("%1 %2/%3").arg(p.label).arg(p.failed).arg(p.n));
-    }
-    return out.join(QStringLiteral(", "));
-}
-
 double round4(double v)
 {
     return std::round(v * 1e4) / 1e4;
@@ -148,7 +139,11 @@ private slots:
         ChartControl control;
         YieldChart chart(control);
         const YieldResult result = PlotYield(f.context(), {false, final, {}, RuleSet::None}, chart);
-        QCOMPARE(subgroupsText(result.chart), subgroups);
+        QStringList found;
+        for (const AttributePoint& p : result.chart.points) {
+            found.append(QStringLiteral("%1 %2/%3").arg(p.label).arg(p.failed).arg(p.n));
+        }
+        QCOMPARE(found.join(QStringLiteral(", ")), subgroups);
         QCOMPARE(result.npOffered, false);
         QCOMPARE(YieldPanelCaptions(final).at(2), final ? "Final yield:" : "First-pass yield:");
     }
