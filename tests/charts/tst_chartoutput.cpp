@@ -36,11 +36,6 @@ struct ChartWindow
     ChartWindowOutput output{chart, prompts, clock, cmdExport, cmdPrintChart};
 };
 
-QStringList FilesIn(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::Files);
-}
-
 // The points of the polylines an SVG draws in a stroke colour ("#rrggbb").
 QList<QPointF> SvgPolylinePoints(const QByteArray& svg, const QByteArray& stroke)
 {
@@ -101,7 +96,7 @@ private slots:
         });
         window.output.Print(printer);
         QCOMPARE(window.prompts.texts(), QStringList());
-        QCOMPARE(FilesIn(dir.path()), (QStringList{"chart.svg", "printed.pdf"}));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), (QStringList{"chart.svg", "printed.pdf"}));
         QCOMPARE(window.chart.foot().lines, foot);
         QVERIFY(window.cmdExport.isEnabled() && window.cmdPrintChart.isEnabled());
     }
@@ -143,8 +138,8 @@ private slots:
             QVERIFY2(plot.contains(p), qPrintable(QString("%1,%2").arg(p.x()).arg(p.y())));
         }
         // The line reaches both sides of the page.
-        const auto [left, right] = std::minmax_element(points.begin(), points.end(),
-                                                       [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); });
+        const auto [left, right] = std::minmax_element(
+            points.begin(), points.end(), [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); });
         QVERIFY(left->x() < plot.left() + 0.5 && right->x() > plot.right() - 0.5);
         const QPointF drawn = chart.drawnGeometry().series[stroke == "#123456" ? data : limit].lines.first().first();
         QVERIFY((drawn - points.first()).manhattanLength() < 0.01);

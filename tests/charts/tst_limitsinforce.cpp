@@ -35,19 +35,6 @@ QList<qint64> signalling(const QVector<RuleMask>& marks, int rule)
     return points;
 }
 
-LimitSet frozenSet()
-{
-    LimitSet set;
-    set.key.chart = LimitChartKind::Individual;
-    std::tie(set.centre, set.ucl, set.lcl, set.rangeCentre, set.rangeUcl, set.sigma) =
-        std::tuple(10.0, 13.0004, 6.9996, 1.128, 3.685, 1.0);
-    set.baseline.first = QDateTime(QDate(2026, 11, 1), QTime(6, 0));
-    set.baseline.last = QDateTime(QDate(2026, 11, 2), QTime(6, 0));
-    set.baseline.points = 12;
-    set.frozenAt = QDateTime(QDate(2026, 12, 1), QTime(9, 0));
-    return set;
-}
-
 } // namespace
 
 class TestLimitsInForce : public QObject
@@ -100,7 +87,14 @@ private slots:
             times.add(true, QDate(2026, 11, 1 + day).toJulianDay(), 6 * 3600);
         }
         LimitsRequest request;
-        request.frozen = frozenSet();
+        LimitSet& set = request.frozen.emplace();
+        set.key.chart = LimitChartKind::Individual;
+        std::tie(set.centre, set.ucl, set.lcl, set.rangeCentre, set.rangeUcl, set.sigma) =
+            std::tuple(10.0, 13.0004, 6.9996, 1.128, 3.685, 1.0);
+        set.baseline.first = QDateTime(QDate(2026, 11, 1), QTime(6, 0));
+        set.baseline.last = QDateTime(QDate(2026, 11, 2), QTime(6, 0));
+        set.baseline.points = 12;
+        set.frozenAt = QDateTime(QDate(2026, 12, 1), QTime(9, 0));
         request.stages = {StageStart{"P", "X", QDateTime(QDate(2026, 11, 3), QTime(0, 0)), "s", {}, {}}};
         ProcessStatistics overall;
         overall.stdDev = 2;
