@@ -9,8 +9,15 @@
 #include "SharedState.h"
 
 #include <QTemporaryDir>
+#include <cmath>
 
 class ChartControl;
+
+// Whether actual lies within relative * |expected| of expected.
+inline bool Near(double actual, double expected, double relative)
+{
+    return std::abs(actual - expected) <= relative * std::abs(expected);
+}
 
 // A product opened as the main window opens it, and an analysis context on it: a fake user, a
 // fixed clock (10 March 2024 09:30) and a pump that does nothing. The configuration folder is

@@ -10,7 +10,6 @@
 #include <QJsonDocument>
 #include <QTest>
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
@@ -31,11 +30,6 @@ QStringList summaries(const QList<ScreeningRow>& rows)
                 .trimmed());
     }
     return out;
-}
-
-bool nearlyEqual(double a, double b)
-{
-    return std::abs(a - b) <= 1e-9 * std::max(std::abs(a), std::abs(b));
 }
 
 // A record at an hour of 2 March; a repeated serial, source and hour makes a group of the
@@ -108,8 +102,8 @@ private slots:
             QCOMPARE(row.n, h.n);
             // The histogram's statement leaves the order of its rows to the engine: sums may differ in
             // their last bits, which the SD's difference of sums magnifies.
-            QVERIFY(nearlyEqual(*row.mean, h.mean));
-            QVERIFY(nearlyEqual(*row.sd, h.sd));
+            QVERIFY(Near(*row.mean, h.mean, 1e-9));
+            QVERIFY(Near(*row.sd, h.sd, 1e-9));
             QCOMPARE(row.ppk, h.ppk);
             QCOMPARE(row.pp, h.pp);
 

@@ -12,11 +12,6 @@
 
 namespace {
 
-bool near(double actual, double expected, double relative)
-{
-    return std::abs(actual - expected) <= relative * std::abs(expected);
-}
-
 SampleSummary summaryOf(const QList<double>& values)
 {
     SampleSummary s;
@@ -71,7 +66,7 @@ private slots:
     void incompleteBeta()
     {
         const auto [a, b, x, expected] = FetchRow<double, double, double, double>();
-        QVERIFY2(near(RegularizedIncompleteBeta(a, b, x), expected, 1e-12),
+        QVERIFY2(Near(RegularizedIncompleteBeta(a, b, x), expected, 1e-12),
                  qPrintable(QString::number(RegularizedIncompleteBeta(a, b, x), 'g', 17)));
     }
 
@@ -85,9 +80,9 @@ private slots:
         };
         const std::optional<WelchResult> w = WelchTTest(sample(249, 20.14458, 6.41470), sample(79, 30.48101, 6.10771));
         QVERIFY(w);
-        QVERIFY(near(w->t, -12.94627, 1e-6));
-        QVERIFY(near(w->df, 136.8750, 1e-6));
-        QVERIFY(near(w->p, 1.5709046154648e-25, 1e-6));
+        QVERIFY(Near(w->t, -12.94627, 1e-6));
+        QVERIFY(Near(w->df, 136.8750, 1e-6));
+        QVERIFY(Near(w->p, 1.5709046154648e-25, 1e-6));
         QVERIFY(!WelchTTest(sample(1, 3, 0), sample(5, 4, 1)));
         QVERIFY(!WelchTTest(summaryOf({2, 2, 2}), summaryOf({2, 2})));
     }
@@ -99,10 +94,10 @@ private slots:
         merged.merge(SampleSummary{});
         const SampleSummary whole = summaryOf({1, 2, 3, 10, 20});
         QCOMPARE(merged.n, whole.n);
-        QVERIFY(near(merged.mean, whole.mean, 1e-15));
-        QVERIFY(near(merged.variance(), whole.variance(), 1e-14));
+        QVERIFY(Near(merged.mean, whole.mean, 1e-15));
+        QVERIFY(Near(merged.variance(), whole.variance(), 1e-14));
         QVERIFY(std::isnan(summaryOf({4}).variance()));
-        QVERIFY(near(PooledSd(summaryOf({1, 2, 3}), summaryOf({10, 20})), std::sqrt((2.0 + 50) / 3), 1e-15));
+        QVERIFY(Near(PooledSd(summaryOf({1, 2, 3}), summaryOf({10, 20})), std::sqrt((2.0 + 50) / 3), 1e-15));
     }
 
     void boxPlot_data()
@@ -140,8 +135,8 @@ private slots:
         QVERIFY(result.anova);
         QCOMPARE(result.anova->dfBetween, 3);
         QCOMPARE(result.anova->dfWithin, 16);
-        QVERIFY(near(result.anova->f, (66870.55 / 3) / (5339.20 / 16), 1e-12));
-        QVERIFY(near(result.anova->p, 2.8828659084932834e-9, 1e-6));
+        QVERIFY(Near(result.anova->f, (66870.55 / 3) / (5339.20 / 16), 1e-12));
+        QVERIFY(Near(result.anova->p, 2.8828659084932834e-9, 1e-6));
         QStringList rows;
         for (const StationRow& row : result.rows) {
             rows.append(StationCells(row).join(QLatin1Char('|')));
