@@ -91,9 +91,7 @@ private slots:
             PlotYield(f.context(), {np, false, *UnitGrouping::fromText(group), RuleSet::None}, chart);
         QCOMPARE(result.outcome, AnalysisOutcome::Drawn);
         const AttributeChart& c = result.chart;
-        QCOMPARE(c.units, 1500);
-        QCOMPARE(c.failed, 347);
-        QCOMPARE(c.points.size(), size_t(30));
+        QCOMPARE(std::tuple(c.units, c.failed, c.points.size()), std::tuple(qint64(1500), qint64(347), size_t(30)));
         QCOMPARE(round4(c.centre), expected[0]);
         QCOMPARE(round4(c.points[7].ucl), expected[1]);
         QCOMPARE(round4(c.points[7].lcl), expected[2]);
