@@ -103,13 +103,9 @@ private slots:
         QCOMPARE(l.source, LimitSource::Frozen);
         QCOMPARE(l.segments.size(), size_t(1));
         const ControlLimits& shown = l.current().limits;
-        QCOMPARE(shown.exact.ucl, 13.0004);
-        QCOMPARE(shown.ucl, 13.0);
-        QCOMPARE(shown.rBar, 1.128);
+        QCOMPARE((QList<double>{shown.exact.ucl, shown.ucl, shown.rBar}), (QList<double>{13.0004, 13.0, 1.128}));
         // Capability: the frozen sigma around the drawing's own centre.
-        QCOMPARE(*shown.cpu, 0.667);
-        QCOMPARE(*shown.cpl, 1.333);
-        QCOMPARE(*shown.cpk, 0.667);
+        QCOMPARE((QList<double>{*shown.cpu, *shown.cpl, *shown.cpk}), (QList<double>{0.667, 1.333, 0.667}));
         QCOMPARE(l.baselinePoints, 2);
         QVERIFY(l.stagesIgnored);
         QCOMPARE(l.summary(), "Limits: frozen 2026-12-01 from 2026-11-01 to 2026-11-02, 12 values; stages not applied");
