@@ -3,36 +3,19 @@
 #include "Connection.h"
 #include "ProductSetup.h"
 #include "TestFiles.h"
+#include "XBarChart.h"
 
-#include <QDir>
 #include <QFile>
-
-namespace {
-
-void writeProducts(const QString& folder, const QString& table)
-{
-    WriteFile(QDir(folder).filePath("PRODUCTS.INI"),
-              "[Small]\r\nTableName=" + table.toUtf8() +
-                  "\r\n[Small Spec]\r\n"
-                  "1=Vout,4.75,5.25,0,V,,Output Voltage\r\n2=Iin,-999,2.5,0,A,,Input Current\r\n"
-                  "3=Ripple,0,999,0,,,Ripple\r\n4=Eff,80,100,0,%,,Efficiency\r\n5=<EOT>\r\n");
-}
-
-} // namespace
 
 AnalysisFixture::AnalysisFixture()
 {
-    QFile::copy(FixturePath("results_small.sqlite"), dir.filePath("results.sqlite"));
-    QFile(dir.filePath("results.sqlite")).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    useDatabase("results.sqlite");
-    writeProducts(dir.path(), "Results");
     selection.product = "Small";
     selection.parameter = 0;
     selection.range = "Custom";
     selection.lastDataOnly = false;
     state.gCustomDateFrom = QDate(2024, 3, 1);
     state.gCustomDateTo = QDate(2024, 3, 7);
-    open();
+    useFixture("results_small.sqlite");
 }
 
 AnalysisFixture::CurrentDirectory::CurrentDirectory(const QString& path) : previous(QDir::currentPath())
@@ -76,7 +59,11 @@ void AnalysisFixture::useResults(const QStringList& columns, const QList<ResultR
 void AnalysisFixture::useFixture(const QString& fixture, const QString& table)
 {
     state.gConnection.reset();
-    writeProducts(dir.path(), table);
+    WriteFile(dir.filePath("PRODUCTS.INI"),
+              "[Small]\r\nTableName=" + table.toUtf8() +
+                  "\r\n[Small Spec]\r\n"
+                  "1=Vout,4.75,5.25,0,V,,Output Voltage\r\n2=Iin,-999,2.5,0,A,,Input Current\r\n"
+                  "3=Ripple,0,999,0,,,Ripple\r\n4=Eff,80,100,0,%,,Efficiency\r\n5=<EOT>\r\n");
     QFile::copy(FixturePath(fixture), dir.filePath(fixture));
     QFile(dir.filePath(fixture)).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     useDatabase(fixture);
@@ -93,4 +80,19 @@ void AnalysisFixture::useDatabase(const QString& name)
 AnalysisContext AnalysisFixture::context()
 {
     return AnalysisContext{selection, state, prompts, clock, pump, [] {}};
+}
+
+PlotRequest AnalysisFixture::controlChartRequest(const QString& parameterText)
+{
+    return ControlChartRequest(state, selection, parameterText, clock.today(), prompts);
+}
+
+PlotResult AnalysisFixture::plotControlChart(ChartControl& control, const PlotRequest& request, bool individual)
+{
+    XBarChart chart(control);
+    chart.SetupRangeSeries();
+    state.gRawDataFile = dir.filePath("listing.spc");
+    const ControlChartConstants constants = InitControlChartConstants();
+    ControlChartLoader loader(state, chart, prompts, pump, constants, [](bool) {});
+    return individual ? loader.PlotIndividualChart(request) : loader.PlotXBarChart(request);
 }

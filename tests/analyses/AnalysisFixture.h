@@ -2,12 +2,22 @@
 
 #include "AnalysisContext.h"
 #include "Clock.h"
+#include "ControlChartLoader.h"
 #include "EventPump.h"
 #include "FakePrompts.h"
 #include "ResultsTable.h"
 #include "SharedState.h"
 
 #include <QTemporaryDir>
+#include <cmath>
+
+class ChartControl;
+
+// Whether actual lies within relative * |expected| of expected.
+inline bool Near(double actual, double expected, double relative)
+{
+    return std::abs(actual - expected) <= relative * std::abs(expected);
+}
 
 // A product opened as the main window opens it, and an analysis context on it: a fake user, a
 // fixed clock (10 March 2024 09:30) and a pump that does nothing. The configuration folder is
@@ -38,6 +48,12 @@ public:
     void useFixture(const QString& fixture, const QString& table = "Results");
 
     AnalysisContext context();
+
+    // The control chart request of the selection, the parameter shown as parameterText.
+    PlotRequest controlChartRequest(const QString& parameterText);
+    // Draws the request's individual chart, or its X-bar chart, on control as the loader draws it, its
+    // listing in listing.spc.
+    PlotResult plotControlChart(ChartControl& control, const PlotRequest& request, bool individual = true);
 
     QTemporaryDir dir;
     struct CurrentDirectory

@@ -1,6 +1,5 @@
 #include "AnalysisFixture.h"
 #include "ChartControl.h"
-#include "ControlChartLoader.h"
 #include "CrossEngineSelections.h"
 #include "DataRow.h"
 #include "HistogramChart.h"
@@ -39,20 +38,14 @@ struct Load
 
 Load controlChart(AnalysisFixture& fixture, bool individual, OrderedBy orderedBy)
 {
-    ChartControl control;
-    XBarChart xbar(control);
-    xbar.SetupRangeSeries();
-    const ControlChartConstants constants = InitControlChartConstants();
-    fixture.state.gRawDataFile = fixture.dir.filePath("listing.spc");
-    QFile::remove(fixture.state.gRawDataFile);
-    ControlChartLoader loader(fixture.state, xbar, fixture.prompts, fixture.pump, constants, [](bool) {});
-    PlotRequest request =
-        ControlChartRequest(fixture.state, fixture.selection, "Output Voltage", fixture.clock.today(), fixture.prompts);
+    QFile::remove(fixture.dir.filePath("listing.spc"));
+    PlotRequest request = fixture.controlChartRequest("Output Voltage");
     request.uslText = number(fixture.state.gUSL.value(fixture.selection.parameter));
     request.lslText = number(fixture.state.gLSL.value(fixture.selection.parameter));
     request.subgroupSize = 3;
     request.orderedBy = orderedBy;
-    const PlotResult r = individual ? loader.PlotIndividualChart(request) : loader.PlotXBarChart(request);
+    ChartControl control;
+    const PlotResult r = fixture.plotControlChart(control, request, individual);
     Load load{{QString::number(r.drawn), QString::number(r.records), r.panelText, number(r.centre), number(r.rBar),
                number(r.statistics.stdDev), statistic(r.statistics.estSigma), statistic(r.statistics.cpk)},
               r.orderedBy};

@@ -1,44 +1,34 @@
 #include "AnalysisFixture.h"
 #include "AnalysisQuery.h"
 #include "ChartControl.h"
-#include "ControlChartLoader.h"
 #include "DataRow.h"
 #include "HistogramChart.h"
 #include "PlotHistogram.h"
 #include "Screening.h"
 #include "TestMain.h"
-#include "XBarChart.h"
 
 #include <QJsonDocument>
 #include <QTest>
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
-// A row as the tests compare it: name, N, SD, Ppk, Cpk, values outside the specification, the
+// The rows as the tests compare them: name, N, SD, Ppk, Cpk, values outside the specification, the
 // limits as shown and the note.
-QString summary(const ScreeningRow& row)
-{
-    return QStringLiteral("%1 n=%2 sd=%3 ppk=%4 cpk=%5 out=%6 lsl=%7 usl=%8 %9")
-        .arg(row.name)
-        .arg(row.n)
-        .arg(ScreeningText(row, ScreeningColumn::SD), ScreeningText(row, ScreeningColumn::Ppk),
-             ScreeningText(row, ScreeningColumn::Cpk))
-        .arg(row.outOfSpec)
-        .arg(ScreeningText(row, ScreeningColumn::LSL), ScreeningText(row, ScreeningColumn::USL), row.note)
-        .trimmed();
-}
-
-bool nearlyEqual(double a, double b)
-{
-    return std::abs(a - b) <= 1e-9 * std::max(std::abs(a), std::abs(b));
-}
-
 QStringList summaries(const QList<ScreeningRow>& rows)
 {
     QStringList out;
-    std::transform(rows.begin(), rows.end(), std::back_inserter(out), summary);
+    for (const ScreeningRow& row : rows) {
+        out.append(
+            QStringLiteral("%1 n=%2 sd=%3 ppk=%4 cpk=%5 out=%6 lsl=%7 usl=%8 %9")
+                .arg(row.name)
+                .arg(row.n)
+                .arg(ScreeningText(row, ScreeningColumn::SD), ScreeningText(row, ScreeningColumn::Ppk),
+                     ScreeningText(row, ScreeningColumn::Cpk))
+                .arg(row.outOfSpec)
+                .arg(ScreeningText(row, ScreeningColumn::LSL), ScreeningText(row, ScreeningColumn::USL), row.note)
+                .trimmed());
+    }
     return out;
 }
 
@@ -102,7 +92,6 @@ private slots:
         QCOMPARE(screened.outcome, AnalysisOutcome::Drawn);
         QCOMPARE(screened.rows.size(), f.state.gParameterField.size());
 
-        const ControlChartConstants constants = InitControlChartConstants();
         qint64 signalsSeen = 0;
         for (const ScreeningRow& row : screened.rows) {
             const int k = row.parameter;
@@ -113,21 +102,17 @@ private slots:
             QCOMPARE(row.n, h.n);
             // The histogram's statement leaves the order of its rows to the engine: sums may differ in
             // their last bits, which the SD's difference of sums magnifies.
-            QVERIFY(nearlyEqual(*row.mean, h.mean));
-            QVERIFY(nearlyEqual(*row.sd, h.sd));
+            QVERIFY(Near(*row.mean, h.mean, 1e-9));
+            QVERIFY(Near(*row.sd, h.sd, 1e-9));
             QCOMPARE(row.ppk, h.ppk);
             QCOMPARE(row.pp, h.pp);
 
-            ChartControl control;
-            XBarChart chart(control);
-            chart.SetupRangeSeries();
-            ControlChartLoader loader(f.state, chart, f.prompts, f.pump, constants, [](bool) {});
-            PlotRequest request =
-                ControlChartRequest(f.state, f.selection, f.state.gParameterName[k], f.clock.today(), f.prompts);
+            PlotRequest request = f.controlChartRequest(f.state.gParameterName[k]);
             request.uslText = LimitText(f.state.gUSL[k], kNoUSL);
             request.lslText = LimitText(f.state.gLSL[k], kNoLSL);
             request.ruleSet = RuleSet::WesternElectric;
-            const PlotResult plot = loader.PlotIndividualChart(request);
+            ChartControl control;
+            const PlotResult plot = f.plotControlChart(control, request);
             QVERIFY(plot.drawn);
             QCOMPARE(row.cpk, plot.limits.current().limits.cpk);
             const QVector<RuleMask>& marks = plot.outOfControl.upper;
@@ -199,11 +184,9 @@ private slots:
     void worstFirst()
     {
         const auto [ppk, order] = FetchRow<QList<Statistic>, QList<int>>();
-        QList<ScreeningRow> rows;
-        for (const Statistic& value : ppk) {
-            rows.append(ScreeningRow());
-            rows.last().parameter = int(rows.size() - 1);
-            rows.last().ppk = value;
+        QList<ScreeningRow> rows(ppk.size());
+        for (qsizetype i = 0; i < ppk.size(); ++i) {
+            std::tie(rows[i].parameter, rows[i].ppk) = std::tuple(int(i), ppk[i]);
         }
         SortWorstFirst(rows);
         QList<int> sorted;
@@ -222,7 +205,8 @@ private slots:
                              << QStringList{"Parameter,Unit,N,Mean,SD,LSL,USL,Pp,Ppk,Cpk,Out of spec,Out of spec %,"
                                             "Beyond limits,WE signals,Limits\r\n",
                                             "\r\n\"Vout, 12V\",V,4,2.5,N/A,-0.5,10,N/A,0.9,N/A,1,25,0,2,frozen\r\n",
-                                            "\r\n<b>,'=1+2,0,N/A,N/A,N/A,N/A,N/A,1,N/A,0,N/A,0,0,computed\r\n", ",'-2+cmd|x,"};
+                                            "\r\n<b>,'=1+2,0,N/A,N/A,N/A,N/A,N/A,1,N/A,0,N/A,0,0,computed\r\n",
+                                            ",'-2+cmd|x,"};
         QTest::newRow("json") << "json" << QStringList{"\"records\":7",
                                                        "\"ppk\":0.9",
                                                        "\"sd\":null",
@@ -252,7 +236,8 @@ private slots:
             std::tuple(1, 25.0, 2, "Division by zero");
         first.frozenLimits = true;
         std::tie(result.rows[1].name, result.rows[1].unit, result.rows[1].ppk) = std::tuple("<b>", "=1+2", 1.0);
-        std::tie(result.rows[2].name, result.rows[2].unit, result.rows[2].ppk) = std::tuple("o\x01k\x1b", "-2+cmd|x", 1.33);
+        std::tie(result.rows[2].name, result.rows[2].unit, result.rows[2].ppk) =
+            std::tuple("o\x01k\x1b", "-2+cmd|x", 1.33);
         const QByteArray bytes = format == "csv" ? ScreeningCsv(result)
                                  : format == "json"
                                      ? QJsonDocument(ScreeningJson(result)).toJson(QJsonDocument::Compact)

@@ -1,23 +1,16 @@
 #include "AnalysisFixture.h"
 #include "ChartControl.h"
-#include "ControlChartLoader.h"
 #include "DataRow.h"
 #include "Formats.h"
 #include "StationChart.h"
 #include "StationPlot.h"
 #include "StatisticalTests.h"
 #include "TestMain.h"
-#include "XBarChart.h"
 
 #include <QTest>
 #include <cmath>
 
 namespace {
-
-bool near(double actual, double expected, double relative)
-{
-    return std::abs(actual - expected) <= relative * std::abs(expected);
-}
 
 SampleSummary summaryOf(const QList<double>& values)
 {
@@ -73,7 +66,7 @@ private slots:
     void incompleteBeta()
     {
         const auto [a, b, x, expected] = FetchRow<double, double, double, double>();
-        QVERIFY2(near(RegularizedIncompleteBeta(a, b, x), expected, 1e-12),
+        QVERIFY2(Near(RegularizedIncompleteBeta(a, b, x), expected, 1e-12),
                  qPrintable(QString::number(RegularizedIncompleteBeta(a, b, x), 'g', 17)));
     }
 
@@ -87,9 +80,9 @@ private slots:
         };
         const std::optional<WelchResult> w = WelchTTest(sample(249, 20.14458, 6.41470), sample(79, 30.48101, 6.10771));
         QVERIFY(w);
-        QVERIFY(near(w->t, -12.94627, 1e-6));
-        QVERIFY(near(w->df, 136.8750, 1e-6));
-        QVERIFY(near(w->p, 1.5709046154648e-25, 1e-6));
+        QVERIFY(Near(w->t, -12.94627, 1e-6));
+        QVERIFY(Near(w->df, 136.8750, 1e-6));
+        QVERIFY(Near(w->p, 1.5709046154648e-25, 1e-6));
         QVERIFY(!WelchTTest(sample(1, 3, 0), sample(5, 4, 1)));
         QVERIFY(!WelchTTest(summaryOf({2, 2, 2}), summaryOf({2, 2})));
     }
@@ -101,10 +94,10 @@ private slots:
         merged.merge(SampleSummary{});
         const SampleSummary whole = summaryOf({1, 2, 3, 10, 20});
         QCOMPARE(merged.n, whole.n);
-        QVERIFY(near(merged.mean, whole.mean, 1e-15));
-        QVERIFY(near(merged.variance(), whole.variance(), 1e-14));
+        QVERIFY(Near(merged.mean, whole.mean, 1e-15));
+        QVERIFY(Near(merged.variance(), whole.variance(), 1e-14));
         QVERIFY(std::isnan(summaryOf({4}).variance()));
-        QVERIFY(near(PooledSd(summaryOf({1, 2, 3}), summaryOf({10, 20})), std::sqrt((2.0 + 50) / 3), 1e-15));
+        QVERIFY(Near(PooledSd(summaryOf({1, 2, 3}), summaryOf({10, 20})), std::sqrt((2.0 + 50) / 3), 1e-15));
     }
 
     void boxPlot_data()
@@ -142,8 +135,8 @@ private slots:
         QVERIFY(result.anova);
         QCOMPARE(result.anova->dfBetween, 3);
         QCOMPARE(result.anova->dfWithin, 16);
-        QVERIFY(near(result.anova->f, (66870.55 / 3) / (5339.20 / 16), 1e-12));
-        QVERIFY(near(result.anova->p, 2.8828659084932834e-9, 1e-6));
+        QVERIFY(Near(result.anova->f, (66870.55 / 3) / (5339.20 / 16), 1e-12));
+        QVERIFY(Near(result.anova->p, 2.8828659084932834e-9, 1e-6));
         QStringList rows;
         for (const StationRow& row : result.rows) {
             rows.append(StationCells(row).join(QLatin1Char('|')));
@@ -174,36 +167,52 @@ private slots:
 
     // Per source, the values its individual chart draws: pass-only, the largest of records that
     // share serial, source and time, no 999 or zero; its Cpk is that chart's. The first-pass yield
-    // counts every unit by its first record, whatever its verdict or values.
+    // counts every unit by its first record, whatever its verdict or values. Sources and serials are
+    // told apart as the engine compares texts: the copy of a CSV log ignores case, a SQLite file does not.
     void valuesOfTheIndividualChart_data()
     {
-        AddColumns<bool, bool, bool, QStringList>("passOnly", "lastDataOnly", "acceptZero", "rows");
+        // chartPerSource: the individual chart of a source draws the values of its row (its filter compares texts
+        // without case on every engine)
+        AddColumns<QList<ResultRecord>, bool, bool, bool, bool, QStringList, bool>(
+            "records", "csvLog", "passOnly", "lastDataOnly", "acceptZero", "rows", "chartPerSource");
+        const QList<ResultRecord> retests{
+            {"U1", "A", "2024-03-02 08:00:00", "PASS", {4}},
+            {"U1", "A", "2024-03-02 08:00:00", "PASS", {5}}, // one group with the record before
+            {"U2", "A", "2024-03-02 08:05:00", "FAIL", {6}},
+            {"U2", "A", "2024-03-02 09:00:00", "PASS", {6}}, // its retest
+            {"U3", "B", "2024-03-02 08:10:00", "PASS", {7}},
+            {"U4", "B", "2024-03-02 08:20:00", "FAIL", {6}},
+            {"U5", "A", "2024-03-02 08:30:00", "PASS", {999}},
+            {"U6", "A", "2024-03-02 08:40:00", "PASS", {0}},
+            {"U7", "A", "2024-03-02 08:50:00", "PASS", {QVariant()}},
+            {"U3", "B", "2024-03-02 09:10:00", "PASS", {6}},
+            {"U8", "A", "2024-03-02 09:20:00", "PASS", {7}},
+        };
+        const QList<ResultRecord> cases{{"U1", "A", "2024-03-02 08:00:00", "FAIL", {5}},
+                                        {"U2", "A", "2024-03-02 08:30:00", "PASS", {7}},
+                                        {"u1", "a", "2024-03-02 09:00:00", "PASS", {6}},
+                                        {"U3", "a", "2024-03-02 10:00:00", "PASS", {5}},
+                                        {"U1", "A", "2024-03-02 11:00:00", "PASS", {5}}};
         QTest::newRow("as the window starts")
-            << true << true << true << QStringList{"A|4|4.5|3.109|0.188|83.333 %", "B|2|6.5|0.707|1.128|50.0 %"};
+            << retests << false << true << true << true
+            << QStringList{"A|4|4.5|3.109|0.188|83.333 %", "B|2|6.5|0.707|1.128|50.0 %"} << true;
         QTest::newRow("every record, every verdict, no zero")
-            << false << false << false << QStringList{"A|5|5.6|1.14|1.504|83.333 %", "B|3|6.333|0.577|1.88|50.0 %"};
+            << retests << false << false << false << false
+            << QStringList{"A|5|5.6|1.14|1.504|83.333 %", "B|3|6.333|0.577|1.88|50.0 %"} << true;
+        QTest::newRow("sources and serials in other case, SQLite file")
+            << cases << false << true << false << true
+            << QStringList{"A|2|6.0|1.414|0.752|50.0 %", "a|2|5.5|0.707|1.88|100.0 %"} << false;
+        QTest::newRow("sources and serials in other case, CSV log")
+            << cases << true << true << false << true << QStringList{"A|4|5.75|0.957|1.692|66.667 %"} << true;
     }
 
     void valuesOfTheIndividualChart()
     {
-        const auto [passOnly, lastDataOnly, acceptZero, rows] = FetchRow<bool, bool, bool, QStringList>();
+        const auto [records, csvLog, passOnly, lastDataOnly, acceptZero, rows, chartPerSource] =
+            FetchRow<QList<ResultRecord>, bool, bool, bool, bool, QStringList, bool>();
         AnalysisFixture f;
-        const QVariant null;
-        f.useResults({"V"},
-                     {
-                         {"U1", "A", "2024-03-02 08:00:00", "PASS", {4}},
-                         {"U1", "A", "2024-03-02 08:00:00", "PASS", {5}}, // one group with the record before
-                         {"U2", "A", "2024-03-02 08:05:00", "FAIL", {6}},
-                         {"U2", "A", "2024-03-02 09:00:00", "PASS", {6}}, // its retest
-                         {"U3", "B", "2024-03-02 08:10:00", "PASS", {7}},
-                         {"U4", "B", "2024-03-02 08:20:00", "FAIL", {6}},
-                         {"U5", "A", "2024-03-02 08:30:00", "PASS", {999}},
-                         {"U6", "A", "2024-03-02 08:40:00", "PASS", {0}},
-                         {"U7", "A", "2024-03-02 08:50:00", "PASS", {null}},
-                         {"U3", "B", "2024-03-02 09:10:00", "PASS", {6}},
-                         {"U8", "A", "2024-03-02 09:20:00", "PASS", {7}},
-                     },
-                     {"3,8,0,"});
+        f.useResults({"V"}, records, {"3,8,0,"}, {},
+                     csvLog ? AnalysisFixture::ResultsFile::CsvLog : AnalysisFixture::ResultsFile::SQLite);
         f.selection.passOnly = passOnly;
         f.selection.lastDataOnly = lastDataOnly;
         f.selection.acceptZero = acceptZero;
@@ -215,18 +224,13 @@ private slots:
         QCOMPARE(found, rows);
 
         // Each Cpk is the one the individual chart of that source shows.
-        f.state.gRawDataFile = f.dir.filePath("listing.spc");
-        const ControlChartConstants constants = InitControlChartConstants();
-        for (const StationRow& row : result.rows) {
+        for (const StationRow& row : chartPerSource ? result.rows : std::vector<StationRow>()) {
             f.selection.source = row.source;
-            ChartControl control;
-            XBarChart xbar(control);
-            xbar.SetupRangeSeries();
-            ControlChartLoader loader(f.state, xbar, f.prompts, f.pump, constants, [](bool) {});
-            PlotRequest request = ControlChartRequest(f.state, f.selection, "V", f.clock.today(), f.prompts);
+            PlotRequest request = f.controlChartRequest("V");
             request.uslText = "8";
             request.lslText = "3";
-            const PlotResult plot = loader.PlotIndividualChart(request);
+            ChartControl control;
+            const PlotResult plot = f.plotControlChart(control, request);
             QCOMPARE(plot.drawn, row.values.n >= 2);
             QCOMPARE(plot.records, row.values.n);
             if (row.cpk) {
@@ -261,36 +265,6 @@ private slots:
         QCOMPARE(result.rows[1].differs, differs);
         QVERIFY(result.rows[1].welch->p < 0.01);
     }
-
-    // Sources and serials are told apart as the engine compares texts: the copy of a CSV log
-    // ignores case, a SQLite file does not.
-    void sourcesAndUnitsAsTheEngineComparesThem_data()
-    {
-        AddColumns<bool, QStringList>("csvLog", "rows");
-        QTest::newRow("SQLite file") << false << QStringList{"A|2|6.0|1.414|50.0 %", "a|2|5.5|0.707|100.0 %"};
-        QTest::newRow("CSV log") << true << QStringList{"A|4|5.75|0.957|66.667 %"};
-    }
-
-    void sourcesAndUnitsAsTheEngineComparesThem()
-    {
-        const auto [csvLog, rows] = FetchRow<bool, QStringList>();
-        AnalysisFixture f;
-        f.useResults({"V"},
-                     {{"U1", "A", "2024-03-02 08:00:00", "FAIL", {5}},
-                      {"U2", "A", "2024-03-02 08:30:00", "PASS", {7}},
-                      {"u1", "a", "2024-03-02 09:00:00", "PASS", {6}},
-                      {"U3", "a", "2024-03-02 10:00:00", "PASS", {5}},
-                      {"U1", "A", "2024-03-02 11:00:00", "PASS", {5}}},
-                     {}, {}, csvLog ? AnalysisFixture::ResultsFile::CsvLog : AnalysisFixture::ResultsFile::SQLite);
-        f.selection.lastDataOnly = false;
-        const StationResult result = CompareStations(f.context());
-        QStringList found;
-        for (const StationRow& row : result.rows) {
-            found.append((StationCells(row).mid(0, 4) + StationCells(row).mid(5, 1)).join(QLatin1Char('|')));
-        }
-        QCOMPARE(found, rows);
-    }
-
 };
 
 TESSALY_TEST(TestStations)

@@ -1,7 +1,6 @@
 #include "AnalysisFixture.h"
 #include "AnalysisQuery.h"
 #include "ChartControl.h"
-#include "ControlChartLoader.h"
 #include "DataRow.h"
 #include "HistogramChart.h"
 #include "ParetoChart.h"
@@ -10,7 +9,6 @@
 #include "ScatterChart.h"
 #include "ScatterPlot.h"
 #include "TestMain.h"
-#include "XBarChart.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -41,22 +39,15 @@ std::pair<bool, QString> draw(const QString& kind, AnalysisFixture& fixture)
         const ParetoResult result = PlotPareto(context, pareto);
         return {result.outcome == AnalysisOutcome::Drawn, result.rowCountText};
     }
-    XBarChart xbar(chart);
-    xbar.SetupRangeSeries();
-    const ControlChartConstants constants = InitControlChartConstants();
-    fixture.state.gRawDataFile = fixture.dir.filePath("listing.spc");
-    ControlChartLoader loader(fixture.state, xbar, fixture.prompts, fixture.pump, constants, [](bool) {});
-    PlotRequest request =
-        ControlChartRequest(fixture.state, fixture.selection, "Output Voltage", fixture.clock.today(), fixture.prompts);
     const PlotResult result =
-        kind == "individual" ? loader.PlotIndividualChart(request) : loader.PlotXBarChart(request);
+        fixture.plotControlChart(chart, fixture.controlChartRequest("Output Voltage"), kind == "individual");
     return {result.drawn, result.panelText};
 }
 
 } // namespace
 
 // A stored value that is no finite number ends every load with a message naming it, before it
-// reaches a statistic.
+// reaches a statistic; an engine error while the rows are read ends it with the engine's description.
 class TestValueReads : public QObject
 {
     Q_OBJECT
@@ -66,6 +57,7 @@ private slots:
     {
         // grouped: the last records only, where SN3's value and a number tested at the same time
         // are one record whose value is the larger (a text is larger than any number)
+        // value: SN3's Vout; none: SN3 has no Vout and the engine fails on SN5's
         AddColumns<QString, QVariant, bool, QString>("kind", "value", "grouped", "message");
         const double infinity = std::numeric_limits<double>::infinity();
         const QList<std::tuple<const char*, QVariant, const char*, bool>> values{
@@ -82,10 +74,12 @@ private slots:
                         continue;
                     }
                     QTest::addRow("%s, %s%s", kind, name, grouped ? ", grouped" : "")
-                        << kind << value << grouped
-                        << QStringLiteral("Value %1!").arg(shown);
+                        << kind << value << grouped << QStringLiteral("Value %1!").arg(shown);
                 }
             }
+        }
+        for (const char* kind : {"x-bar", "individual", "histogram"}) {
+            QTest::addRow("%s, engine error", kind) << kind << QVariant() << false << "integer overflow!";
         }
     }
 
@@ -105,33 +99,7 @@ private slots:
         }
         fixture.useResults({"Vout", "Iin"}, records);
         fixture.selection.lastDataOnly = grouped;
-
-        const auto [drawn, panel] = draw(kind, fixture);
-        QVERIFY(!drawn);
-        QCOMPARE(panel, QString());
-        QCOMPARE(fixture.prompts.texts(), QStringList{message});
-        QCOMPARE(fixture.prompts.messages.value(0).icon, MsgIcon::Exclamation);
-    }
-
-    // An engine error while the rows are read ends the load with the engine's description.
-    void engineErrorEndsTheLoad_data()
-    {
-        AddColumns<QString>("kind");
-        for (const char* kind : {"x-bar", "individual", "histogram"}) {
-            QTest::newRow(kind) << kind;
-        }
-    }
-
-    void engineErrorEndsTheLoad()
-    {
-        AnalysisFixture fixture;
-        QList<ResultRecord> records;
-        for (int i = 1; i <= 6; ++i) {
-            records.append(
-                {"SN" + QString::number(i), "ATE-01", QStringLiteral("2024-03-02 08:0%1:00").arg(i), "PASS", {5.0}});
-        }
-        fixture.useResults({"Vout"}, records);
-        {
+        if (!value.isValid()) {
             // The product's table becomes a view whose fifth row the engine cannot compute.
             QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "view");
             db.setDatabaseName(fixture.dir.filePath("results.sqlite"));
@@ -139,14 +107,16 @@ private slots:
             QSqlQuery q(db);
             QVERIFY(q.exec("ALTER TABLE Results RENAME TO Raw"));
             QVERIFY(q.exec("CREATE VIEW Results AS SELECT SerialNumber, ATEID, TestStartTime, PassFail, TestID, "
-                           "CASE SerialNumber WHEN 'SN5' THEN "
-                           "abs(-9223372036854775807 - 1) ELSE Vout END AS Vout FROM Raw"));
+                           "CASE SerialNumber WHEN 'SN5' THEN abs(-9223372036854775807 - 1) ELSE Vout END AS Vout, "
+                           "Iin FROM Raw"));
         }
         QSqlDatabase::removeDatabase("view");
 
-        const auto [drawn, panel] = draw(QTest::currentDataTag(), fixture);
+        const auto [drawn, panel] = draw(kind, fixture);
         QVERIFY(!drawn);
-        QCOMPARE(fixture.prompts.texts(), QStringList{"integer overflow!"});
+        QCOMPARE(panel, QString());
+        QCOMPARE(fixture.prompts.texts(), QStringList{message});
+        QCOMPARE(fixture.prompts.messages.value(0).icon, MsgIcon::Exclamation);
     }
 };
 

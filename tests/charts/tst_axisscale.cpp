@@ -11,11 +11,6 @@ Q_DECLARE_METATYPE(AxisLimits)
 
 namespace {
 
-AxisLimits Fixed(double min, double max)
-{
-    return {false, false, min, max};
-}
-
 DataExtent Extent(double min, double max)
 {
     DataExtent e;
@@ -83,7 +78,8 @@ private slots:
         AddColumns<AxisLimits, DataExtent, double, double, AxisRange>("limits", "data", "pixels", "pad", "expected");
         const AxisLimits automatic;
         const AxisLimits fixedMin{false, true, 0, 0};
-        QTest::newRow("fixed ignores data") << Fixed(0, 105) << Extent(3, 300) << 400.0 << 10.0 << AxisRange{0, 105};
+        QTest::newRow("fixed ignores data")
+            << AxisLimits{false, false, 0, 105} << Extent(3, 300) << 400.0 << 10.0 << AxisRange{0, 105};
         QTest::newRow("fixed minimum only") << fixedMin << Extent(3, 7) << 0.0 << 0.0 << AxisRange{0, 7};
         QTest::newRow("no data") << automatic << DataExtent{} << 100.0 << 10.0 << AxisRange{0, 1};
         QTest::newRow("single value") << automatic << Extent(5, 5) << 0.0 << 0.0 << AxisRange{4.5, 5.5};
@@ -92,7 +88,8 @@ private slots:
         QTest::newRow("fixed end not padded") << fixedMin << Extent(0, 100) << 210.0 << 10.0 << AxisRange{0, 105};
         QTest::newRow("fixed minimum above data")
             << AxisLimits{false, true, 10, 0} << Extent(0, 5) << 0.0 << 0.0 << AxisRange{10, 12};
-        QTest::newRow("equal fixed ends") << Fixed(5, 5) << DataExtent{} << 0.0 << 0.0 << AxisRange{4.5, 5.5};
+        QTest::newRow("equal fixed ends")
+            << AxisLimits{false, false, 5, 5} << DataExtent{} << 0.0 << 0.0 << AxisRange{4.5, 5.5};
         QTest::newRow("too small to pad") << automatic << Extent(0, 100) << 30.0 << 20.0 << AxisRange{0, 100};
     }
 
@@ -104,7 +101,6 @@ private slots:
         QVERIFY2(std::abs(range.min - expected.min) < 1e-9 && std::abs(range.max - expected.max) < 1e-9,
                  qPrintable(QStringLiteral("%1..%2").arg(range.min).arg(range.max)));
     }
-
 };
 
 TESSALY_TEST(AxisScaleTest)

@@ -14,22 +14,20 @@ class TestControlChartMath : public QObject
 private slots:
     void constants_data()
     {
-        AddColumns<int, double, double, double, double>("n", "a2", "d3", "d4", "d2");
-        QTest::newRow("2") << 2 << 1.880 << 0.0 << 3.267 << 1.128;
-        QTest::newRow("5") << 5 << 0.577 << 0.0 << 2.115 << 2.326;
-        QTest::newRow("12") << 12 << 0.266 << 0.284 << 1.716 << 3.258;
-        QTest::newRow("25") << 25 << 0.153 << 0.459 << 1.541 << 3.931;
+        // expected: A2, D3, D4, d2
+        AddColumns<int, QList<double>>("n", "expected");
+        QTest::newRow("2") << 2 << QList<double>{1.880, 0.0, 3.267, 1.128};
+        QTest::newRow("5") << 5 << QList<double>{0.577, 0.0, 2.115, 2.326};
+        QTest::newRow("12") << 12 << QList<double>{0.266, 0.284, 1.716, 3.258};
+        QTest::newRow("25") << 25 << QList<double>{0.153, 0.459, 1.541, 3.931};
     }
 
     void constants()
     {
-        QFETCH(int, n);
+        const auto [n, expected] = FetchRow<int, QList<double>>();
         const ControlChartConstants c = InitControlChartConstants();
         const size_t i = size_t(n - 2);
-        QTEST(c.A2[i], "a2");
-        QTEST(c.D3[i], "d3");
-        QTEST(c.D4[i], "d4");
-        QTEST(c.d2[i], "d2");
+        QCOMPARE((QList<double>{c.A2[i], c.D3[i], c.D4[i], c.d2[i]}), expected);
     }
 
     void processStatistics_data()
@@ -95,7 +93,6 @@ private slots:
         QCOMPARE(*l.cpk, 1.235);
         QVERIFY(!l.cp);
     }
-
 };
 
 TESSALY_TEST(TestControlChartMath)

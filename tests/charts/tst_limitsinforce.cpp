@@ -35,19 +35,6 @@ QList<qint64> signalling(const QVector<RuleMask>& marks, int rule)
     return points;
 }
 
-LimitSet frozenSet()
-{
-    LimitSet set;
-    set.key.chart = LimitChartKind::Individual;
-    std::tie(set.centre, set.ucl, set.lcl, set.rangeCentre, set.rangeUcl, set.sigma) =
-        std::tuple(10.0, 13.0004, 6.9996, 1.128, 3.685, 1.0);
-    set.baseline.first = QDateTime(QDate(2026, 11, 1), QTime(6, 0));
-    set.baseline.last = QDateTime(QDate(2026, 11, 2), QTime(6, 0));
-    set.baseline.points = 12;
-    set.frozenAt = QDateTime(QDate(2026, 12, 1), QTime(9, 0));
-    return set;
-}
-
 } // namespace
 
 class TestLimitsInForce : public QObject
@@ -100,7 +87,14 @@ private slots:
             times.add(true, QDate(2026, 11, 1 + day).toJulianDay(), 6 * 3600);
         }
         LimitsRequest request;
-        request.frozen = frozenSet();
+        LimitSet& set = request.frozen.emplace();
+        set.key.chart = LimitChartKind::Individual;
+        std::tie(set.centre, set.ucl, set.lcl, set.rangeCentre, set.rangeUcl, set.sigma) =
+            std::tuple(10.0, 13.0004, 6.9996, 1.128, 3.685, 1.0);
+        set.baseline.first = QDateTime(QDate(2026, 11, 1), QTime(6, 0));
+        set.baseline.last = QDateTime(QDate(2026, 11, 2), QTime(6, 0));
+        set.baseline.points = 12;
+        set.frozenAt = QDateTime(QDate(2026, 12, 1), QTime(9, 0));
         request.stages = {StageStart{"P", "X", QDateTime(QDate(2026, 11, 3), QTime(0, 0)), "s", {}, {}}};
         ProcessStatistics overall;
         overall.stdDev = 2;
@@ -109,13 +103,9 @@ private slots:
         QCOMPARE(l.source, LimitSource::Frozen);
         QCOMPARE(l.segments.size(), size_t(1));
         const ControlLimits& shown = l.current().limits;
-        QCOMPARE(shown.exact.ucl, 13.0004);
-        QCOMPARE(shown.ucl, 13.0);
-        QCOMPARE(shown.rBar, 1.128);
+        QCOMPARE((QList<double>{shown.exact.ucl, shown.ucl, shown.rBar}), (QList<double>{13.0004, 13.0, 1.128}));
         // Capability: the frozen sigma around the drawing's own centre.
-        QCOMPARE(*shown.cpu, 0.667);
-        QCOMPARE(*shown.cpl, 1.333);
-        QCOMPARE(*shown.cpk, 0.667);
+        QCOMPARE((QList<double>{*shown.cpu, *shown.cpl, *shown.cpk}), (QList<double>{0.667, 1.333, 0.667}));
         QCOMPARE(l.baselinePoints, 2);
         QVERIFY(l.stagesIgnored);
         QCOMPARE(l.summary(), "Limits: frozen 2026-12-01 from 2026-11-01 to 2026-11-02, 12 values; stages not applied");
@@ -157,9 +147,7 @@ private slots:
         }
         LimitsInForce limits;
         limits.segments = {segment(0, 0), segment(6, 10, "Fixture B")};
-        XBarChart::Drawing d;
-        d.limits = &limits;
-        chart.DrawControlLimits(d, 5, true);
+        chart.DrawControlLimits({.limits = &limits}, 5, true);
         QCOMPARE(control.seriesCount(), XBarChart::kFirstControlLine + 12);
         const int secondCentre = XBarChart::kFirstControlLine + 6;
         QCOMPARE(control.pointX(XBarChart::kFirstControlLine, 1), 6.0); // the first stage's lines reach the step
@@ -209,9 +197,7 @@ private slots:
         limits.source = LimitSource::Frozen;
         limits.segments = {segment(0, 0)};
         limits.baselinePoints = baselinePoints;
-        XBarChart::Drawing d;
-        d.limits = &limits;
-        chart.DrawControlLimits(d, 5, true);
+        chart.DrawControlLimits({.limits = &limits}, 5, true);
         QList<double> at;
         for (const ChartDivider& divider : control.dividers()) {
             at.append(divider.x);

@@ -23,13 +23,8 @@ class TestXBarChart : public QObject
         limits.segments.push_back({});
         limits.segments[0].limits = ComputeControlLimits(InitControlChartConstants(), true, 5, 11, 4.0 / 3, 0.573,
                                                          std::nullopt, cpk, std::nullopt, std::nullopt);
-        XBarChart::Drawing d;
-        d.lsl = lsl;
-        d.usl = usl;
-        d.limits = &limits;
-        d.total = points;
-        d.stdDev = 1;
-        return chart.DrawControlLimits(d, 5, hideSpec);
+        return chart.DrawControlLimits(
+            {.lsl = lsl, .usl = usl, .limits = &limits, .total = double(points), .stdDev = 1}, 5, hideSpec);
     }
 
 private slots:

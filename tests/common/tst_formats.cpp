@@ -168,12 +168,8 @@ private slots:
         const auto [text, locale, numeric, value] = FetchRow<QString, QLocale, bool, double>();
         QCOMPARE(IsNumericText(text, locale), numeric);
         const std::optional<double> read = NumericValue(text, locale);
-        QCOMPARE(read.has_value(), numeric);
-        if (numeric) {
-            QCOMPARE(exact(*read), exact(value));
-        }
+        QCOMPARE(read ? exact(*read) : QByteArray("none"), numeric ? exact(value) : QByteArray("none"));
     }
-
 };
 
 TESSALY_TEST(FormatsTest)

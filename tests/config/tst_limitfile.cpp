@@ -132,10 +132,8 @@ private slots:
         QCOMPARE(read.store.sets[0].comment, "second");
         QCOMPARE(read.store.history.size(), 1);
         const LimitSet& old = read.store.history[0];
-        QCOMPARE(old.comment, "first");
-        QCOMPARE(old.frozenAt, at("2026-12-01 08:00:00"));
-        QCOMPARE(old.retiredAt, at("2026-12-05 14:00:00"));
-        QCOMPARE(old.retiredBy, "ana");
+        QCOMPARE(std::tuple(old.comment, old.frozenAt, old.retiredAt, old.retiredBy),
+                 std::tuple(QString("first"), at("2026-12-01 08:00:00"), at("2026-12-05 14:00:00"), QString("ana")));
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{kLimitFileName}); // no lock or temporary left
 
         // Clearing retires the set in force as well; a change that refuses writes nothing.
@@ -150,7 +148,6 @@ private slots:
         QCOMPARE(read.store.history.size(), 2);
         QCOMPARE(read.store.history[1].retiredHow, "cleared");
     }
-
 };
 
 TESSALY_TEST(TestLimitFile)

@@ -6,15 +6,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
-QString writeProducts(const QTemporaryDir& dir, const QByteArray& content)
-{
-    const QString path = dir.filePath(QStringLiteral("PRODUCTS.INI"));
-    WriteFile(path, content);
-    return path;
-}
-} // namespace
-
 class TestProductConfig : public QObject
 {
     Q_OBJECT
@@ -54,9 +45,10 @@ private slots:
         QTemporaryDir dir;
         // A product name may hold blanks.
         const QByteArray content = lines.startsWith('[') ? lines : QByteArray("[LED Driver Spec]\n") + lines;
+        const QString path = dir.filePath(QStringLiteral("PRODUCTS.INI"));
+        WriteFile(path, content);
         int linesRead = 0;
-        const SpecificationList list =
-            ReadSpecificationList(writeProducts(dir, content), QStringLiteral("LED Driver"), [&] { ++linesRead; });
+        const SpecificationList list = ReadSpecificationList(path, QStringLiteral("LED Driver"), [&] { ++linesRead; });
         QStringList texts;
         for (const ParameterSpec& spec : list.parameters) {
             texts.append(spec.listText());
@@ -92,14 +84,12 @@ private slots:
     {
         auto [line, lsl, usl, unit, field, warning] = FetchRow<QByteArray, double, double, QString, QString, QString>();
         QTemporaryDir dir;
-        const QString path = writeProducts(dir, "[P Spec]\n1=" + line + "\n2=<EOT>\n");
+        const QString path = dir.filePath(QStringLiteral("PRODUCTS.INI"));
+        WriteFile(path, "[P Spec]\n1=" + line + "\n2=<EOT>\n");
         const SpecificationList list = ReadSpecificationList(path, QStringLiteral("P"));
         QCOMPARE(list.parameters.size(), 1);
         const ParameterSpec& spec = list.parameters.constFirst();
-        QCOMPARE(spec.lsl, lsl);
-        QCOMPARE(spec.usl, usl);
-        QCOMPARE(spec.unit, unit);
-        QCOMPARE(spec.field, field);
+        QCOMPARE(std::tuple(spec.lsl, spec.usl, spec.unit, spec.field), std::tuple(lsl, usl, unit, field));
         QCOMPARE(UnreadLimitWarnings(list, path, "P").join('\n'), warning.replace("{INI}", path));
     }
 };
