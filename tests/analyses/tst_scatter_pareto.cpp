@@ -12,8 +12,6 @@
 #include "frmScatter.h"
 
 #include <QJsonArray>
-#include <QLabel>
-#include <QPrinter>
 #include <QTest>
 #include <cmath>
 

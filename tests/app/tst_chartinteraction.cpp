@@ -1,16 +1,11 @@
 #include "AppFixture.h"
 #include "ChartControl.h"
 #include "DataRow.h"
-#include "Formats.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 #include "ui_frmMain.h"
 
-#include <QDir>
-#include <QImage>
 #include <QListView>
-#include <QPrinter>
-#include <QRadioButton>
 #include <QTest>
 
 namespace {

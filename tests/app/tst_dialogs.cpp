@@ -1,9 +1,7 @@
 #include "AppFixture.h"
 #include "ControlChartLoader.h"
 #include "DataRow.h"
-#include "SharedState.h"
 #include "TestMain.h"
-#include "frmRangePlot.h"
 #include "frmScreening.h"
 #include "ui_frmMain.h"
 

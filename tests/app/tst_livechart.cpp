@@ -5,7 +5,6 @@
 #include "HeadlessControlChart.h"
 #include "HeadlessSession.h"
 #include "LiveChart.h"
-#include "PostgresServer.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 

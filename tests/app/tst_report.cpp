@@ -3,11 +3,9 @@
 #include "ControlChartLoader.h"
 #include "DataRow.h"
 #include "ReportCommand.h"
-#include "ResultsFixtures.h"
 #include "ScreenCommand.h"
 #include "TestFiles.h"
 #include "TestMain.h"
-#include "XlsxFile.h"
 #include "ui_frmMain.h"
 
 #include <QFile>
@@ -17,7 +15,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
-#include <cmath>
 #include <limits>
 
 namespace {
