@@ -111,31 +111,6 @@ private slots:
         QCOMPARE(l.summary(), "Limits: frozen 2026-12-01 from 2026-11-01 to 2026-11-02, 12 values; stages not applied");
     }
 
-    void stagesGetLimitsOfTheirOwn()
-    {
-        LimitsRequest request;
-        request.stages = {StageStart{"P", "X", QDateTime(QDate(2026, 11, 20), QTime(8, 0)), "", {}, {}},
-                          StageStart{"P", "X", QDateTime(QDate(2026, 11, 25), QTime(8, 0)), "Fixture B", {}, {}}};
-        request.fileProblem = "LIMITS.TXT, line 3: x";
-        // Values 10, 12 | (a stage without points) | 20, 20, 23 with moving ranges 0, 2 | 0, 0, 3.
-        const std::vector<PointSums> sums{{0, -1, 2, 2, 22, 244, 22, 2}, {2, 0}, {2, 1, 3, 3, 63, 1329, 63, 3}};
-        ProcessStatistics overall;
-        overall.stdDev = 5;
-        const ControlChartConstants constants = InitControlChartConstants();
-        const LimitsInForce l = ResolveLimits(request, sums, overall, 17, PointTimes(), 999, -999, constants, false, 2);
-        QCOMPARE(l.source, LimitSource::Stages);
-        QCOMPARE(l.segments.size(), size_t(2));
-        QCOMPARE(l.segments[1].firstPoint, 2);
-        QCOMPARE(l.segments[1].stage->name, "Fixture B");
-        QCOMPARE(l.segments[1].limits.exact.cl, 21.0);
-        QCOMPARE(l.segments[1].limits.exact.ucl, 21 + 3 * (1 / constants.d2[0]));
-        QCOMPARE(l.segments[0].limits.exact.rangeUcl, constants.D4[0] * 1);
-        QCOMPARE(&l.segmentOf(4), &l.segments[1]);
-        QCOMPARE(&l.segmentOf(1), &l.segments[0]);
-        QCOMPARE(l.summary(), "Limits: 2 stages, in force: Fixture B from 2026-11-25 08:00 (limit file not used: "
-                              "LIMITS.TXT, line 3: x)");
-    }
-
     void stepsAndDividersOnTheChart()
     {
         ChartControl control;

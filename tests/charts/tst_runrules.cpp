@@ -1,15 +1,9 @@
-#include "ControlChartMath.h"
 #include "DataRow.h"
-#include "PistonRings.h"
 #include "RunRules.h"
 #include "TestMain.h"
 
 #include <QTest>
-#include <algorithm>
-#include <cmath>
 #include <limits>
-#include <numeric>
-#include <tuple>
 
 Q_DECLARE_METATYPE(RuleSet)
 Q_DECLARE_METATYPE(RuleLimits)
@@ -116,42 +110,6 @@ private slots:
             rangeChart ? FindLimitSignals(values, limits.ucl, limits.lcl) : FindSignals(set, values, limits);
         QCOMPARE(marks.size(), values.size());
         QCOMPARE(MarksText(marks), expected);
-    }
-
-    // qcc's vignette ("A quick tour of qcc", qcc 3.0) charts the sample means of the 25 trial
-    // samples and the 15 later ones against the trial limits and prints centre 74.00118, standard
-    // deviation 0.009785039 (R-bar / d2), LCL 73.98805 and UCL 74.0143; the trial means lie in
-    // 73.9902..74.0102, inside the limits, and the later ones reach 74.0234, beyond the UCL.
-    // The points marked below follow from our rules on those means, worked by hand: means 37-39
-    // (74.0166, 74.0196, 74.0234) lie beyond the UCL; 34-40 lie beyond 2 sigma except 36. The
-    // seven points 34-40 above the centre are a run under qcc's default run length of 7, not
-    // under the eight of Western Electric rule 4.
-    void pistonRingsExample()
-    {
-        const ControlChartConstants constants = InitControlChartConstants();
-        const QVector<double> diameters = PistonRingDiameters();
-        QVector<double> means;
-        double trialRangeSum = 0;
-        for (qsizetype at = 0; at < diameters.size(); at += kPistonRingSize) {
-            const QVector<double> sample = diameters.mid(at, kPistonRingSize);
-            means.append(std::accumulate(sample.begin(), sample.end(), 0.0) / kPistonRingSize);
-            if (means.size() <= kPistonRingTrial) {
-                trialRangeSum +=
-                    *std::max_element(sample.begin(), sample.end()) - *std::min_element(sample.begin(), sample.end());
-            }
-        }
-        const double centre = std::accumulate(means.begin(), means.begin() + kPistonRingTrial, 0.0) / kPistonRingTrial;
-        const double sigma = trialRangeSum / kPistonRingTrial / constants.d2[kPistonRingSize - 2];
-        const double halfWidth = 3 * sigma / std::sqrt(double(kPistonRingSize));
-        const RuleLimits limits{centre, centre + halfWidth, centre - halfWidth};
-        QVERIFY(std::abs(centre - 74.00118) < 5e-6);
-        QVERIFY(std::abs(sigma - 0.009785039) < 5e-10);
-        QVERIFY(std::abs(limits.lcl - 73.98805) < 5e-6);
-        QVERIFY(std::abs(limits.ucl - 74.0143) < 5e-6);
-
-        const QVector<RuleMask> marks = FindSignals(RuleSet::WesternElectric, means, limits);
-        QCOMPARE(MarksText(marks), QStringLiteral("35:2,3 37:1,2 38:1,2,3 39:1,2,3 40:2,3"));
-        QCOMPARE(SummariseSignals(marks).text(), QStringLiteral("Signals: 5 points (rules 1, 2, 3)"));
     }
 };
 
