@@ -1,15 +1,12 @@
 #include "AnalysisFixture.h"
 #include "AnalysisQuery.h"
 #include "ChartControl.h"
-#include "ChartRenderer.h"
 #include "DataRow.h"
 #include "ParetoChart.h"
 #include "ParetoPlot.h"
 #include "ScatterChart.h"
 #include "ScatterPlot.h"
 #include "TestMain.h"
-#include "frmPareto.h"
-#include "frmScatter.h"
 
 #include <QJsonArray>
 #include <QTest>
