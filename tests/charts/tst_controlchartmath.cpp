@@ -12,24 +12,6 @@ class TestControlChartMath : public QObject
     Q_OBJECT
 
 private slots:
-    void constants_data()
-    {
-        // expected: A2, D3, D4, d2
-        AddColumns<int, QList<double>>("n", "expected");
-        QTest::newRow("2") << 2 << QList<double>{1.880, 0.0, 3.267, 1.128};
-        QTest::newRow("5") << 5 << QList<double>{0.577, 0.0, 2.115, 2.326};
-        QTest::newRow("12") << 12 << QList<double>{0.266, 0.284, 1.716, 3.258};
-        QTest::newRow("25") << 25 << QList<double>{0.153, 0.459, 1.541, 3.931};
-    }
-
-    void constants()
-    {
-        const auto [n, expected] = FetchRow<int, QList<double>>();
-        const ControlChartConstants c = InitControlChartConstants();
-        const size_t i = size_t(n - 2);
-        QCOMPARE((QList<double>{c.A2[i], c.D3[i], c.D4[i], c.d2[i]}), expected);
-    }
-
     void processStatistics_data()
     {
         // expected: EstSigma, CpU, CpL, CpK, Cp
