@@ -7,7 +7,6 @@
 #include "TestMain.h"
 #include "frmHistogram.h"
 
-#include <QComboBox>
 #include <QJsonArray>
 #include <QPrinter>
 #include <QRandomGenerator>
@@ -235,27 +234,6 @@ private slots:
         f.selection.range = range;
         f.state.gCustomDateFrom = customFrom;
         QCOMPARE(RangeFootLine(f.context()), line);
-    }
-
-    void windowOnTheFixture()
-    {
-        AnalysisFixture f;
-        QPrinter printer;
-        frmHistogram window(f.context(), printer);
-        auto* chart = window.findChild<ChartControl*>("ocxHistogram");
-        QCOMPARE(chart->title().lines, (QStringList{"Histogram", "Output Voltage (V)"}));
-        QCOMPARE(chart->subFoot().lines, QStringList{"Small as 3/1/2024 to 3/7/2024"});
-        QCOMPARE(chart->pointLabel(HistogramChart::kUslLabelSeries, 0), "USL=5.25");
-
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        chart->zoomToPixels(100, 200);
-        auto* cells = window.findChild<QComboBox*>("cboInterval");
-        cells->setCurrentText("50");
-        emit cells->activated(cells->currentIndex());
-        QCOMPARE(chart->pointCount(HistogramChart::kDataSeries), 50);
-        QVERIFY(!chart->isZoomed());
-        QVERIFY(f.prompts.messages.isEmpty());
     }
 };
 

@@ -110,42 +110,6 @@ private slots:
         QCOMPARE(result.panelText, QStringLiteral("1,500\r\n347\r\n76.867 %\r\n0.231\r\n30\r\n"));
     }
 
-    // A unit counts once, by its first test in the selection, or by its last with the final yield;
-    // a record without a serial is a unit of its own.
-    void firstPassAndFinalYield_data()
-    {
-        AddColumns<bool, QString>("final", "subgroups");
-        QTest::newRow("first pass") << false << "03/02/24 4/6, 03/03/24 0/1";
-        QTest::newRow("final") << true << "03/02/24 2/4, 03/03/24 1/3";
-    }
-
-    void firstPassAndFinalYield()
-    {
-        const auto [final, subgroups] = FetchRow<bool, QString>();
-        AnalysisFixture f;
-        f.useResults({"V"}, unitRecords({{"A", "03-02", 8, false},
-                                         {"B", "03-02", 8, true},
-                                         {"C", "03-02", 9, false},
-                                         {"D", "03-02", 9, false},
-                                         {"", "03-02", 10, false},
-                                         {"", "03-02", 10, true},
-                                         {"A", "03-02", 11, true},
-                                         {"C", "03-02", 12, false},
-                                         {"D", "03-03", 8, true},
-                                         {"B", "03-03", 9, false},
-                                         {"E", "03-03", 9, true}}));
-        ChartControl control;
-        YieldChart chart(control);
-        const YieldResult result = PlotYield(f.context(), {false, final, {}, RuleSet::None}, chart);
-        QStringList found;
-        for (const AttributePoint& p : result.chart.points) {
-            found.append(QStringLiteral("%1 %2/%3").arg(p.label).arg(p.failed).arg(p.n));
-        }
-        QCOMPARE(found.join(QStringLiteral(", ")), subgroups);
-        QCOMPARE(result.npOffered, false);
-        QCOMPARE(YieldPanelCaptions(final).at(2), final ? "Final yield:" : "First-pass yield:");
-    }
-
     // Subgroups of different sizes: each point has its own limits, drawn as steps between the
     // points; the np chart is refused.
     void variableSubgroupSizes()
