@@ -4,7 +4,6 @@
 #include "TestFiles.h"
 #include "TestMain.h"
 
-#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -112,41 +111,6 @@ private slots:
         const QString refused = ChangeLimitFile(folder.path(), [](LimitStore&) { return QString(); });
         QVERIFY(refused.contains(problem));
         QCOMPARE(ReadFile(folder.filePath("limits.txt")), text);
-    }
-
-    void historyAfterTwoFreezes()
-    {
-        QTemporaryDir folder;
-        QCOMPARE(ReadLimitFile(folder.path()).problem, QString()); // no file: nothing frozen yet
-        for (const auto& [comment, frozenAt] :
-             {std::pair{"first", "2026-12-01 08:00:00"}, std::pair{"second", "2026-12-05 14:00:00"}}) {
-            QCOMPARE(ChangeLimitFile(folder.path(),
-                                     [s = set(comment, frozenAt)](LimitStore& store) {
-                                         store.freeze(s);
-                                         return QString();
-                                     }),
-                     QString());
-        }
-        LimitFileRead read = ReadLimitFile(folder.path());
-        QCOMPARE(read.store.sets.size(), 1);
-        QCOMPARE(read.store.sets[0].comment, "second");
-        QCOMPARE(read.store.history.size(), 1);
-        const LimitSet& old = read.store.history[0];
-        QCOMPARE(std::tuple(old.comment, old.frozenAt, old.retiredAt, old.retiredBy),
-                 std::tuple(QString("first"), at("2026-12-01 08:00:00"), at("2026-12-05 14:00:00"), QString("ana")));
-        QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{kLimitFileName}); // no lock or temporary left
-
-        // Clearing retires the set in force as well; a change that refuses writes nothing.
-        const LimitKey key = read.store.sets[0].key;
-        const auto clear = [&key](LimitStore& s) {
-            return s.clear(key, at("2026-12-06 09:00:00"), "bo") ? "" : "none";
-        };
-        QCOMPARE(ChangeLimitFile(folder.path(), clear), QString());
-        QCOMPARE(ChangeLimitFile(folder.path(), clear), "none");
-        read = ReadLimitFile(folder.path());
-        QVERIFY(read.store.sets.isEmpty());
-        QCOMPARE(read.store.history.size(), 2);
-        QCOMPARE(read.store.history[1].retiredHow, "cleared");
     }
 };
 
