@@ -1,7 +1,6 @@
 #include "AppFixture.h"
 #include "ChartControl.h"
 #include "DataRow.h"
-#include "TestFiles.h"
 #include "TestMain.h"
 #include "ui_frmMain.h"
 

@@ -1,6 +1,5 @@
 #include "DataRow.h"
 #include "SettingsStore.h"
-#include "TestFiles.h"
 #include "TestMain.h"
 
 #include <QTemporaryDir>
